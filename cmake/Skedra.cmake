@@ -1,0 +1,44 @@
+# skedra_folder_library(folder previous_target)
+# Builds skedra/<folder> as the static library skedra_<folder>, on top of the
+# folder before it. A folder without sources yet adds no target.
+function(skedra_folder_library folder previous)
+  file(GLOB _sources CONFIGURE_DEPENDS
+       ${PROJECT_SOURCE_DIR}/skedra/${folder}/*.cpp
+       ${PROJECT_SOURCE_DIR}/skedra/${folder}/*.h)
+  list(FILTER _sources INCLUDE REGEX "\\.cpp$")
+  if(NOT _sources)
+    return()
+  endif()
+  file(GLOB _headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/skedra/${folder}/*.h)
+  add_library(skedra_${folder} STATIC ${_sources} ${_headers})
+  target_include_directories(skedra_${folder} PUBLIC
+      $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>)
+  target_link_libraries(skedra_${folder} PUBLIC
+      ${previous} Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport Threads::Threads)
+  target_precompile_headers(skedra_${folder} PRIVATE
+      <QtCore/QtCore> <QtGui/QtGui> <QtWidgets/QtWidgets> <vector> <memory> <functional> <string>)
+endfunction()
+
+# skedra_folder_tests(folder)
+# Every tests/<folder>/test_*.cpp becomes one test program that links
+# skedra_<folder> and the shared test main, registered with CTest.
+function(skedra_folder_tests folder)
+  if(NOT TARGET skedra_${folder})
+    return()
+  endif()
+  file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp)
+  file(GLOB _helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Support.cpp)
+  foreach(_test IN LISTS _tests)
+    get_filename_component(_name ${_test} NAME_WE)
+    set(_target ${folder}_${_name})
+    add_executable(${_target} ${_test} ${_helpers})
+    target_link_libraries(${_target} PRIVATE skedra_${folder} skedra_testmain
+        GTest::gtest GTest::gmock Qt6::Test)
+    add_test(NAME ${_target} COMMAND ${_target})
+    set_tests_properties(${_target} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        TIMEOUT 600)
+  endforeach()
+endfunction()
+
+find_package(Threads REQUIRED)

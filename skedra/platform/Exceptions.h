@@ -1,0 +1,51 @@
+#pragma once
+// Failures raise exceptions derived from Exception, which carries a message text.
+
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace skedra {
+
+class Exception : public std::exception {
+public:
+    explicit Exception(QString message) : message_(std::move(message)), utf8_(message_.toStdString()) {}
+    const QString& Message() const { return message_; }
+    const char* what() const noexcept override { return utf8_.c_str(); }
+
+private:
+    QString message_;
+    std::string utf8_;
+};
+
+// An index outside a list: "List index out of bounds (5)".
+class EListError : public Exception {
+public:
+    using Exception::Exception;
+    static EListError IndexOutOfBounds(int index);
+};
+
+// A cast of an object to a class it is not: "Invalid class typecast".
+class EInvalidCast : public Exception {
+public:
+    EInvalidCast() : Exception(QStringLiteral("Invalid class typecast")) {}
+    using Exception::Exception;
+};
+
+// A text or number that cannot be converted (dates, times, integers).
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Casts an object to T or raises EInvalidCast, as the toolkit's checked "as" does.
+template <class T, class U>
+T* CheckedCast(U* object)
+{
+    if (object == nullptr) return nullptr;
+    T* result = dynamic_cast<T*>(object);
+    if (result == nullptr) throw EInvalidCast();
+    return result;
+}
+
+} // namespace skedra

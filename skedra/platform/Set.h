@@ -1,0 +1,56 @@
+#pragma once
+// Sets of an enumeration (up to 256 values), as the toolkit's "set of" types.
+
+#include <bitset>
+#include <initializer_list>
+
+namespace skedra {
+
+template <class E>
+class TSet {
+public:
+    static constexpr int kCapacity = 256;
+
+    TSet() = default;
+    TSet(std::initializer_list<E> items)
+    {
+        for (E e : items) Include(e);
+    }
+
+    bool Contains(E e) const { return Valid(e) && bits_.test(Index(e)); }
+    TSet& Include(E e)
+    {
+        if (Valid(e)) bits_.set(Index(e));
+        return *this;
+    }
+    TSet& Exclude(E e)
+    {
+        if (Valid(e)) bits_.reset(Index(e));
+        return *this;
+    }
+    bool Empty() const { return bits_.none(); }
+    int Count() const { return static_cast<int>(bits_.count()); }
+    void Clear() { bits_.reset(); }
+
+    TSet operator+(const TSet& o) const { return TSet(bits_ | o.bits_); }
+    TSet operator-(const TSet& o) const { return TSet(bits_ & ~o.bits_); }
+    TSet operator*(const TSet& o) const { return TSet(bits_ & o.bits_); }
+    TSet& operator+=(const TSet& o) { bits_ |= o.bits_; return *this; }
+    TSet& operator-=(const TSet& o) { bits_ &= ~o.bits_; return *this; }
+    TSet& operator*=(const TSet& o) { bits_ &= o.bits_; return *this; }
+    TSet operator+(E e) const { TSet r(*this); r.Include(e); return r; }
+    TSet operator-(E e) const { TSet r(*this); r.Exclude(e); return r; }
+    TSet& operator+=(E e) { return Include(e); }
+    TSet& operator-=(E e) { return Exclude(e); }
+    bool operator==(const TSet& o) const { return bits_ == o.bits_; }
+    // True when every member of this set is in o.
+    bool SubsetOf(const TSet& o) const { return (bits_ & ~o.bits_).none(); }
+
+private:
+    explicit TSet(const std::bitset<kCapacity>& b) : bits_(b) {}
+    static int Index(E e) { return static_cast<int>(e); }
+    static bool Valid(E e) { return Index(e) >= 0 && Index(e) < kCapacity; }
+    std::bitset<kCapacity> bits_;
+};
+
+} // namespace skedra
