@@ -5,7 +5,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-demo -G Ninja -DCMAKE_BUILD_TYPE=Release -DSKEDRA_TESTS=OFF -DSKEDRA_BENCH=OFF
 cmake --build build-demo -j"$(nproc)" --target skedra_demo
-if [ "${1:-}" = "--screenshot" ] && [ -z "${DISPLAY:-}" ]; then
-    export QT_QPA_PLATFORM=offscreen
-fi
 exec ./build-demo/examples/demo/skedra_demo "$@"

@@ -1,0 +1,112 @@
+// The Skedra demo: one tab per component. Under a display it is a normal
+// window; with --screenshot DIR it renders every page to DIR/<n>-<title>.png,
+// prints every printable page into DIR/skedra-demo.pdf and exits.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QImage>
+#include <QMainWindow>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <algorithm>
+#include <cstdio>
+
+#include "examples/demo/DemoPage.h"
+
+std::vector<DemoPage>& DemoPages()
+{
+    static std::vector<DemoPage> pages;
+    return pages;
+}
+
+namespace {
+
+QString FileNameFor(int index, const QString& title)
+{
+    QString name = title.toLower();
+    name.replace(QRegularExpression(QStringLiteral("[^a-z0-9]+")), QStringLiteral("-"));
+    return QStringLiteral("%1-%2").arg(index + 1, 2, 10, QLatin1Char('0')).arg(name);
+}
+
+int WriteScreenshots(QMainWindow& window, QTabWidget& tabs, const QString& dir)
+{
+    if (!QDir().mkpath(dir)) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
+        return 1;
+    }
+    QPdfWriter pdf(QDir(dir).filePath(QStringLiteral("skedra-demo.pdf")));
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(QPageLayout::Landscape);
+    pdf.setResolution(150);
+    QPainter pdfPainter;
+    bool firstPdfPage = true;
+    const auto& pages = DemoPages();
+    for (int i = 0; i < tabs.count(); ++i) {
+        tabs.setCurrentIndex(i);
+        QApplication::processEvents();
+        QWidget* page = tabs.widget(i);
+        const QString base = QDir(dir).filePath(FileNameFor(i, tabs.tabText(i)));
+        if (!window.grab().save(base + QStringLiteral(".png"))) {
+            std::fprintf(stderr, "cannot write %s.png\n", qPrintable(base));
+            return 1;
+        }
+        std::printf("wrote %s.png\n", qPrintable(base));
+        if (pages[i].print) {
+            if (firstPdfPage) {
+                if (!pdfPainter.begin(&pdf)) {
+                    std::fprintf(stderr, "cannot write the PDF\n");
+                    return 1;
+                }
+                firstPdfPage = false;
+            } else {
+                pdf.newPage();
+            }
+            const QRect pageRect(0, 0, pdf.width(), pdf.height());
+            pages[i].print(page, pdfPainter, pageRect);
+        }
+    }
+    if (!firstPdfPage) {
+        pdfPainter.end();
+        std::printf("wrote %s\n", qPrintable(QDir(dir).filePath(QStringLiteral("skedra-demo.pdf"))));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Screenshots need no display: use the offscreen platform when there is none.
+    const bool wantsScreenshots = std::any_of(argv, argv + argc, [](const char* a) {
+        return QByteArray(a).startsWith("--screenshot");
+    });
+    if (wantsScreenshots && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Skedra demo"));
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                  QStringLiteral("Render every page to PNG and PDF in <dir> and exit."),
+                                  QStringLiteral("dir"));
+    parser.addOption(screenshot);
+    parser.process(app);
+
+    auto& pages = DemoPages();
+    std::stable_sort(pages.begin(), pages.end(), [](const DemoPage& a, const DemoPage& b) { return a.order < b.order; });
+
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Skedra demo"));
+    auto* tabs = new QTabWidget(&window);
+    for (const DemoPage& page : pages) tabs->addTab(page.create(tabs), page.title);
+    window.setCentralWidget(tabs);
+    window.resize(1200, 760);
+    window.show();
+
+    if (parser.isSet(screenshot)) return WriteScreenshots(window, *tabs, parser.value(screenshot));
+    return app.exec();
+}
