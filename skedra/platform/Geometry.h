@@ -46,6 +46,15 @@ struct TRect {
     static TRect From(const QRect& r) { return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
 };
 
+// A width and a height, as text extents are measured.
+struct TSize {
+    int cx = 0;
+    int cy = 0;
+    constexpr TSize() = default;
+    constexpr TSize(int w, int h) : cx(w), cy(h) {}
+    friend constexpr bool operator==(const TSize&, const TSize&) = default;
+};
+
 constexpr TPoint Point(int x, int y) { return TPoint(x, y); }
 constexpr TRect Rect(int l, int t, int r, int b) { return TRect(l, t, r, b); }
 constexpr TRect Bounds(int l, int t, int w, int h) { return TRect(l, t, l + w, t + h); }

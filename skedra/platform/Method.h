@@ -100,6 +100,10 @@ TMethod<R(A...)> MakeMethodFor(T* object, R (*)(A...))
 
 } // namespace detail
 
+class TObject;
+// The plain notification: "something happened to Sender".
+using TNotifyEvent = TMethod<void(TObject* Sender)>;
+
 // MakeMethod<&TMyClass::Handler>(this)
 template <auto F, class T>
 auto MakeMethod(T* object)
