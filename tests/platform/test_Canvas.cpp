@@ -1,0 +1,370 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include "skedra/platform/Bitmap.h"
+#include "skedra/platform/Canvas.h"
+#include "skedra/platform/Exceptions.h"
+
+using namespace skedra;
+
+namespace {
+
+// A white bitmap of the given size with a plain black pen and a white brush.
+struct Surface {
+    TBitmap bmp;
+    TCanvas* c;
+    Surface(int w = 40, int h = 30) : bmp(w, h), c(bmp.GetCanvas())
+    {
+        c->Brush.SetColor(clWhite);
+        c->FillRect(Rect(0, 0, w, h));
+        c->Pen.SetColor(clBlack);
+    }
+    TColor At(int x, int y) const { return FromQColor(QColor::fromRgb(bmp.Image().pixel(x, y))); }
+    // Number of pixels of the given colour in the rectangle.
+    int Count(TColor color, TRect r) const
+    {
+        int n = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                if (At(x, y) == color) ++n;
+        return n;
+    }
+    int Count(TColor color) const { return Count(color, Rect(0, 0, bmp.GetWidth(), bmp.GetHeight())); }
+};
+
+} // namespace
+
+TEST(Canvas, FillRectLeavesOutRightAndBottomEdge)
+{
+    Surface s;
+    s.c->Brush.SetColor(clRed);
+    s.c->FillRect(Rect(2, 3, 7, 9));
+    EXPECT_EQ(s.Count(clRed), 5 * 6);
+    EXPECT_EQ(s.At(2, 3), clRed);
+    EXPECT_EQ(s.At(6, 8), clRed);
+    EXPECT_EQ(s.At(7, 8), clWhite);
+    EXPECT_EQ(s.At(6, 9), clWhite);
+    // An empty or reversed rectangle fills nothing; a clear brush neither.
+    s.c->FillRect(Rect(10, 10, 10, 20));
+    s.c->FillRect(Rect(20, 10, 15, 20));
+    s.c->Brush.SetStyle(bsClear);
+    s.c->FillRect(Rect(20, 20, 30, 30));
+    EXPECT_EQ(s.Count(clRed), 30);
+}
+
+TEST(Canvas, LineToLeavesOutEndPixelAndPolylineTouchesCornersOnce)
+{
+    Surface s;
+    s.c->MoveTo(2, 2);
+    s.c->LineTo(12, 2);
+    EXPECT_EQ(s.Count(clBlack), 10);
+    EXPECT_EQ(s.At(11, 2), clBlack);
+    EXPECT_EQ(s.At(12, 2), clWhite);
+    EXPECT_EQ(s.c->GetPenPos(), Point(12, 2));
+    // A diagonal: one pixel per step, end left out.
+    s.c->MoveTo(0, 10);
+    s.c->LineTo(8, 18);
+    EXPECT_EQ(s.Count(clBlack, Rect(0, 10, 40, 30)), 8);
+    EXPECT_EQ(s.At(7, 17), clBlack);
+    EXPECT_EQ(s.At(8, 18), clWhite);
+
+    // With an xor pen, a closed polyline inverts every pixel exactly once.
+    Surface x;
+    x.c->Pen.SetMode(pmNot);
+    x.c->Polyline({Point(5, 5), Point(15, 5), Point(15, 15), Point(5, 15), Point(5, 5)});
+    EXPECT_EQ(x.Count(clBlack), 40);
+}
+
+TEST(Canvas, RectangleCoversX1ToX2MinusOne)
+{
+    Surface s;
+    s.c->Brush.SetColor(clBlue);
+    s.c->Rectangle(2, 2, 12, 8);
+    EXPECT_EQ(s.Count(clBlack), 2 * 10 + 2 * 4);
+    EXPECT_EQ(s.Count(clBlue), 8 * 4);
+    EXPECT_EQ(s.At(11, 7), clBlack);
+    EXPECT_EQ(s.At(12, 7), clWhite);
+    EXPECT_EQ(s.At(11, 8), clWhite);
+    // A clear pen fills the whole rectangle with the brush.
+    s.c->Pen.SetStyle(psClear);
+    s.c->Rectangle(Rect(20, 20, 25, 23));
+    EXPECT_EQ(s.Count(clBlue, Rect(20, 20, 40, 30)), 15);
+    // FrameRect draws in the brush colour.
+    s.c->Brush.SetColor(clRed);
+    s.c->FrameRect(Rect(30, 2, 35, 6));
+    EXPECT_EQ(s.Count(clRed), 2 * 5 + 2 * 2);
+}
+
+TEST(Canvas, InvertingDrawingTwiceRestoresEveryPixel)
+{
+    Surface s(60, 40);
+    // Some content under the outlines.
+    s.c->Brush.SetColor(RGB(10, 120, 200));
+    s.c->FillRect(Rect(5, 5, 40, 30));
+    s.c->Font.SetColor(clMaroon);
+    s.c->Brush.SetStyle(bsClear);
+    s.c->TextOut(8, 8, QStringLiteral("Ab"));
+    const QImage before = s.bmp.ToImage();
+
+    auto outlines = [&] {
+        s.c->DrawFocusRect(Rect(3, 4, 50, 33));
+        s.c->Pen.SetMode(pmNot);
+        s.c->Pen.SetStyle(psDot);
+        s.c->Brush.SetStyle(bsClear);
+        s.c->Rectangle(1, 1, 45, 25);
+        s.c->Pen.SetMode(pmXor);
+        s.c->Pen.SetStyle(psSolid);
+        s.c->Pen.SetColor(clWhite);
+        s.c->MoveTo(0, 39);
+        s.c->LineTo(59, 0);
+        s.c->Brush.SetColor(clSilver);
+        s.c->PatInvert(Rect(20, 0, 24, 40));
+        s.c->Pen.SetMode(pmCopy);
+        s.c->Pen.SetColor(clBlack);
+    };
+    outlines();
+    const QImage once = s.bmp.ToImage();
+    EXPECT_NE(once, before);
+    // The focus frame marks every other pixel of its edge.
+    int changedOnTop = 0;
+    for (int x = 3; x < 50; ++x)
+        if (once.pixel(x, 4) != before.pixel(x, 4)) ++changedOnTop;
+    EXPECT_GE(changedOnTop, 20);
+    EXPECT_LE(changedOnTop, 28);
+    outlines();
+    EXPECT_EQ(s.bmp.ToImage(), before);
+}
+
+TEST(Canvas, PatternBrushTilesTheBitmap)
+{
+    TBitmap pattern(2, 2);
+    TCanvas* pc = pattern.GetCanvas();
+    pc->SetPixel(0, 0, clBlack);
+    pc->SetPixel(1, 1, clBlack);
+    pc->SetPixel(1, 0, clWhite);
+    pc->SetPixel(0, 1, clWhite);
+    Surface s;
+    s.c->Brush.SetBitmap(&pattern);
+    s.c->FillRect(Rect(0, 0, 10, 10));
+    EXPECT_EQ(s.Count(clBlack, Rect(0, 0, 10, 10)), 50);
+    EXPECT_EQ(s.At(0, 0), clBlack);
+    EXPECT_EQ(s.At(1, 0), clWhite);
+    EXPECT_EQ(s.At(3, 3), clBlack);
+    // Xor-ing the pattern twice leaves the picture as it was.
+    const QImage before = s.bmp.ToImage();
+    s.c->PatInvert(Rect(3, 3, 20, 20));
+    EXPECT_NE(s.bmp.ToImage(), before);
+    s.c->PatInvert(Rect(3, 3, 20, 20));
+    EXPECT_EQ(s.bmp.ToImage(), before);
+    // Taking the bitmap away returns to the plain colour.
+    s.c->Brush.SetBitmap(nullptr);
+    s.c->Brush.SetColor(clGreen);
+    s.c->FillRect(Rect(0, 0, 4, 4));
+    EXPECT_EQ(s.Count(clGreen), 16);
+}
+
+TEST(Canvas, PixelsAndCopyRect)
+{
+    Surface s;
+    s.c->SetPixel(3, 4, clRed);
+    EXPECT_EQ(s.c->GetPixel(3, 4), clRed);
+    EXPECT_EQ(s.c->Pixels(4, 4), clWhite);
+    EXPECT_EQ(s.c->GetPixel(-1, 4), clNone);
+
+    Surface t;
+    t.c->CopyRect(Rect(10, 10, 20, 20), s.c, Rect(0, 0, 10, 10));
+    EXPECT_EQ(t.At(13, 14), clRed);
+    EXPECT_EQ(t.Count(clRed), 1);
+    // Stretching doubles the pixel.
+    t.c->CopyRect(Rect(20, 0, 40, 20), s.c, Rect(0, 0, 10, 10));
+    EXPECT_EQ(t.Count(clRed, Rect(20, 0, 40, 20)), 4);
+    EXPECT_EQ(t.At(26, 8), clRed);
+    EXPECT_EQ(t.At(27, 9), clRed);
+    // Copying within one canvas works on a snapshot of the source.
+    s.c->CopyRect(Rect(4, 4, 14, 14), s.c, Rect(3, 3, 13, 13));
+    EXPECT_EQ(s.At(4, 5), clRed);
+}
+
+TEST(Canvas, TextOutUsesFontColourAndOpaqueBrush)
+{
+    Surface s(100, 40);
+    s.c->Font.SetColor(clBlue);
+    s.c->Brush.SetColor(clYellow);
+    const QString text = QStringLiteral("Hello");
+    s.c->TextOut(5, 5, text);
+    const TSize ext = s.c->TextExtent(text);
+    EXPECT_GT(ext.cx, 10);
+    EXPECT_GT(ext.cy, 5);
+    EXPECT_EQ(s.c->GetPenPos(), Point(5 + ext.cx, 5));
+    // The background of the text cell is the brush colour, nothing outside it.
+    EXPECT_EQ(s.At(5, 5), clYellow);
+    EXPECT_EQ(s.At(4, 5), clWhite);
+    EXPECT_EQ(s.At(5 + ext.cx, 5), clWhite);
+    EXPECT_EQ(s.At(5, 5 + ext.cy), clWhite);
+    int blueish = 0;
+    for (int y = 5; y < 5 + ext.cy; ++y)
+        for (int x = 5; x < 5 + ext.cx; ++x) {
+            const QColor c = QColor::fromRgb(s.bmp.Image().pixel(x, y));
+            if (c.blue() > 150 && c.red() < 100) ++blueish;
+        }
+    EXPECT_GT(blueish, 15);
+    // A clear brush leaves the background.
+    Surface t(100, 40);
+    t.c->Brush.SetStyle(bsClear);
+    t.c->TextOut(5, 5, text);
+    EXPECT_EQ(t.Count(clYellow), 0);
+    EXPECT_EQ(t.At(5, 5), clWhite);
+}
+
+TEST(Canvas, FontSizeIsPixelsAt96Dpi)
+{
+    TFont f;
+    f.SetSize(9);
+    EXPECT_EQ(f.GetHeight(), -12);
+    EXPECT_EQ(f.Handle().pixelSize(), 12);
+    f.SetHeight(-16);
+    EXPECT_EQ(f.GetSize(), 12);
+    EXPECT_EQ(f.Handle().pixelSize(), 16);
+    int changes = 0;
+    f.OnChange = [&](TObject*) { ++changes; };
+    f.SetStyle({fsBold, fsItalic});
+    EXPECT_TRUE(f.Handle().bold());
+    EXPECT_TRUE(f.Handle().italic());
+    TFont g;
+    g.Assign(f);
+    EXPECT_TRUE(g == f);
+    f.SetColor(clRed);
+    f.SetColor(clRed);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(Canvas, RotatedTextRunsUpwards)
+{
+    Surface s(60, 120);
+    s.c->Font.SetSize(12);
+    s.c->Font.SetOrientation(900);
+    s.c->Brush.SetStyle(bsClear);
+    const QString text = QStringLiteral("Vertical");
+    const int w = s.c->TextWidth(text);
+    s.c->TextOut(10, 110, text);
+    // Drawn above the origin, in a column about one line high.
+    int top = 1000, bottom = -1, left = 1000, right = -1;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (s.At(x, y) != clWhite) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    EXPECT_LE(bottom, 110);
+    EXPECT_NEAR(bottom - top + 1, w, 4);
+    EXPECT_GE(left, 10);
+    EXPECT_LT(right - left, s.c->TextHeight(text) + 1);
+}
+
+TEST(Canvas, DrawTextAlignsBreaksAndEllipsizes)
+{
+    Surface s(200, 100);
+    TCanvas* c = s.c;
+    c->Brush.SetStyle(bsClear);
+    c->Font.SetColor(clBlack);
+    const int lh = c->TextHeight(QStringLiteral("X"));
+    auto inkBounds = [&](TRect area) {
+        TRect r(1000, 1000, -1, -1);
+        for (int y = area.Top; y < area.Bottom; ++y)
+            for (int x = area.Left; x < area.Right; ++x)
+                if (s.At(x, y) != clWhite) {
+                    r.Left = std::min(r.Left, x);
+                    r.Top = std::min(r.Top, y);
+                    r.Right = std::max(r.Right, x + 1);
+                    r.Bottom = std::max(r.Bottom, y + 1);
+                }
+        return r;
+    };
+    // Right alignment puts the ink against the right edge; centre in the middle.
+    EXPECT_EQ(DrawText(c, QStringLiteral("Word"), Rect(0, 0, 200, 20), DT_RIGHT | DT_SINGLELINE), lh);
+    TRect ink = inkBounds(Rect(0, 0, 200, 20));
+    EXPECT_GE(ink.Right, 195);
+    EXPECT_GT(ink.Left, 150);
+    s.c->Brush.SetStyle(bsSolid);
+    s.c->FillRect(Rect(0, 0, 200, 100));
+    c->Brush.SetStyle(bsClear);
+    DrawText(c, QStringLiteral("Word"), Rect(0, 0, 200, 40), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    ink = inkBounds(Rect(0, 0, 200, 40));
+    EXPECT_NEAR((ink.Left + ink.Right) / 2, 100, 3);
+    EXPECT_NEAR((ink.Top + ink.Bottom) / 2, 20, 4);
+
+    // Word break: three words in a narrow box become lines; CALCRECT measures them.
+    TRect calc(0, 0, c->TextWidth(QStringLiteral("alpha beta")) + 2, 0);
+    const int h = DrawText(c, QStringLiteral("alpha beta gamma"), calc, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_EQ(h, 2 * lh);
+    EXPECT_EQ(calc.Bottom, 2 * lh);
+    EXPECT_EQ(calc.Right, c->TextWidth(QStringLiteral("alpha beta")));
+    TRect lines(0, 0, 200, 0);
+    EXPECT_EQ(DrawText(c, QStringLiteral("one\ntwo\nthree"), lines, DT_CALCRECT), 3 * lh);
+    EXPECT_EQ(DrawText(c, QStringLiteral("one\ntwo"), lines, DT_CALCRECT | DT_SINGLELINE), lh);
+
+    // An ellipsis keeps the text inside the rectangle; without one it is clipped.
+    s.c->Brush.SetStyle(bsSolid);
+    s.c->FillRect(Rect(0, 0, 200, 100));
+    c->Brush.SetStyle(bsClear);
+    const QString longText = QStringLiteral("A rather long text that does not fit");
+    DrawText(c, longText, Rect(10, 50, 70, 70), DT_END_ELLIPSIS | DT_SINGLELINE);
+    ink = inkBounds(Rect(0, 40, 200, 100));
+    EXPECT_GE(ink.Left, 10);
+    EXPECT_LE(ink.Right, 70);
+    DrawText(c, longText, Rect(10, 80, 70, 100), DT_SINGLELINE);
+    EXPECT_LE(inkBounds(Rect(0, 75, 200, 100)).Right, 70);
+    // Prefix characters are not drawn; "&&" is one ampersand.
+    TRect pr(0, 0, 200, 0);
+    DrawText(c, QStringLiteral("&File"), pr, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(pr.Width(), c->TextWidth(QStringLiteral("File")));
+    DrawText(c, QStringLiteral("&File"), pr, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_EQ(pr.Width(), c->TextWidth(QStringLiteral("&File")));
+}
+
+TEST(Canvas, ClipRectAndUnboundCanvas)
+{
+    Surface s(40, 30);
+    EXPECT_EQ(s.c->GetClipRect(), Rect(0, 0, 40, 30));
+    s.c->GetPainter()->save();
+    s.c->IntersectClipRect(Rect(5, 5, 20, 50));
+    EXPECT_EQ(s.c->GetClipRect(), Rect(5, 5, 20, 30));
+    s.c->Brush.SetColor(clRed);
+    s.c->FillRect(Rect(0, 0, 40, 30));
+    EXPECT_EQ(s.Count(clRed), 15 * 25);
+    s.c->GetPainter()->restore();
+
+    TCanvas unbound;
+    EXPECT_THROW(unbound.FillRect(Rect(0, 0, 5, 5)), Exception);
+    EXPECT_EQ(unbound.TextWidth(QString()), 0);
+    // An empty bitmap draws nothing and raises nothing.
+    TBitmap empty;
+    EXPECT_NO_THROW(empty.GetCanvas()->FillRect(Rect(0, 0, 5, 5)));
+}
+
+TEST(Bitmap, SetSizeKeepsPixelsAndTheSameCanvas)
+{
+    TBitmap b(10, 10);
+    TCanvas* c = b.GetCanvas();
+    c->Brush.SetColor(clRed);
+    c->FillRect(Rect(0, 0, 10, 10));
+    b.SetSize(20, 5);
+    EXPECT_EQ(b.GetWidth(), 20);
+    EXPECT_EQ(b.GetHeight(), 5);
+    EXPECT_EQ(b.GetCanvas(), c);
+    EXPECT_EQ(FromQColor(QColor::fromRgb(b.Image().pixel(9, 4))), clRed);
+    EXPECT_EQ(FromQColor(QColor::fromRgb(b.Image().pixel(10, 4))), clWhite);
+    // The canvas keeps its state and draws on the new pixels without asking again.
+    c->FillRect(Rect(15, 0, 20, 5));
+    EXPECT_EQ(FromQColor(QColor::fromRgb(b.Image().pixel(19, 4))), clRed);
+    b.SetSize(-3, 4);
+    EXPECT_TRUE(b.Empty());
+    TBitmap copy;
+    b.SetSize(3, 3);
+    copy.Assign(&b);
+    EXPECT_EQ(copy.GetWidth(), 3);
+}
