@@ -4,8 +4,44 @@
 #include <QFont>
 #include <QLocale>
 
+#include <mutex>
+
 #include "skedra/platform/DateTime.h"
+#include "skedra/platform/Menus.h"
+#include "skedra/platform/Messages.h"
 #include "tests/common/TestSupport.h"
+
+namespace skedra::test {
+
+namespace {
+
+std::mutex& RecorderMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+QStringList& Recorded()
+{
+    static QStringList messages;
+    return messages;
+}
+
+} // namespace
+
+QStringList ShownMessages()
+{
+    std::lock_guard lock(RecorderMutex());
+    return Recorded();
+}
+
+void ClearShownMessages()
+{
+    std::lock_guard lock(RecorderMutex());
+    Recorded().clear();
+}
+
+} // namespace skedra::test
 
 int main(int argc, char** argv)
 {
@@ -14,6 +50,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setFont(QFont(skedra::test::FontFamily(), 9));
     skedra::FormatSettings() = skedra::TFormatSettings::Invariant();
+    skedra::SetMessageSink([](const QString& text) {
+        std::lock_guard lock(skedra::test::RecorderMutex());
+        skedra::test::Recorded().append(text);
+    });
+    skedra::TPopupMenu::SetPopupHandler([](QMenu&, QPoint) -> QAction* { return nullptr; });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
