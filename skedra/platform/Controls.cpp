@@ -307,7 +307,17 @@ void TControl::DoEndDrag(TObject* Target, int X, int Y) { OnEndDrag(this, Target
 // ---------------------------------------------------------------------------
 // TControl
 
-TControl::TControl(QWidget* aParent) : QWidget(aParent), FCanvas(std::make_unique<TCanvas>())
+namespace {
+
+// A control's canvas: outside Paint it has no painter, measures text and draws nothing.
+class TControlCanvas : public TCanvas {
+public:
+    TControlCanvas() { DrawsNothingWithoutPainter = true; }
+};
+
+} // namespace
+
+TControl::TControl(QWidget* aParent) : QWidget(aParent), FCanvas(std::make_unique<TControlCanvas>())
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -736,7 +746,7 @@ TWinControl::TWinControl(QWidget* aParent) : TControl(aParent), FTabIndex(++gTab
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        QObject::connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        FFocusConnection = QObject::connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
             if (IsDestroying() || now == nullptr || now->window() != window()) return;
             GuardedCall([&] { FocusChanged(dynamic_cast<TWinControl*>(now)); });
         });
@@ -745,6 +755,7 @@ TWinControl::TWinControl(QWidget* aParent) : TControl(aParent), FTabIndex(++gTab
 
 TWinControl::~TWinControl()
 {
+    QObject::disconnect(FFocusConnection);
     MarkDestroying();
     // Children go while this is still a whole TWinControl, so that nothing they
     // do on the way out reaches a half-destroyed parent.

@@ -453,6 +453,7 @@ private:
     bool FAlignPending = false;
     bool FTabStop = false;
     int FTabIndex = -1; // rank key within the parent's tab order
+    QMetaObject::Connection FFocusConnection;
 };
 
 // A windowed control that draws itself on a canvas.
