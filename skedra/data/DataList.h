@@ -1,0 +1,250 @@
+#pragma once
+// Data entities, data lists with virtual loading of a window of entities, and
+// the list controller through which a list notifies its component.
+
+#include <cstdint>
+#include <vector>
+
+#include "skedra/foundation/EventHandling.h"
+#include "skedra/platform/Method.h"
+#include "skedra/platform/Object.h"
+
+namespace skedra {
+
+class TqvDataEntity;
+class TqvDataList;
+
+// Handlers of the controller's slots.
+using TOnDataEntityNotify = TMethod<void(TqvDataEntity* theDataEntity)>;
+using TOnDataListNotify = TMethod<void(TqvDataList* theqvDataList)>;
+using TOnDataListDataEntityNotify = TMethod<void(TqvDataList* theqvDataList, TqvDataEntity* theDataEntity)>;
+using TOnDataEntityUnloadNotify = TMethod<void(TqvDataEntity* theDataEntity, bool& CanUnload)>;
+using TOnHandlePerformedMove =
+    TMethod<void(TqvDataEntity* theqvDataEntity, int theOldIndex, int theNewIndex)>;
+// Negative, zero or positive as the1 sorts before, with or after the2.
+using TOnEntityCompare = TMethod<int(TqvDataEntity* the1, TqvDataEntity* the2)>;
+using TFindFunc = TMethod<bool(TqvDataEntity* theqvDataEntity)>;
+using TSelectedDataEntityEvent = TMethod<void(TqvDataList* theDataList, TqvDataEntity* theDataEntity)>;
+
+// Published events of the components; Caller is the component.
+using TOnContentChanged = TMethod<void(TObject* Caller, TqvDataList* theqvDataList)>;
+using TOnSelectionChanged =
+    TMethod<void(TObject* Caller, TqvDataList* theqvDataList, TqvDataEntity* theDataEntity)>;
+using TOnDeleteItem = TMethod<void(TObject* Caller, TqvDataEntity* theDataEntity)>;
+using TOnInsertItem = TMethod<void(TObject* Caller, TqvDataEntity* theDataEntity)>;
+using TOnInfoPush = TMethod<void(TObject* Caller, TqvDataEntity* theDataEntity)>;
+using TOnBeforeCanEditItem = TMethod<void(TObject* Caller, TqvDataEntity* theDataEntity)>;
+
+// "Class of TqvDataEntity": creates entities of one class and tells whether an
+// entity is of that class (or a descendant). Entities initialise themselves in
+// AfterCreate, never in their constructors.
+class TqvDataEntityClass {
+public:
+    using TCreate = TqvDataEntity* (*)();
+    using TIsInstance = bool (*)(const TqvDataEntity*);
+
+    TqvDataEntityClass() = default;
+    TqvDataEntityClass(TCreate aCreate, TIsInstance aIsInstance) : FCreate(aCreate), FIsInstance(aIsInstance) {}
+
+    template <class T>
+    static TqvDataEntityClass Of()
+    {
+        return TqvDataEntityClass([]() -> TqvDataEntity* { return new T(); },
+                                  [](const TqvDataEntity* e) { return dynamic_cast<const T*>(e) != nullptr; });
+    }
+
+    bool Assigned() const { return FCreate != nullptr; }
+    explicit operator bool() const { return Assigned(); }
+    // A new entity with the plain constructor only; the list calls AfterCreate.
+    TqvDataEntity* Create() const;
+    bool IsInstance(const TqvDataEntity* anEntity) const
+    {
+        return anEntity != nullptr && FIsInstance != nullptr && FIsInstance(anEntity);
+    }
+    friend bool operator==(const TqvDataEntityClass& a, const TqvDataEntityClass& b)
+    {
+        return a.FCreate == b.FCreate && a.FIsInstance == b.FIsInstance;
+    }
+
+private:
+    TCreate FCreate = nullptr;
+    TIsInstance FIsInstance = nullptr;
+};
+
+template <class T>
+TqvDataEntityClass ClassOf()
+{
+    return TqvDataEntityClass::Of<T>();
+}
+
+// One per component and kind of data, shared by all lists of that kind; not
+// owned by the lists. An unassigned slot is skipped.
+class TqvListController : public TObject {
+public:
+    TOnDataEntityNotify OnDeleteItem;
+    TOnDataEntityNotify OnInsertItem;
+    TOnDataEntityNotify OnEnterOwnerAfterChange;
+    TOnDataEntityNotify OnLeaveOwnerBeforeChange;
+    TOnEntityCompare OnSortCompare;
+    TOnHandlePerformedMove OnHandlePerformedMove;
+    TOnDataListDataEntityNotify OnSelectionChanged;
+    TOnDataListNotify OnContentChanged;
+    TOnDataEntityNotify OnVisibleChanged;
+    TOnDataEntityNotify OnBeforeCanEditItem;
+    TOnDataEntityNotify OnInfoPush;
+    TOnDataEntityNotify OnLoadItem;
+    TOnDataEntityUnloadNotify OnUnloadItem;
+    TOnDataListNotify OnUnLoadedContentChanged;
+};
+
+class TqvDataEntity : public TqvExposable {
+public:
+    TqvDataEntity() = default;
+
+    // Raises OnDeleteItem and OnContentChanged if the entity has a list, then
+    // clears DataList. An entity still in its list's window is taken out first.
+    void CleanForFree() override;
+    virtual void SetVisible(bool b);
+    virtual bool GetVisible() const;
+    // Called by the list right after creation; descendants call the inherited
+    // one first. Stores the list and makes the entity visible.
+    virtual void AfterCreate(TqvDataList* theList);
+
+    bool GetSelected() const { return FSelected; }
+    void SetSelected(bool b);
+    // Raises OnBeforeCanEditItem, whose handler decides by writing CanEdit.
+    bool GetCanEdit();
+    // Tells the controller that a value of the entity changed.
+    void DoInfoPush();
+
+    TqvDataList* GetDataList() const { return FDataList; }
+    void* GetUserReference() const { return FUserReference; }
+    void SetUserReference(void* p) { FUserReference = p; }
+
+    // Position in the list, unloaded entities before it included; -1 without a list.
+    int ListIndex();
+    int GetListIndex() { return ListIndex(); }
+
+    // Moves the entity to list index aNewIndex of its list (nothing for an
+    // index outside the list).
+    void Move(int aNewIndex);
+    // Moves the entity into aNewList at list index aPosition (clamped to
+    // 0..Count; append with aNewList->Count()). Ignored for no list, the same
+    // list, or a list whose ItemClass does not accept the entity.
+    void ChangeOwner(TqvDataList* aNewList, int aPosition);
+
+    // Edit permission, written directly by OnBeforeCanEditItem handlers.
+    bool CanEdit = false;
+
+protected:
+    ~TqvDataEntity() override = default;
+
+    bool FSelected = false;
+    bool FVisible = false;
+    TqvDataList* FDataList = nullptr;
+    void* FUserReference = nullptr;
+
+private:
+    friend class TqvDataList;
+    int FListIndex = -1;
+    bool FInWindow = false; // in its list's loaded window
+    bool FCleaning = false;
+};
+
+class TqvDataList : public TqvExposable {
+public:
+    // Reached without loading more than this many entities in one read; a
+    // farther jump purges the window first.
+    static constexpr int MaxLoadSpan = 500;
+
+    TqvDataList() = default;
+
+    // Frees every loaded entity (first to last) and empties the list.
+    void CleanForFree() override;
+    // Frees one entity that is already out of the window.
+    virtual void FreeDataEntity(TqvDataEntity* theEntity);
+    virtual void AfterCreate(TqvListController* aController, TqvDataEntityClass aItemClass);
+    // Announces aCount unloaded entities after the window.
+    virtual void AddUnloaded(int aCount);
+
+    int Count() const { return LoadedCount() + UnloadedBefore + UnloadedAfter; }
+    int LoadedCount() const { return static_cast<int>(LoadedItems.size()); }
+    // The entity at window position p, without loading; EListError outside the window.
+    TqvDataEntity* GetLoaded(int p) const;
+    bool IsLoaded(int i) const { return i >= UnloadedBefore && i < UnloadedBefore + LoadedCount(); }
+
+    // None outside 0..Count-1; otherwise loads the entity if needed.
+    TqvDataEntity* GetItems(int i);
+    TqvDataEntity* Items(int i) { return GetItems(i); }
+    TqvDataEntity* EnsureLoadedItem(int i);
+
+    TqvDataEntity* Add();
+    // Inserts a new entity at list index i (0..Count; EListError otherwise).
+    TqvDataEntity* Insert(int i);
+    // Inserts a new entity at window position p (clamped to the window).
+    TqvDataEntity* InsertItem(int p);
+    // A new entity of ItemClass belonging to this list, not yet in the window.
+    TqvDataEntity* CreateItem();
+
+    void Delete(int i);
+    void Remove(TqvDataEntity* theEntity);
+    int IndexOf(TqvDataEntity* theEntity);
+    void Clear();
+    void ClearSelections();
+    void SelectionChanged(TqvDataList* aList, TqvDataEntity* aEntity);
+    int VisibleCount() const;
+    bool ValidIndexDataEntity(int i) const { return i >= 0 && i < Count(); }
+    bool VisibleIndexDataEntity(int i);
+    int ListIndexToVisibleIndex(int i);
+    int VisibleIndexToListIndex(int v);
+    void IteratorOfSelectedDataEntities(TSelectedDataEntityEvent aCallback);
+    TqvDataEntity* FindDataEntity(TFindFunc aFunc);
+    // Sorts with the controller's OnSortCompare (nothing when unassigned). A
+    // list that is not fully loaded is refused with an Exception.
+    void Sort(bool aReverse = false);
+
+    bool CanUnload(TqvDataEntity* theEntity);
+    // Unloads the first (aFromFront) or the last loaded entity, found by list index i.
+    void Unload(int i, bool aFromFront);
+    void Purge();
+    void UnloadAll();
+    // Loads list indexes aFrom..aTo right after (or, aAtFront, right before) the window.
+    void LoadItems(int aFrom, int aTo, bool aAtFront);
+
+    void EnsureListIndexes();
+    void ListIndexesOutOfDate(int i);
+    void UpdateListIndexesFrom(int i);
+
+    TqvListController* GetController() const { return Controller; }
+    void SetController(TqvListController* aController) { Controller = aController; }
+    TqvDataEntityClass GetItemClass() const { return ItemClass; }
+    bool GetIndexesOutOfDate() const { return IndexesOutOfDate; }
+    int GetLowestStaleIndex() const { return LowestStaleIndex; }
+    int GetUnloadedBefore() const { return UnloadedBefore; }
+    int GetUnloadedAfter() const { return UnloadedAfter; }
+
+protected:
+    ~TqvDataList() override;
+
+    std::vector<TqvDataEntity*> LoadedItems;
+    TqvListController* Controller = nullptr;
+    TqvDataEntityClass ItemClass;
+    bool IndexesOutOfDate = true;
+    int LowestStaleIndex = 0;
+    int UnloadedBefore = 0;
+    int UnloadedAfter = 0;
+
+private:
+    friend class TqvDataEntity;
+    void CheckNotSorting() const;
+    // Takes the entity at window position p out of the window.
+    TqvDataEntity* TakeOut(int p);
+    void PutIn(int p, TqvDataEntity* theEntity);
+    // An empty window has nothing before it.
+    void FoldIfEmpty();
+    int WindowPosOf(const TqvDataEntity* theEntity) const;
+
+    bool FSorting = false;
+};
+
+} // namespace skedra
