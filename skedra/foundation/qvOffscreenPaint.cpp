@@ -1,0 +1,370 @@
+#include "skedra/foundation/qvOffscreenPaint.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <cmath>
+#include <limits>
+
+#include "skedra/platform/Messages.h"
+
+namespace skedra {
+
+namespace {
+
+// Half to even, with the range checked before the conversion.
+int RoundToInt(double v)
+{
+    const double r = std::nearbyint(v);
+    if (!(r >= std::numeric_limits<int>::min() && r <= std::numeric_limits<int>::max()))
+        throw Exception(QStringLiteral("Value out of range: %1").arg(v));
+    return static_cast<int>(r);
+}
+
+} // namespace
+
+TqvOffscreenPaint::TqvOffscreenPaint(QWidget* aOwner) : TCustomPanel(aOwner)
+{
+    TControlStyle style = GetControlStyle();
+    style += csOpaque;
+    SetControlStyle(style);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    SetFullRepaint(true);
+    SetCaption(QString());
+}
+
+TqvOffscreenPaint::~TqvOffscreenPaint()
+{
+    FActiveXInterface = nullptr;
+    FActiveXControl = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+void TqvOffscreenPaint::Invalidate()
+{
+    ++FInvalidateCount;
+    if (FInvalidateCount == 1) {
+        FNeedsPaint = true;
+        ++FWindowInvalidates;
+        TCustomPanel::Invalidate();
+    }
+}
+
+void TqvOffscreenPaint::Repaint()
+{
+    if (FUpdateCount > 0) return;
+    FNeedsPaint = true;
+    TCustomPanel::Repaint();
+}
+
+void TqvOffscreenPaint::BeginUpdate() { ++FUpdateCount; }
+
+void TqvOffscreenPaint::EndUpdate()
+{
+    // An unmatched EndUpdate must not leave the count below 0, where the next
+    // bracket would no longer suppress repaints.
+    if (FUpdateCount > 0) --FUpdateCount;
+    Invalidate();
+}
+
+void TqvOffscreenPaint::UpdateOffscreenCanvas()
+{
+    const TRect client = GetClientRect();
+    FBitmap.SetSize(client.Width(), client.Height());
+    TCanvas* c = FBitmap.GetCanvas();
+    c->Font.Assign(*GetFont());
+    c->Brush.SetColor(GetColor());
+    c->Brush.SetStyle(bsSolid);
+    c->FillRect(Rect(0, 0, client.Width(), client.Height()));
+}
+
+TCanvas* TqvOffscreenPaint::GetOffscreenCanvas()
+{
+    if (GetIsPrinting() && FPrintingCanvas) return FPrintingCanvas.get();
+    return FBitmap.GetCanvas();
+}
+
+void TqvOffscreenPaint::SizeSurface()
+{
+    const TRect client = GetClientRect();
+    FSurface.SetSize(client.Width(), client.Height());
+}
+
+TCanvas* TqvOffscreenPaint::GetDirectCanvas()
+{
+    if (!FInPaintWindow) {
+        if (!GetIsPrinting()) SizeSurface();
+        // Show what is drawn next; a copy of the surface, not a new paint.
+        update();
+    }
+    return FSurface.GetCanvas();
+}
+
+void TqvOffscreenPaint::Paint()
+{
+    // Reset on every paint, also while printing: otherwise no later
+    // invalidation would reach the window again.
+    FInvalidateCount = 0;
+    if (GetIsPrinting()) return;
+    FNeedsPaint = false;
+    ++FPaints;
+    UpdateOffscreenCanvas();
+    OffscreenPaint();
+    SmashPaint();
+}
+
+void TqvOffscreenPaint::OffscreenPaint() { OnPaint(this); }
+
+void TqvOffscreenPaint::SmashPaint()
+{
+    SizeSurface();
+    TCanvas* window = FSurface.GetCanvas();
+    const int w = FBitmap.GetWidth();
+    const int h = FBitmap.GetHeight();
+    const TRect r(0, 0, w - FReservedRight, h - FReservedBottom);
+    window->CopyMode = cmSrcCopy;
+    window->CopyRect(r, FBitmap.GetCanvas(), r);
+    if (FReservedRight > 0 && FReservedBottom > 0) {
+        const TColor saved = window->Brush.GetColor();
+        const TBrushStyle savedStyle = window->Brush.GetStyle();
+        window->Brush.SetColor(clBtnFace);
+        window->FillRect(Rect(w - FReservedRight, h - FReservedBottom, w, h));
+        window->Brush.SetColor(saved);
+        window->Brush.SetStyle(savedStyle);
+    }
+}
+
+void TqvOffscreenPaint::PaintWindow(QPainter* aPainter)
+{
+    struct InPaint {
+        bool& flag;
+        explicit InPaint(bool& f) : flag(f) { flag = true; }
+        ~InPaint() { flag = false; }
+    } inPaint(FInPaintWindow);
+    const TRect client = GetClientRect();
+    if (!GetIsPrinting() && (FSurface.GetWidth() != client.Width() || FSurface.GetHeight() != client.Height()))
+        FNeedsPaint = true;
+    if (FNeedsPaint) {
+        // The toolkit's canvas of the control is bound for the duration of Paint.
+        TCustomPanel::PaintWindow(aPainter);
+    }
+    if (FSurface.Empty()) return;
+    const QPainter::CompositionMode saved = aPainter->compositionMode();
+    aPainter->setCompositionMode(QPainter::CompositionMode_Source);
+    aPainter->drawImage(QPoint(0, 0), FSurface.Image());
+    aPainter->setCompositionMode(saved);
+}
+
+// ---------------------------------------------------------------------------
+// Printing
+
+void TqvOffscreenPaint::BeginPrint() { ++FPrintingCount; }
+
+void TqvOffscreenPaint::EndPrint()
+{
+    if (FPrintingCount == 0) return;
+    --FPrintingCount;
+    if (FPrintingCount == 0) {
+        UpdateOffscreenCanvas();
+        // Paints skipped while printing are owed; make sure one reaches the window.
+        FInvalidateCount = 0;
+        Invalidate();
+    }
+}
+
+double TqvOffscreenPaint::GetFontScale(TCanvas* aCanvas)
+{
+    if (aCanvas == nullptr) return 1.0;
+    aCanvas->Font.SetSize(8);
+    const int h = aCanvas->TextHeight(QStringLiteral("X"));
+    return h == 0 ? 1.0 : 13.0 / h;
+}
+
+void TqvOffscreenPaint::CalculateFontScale() { FFontScale = GetFontScale(GetOffscreenCanvas()); }
+
+void TqvOffscreenPaint::PrintResizeFont()
+{
+    if (!GetIsPrinting()) return;
+    TCanvas* c = GetOffscreenCanvas();
+    int size = c->Font.GetSize();
+    bool defaultResize = true;
+    OnPrintResizeFont(this, size, defaultResize);
+    if (!defaultResize) {
+        c->Font.SetSize(size);
+        return;
+    }
+    c->Font.SetSize(RoundToInt(GetPrintScaley() * size * FFontScale));
+}
+
+void TqvOffscreenPaint::Print(TDeviceContext* aDC, int x, int y, double aScaleX, double aScaleY, bool aScaleSize)
+{
+    if (aDC == nullptr || aDC->Painter() == nullptr) throw Exception(QStringLiteral("No device context to print on"));
+    if (!(aScaleX > 0) || !(aScaleY > 0) || !std::isfinite(aScaleX) || !std::isfinite(aScaleY))
+        throw Exception(QStringLiteral("Invalid print scale"));
+
+    const TPoint savedPrintOrigin = FPrintOrigin;
+    FPrintOrigin = TPoint(x, y);
+    InternalSetPrintScalex(aScaleX);
+    InternalSetPrintScaley(aScaleY);
+
+    const int w = GetWidth();
+    const int h = GetHeight();
+    const bool hadLogicalSize = FHasLogicalSize;
+    const int left = GetLeft();
+    const int top = GetTop();
+    const int printW = aScaleSize ? RoundToInt(aScaleX * w) : w;
+    const int printH = aScaleSize ? RoundToInt(aScaleY * h) : h;
+    const int clipW = aScaleSize ? printW : w;
+    const int clipH = aScaleSize ? printH : h;
+
+    // Everything below is undone in reverse order, also on an exception.
+    struct Restore {
+        TqvOffscreenPaint* self;
+        TDeviceContext* dc;
+        std::unique_ptr<TCanvas> previousCanvas;
+        bool printing = false;
+        bool originSaved = false;
+        TPoint origin;
+        bool clipSaved = false;
+        TClipState clip;
+        bool hadLogicalSize;
+        int w, h;
+        TPoint printOrigin;
+        ~Restore()
+        {
+            if (clipSaved) dc->RestoreClip(clip);
+            // A nested print gives the outer one its origin back; the last origin stays stored.
+            if (previousCanvas) self->FPrintOrigin = printOrigin;
+            self->FPrintingCanvas = std::move(previousCanvas);
+            if (originSaved) dc->SetViewportOrg(origin.X, origin.Y);
+            if (hadLogicalSize) {
+                self->FLogicalWidth = w;
+                self->FLogicalHeight = h;
+            } else {
+                self->FHasLogicalSize = false;
+            }
+            if (printing) self->EndPrint();
+        }
+    } restore{this, aDC, nullptr, false, false, TPoint(), false, TClipState(), hadLogicalSize, w, h, savedPrintOrigin};
+
+    SetSizeDontTell(TRect(left, top, left + printW, top + printH));
+    restore.previousCanvas = std::move(FPrintingCanvas);
+    FPrintingCanvas = std::make_unique<TCanvas>();
+    FPrintingCanvas->Font.Assign(*GetFont());
+    BeginPrint();
+    restore.printing = true;
+
+    restore.origin = aDC->GetViewportOrg();
+    restore.originSaved = true;
+    aDC->SetViewportOrg(x, y);
+
+    FPrintingCanvas->SetPainter(aDC->Painter());
+    restore.clip = aDC->SaveClip();
+    restore.clipSaved = true;
+    aDC->IntersectClipRect(TRect(x, y, x + clipW, y + clipH));
+
+    CalculateFontScale();
+    OffscreenPaint();
+}
+
+// ---------------------------------------------------------------------------
+// Size
+
+void TqvOffscreenPaint::SetSizeDontTell(const TRect& aRect)
+{
+    FHasLogicalSize = true;
+    FLogicalWidth = std::max(0, aRect.Width());
+    FLogicalHeight = std::max(0, aRect.Height());
+}
+
+int TqvOffscreenPaint::GetWidth() const { return FHasLogicalSize ? FLogicalWidth : width(); }
+
+int TqvOffscreenPaint::GetHeight() const { return FHasLogicalSize ? FLogicalHeight : height(); }
+
+TRect TqvOffscreenPaint::GetClientRect() const
+{
+    TRect r = TCustomPanel::GetClientRect();
+    if (FHasLogicalSize) {
+        r.Right = std::max(r.Left, r.Right + FLogicalWidth - width());
+        r.Bottom = std::max(r.Top, r.Bottom + FLogicalHeight - height());
+    }
+    return r;
+}
+
+void TqvOffscreenPaint::BoundsChanged(bool aSizeChanged)
+{
+    if (aSizeChanged && !GetIsPrinting()) FHasLogicalSize = false;
+    TCustomPanel::BoundsChanged(aSizeChanged);
+}
+
+// ---------------------------------------------------------------------------
+// Input
+
+void TqvOffscreenPaint::PossibleScroll(TScrollDirection /*aDirection*/) {}
+
+void TqvOffscreenPaint::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept)
+{
+    const int w = GetClientWidth();
+    const int h = GetClientHeight();
+    if (Y < 5)
+        PossibleScroll(tsdUp);
+    else if (Y > h - FReservedBottom - 5)
+        PossibleScroll(tsdDown);
+    else if (X < 5)
+        PossibleScroll(tsdLeft);
+    else if (X > w - FReservedRight - 5)
+        PossibleScroll(tsdRight);
+    TCustomPanel::DragOver(Source, X, Y, State, Accept);
+}
+
+bool TqvOffscreenPaint::WantSpecialKey(Word aKey)
+{
+    if (aKey < 256 && WantedKeys.Contains(static_cast<unsigned char>(aKey))) return true;
+    return aKey == VK_TAB && OnTab.Assigned() && OnTab(false);
+}
+
+void TqvOffscreenPaint::SetActiveXOwner(TObject* anInterface, TWinControl* aControl, TOnTab aOnTab)
+{
+    FActiveXInterface = anInterface;
+    FActiveXControl = aControl;
+    OnTab = aOnTab;
+}
+
+bool TqvOffscreenPaint::event(QEvent* e)
+{
+    if (e->type() == QEvent::KeyPress && FActiveXControl != nullptr && OnTab.Assigned()) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+            GuardedCall([&] { OnTab(true); });
+            return true;
+        }
+    }
+    return TCustomPanel::event(e);
+}
+
+void TqvOffscreenPaint::WMSetFocus()
+{
+    TCustomPanel::WMSetFocus();
+    Invalidate();
+}
+
+void TqvOffscreenPaint::WMKillFocus()
+{
+    TCustomPanel::WMKillFocus();
+    Invalidate();
+}
+
+void TqvOffscreenPaint::FocusChanged(TWinControl* aFocused)
+{
+    TCustomPanel::FocusChanged(aFocused);
+    Invalidate();
+}
+
+void TqvOffscreenPaint::WMMouseWheel(TWMMouseWheel& Msg)
+{
+    TCustomPanel::WMMouseWheel(Msg);
+    OnWheelMessage(Msg);
+}
+
+} // namespace skedra
