@@ -1,8 +1,15 @@
 #include "skedra/foundation/GStuff.h"
 
+#include <QCoreApplication>
 #include <cmath>
+#include <memory>
 
+#include "skedra/platform/Bitmap.h"
 #include "skedra/platform/Canvas.h"
+#include "skedra/platform/Controls.h"
+#include "skedra/platform/DeviceContext.h"
+#include "skedra/platform/ImageList.h"
+#include "skedra/platform/Menus.h"
 
 namespace skedra {
 
@@ -95,6 +102,72 @@ void GStuff::RotateFont(TFont* aFont, int anAngle)
     aFont->SetStyle(TFontStyles());
     aFont->SetHeight(height);
     aFont->SetEscapement(anAngle * 10);
+}
+
+void GStuff::CreateMenuOptions(TPopupMenu* aMenu, const QStringList& aStrings, const TNotifyEvent& aOnClick,
+                               int aDefault, bool aAddCancel)
+{
+    if (!aMenu) return;
+    TMenuItem* root = aMenu->GetItems();
+    for (int i = 0; i < aStrings.size(); ++i) {
+        TMenuItem* item = root->Add(aStrings[i], aOnClick);
+        if (i == aDefault) item->SetDefault(true);
+    }
+    if (aAddCancel) {
+        root->Add(cLineCaption);
+        root->Add(QStringLiteral("Avbryt"));
+    }
+}
+
+int GStuff::UserOptionStrings(TControl* aControl, int x, int y, const QStringList& aStrings, int aDefault)
+{
+    TPopUpHandler handler;
+    TPopUpHandler::PickedIndex() = -1;
+    {
+        auto menu = std::make_unique<TPopupMenu>();
+        menu->setObjectName(QStringLiteral("GStuffUserOptionsMenu"));
+        CreateMenuOptions(menu.get(), aStrings, MakeMethod<&TPopUpHandler::Click>(&handler), aDefault, true);
+        const TPoint at = aControl ? aControl->ClientToScreen(TPoint(x, y)) : TPoint(x, y);
+        menu->Popup(at.X, at.Y);
+        // The click of the chosen item arrives as a posted message.
+        QCoreApplication::processEvents();
+        menu->GetItems()->Clear();
+    }
+    const int picked = TPopUpHandler::PickedIndex();
+    TPopUpHandler::PickedIndex() = -1;
+    return picked;
+}
+
+int GStuff::UserOption(TControl* aControl, int x, int y, std::span<const QString> anOptions, int aDefault)
+{
+    QStringList strings;
+    strings.reserve(static_cast<qsizetype>(anOptions.size()));
+    for (const QString& s : anOptions) strings.append(s);
+    return UserOptionStrings(aControl, x, y, strings, aDefault);
+}
+
+void TPopUpHandler::Click(TObject* Sender)
+{
+    if (const auto* item = dynamic_cast<const TMenuItem*>(Sender)) PickedIndex() = item->GetMenuIndex();
+}
+
+int& TPopUpHandler::PickedIndex()
+{
+    static int picked = -1;
+    return picked;
+}
+
+void PrintBitmap(TCanvas* aCanvas, const TRect& aRect, TBitmap* aBitmap)
+{
+    // Device-independent bits stretched with a plain copy: what printer canvases accept.
+    StretchDIBits(aCanvas, aRect, aBitmap);
+}
+
+void PrintBitmap_ImageList(TCanvas* aCanvas, const TRect& aRect, TCustomImageList* anImageList, int anIndex)
+{
+    if (!aCanvas || !anImageList) return;
+    TBitmap bitmap;
+    if (anImageList->GetBitmap(anIndex, &bitmap)) PrintBitmap(aCanvas, aRect, &bitmap);
 }
 
 bool IsWinnt()

@@ -1,11 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QImage>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
 #include <QPainter>
 #include <vector>
 
 #include "skedra/foundation/GStuff.h"
+#include "skedra/platform/Bitmap.h"
 #include "skedra/platform/Canvas.h"
+#include "skedra/platform/Controls.h"
+#include "skedra/platform/DeviceContext.h"
+#include "skedra/platform/ImageList.h"
+#include "skedra/platform/Menus.h"
 
 using namespace skedra;
 
@@ -184,4 +194,149 @@ TEST(GStuffDrawing, RotateFontKeepsFaceAndHeight)
 TEST(GStuffPlatform, PatternBrushesAreAvailable)
 {
     EXPECT_TRUE(IsWinnt());
+}
+
+TEST(GStuffPrint, BitmapIsStretchedOntoTheRectangleWithAPlainCopy)
+{
+    TBitmap bitmap(2, 2);
+    bitmap.GetCanvas()->SetPixel(0, 0, clRed);
+    bitmap.GetCanvas()->SetPixel(1, 0, clLime);
+    bitmap.GetCanvas()->SetPixel(0, 1, clBlue);
+    bitmap.GetCanvas()->SetPixel(1, 1, clBlack);
+    Surface s(40, 40);
+    s.canvas.CopyMode = cmSrcInvert;
+    PrintBitmap(&s.canvas, TRect(10, 10, 30, 30), &bitmap);
+    EXPECT_EQ(s.At(10, 10), clRed);
+    EXPECT_EQ(s.At(19, 19), clRed);
+    EXPECT_EQ(s.At(29, 10), clLime);
+    EXPECT_EQ(s.At(10, 29), clBlue);
+    EXPECT_EQ(s.At(29, 29), clBlack);
+    EXPECT_EQ(s.At(30, 30), clWhite);
+    EXPECT_EQ(s.At(9, 9), clWhite);
+    EXPECT_EQ(s.canvas.CopyMode, cmSrcInvert);
+    PrintBitmap(&s.canvas, TRect(0, 0, 5, 5), nullptr); // nothing to print: nothing happens
+    EXPECT_EQ(s.At(0, 0), clWhite);
+}
+
+TEST(GStuffPrint, PrintsAtTheDeviceContextsOrigin)
+{
+    QImage page(100, 100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        TDeviceContext dc(&page);
+        dc.SetViewportOrg(50, 40);
+        TCanvas canvas(dc.Painter());
+        TBitmap bitmap(1, 1);
+        bitmap.GetCanvas()->SetPixel(0, 0, clGreen);
+        PrintBitmap(&canvas, TRect(0, 0, 10, 10), &bitmap);
+        canvas.SetPainter(nullptr);
+    }
+    EXPECT_EQ(FromQColor(page.pixelColor(50, 40)), clGreen);
+    EXPECT_EQ(FromQColor(page.pixelColor(59, 49)), clGreen);
+    EXPECT_EQ(FromQColor(page.pixelColor(49, 40)), clWhite);
+    EXPECT_EQ(FromQColor(page.pixelColor(60, 50)), clWhite);
+}
+
+TEST(GStuffPrint, ImageListImageIsPrintedStretched)
+{
+    TImageList images(4, 4);
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QImage blue(4, 4, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    images.AddImage(red);
+    images.AddImage(blue);
+    Surface s(40, 40);
+    PrintBitmap_ImageList(&s.canvas, TRect(0, 0, 16, 8), &images, 1);
+    EXPECT_EQ(s.At(0, 0), clBlue);
+    EXPECT_EQ(s.At(15, 7), clBlue);
+    EXPECT_EQ(s.At(16, 8), clWhite);
+    PrintBitmap_ImageList(&s.canvas, TRect(20, 20, 30, 30), &images, 5); // no such image
+    EXPECT_EQ(s.At(25, 25), clWhite);
+}
+
+namespace {
+
+// Runs once the option menu is open: acts on it with real input.
+void WhenMenuOpens(std::function<void(QMenu*)> anAction)
+{
+    QTimer::singleShot(0, [anAction] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr) << "the option menu is not open";
+        anAction(menu);
+    });
+}
+
+// Lets the menu really run (the test main closes every menu at once).
+struct RealMenus {
+    TPopupHandler previous = TPopupMenu::SetPopupHandler({});
+    ~RealMenus() { TPopupMenu::SetPopupHandler(previous); }
+};
+
+QAction* ActionNamed(QMenu* aMenu, const QString& aText)
+{
+    for (QAction* a : aMenu->actions())
+        if (a->text() == aText) return a;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(GStuffOptionMenu, MenuHoldsTheOptionsAndACancelItem)
+{
+    TPopupMenu menu;
+    int clicks = 0;
+    GStuff::CreateMenuOptions(&menu, {"One", "Two", "Three"}, [&](TObject*) { ++clicks; }, 1, true);
+    ASSERT_EQ(menu.GetItems()->Count(), 5);
+    EXPECT_EQ(menu.Items(0)->GetCaption(), "One");
+    EXPECT_EQ(menu.Items(2)->GetCaption(), "Three");
+    EXPECT_TRUE(menu.Items(1)->GetDefault());
+    EXPECT_FALSE(menu.Items(0)->GetDefault());
+    EXPECT_TRUE(menu.Items(3)->IsLine());
+    EXPECT_EQ(menu.Items(4)->GetCaption(), "Avbryt");
+    EXPECT_TRUE(menu.Items(2)->OnClick.Assigned());
+    EXPECT_FALSE(menu.Items(4)->OnClick.Assigned());
+
+    TPopupMenu plain;
+    GStuff::CreateMenuOptions(&plain, {"A", "B"}, {}, -1, false);
+    EXPECT_EQ(plain.GetItems()->Count(), 2);
+}
+
+TEST(GStuffOptionMenu, ClosedWithoutAPickAnswersMinusOne)
+{
+    RealMenus realMenus;
+    TPanel owner;
+    owner.SetBounds(50, 50, 200, 100);
+    owner.show();
+    WhenMenuOpens([](QMenu* menu) { QTest::keyClick(menu, Qt::Key_Escape); });
+    EXPECT_EQ(GStuff::UserOption(&owner, 10, 10, {"Copy", "Move"}, 0), -1);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST(GStuffOptionMenu, ClickedOptionAnswersItsIndexAndCancelAnswersMinusOne)
+{
+    RealMenus realMenus;
+    TPanel owner;
+    owner.SetBounds(50, 50, 200, 100);
+    owner.show();
+    WhenMenuOpens([](QMenu* menu) {
+        QAction* move = ActionNamed(menu, "Move");
+        ASSERT_NE(move, nullptr);
+        QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(move).center());
+    });
+    EXPECT_EQ(GStuff::UserOption(&owner, 10, 10, {"Copy", "Move", "Link"}, 0), 1);
+
+    WhenMenuOpens([](QMenu* menu) {
+        QAction* cancel = ActionNamed(menu, "Avbryt");
+        ASSERT_NE(cancel, nullptr);
+        QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(cancel).center());
+    });
+    EXPECT_EQ(GStuff::UserOptionStrings(&owner, 10, 10, {"Copy", "Move", "Link"}, 0), -1);
+
+    // The keyboard works too: the first option by Down and Return.
+    WhenMenuOpens([](QMenu* menu) {
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    EXPECT_EQ(GStuff::UserOption(&owner, 10, 10, {"Copy", "Move"}, 1), 0);
 }
