@@ -1046,7 +1046,11 @@ void TWinControl::focusInEvent(QFocusEvent* e)
     TControl::focusInEvent(e);
     GuardedCall([&] {
         WMSetFocus();
-        if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) DoEnter();
+        // Coming back to the window (or from a popup) to the control that had
+        // the focus is no enter; the first focus of a new window is.
+        if (FEntered) return;
+        FEntered = true;
+        DoEnter();
     });
 }
 
@@ -1055,7 +1059,9 @@ void TWinControl::focusOutEvent(QFocusEvent* e)
     TControl::focusOutEvent(e);
     GuardedCall([&] {
         WMKillFocus();
-        if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) DoExit();
+        if (!FEntered || e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
+        FEntered = false;
+        DoExit();
     });
 }
 

@@ -454,6 +454,7 @@ private:
     bool FTabStop = false;
     int FTabIndex = -1; // rank key within the parent's tab order
     QMetaObject::Connection FFocusConnection;
+    bool FEntered = false; // between DoEnter and DoExit
 };
 
 // A windowed control that draws itself on a canvas.

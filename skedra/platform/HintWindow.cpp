@@ -54,10 +54,7 @@ void THintWindow::ActivateHint(TRect aRect, const QString& aHint)
         aRect.Bottom = aRect.Top + h;
     }
     SetBoundsRect(aRect);
-    if (!isVisible()) {
-        setVisible(true);
-        raise();
-    }
+    if (!isVisible()) setVisible(true); // stays on top by its window flags
     Invalidate();
 }
 
