@@ -203,11 +203,6 @@ void TqvOffscreenPaint::Print(TDeviceContext* aDC, int x, int y, double aScaleX,
     if (!(aScaleX > 0) || !(aScaleY > 0) || !std::isfinite(aScaleX) || !std::isfinite(aScaleY))
         throw Exception(QStringLiteral("Invalid print scale"));
 
-    const TPoint savedPrintOrigin = FPrintOrigin;
-    FPrintOrigin = TPoint(x, y);
-    InternalSetPrintScalex(aScaleX);
-    InternalSetPrintScaley(aScaleY);
-
     const int w = GetWidth();
     const int h = GetHeight();
     const bool hadLogicalSize = FHasLogicalSize;
@@ -215,6 +210,11 @@ void TqvOffscreenPaint::Print(TDeviceContext* aDC, int x, int y, double aScaleX,
     const int top = GetTop();
     const int printW = aScaleSize ? RoundToInt(aScaleX * w) : w;
     const int printH = aScaleSize ? RoundToInt(aScaleY * h) : h;
+
+    const TPoint savedPrintOrigin = FPrintOrigin;
+    FPrintOrigin = TPoint(x, y);
+    InternalSetPrintScalex(aScaleX);
+    InternalSetPrintScaley(aScaleY);
     const int clipW = aScaleSize ? printW : w;
     const int clipH = aScaleSize ? printH : h;
 

@@ -186,7 +186,7 @@ void TPen::Assign(const TPen& source)
 
 void TBrush::SetColor(TColor value)
 {
-    if (value == color_) return;
+    if (value == color_ && style_ != bsClear) return;
     color_ = value;
     if (style_ == bsClear) style_ = bsSolid; // the toolkit makes a coloured brush visible again
     Changed();

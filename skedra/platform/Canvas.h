@@ -120,6 +120,7 @@ private:
 class TBrush : public TGraphicsObject {
 public:
     TColor GetColor() const { return color_; }
+    // As in the toolkit, giving a clear brush a colour makes it solid again.
     void SetColor(TColor value);
     TBrushStyle GetStyle() const { return style_; }
     void SetStyle(TBrushStyle value);

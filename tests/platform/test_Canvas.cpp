@@ -52,6 +52,9 @@ TEST(Canvas, FillRectLeavesOutRightAndBottomEdge)
     s.c->Brush.SetStyle(bsClear);
     s.c->FillRect(Rect(20, 20, 30, 30));
     EXPECT_EQ(s.Count(clRed), 30);
+    // Giving a clear brush a colour (even its own) makes it solid again.
+    s.c->Brush.SetColor(clRed);
+    EXPECT_EQ(s.c->Brush.GetStyle(), bsSolid);
 }
 
 TEST(Canvas, LineToLeavesOutEndPixelAndPolylineTouchesCornersOnce)
