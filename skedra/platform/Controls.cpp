@@ -186,6 +186,10 @@ struct DragState {
     bool overrideCursor = false;
 };
 
+// Where the pointer was at the last mouse event a control received (screen
+// coordinates): drags follow the events, not the system cursor.
+QPoint gLastMouseGlobal;
+
 DragState& Drag()
 {
     static DragState d;
@@ -226,7 +230,7 @@ void TControl::BeginDrag(bool Immediate, int Threshold)
     DragState& d = Drag();
     d.source = this;
     d.threshold = Threshold < 0 ? QApplication::startDragDistance() : Threshold;
-    d.startGlobal = QCursor::pos();
+    d.startGlobal = gLastMouseGlobal;
     if (Immediate) {
         d.started = true;
         DoStartDrag(d.dragObject);
@@ -242,7 +246,7 @@ void TControl::EndDrag(bool Drop)
     DragState& d = Drag();
     const bool started = d.started;
     TControl* target = d.accepted ? DragTarget() : nullptr;
-    const QPoint global = QCursor::pos();
+    const QPoint global = gLastMouseGlobal;
     TObject* source = DragSourceObject();
     TPoint p;
     if (target != nullptr) p = target->ScreenToClient(TPoint::From(global));
@@ -324,6 +328,7 @@ TControl::TControl(QWidget* aParent) : QWidget(aParent), FCanvas(std::make_uniqu
     FFont.AssignQFont(font());
     FFont.SetColor(clWindowText);
     FFont.OnChange = MakeMethod<&TControl::FontChangedHandler>(this);
+    TakeParentFont();
     if (aParent != nullptr) QWidget::setVisible(true);
 }
 
@@ -345,6 +350,7 @@ void TControl::SetParent(QWidget* aParent)
     FVisible = visible;
     setGeometry(geometryBefore);
     if (aParent != nullptr && visible) QWidget::setVisible(true);
+    TakeParentFont();
     if (oldParent != nullptr && FAlign != alNone) oldParent->Realign();
     RequestAlign();
 }
@@ -437,7 +443,34 @@ void TControl::SetColor(TColor aValue)
     ColorChanged();
 }
 
-void TControl::FontChangedHandler(TObject*) { FontChanged(); }
+void TControl::FontChangedHandler(TObject*)
+{
+    if (!FTakingParentFont) FParentFont = false;
+    FontChanged();
+    for (QObject* o : children()) {
+        auto* c = dynamic_cast<TControl*>(o);
+        if (c != nullptr && !c->isWindow()) c->TakeParentFont();
+    }
+}
+
+void TControl::TakeParentFont()
+{
+    if (!FParentFont) return;
+    const auto* p = dynamic_cast<const TControl*>(parentWidget());
+    if (p == nullptr || isWindow()) return;
+    FTakingParentFont = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{FTakingParentFont};
+    FFont.Assign(p->FFont);
+}
+
+void TControl::SetParentFont(bool aValue)
+{
+    FParentFont = aValue;
+    TakeParentFont();
+}
 
 void TControl::FontChanged() { Invalidate(); }
 
@@ -623,6 +656,7 @@ void TControl::paintEvent(QPaintEvent*)
 void TControl::mousePressEvent(QMouseEvent* e)
 {
     e->accept();
+    gLastMouseGlobal = e->globalPosition().toPoint();
     GuardedCall([&] {
         TMouseButton button;
         if (!ButtonFromQt(e->button(), button)) return;
@@ -639,6 +673,7 @@ void TControl::mousePressEvent(QMouseEvent* e)
 void TControl::mouseDoubleClickEvent(QMouseEvent* e)
 {
     e->accept();
+    gLastMouseGlobal = e->globalPosition().toPoint();
     if (!FControlStyle.Contains(csDoubleClicks)) {
         mousePressEvent(e);
         return;
@@ -659,6 +694,7 @@ void TControl::mouseDoubleClickEvent(QMouseEvent* e)
 void TControl::mouseMoveEvent(QMouseEvent* e)
 {
     e->accept();
+    gLastMouseGlobal = e->globalPosition().toPoint();
     GuardedCall([&] {
         if (DragSource() == this) {
             DragMouseMove(e);
@@ -672,6 +708,7 @@ void TControl::mouseMoveEvent(QMouseEvent* e)
 void TControl::mouseReleaseEvent(QMouseEvent* e)
 {
     e->accept();
+    gLastMouseGlobal = e->globalPosition().toPoint();
     GuardedCall([&] {
         if (DragSource() == this && DragMouseUp(e)) return;
         TMouseButton button;

@@ -222,7 +222,12 @@ public:
     virtual void SetColor(TColor aValue);
     TFont* GetFont() { return &FFont; }
     const TFont* GetFont() const { return &FFont; }
+    // Setting the font (or changing it through GetFont) clears ParentFont.
     void SetFont(const TFont& aFont) { FFont.Assign(aFont); }
+    // While set (the default), the control takes its parent's font, now and
+    // whenever the parent's font changes.
+    bool GetParentFont() const { return FParentFont; }
+    void SetParentFont(bool aValue);
 
     TCursor GetCursor() const { return FCursor; }
     void SetCursor(TCursor aValue);
@@ -348,6 +353,7 @@ private:
     void RequestAlign();
     void ApplyHint();
     void FontChangedHandler(TObject*);
+    void TakeParentFont();
     TPoint EventPos(const QMouseEvent* e) const;
     void DragMouseMove(const QMouseEvent* e);
     bool DragMouseUp(const QMouseEvent* e);
@@ -357,6 +363,8 @@ private:
     bool FDestroying = false;
     TColor FColor = clWindow;
     TFont FFont;
+    bool FParentFont = true;
+    bool FTakingParentFont = false;
     TCursor FCursor = crDefault;
     QString FHint;
     bool FShowHint = false;

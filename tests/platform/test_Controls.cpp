@@ -403,3 +403,61 @@ TEST(GraphicControl, DrawsOverItsParentAndStaysBelowWindowedSiblings)
     EXPECT_EQ(FromQColor(image.pixelColor(1, 1)), clBlue);
     EXPECT_EQ(FromQColor(image.pixelColor(5, 5)), clLime); // not erased under the graphic control
 }
+
+TEST(ControlFont, ChildrenFollowTheParentFontUntilTheyGetTheirOwn)
+{
+    TPanel host;
+    auto* a = new TPanel(&host);
+    auto* b = new TPanel(&host);
+    auto* inner = new TPanel(a);
+    EXPECT_TRUE(a->GetParentFont());
+    host.GetFont()->SetSize(14);
+    EXPECT_EQ(a->GetFont()->GetSize(), 14);
+    EXPECT_EQ(inner->GetFont()->GetSize(), 14);
+    b->GetFont()->SetSize(7); // its own font from now on
+    EXPECT_FALSE(b->GetParentFont());
+    host.GetFont()->SetStyle(TFontStyles{fsBold});
+    EXPECT_TRUE(a->GetFont()->GetStyle().Contains(fsBold));
+    EXPECT_FALSE(b->GetFont()->GetStyle().Contains(fsBold));
+    EXPECT_EQ(b->GetFont()->GetSize(), 7);
+    b->SetParentFont(true);
+    EXPECT_EQ(b->GetFont()->GetSize(), 14);
+}
+
+TEST(DragDrop, InProcessDragFromSourceToAcceptingTarget)
+{
+    TPanel host;
+    host.SetBevelOuter(bvNone);
+    host.SetBounds(0, 0, 200, 100);
+    auto* source = new TPanel(&host);
+    source->SetBounds(0, 0, 50, 50);
+    auto* target = new TPanel(&host);
+    target->SetBounds(100, 0, 50, 50);
+    host.show();
+    QStringList log;
+    source->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int, int) {
+        if (b == mbLeft) source->BeginDrag(false, 5);
+    };
+    target->OnDragOver = [&](TObject*, TObject* src, int x, int y, TDragState st, bool& accept) {
+        log << QStringLiteral("over %1 %2,%3 %4").arg(st).arg(x).arg(y).arg(src == source);
+        accept = true;
+    };
+    target->OnDragDrop = [&](TObject*, TObject* src, int x, int y) {
+        log << QStringLiteral("drop %1,%2 %3").arg(x).arg(y).arg(src == source);
+    };
+    source->OnEndDrag = [&](TObject*, TObject* tgt, int x, int y) {
+        log << QStringLiteral("end %1,%2 %3").arg(x).arg(y).arg(tgt == target);
+    };
+    QTest::mousePress(source, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QTest::mouseMove(source, QPoint(12, 10)); // below the threshold: nothing yet
+    EXPECT_FALSE(source->Dragging());
+    QTest::mouseMove(source, QPoint(115, 10));
+    EXPECT_TRUE(source->Dragging());
+    QTest::mouseMove(source, QPoint(120, 12));
+    QTest::mouseRelease(source, Qt::LeftButton, Qt::NoModifier, QPoint(120, 12));
+    const QStringList expected = {
+        QStringLiteral("over %1 15,10 1").arg(dsDragEnter), QStringLiteral("over %1 20,12 1").arg(dsDragMove),
+        "drop 20,12 1", "end 20,12 1"};
+    EXPECT_EQ(log, expected);
+    EXPECT_FALSE(source->Dragging());
+}
