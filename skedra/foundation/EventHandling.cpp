@@ -110,6 +110,9 @@ void TqvExposable::FreeCall(TObject* anObject)
 
 void TqvExposable::FreeWheneverPossible()
 {
+    // Held across CleanForFree, so that a handler freeing this object again
+    // meanwhile only marks it and the last guard frees it once.
+    TKeepAlive keep(this);
     try {
         CleanForFree();
     } catch (...) {

@@ -23,12 +23,19 @@ struct Parts {
 
 Parts Split(TDateTime value)
 {
-    if (!std::isfinite(value) || value < MinDateTime - 1 || value > MaxDateTime + 1)
+    // Days 1 January 0001 .. 31 December 9999; a negative value's fraction
+    // belongs to its own (truncated) day, so the first day reaches down to -693594.
+    constexpr int kFirstDay = -693593;
+    constexpr int kLastDay = 2958465;
+    if (!std::isfinite(value) || value <= kFirstDay - 1 || value >= kLastDay + 1)
         throw EConvertError(QStringLiteral("%1 is not a valid date and time").arg(value));
     const double scaled = std::nearbyint(value * MSecsPerDay);
     const auto total = static_cast<int64_t>(scaled);
     const auto perDay = static_cast<int64_t>(MSecsPerDay);
-    return Parts{static_cast<int>(total / perDay), static_cast<int>(std::llabs(total) % perDay)};
+    Parts p{static_cast<int>(total / perDay), static_cast<int>(std::llabs(total) % perDay)};
+    // Rounding to the millisecond must not leave the calendar at either end.
+    if (p.days > kLastDay || p.days < kFirstDay) p = Parts{p.days > kLastDay ? kLastDay : kFirstDay, 86399999};
+    return p;
 }
 
 // Civil date from days since 1970-01-01 (proleptic Gregorian).
