@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPdfWriter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <cmath>
@@ -437,4 +439,33 @@ TEST_F(Fixture, AnExceptionInThePaintReachesTheMessageSink)
     area->Invalidate();
     QApplication::processEvents();
     EXPECT_EQ(area->paints, paints + 1);
+}
+
+TEST_F(Fixture, PrintsOntoAPdfPage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("area.pdf"));
+    area->duringPaint = [&] {
+        if (!area->GetIsPrinting()) return;
+        TCanvas* c = area->GetOffscreenCanvas();
+        c->Font.SetSize(9);
+        area->PrintResizeFont();
+        c->Brush.SetStyle(bsClear);
+        c->TextOut(int(10 * area->GetScalex()), int(40 * area->GetScaley()), QStringLiteral("Printed"));
+        c->DrawFocusRect(Rect(0, 0, 50, 50)); // inverting marks do nothing on paper
+    };
+    {
+        QPdfWriter pdf(file);
+        TDeviceContext dc(&pdf);
+        const double scale = dc.GetLogPixelsX() / 96.0;
+        area->Print(&dc, 200, 300, scale, scale, true);
+        EXPECT_TRUE(dc.NewPage());
+        area->Print(&dc, 0, 0, scale, scale, true);
+    }
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("%PDF"));
+    EXPECT_FALSE(area->GetIsPrinting());
+    EXPECT_EQ(area->GetWidth(), 80);
 }
