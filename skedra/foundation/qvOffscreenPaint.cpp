@@ -54,6 +54,11 @@ void TqvOffscreenPaint::Invalidate()
 void TqvOffscreenPaint::Repaint()
 {
     if (FUpdateCount > 0) return;
+    if (FInPaintWindow) {
+        // Qt cannot paint recursively; the drawing asked for another paint.
+        Invalidate();
+        return;
+    }
     FNeedsPaint = true;
     TCustomPanel::Repaint();
 }
