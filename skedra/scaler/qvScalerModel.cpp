@@ -419,7 +419,9 @@ void TqvDateScalerModel::SetHorizontal(bool v)
 {
     if (v == fHorizontal) return;
     fHorizontal = v;
-    fResized = true; // the axis length changes: the next paint adapts the range and the marks
+    fResized = true; // the axis length changes: the next paint adapts the range
+    fAmountValid = false;
+    CalcDrawMode();
 }
 
 void TqvDateScalerModel::SetModelLength(int n)

@@ -1,0 +1,150 @@
+#pragma once
+// TqvDateScaler: the date and time axis control. Its model (range, hidden
+// time, conversions, marks and labels) is TqvDateScalerModel; this class
+// paints it (ticks, labels, boxes, scroll buttons, range indicator), pans and
+// zooms it with the mouse, repeats the scroll buttons and prints it.
+
+#include <QTimer>
+#include <memory>
+
+#include "skedra/foundation/qvOffscreenPaint.h"
+#include "skedra/scaler/qvScalerModel.h"
+
+namespace skedra {
+
+enum TIndicatorStyle { isNone, isNormal, isColorfull, isSober };
+enum TLookAndFeel { tlfClassic, tlfBoxed };
+enum TScrollButtons { tsbClassic, tsbSmall, tsbOff };
+
+using TOnScalerUserDraw = TMethod<void(TqvDateScaler* caller, TCanvas* aCanvas, const TRect& aRect)>;
+
+class TqvDateScaler : public TqvOffscreenPaint, public TqvDateScalerModel {
+public:
+    explicit TqvDateScaler(QWidget* aOwner = nullptr);
+    ~TqvDateScaler() override;
+
+    void OffscreenPaint() override;
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    void Print(TDeviceContext* aDC, int x, int y, double aScaleX, double aScaleY, bool aScaleSize) override;
+    int GetScaleLen() const override;
+
+    // Published properties (those of the model are inherited from it).
+    bool GetIndicatorOn() const { return fIndicatorOn; }
+    void SetIndicatorOn(bool v);
+    TIndicatorStyle GetIndicatorStyle() const { return fIndicatorStyle; }
+    void SetIndicatorStyle(TIndicatorStyle v);
+    bool GetRescaleWithCtrl() const { return fRescaleWithCtrl; }
+    void SetRescaleWithCtrl(bool v) { fRescaleWithCtrl = v; }
+    TFont* GetTextFont1() { return &fTextFont1; }
+    TFont* GetTextFont2() { return &fTextFont2; }
+    TFont* GetTextFont3() { return &fTextFont3; }
+    void SetTextFont1(const TFont& f);
+    void SetTextFont2(const TFont& f);
+    void SetTextFont3(const TFont& f);
+    TLookAndFeel GetLookAndFeel() const { return fLookAndFeel; }
+    void SetLookAndFeel(TLookAndFeel v);
+    TScrollButtons GetScrollButtons() const { return fScrollButtons; }
+    void SetScrollButtons(TScrollButtons v);
+    bool GetVerticalText() const { return fVerticalText; }
+    void SetVerticalText(bool v) { fVerticalText = v; }
+    // Kept for the hosting components; the scaler itself does not read it.
+    double GetZoomFactor() const { return fZoomFactor; }
+    void SetZoomFactor(double v) { fZoomFactor = v; }
+
+    TOnInfoStringEvent OnInfoStringEvent;
+    TOnScalerUserDraw OnUserDrawBackground;
+    TOnScalerUserDraw OnUserDrawForeground;
+
+    // Programmatic repeated scrolling (the Gantt chart's drag past an edge).
+    void StartStepUp();
+    void StartStepDown();
+    void StopStep();
+    // 15 pixels of visible time.
+    TDateTime GetScrollStep() const { return PixelLenToDate(15); }
+    // Whether a drag with the shift state of the press zooms (else it pans).
+    bool RescaleNotPan() const;
+    // The repeat timer's tick.
+    void RepeatTimerTick();
+
+    // Where the scroll buttons were last drawn (all -1 when there are none).
+    TRect GetBackwardButtonRect() const { return fBackwardRect; }
+    TRect GetForwardButtonRect() const { return fForwardRect; }
+    bool GetBackwardPressed() const { return fBackwardPressed; }
+    bool GetForwardPressed() const { return fForwardPressed; }
+    bool GetMouseIsDown() const { return fMouseDown; }
+    bool GetDragging() const { return fDragging; }
+    TDateTime GetPressDate() const { return fPressDate; }
+    QTimer* GetRepeatTimer() const { return fTimer.get(); }
+    TFont* FontOf(TScalerFont f);
+
+protected:
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void Resize() override;
+
+    // The clock the repeat acceleration reads; tests replace it.
+    virtual TDateTime CurrentTime() const { return Now(); }
+
+    virtual void DoBackground(TCanvas* aCanvas, const TRect& aRect);
+    virtual void DoForeground(TCanvas* aCanvas, const TRect& aRect);
+    virtual void DoThePaint(TCanvas* aCanvas, const TRect& aRect);
+    virtual void DrawScaleIndicator(TCanvas* aCanvas);
+    virtual void NormalIndicator(TCanvas* aCanvas);
+    virtual void SoberIndicator(TCanvas* aCanvas);
+    virtual void ColorFullIndicator(TCanvas* aCanvas);
+    virtual void DrawScrollButtons(TCanvas* aCanvas);
+    void DrawTriangleButton(TCanvas* aCanvas, const TRect& r, int aDirection, bool aPressed);
+    virtual void DrawZoomButtons(TCanvas* /*aCanvas*/) {}
+    virtual void DrawBoxes(TCanvas* aCanvas);
+    virtual void DrawScaleMarksText(TCanvas* aCanvas, bool aMajor);
+    virtual void CalcPixAndDrawScaleMarks(TCanvas* aCanvas, bool aMajor);
+    double GetScaleMarkPix(const std::vector<TScaleMark>& aMarks, size_t i) const;
+    double GetBoxPix(const std::vector<TScaleMark>& aMarks, size_t i) const;
+    void RotateFontIfNeeded(TCanvas* aCanvas) const;
+
+    // Model hooks.
+    double AxisPrintScale() const override;
+    void ScalerInvalidate() override { Invalidate(); }
+    void ScalerBeginUpdate() override { BeginUpdate(); }
+    void ScalerEndUpdate() override { EndUpdate(); }
+    void ScalerRepaintNow() override { Repaint(); }
+    void EndMouseOperation() override;
+    TqvDateScaler* ScalerCaller() override { return this; }
+    TObject* ScalerSender() override { return this; }
+
+private:
+    void SelectLabelFont(TCanvas* aCanvas, TScalerFont aFont);
+    void PostChange();
+    bool PointerOverButton() const;
+    int Scaled(double v, bool alongX) const;
+
+    TFont fTextFont1, fTextFont2, fTextFont3;
+    bool fIndicatorOn = true;
+    TIndicatorStyle fIndicatorStyle = isNormal;
+    bool fRescaleWithCtrl = false;
+    TLookAndFeel fLookAndFeel = tlfClassic;
+    TScrollButtons fScrollButtons = tsbClassic;
+    bool fVerticalText = false;
+    double fZoomFactor = 0.9;
+
+    bool fMouseDown = false;
+    TDateTime fPressTime = 0;
+    int fLastX = 0, fLastY = 0;
+    int fPointerX = -1, fPointerY = -1;
+    double fScaleAtPress = 0;
+    TShiftState fShiftAtPress;
+    int fPressPixel = 0;
+    TDateTime fPressDate = 0;
+    bool fDragging = false;
+    TRect fBackwardRect{-1, -1, -1, -1};
+    TRect fForwardRect{-1, -1, -1, -1};
+    bool fBackwardPressed = false;
+    bool fForwardPressed = false;
+    bool fStepping = false;
+    std::unique_ptr<QTimer> fTimer;
+    int fPrintLength = -1; // the screen length of the axis while printing
+};
+
+} // namespace skedra
