@@ -1,0 +1,88 @@
+#pragma once
+// A thin bar beside an aligned control of the same parent; dragging it
+// changes that control's width (left or right alignment) or height (top or
+// bottom).
+
+#include <QPointer>
+
+#include "skedra/platform/Controls.h"
+
+namespace skedra {
+
+class TqvSplitLine;
+
+// How a drag is shown: not at all, by an inverted line, by resizing the
+// control live, or by a checkered inverted line.
+enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
+
+using TCanResizeEvent = TMethod<void(TObject* Sender, int& NewSize, bool& Accept)>;
+
+class TqvSplitter : public TGraphicControl {
+public:
+    explicit TqvSplitter(QWidget* aParent = nullptr);
+    ~TqvSplitter() override;
+
+    bool GetBeveled() const { return FBeveled; }
+    void SetBeveled(bool aValue);
+    // The smallest size the control gets by dragging; a smaller size closes it
+    // (size 0). At least 1.
+    int GetMinSize() const { return FMinSize; }
+    void SetMinSize(int aValue);
+    TResizeStyle GetResizeStyle() const { return FResizeStyle; }
+    void SetResizeStyle(TResizeStyle aValue) { FResizeStyle = aValue; }
+    // With ParentColor the bar takes its parent's colour; setting Color clears it.
+    bool GetParentColor() const { return FParentColor; }
+    void SetParentColor(bool aValue);
+    void SetColor(TColor aValue) override;
+    // Shown in a form designer: paints a dotted outline so the bar can be found.
+    bool GetDesigning() const { return FDesigning; }
+    void SetDesigning(bool aValue);
+
+    // The control this splitter resizes: the first visible, enabled control
+    // of the parent just outside the splitter on its aligned side.
+    TControl* FindControl() const;
+
+    TCanResizeEvent OnCanResize;
+    TNotifyEvent OnMoved;
+    TNotifyEvent OnPaint;
+
+protected:
+    void Paint() override;
+    virtual bool CanResize(int& aNewSize);
+    virtual bool DoCanResize(int& aNewSize);
+    // The alignment changed: the split cursor follows the axis.
+    virtual void RequestAlign();
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void StopSizing();
+    void BoundsChanged(bool aSizeChanged) override;
+
+private:
+    bool Horizontal() const; // resizes widths
+    void CalcSplitSize(int X, int Y, int& aNewSize, int& aSplit) const;
+    void UpdateSize(int X, int Y);
+    void UpdateControlSize();
+    void AllocateLineDC();
+    void ReleaseLineDC();
+    void DrawLine();
+    TColor PaintColor() const;
+
+    bool FBeveled = false;
+    int FMinSize = 30;
+    TResizeStyle FResizeStyle = rsPattern;
+    bool FParentColor = true;
+    bool FDesigning = false;
+    TAlign FCursorAlign = alNone;
+
+    QPointer<TControl> FControl;
+    TPoint FDownPos;
+    int FMaxSize = 0;
+    int FNewSize = 0;
+    int FOldSize = -1;
+    int FSplit = 0;
+    bool FLineVisible = false;
+    QPointer<TqvSplitLine> FLine;
+};
+
+} // namespace skedra

@@ -1,0 +1,53 @@
+#pragma once
+// A 5 x 5 grip the user drags anywhere inside its parent, with guide lines
+// across the parent while dragging; it reports how far it was moved and the
+// application resizes what it wants.
+
+#include <QPointer>
+
+#include "skedra/platform/Controls.h"
+
+namespace skedra {
+
+class TXYSizer;
+
+using TOnResize = TMethod<void(TXYSizer* Sender, TPoint theNewPoint)>;
+
+class TXYSizer : public TPanel {
+public:
+    explicit TXYSizer(QWidget* aParent = nullptr);
+    ~TXYSizer() override;
+
+    // The grip follows the pointer only while the pointer is inside the
+    // parent's client area less these margins.
+    int TopMargin = 5;
+    int LeftMargin = 5;
+    int RightMargin = 5;
+    int BottomMargin = 5;
+
+    // Raised at the release with the movement since the press.
+    TOnResize OnResize;
+
+    // The guides (created at the first drag, children of the parent).
+    TPanel* GetHorizontalGuide() const { return FHorzGuide.data(); }
+    TPanel* GetVerticalGuide() const { return FVertGuide.data(); }
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    void EnsureGuides();
+    void ShowGuides();
+    void HideGuides();
+
+    QPointer<TPanel> FHorzGuide;
+    QPointer<TPanel> FVertGuide;
+    TPoint FPressPoint;
+    TPoint FPressPos;
+    bool FPressed = false;
+};
+
+} // namespace skedra
