@@ -1,0 +1,1111 @@
+#include "skedra/tree/qvTree.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include "skedra/platform/DateTime.h"
+#include "skedra/platform/Messages.h"
+
+namespace skedra {
+
+namespace {
+
+TqvDataList* MakeTreeList() { return new TqvDataList_Tree(); }
+
+const QString& PlaceholderText()
+{
+    static const QString text = QStringLiteral("Not initiated");
+    return text;
+}
+
+// One second as a TDateTime.
+constexpr double kEditGuard = 1.0 / 86400.0;
+
+} // namespace
+
+// ===========================================================================
+// TqvDataEntity_Tree
+
+void TqvDataEntity_Tree::AfterCreate(TqvDataList* theList)
+{
+    TqvDataEntity::AfterCreate(theList);
+    ImageIndex = 0;
+    SelectedIndex = 0;
+    Expanded = false;
+    HideNode = false;
+}
+
+void TqvDataEntity_Tree::CleanForFree()
+{
+    TqvDataEntity::CleanForFree();
+    if (Node != nullptr) {
+        auto* sub = dynamic_cast<TTreeNode_qvSub*>(Node);
+        if (sub == nullptr || !sub->Destroying) Node->SetData(nullptr);
+    }
+    Node = nullptr;
+    SubDataList = nullptr;
+    DummyNode = nullptr;
+}
+
+TqvTree_ComBasic* TqvDataEntity_Tree::Tree() const
+{
+    TqvDataList* list = GetDataList();
+    if (list == nullptr) return nullptr;
+    auto* controller = dynamic_cast<TqvListController_Tree*>(list->GetController());
+    return controller ? controller->Tree : nullptr;
+}
+
+TqvDataEntity_Tree* TqvDataEntity_Tree::ParentNode() const
+{
+    auto* list = dynamic_cast<TqvDataList_Tree*>(GetDataList());
+    return list ? list->OwnerEntity : nullptr;
+}
+
+int TqvDataEntity_Tree::GetLevel() const
+{
+    int level = 0;
+    for (TqvDataEntity_Tree* p = ParentNode(); p != nullptr; p = p->ParentNode()) ++level;
+    return level;
+}
+
+void TqvDataEntity_Tree::SetText(const QString& theText)
+{
+    if (theText.length() > kMaxTreeTextLength)
+        throw Exception(QStringLiteral("Treenodes only allow strings smaller than 255 chars"));
+    if (Node != nullptr) Node->SetText(theText);
+    Text = theText;
+}
+
+void TqvDataEntity_Tree::SetImageIndex(int theValue)
+{
+    ImageIndex = theValue;
+    if (Node != nullptr) Node->SetImageIndex(theValue);
+}
+
+void TqvDataEntity_Tree::SetSelectedIndex(int theValue)
+{
+    SelectedIndex = theValue;
+    if (Node != nullptr) Node->SetSelectedIndex(theValue);
+}
+
+void TqvDataEntity_Tree::SetFontName(const QString& theValue)
+{
+    FontName = theValue;
+    if (TqvTree_ComBasic* tree = Tree()) tree->Viewport()->update();
+}
+
+void TqvDataEntity_Tree::SetFontStyle(const TFontStyles& theValue)
+{
+    FontStyle = theValue;
+    if (TqvTree_ComBasic* tree = Tree()) tree->Viewport()->update();
+}
+
+void TqvDataEntity_Tree::SetExpanded(bool theValue)
+{
+    Expanded = theValue;
+    TqvTree_ComBasic* tree = Tree();
+    if (Node != nullptr) {
+        Node->SetExpanded(theValue);
+        Expanded = theValue;
+        return;
+    }
+    if (tree == nullptr) return;
+    tree->DisplayOutOfDate();
+    if (theValue && !tree->Updating && !tree->InExpand) {
+        // The node is created expanded now; its children follow at the next paint.
+        tree->EnsureDisplayUpToDate();
+        tree->DisplayOutOfDate();
+    }
+}
+
+void TqvDataEntity_Tree::Set_HideNode(bool theValue)
+{
+    HideNode = theValue;
+    if (TqvTree_ComBasic* tree = Tree()) tree->DisplayOutOfDate();
+}
+
+void TqvDataEntity_Tree::SetVisible(bool b)
+{
+    TqvDataEntity::SetVisible(b);
+    if (TqvTree_ComBasic* tree = Tree()) tree->DisplayOutOfDate();
+}
+
+bool TqvDataEntity_Tree::GetVisible() const
+{
+    if (Node == nullptr || !Node->IsVisible()) return false;
+    TqvDataEntity_Tree* parent = ParentNode();
+    return parent == nullptr || parent->GetVisible();
+}
+
+TqvDataEntity_Tree* TqvDataEntity_Tree::GetNextVisible() const
+{
+    if (Node == nullptr) return nullptr;
+    TqvTree_ComBasic* tree = Tree();
+    return tree ? tree->GetDataEntityFromNode(Node->GetNextVisible()) : nullptr;
+}
+
+TqvDataEntity_Tree* TqvDataEntity_Tree::GetPrevVisible() const
+{
+    if (Node == nullptr) return nullptr;
+    TqvTree_ComBasic* tree = Tree();
+    return tree ? tree->GetDataEntityFromNode(Node->GetPrevVisible()) : nullptr;
+}
+
+void TqvDataEntity_Tree::EditText()
+{
+    if (Node != nullptr) Node->EditText();
+}
+
+// ===========================================================================
+// TTreeNode_qvSub
+
+TTreeNode_qvSub::~TTreeNode_qvSub()
+{
+    Destroying = true;
+    MarkDeleting();
+    if (auto* entity = dynamic_cast<TqvDataEntity_Tree*>(GetData())) {
+        entity->Node = nullptr;
+        entity->DummyNode = nullptr;
+    }
+    auto* tree = dynamic_cast<TqvTree_ComBasic*>(GetTreeView());
+    if (tree != nullptr && !tree->FBeingDestroyed) {
+        SetData(nullptr);
+        tree->NodeGone(this);
+    }
+}
+
+// ===========================================================================
+// TqvTree_ComBasic: construction and destruction
+
+TqvTree_ComBasic::TqvTree_ComBasic(QWidget* aParent) : TCustomTreeView(aParent) { InitializeInConstructor(); }
+
+void TqvTree_ComBasic::InitializeInConstructor() { Initialize(); }
+
+TqvDataList2lev* TqvTree_ComBasic::CreateDataList2Lev()
+{
+    auto* lists = new TqvDataList2lev();
+    lists->AfterCreate();
+    return lists;
+}
+
+void TqvTree_ComBasic::Initialize()
+{
+    DataListClass = &MakeTreeList;
+    DataEntityClass = ClassOf<TqvDataEntity_Tree>();
+    Updating = false;
+    ScrollBarHorz = true;
+    ScrollBarVert = true;
+
+    GetItems()->Clear();
+    NodesToDelete.clear();
+    DataLists = CreateDataList2Lev();
+    InExpand = false;
+    MaxLevels = -1;
+    SetHideSelection(false);
+    MultiSelect = false;
+    SelectAnchor = nullptr;
+
+    Controller = new TqvListController_Tree();
+    Controller->Tree = this;
+    RootDataList = NewList(nullptr);
+
+    Controller->OnDeleteItem = MakeMethod<&TqvTree_ComBasic::_DeleteItem>(this);
+    Controller->OnInsertItem = MakeMethod<&TqvTree_ComBasic::_InsertItem>(this);
+    Controller->OnEnterOwnerAfterChange = MakeMethod<&TqvTree_ComBasic::_EnterOwnerAfterChange>(this);
+    Controller->OnLeaveOwnerBeforeChange = MakeMethod<&TqvTree_ComBasic::_LeaveOwnerBeforeChange>(this);
+    Controller->OnInfoPush = MakeMethod<&TqvTree_ComBasic::_OnInfoPush>(this);
+    Controller->OnSortCompare = MakeMethod<&TqvTree_ComBasic::_SortCompare>(this);
+    Controller->OnBeforeCanEditItem = MakeMethod<&TqvTree_ComBasic::_OnBeforeCanEditItem>(this);
+    Controller->OnVisibleChanged = MakeMethod<&TqvTree_ComBasic::_OnVisibleChanged>(this);
+    Controller->OnContentChanged = MakeMethod<&TqvTree_ComBasic::_ContentChanged>(this);
+    Controller->OnSelectionChanged = MakeMethod<&TqvTree_ComBasic::_SelectionChanged>(this);
+    Controller->OnHandlePerformedMove = MakeMethod<&TqvTree_ComBasic::_OnHandlePerformedMove>(this);
+
+    OnCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvCustomDrawItem>(this);
+    OnAdvancedCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvAdvancedCustomDrawItem>(this);
+}
+
+TqvDataList_Tree* TqvTree_ComBasic::NewList(TqvDataEntity_Tree* theOwner)
+{
+    TqvDataList* raw = DataListClass ? DataListClass() : MakeTreeList();
+    auto* list = dynamic_cast<TqvDataList_Tree*>(raw);
+    if (list == nullptr) {
+        raw->FreeWheneverPossible();
+        throw EInvalidCast(QStringLiteral("The tree's lists must be TqvDataList_Tree"));
+    }
+    list->AfterCreate(Controller, DataEntityClass);
+    list->OwnerEntity = theOwner;
+    DataLists->Add(list);
+    return list;
+}
+
+TqvTree_ComBasic::~TqvTree_ComBasic()
+{
+    PendingCurrent = nullptr;
+    GuardedCall([&] { EnsureDisplayUpToDate(); });
+    FBeingDestroyed = true;
+    MarkTreeDestroying();
+    GuardedCall([&] { Clear(); });
+    if (RootDataList != nullptr) RootDataList->FreeWheneverPossible();
+    RootDataList = nullptr;
+    if (DataLists != nullptr) DataLists->FreeWheneverPossible();
+    DataLists = nullptr;
+    delete Controller;
+    Controller = nullptr;
+    NodesToDelete.clear();
+    NeverMindLocal(0);
+    NeverMindLocal(1);
+    // The nodes refer to this tree while they go.
+    GetItems()->Clear();
+}
+
+TqvTree::TqvTree(QWidget* aParent) : TqvTree_ComBasic(aParent)
+{
+    SetBorderStyle(bsSingle);
+    SetColor(clWindow);
+    SetTabStop(true);
+}
+
+// ===========================================================================
+// Building the hierarchy
+
+TqvDataEntity_Tree* TqvTree_ComBasic::AddDataEntity(TqvDataEntity_Tree* theParent)
+{
+    TqvDataList_Tree* list = theParent ? theParent->SubDataList : RootDataList;
+    if (list == nullptr) throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
+    return static_cast<TqvDataEntity_Tree*>(list->Add());
+}
+
+TqvDataEntity_Tree* TqvTree_ComBasic::InsertDataEntity(TqvDataEntity_Tree* theParent, int theIndex)
+{
+    TqvDataList_Tree* list = theParent ? theParent->SubDataList : RootDataList;
+    if (list == nullptr) throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
+    return static_cast<TqvDataEntity_Tree*>(list->Insert(theIndex));
+}
+
+void TqvTree_ComBasic::RemoveDataEntity(TqvDataEntity_Tree* theEntity)
+{
+    if (theEntity == nullptr || theEntity->GetDataList() == nullptr) return;
+    if (theEntity == GetCurrentDataEntity()) TCustomTreeView::SetSelected(nullptr);
+    theEntity->GetDataList()->Remove(theEntity);
+}
+
+void TqvTree_ComBasic::ChangeOwner(TqvDataEntity_Tree* theEntity, TqvDataEntity_Tree* theNewParent)
+{
+    if (theEntity == nullptr || theNewParent == nullptr || theEntity == theNewParent) return;
+    if (theNewParent->SubDataList == nullptr) return;
+    // Moving an entity under its own descendant would cut the subtree off the tree.
+    for (TqvDataEntity_Tree* p = theNewParent->ParentNode(); p != nullptr; p = p->ParentNode()) {
+        if (p == theEntity) return;
+    }
+    theEntity->ChangeOwner(theNewParent->SubDataList, theNewParent->SubDataList->Count());
+}
+
+void TqvTree_ComBasic::Clear()
+{
+    if (RootDataList == nullptr) return;
+    // Every list but the root goes; forgetting them first spares each
+    // deletion a search through all lists.
+    DataLists->Clear();
+    DataLists->Add(RootDataList);
+    RootDataList->Clear();
+    if (!FBeingDestroyed) {
+        for (int i = DataLists->Count() - 1; i >= 0; --i) DataLists->GetDataList(i)->Clear();
+    }
+    for (int i = DataLists->Count() - 1; i >= 1; --i) {
+        TqvDataList* list = DataLists->GetDataList(i);
+        DataLists->Delete(i);
+        list->FreeWheneverPossible();
+    }
+    DataLists->Clear();
+    if (!FBeingDestroyed) DataLists->Add(RootDataList);
+}
+
+// ===========================================================================
+// Current entity and selection
+
+TqvDataEntity_Tree* TqvTree_ComBasic::GetDataEntityFromNode(const TTreeNode* theNode) const
+{
+    return theNode ? dynamic_cast<TqvDataEntity_Tree*>(theNode->GetData()) : nullptr;
+}
+
+TqvDataEntity_Tree* TqvTree_ComBasic::GetDataEntityAt(int X, int Y) const
+{
+    return GetDataEntityFromNode(GetNodeAt(X, Y));
+}
+
+TqvDataEntity_Tree* TqvTree_ComBasic::GetCurrentDataEntity()
+{
+    EnsureDisplayUpToDate();
+    return GetDataEntityFromNode(GetSelected());
+}
+
+void TqvTree_ComBasic::SetCurrentDataEntity(TqvDataEntity_Tree* theEntity)
+{
+    DisplayDirty = true;
+    PendingCurrent = theEntity;
+    DoLaterLocal(0);
+}
+
+void TqvTree_ComBasic::SetCurrentDataEntity_Async(TObject*)
+{
+    EnsureDisplayUpToDate();
+    TTreeNode* node = PendingCurrent ? PendingCurrent->Node : nullptr;
+    TCustomTreeView::SetSelected(node);
+}
+
+void TqvTree_ComBasic::MakeSure_SelectedAndFocusedAreTheSame_Async(TObject*)
+{
+    TqvDataEntity_Tree* current = GetCurrentDataEntity();
+    if (current != nullptr && !current->GetSelected()) UpdateMultiSelect(current, TShiftState());
+}
+
+void TqvTree_ComBasic::DoLaterLocal(int theCall)
+{
+    if (FLaterPending[theCall]) return;
+    FLaterPending[theCall] = true;
+    const int generation = ++FLaterGeneration[theCall];
+    QTimer::singleShot(0, this, [this, theCall, generation] {
+        if (!FLaterPending[theCall] || FLaterGeneration[theCall] != generation || FBeingDestroyed) return;
+        FLaterPending[theCall] = false;
+        GuardedCall([&] {
+            if (theCall == 0)
+                SetCurrentDataEntity_Async(nullptr);
+            else
+                MakeSure_SelectedAndFocusedAreTheSame_Async(nullptr);
+        });
+    });
+}
+
+void TqvTree_ComBasic::NeverMindLocal(int theCall) { FLaterPending[theCall] = false; }
+
+void TqvTree_ComBasic::ClearAllSelections()
+{
+    for (int i = 0; i < DataLists->Count(); ++i) DataLists->GetDataList(i)->ClearSelections();
+}
+
+void TqvTree_ComBasic::UpdateMultiSelect(TqvDataEntity_Tree* theEntity, TShiftState theShift)
+{
+    if (theEntity != GetCurrentDataEntity()) LastCurrentChangeTime = Now();
+    if (theEntity == nullptr) {
+        SelectAnchor = nullptr;
+        ClearAllSelections();
+        return;
+    }
+    if (MultiSelect && theShift.Contains(ssShift)) {
+        if (SelectAnchor == nullptr) SelectAnchor = theEntity->Node;
+        if (SelectAnchor != nullptr && theEntity->Node != nullptr) {
+            int a = SelectAnchor->GetAbsoluteIndex();
+            int b = theEntity->Node->GetAbsoluteIndex();
+            if (a > b) std::swap(a, b);
+            // Collected first: selecting may run handlers that change nodes.
+            std::vector<TqvDataEntity_Tree*> range;
+            for (int i = std::max(a, 0); i <= b; ++i) {
+                if (TqvDataEntity_Tree* e = GetDataEntityFromNode(GetItems()->GetItem(i))) range.push_back(e);
+            }
+            if (!theShift.Contains(ssCtrl)) ClearAllSelections();
+            for (TqvDataEntity_Tree* e : range) e->SetSelected(true);
+        }
+        return;
+    }
+    if (MultiSelect && theShift.Contains(ssCtrl)) {
+        SelectAnchor = theEntity->Node;
+        theEntity->SetSelected(!theEntity->GetSelected());
+        return;
+    }
+    SelectAnchor = theEntity->Node;
+    ClearAllSelections();
+    theEntity->SetSelected(true);
+    SetCurrentDataEntity(theEntity);
+}
+
+// ===========================================================================
+// Scrolling and geometry
+
+TqvDataEntity_Tree* TqvTree_ComBasic::GetTopItem() const
+{
+    TTreeNode* node = TCustomTreeView::GetTopItem();
+    if (node == nullptr || node->IsDeleting()) return nullptr;
+    if (auto* sub = dynamic_cast<TTreeNode_qvSub*>(node); sub && (sub->Destroying || sub->FDeleteSlot >= 0))
+        return nullptr;
+    return GetDataEntityFromNode(node);
+}
+
+void TqvTree_ComBasic::SetTopItem(TqvDataEntity_Tree* theEntity)
+{
+    TTreeNode* before = TCustomTreeView::GetTopItem();
+    if (theEntity != nullptr) {
+        if (theEntity->Node == nullptr) return;
+        const int horz = GetHorzScrollPos();
+        TCustomTreeView::SetTopItem(theEntity->Node);
+        SetHorzScrollPos(horz);
+        if (TCustomTreeView::GetTopItem() != before) DoUpdateTopItem();
+    } else {
+        TCustomTreeView::SetTopItem(nullptr);
+        if (before != nullptr) DoUpdateTopItem();
+    }
+}
+
+void TqvTree_ComBasic::DoUpdateTopItem()
+{
+    TqvDataEntity_Tree* top = GetTopItem();
+    if (top != LastTopItem) {
+        LastTopItem = top;
+        OnTopItemChanged(this);
+    }
+}
+
+TqvDataEntity_Tree* TqvTree_ComBasic::GetNextVisible(TqvDataEntity_Tree* theEntity) const
+{
+    if (theEntity == nullptr) return nullptr;
+    if (theEntity->Node == nullptr) return theEntity;
+    return GetDataEntityFromNode(theEntity->Node->GetNextVisible());
+}
+
+TqvDataEntity_Tree* TqvTree_ComBasic::GetPrevVisible(TqvDataEntity_Tree* theEntity) const
+{
+    if (theEntity == nullptr) return nullptr;
+    if (theEntity->Node == nullptr) return theEntity;
+    return GetDataEntityFromNode(theEntity->Node->GetPrevVisible());
+}
+
+TRect TqvTree_ComBasic::GetRect(const TqvDataEntity_Tree* theEntity) const
+{
+    if (theEntity == nullptr || theEntity->Node == nullptr) return TRect(-1, -1, -1, -1);
+    return theEntity->Node->DisplayRect(true);
+}
+
+TqvDataEntity_Tree* TqvTree_ComBasic::GetDataEntityFromRow(int theRow) const
+{
+    const std::uint64_t stamp = GetRowsStamp();
+    if (FEntityRowsDirty || stamp != FEntityRowsStamp) {
+        FEntityRowsDirty = false;
+        FEntityRowsStamp = stamp;
+        FEntityRows.clear();
+        const int rows = GetVisibleRowCount();
+        FEntityRows.reserve(rows);
+        for (int r = 0; r < rows; ++r) {
+            TqvDataEntity_Tree* e = GetDataEntityFromNode(GetNodeFromRow(r));
+            if (e != nullptr && e->GetVisible()) FEntityRows.push_back(e);
+        }
+    }
+    if (theRow < 0 || theRow >= static_cast<int>(FEntityRows.size())) return nullptr;
+    return FEntityRows[theRow];
+}
+
+// ===========================================================================
+// Expansion and update control
+
+void TqvTree_ComBasic::ExpandLevels(int theLevels)
+{
+    const int saved = AutoExpandLevels;
+    AutoExpandLevels = theLevels;
+    struct Restore {
+        int& field;
+        int value;
+        ~Restore() { field = value; }
+    } restore{AutoExpandLevels, saved};
+    HandleAutoExpand();
+}
+
+void TqvTree_ComBasic::SetAutoExpandLevels(int theValue)
+{
+    AutoExpandLevels = theValue;
+    DisplayOutOfDate();
+}
+
+void TqvTree_ComBasic::SetMaxLevels(int theValue)
+{
+    MaxLevels = theValue;
+    DisplayOutOfDate();
+}
+
+void TqvTree_ComBasic::SetDrawGridLines(bool theValue)
+{
+    DrawGridLines = theValue;
+    Viewport()->update();
+}
+
+void TqvTree_ComBasic::SetScrollBarVert(bool theValue)
+{
+    ScrollBarVert = theValue;
+    ShowScrollBar(true, theValue);
+}
+
+void TqvTree_ComBasic::SetScrollBarHorz(bool theValue)
+{
+    ScrollBarHorz = theValue;
+    ShowScrollBar(false, theValue);
+}
+
+void TqvTree_ComBasic::DisplayOutOfDate()
+{
+    DisplayDirty = true;
+    Viewport()->update();
+}
+
+void TqvTree_ComBasic::BeginUpdate() { GetItems()->BeginUpdate(); }
+void TqvTree_ComBasic::EndUpdate() { GetItems()->EndUpdate(); }
+
+void TqvTree_ComBasic::BeginHorzScrollUpdate() { SavedHorzScroll = GetHorzScrollPos(); }
+
+void TqvTree_ComBasic::EndHorzScrollUpdate()
+{
+    SavedHorzScrollAfter = GetHorzScrollPos();
+    if (SavedHorzScroll >= 0 && SavedHorzScrollAfter != SavedHorzScroll) SetHorzScrollPos(SavedHorzScroll);
+}
+
+bool TqvTree_ComBasic::MyCustomSort(TTVCompare theCompare, std::intptr_t theData)
+{
+    return GetItems()->CustomSort(theCompare, theData, false);
+}
+
+void TqvTree_ComBasic::SetFocus() { TCustomTreeView::SetFocus(); }
+
+bool TqvTree_ComBasic::NeedsDummyNode(TqvDataEntity_Tree*) { return true; }
+
+void TqvTree_ComBasic::EnsureDisplayUpToDate()
+{
+    if (!DisplayDirty || Updating || InExpand) return;
+    DisplayDirty = false;
+    if (ForeignNodes) {
+        ForeignNodes = false;
+        GetItems()->Clear();
+    }
+    UpdateDisplay();
+    DisplayDirty = false;
+    HandleAutoExpand();
+}
+
+void TqvTree_ComBasic::UpdateDisplay()
+{
+    if (FBeingDestroyed) return;
+    ++FUpdateDisplayCount;
+    Updating = true;
+    SavedSelected = GetSelected();
+    SavedTopItem = TCustomTreeView::GetTopItem();
+    const int horz = GetHorzScrollPos();
+    {
+        TqvBeginUpdate bracket(MakeMethod<&TqvTree_ComBasic::BeginUpdate>(this),
+                               MakeMethod<&TqvTree_ComBasic::EndUpdate>(this));
+        // Whatever happens, the selection, the top row and the horizontal
+        // position come back and the flag is cleared.
+        struct Finally {
+            TqvTree_ComBasic* t;
+            int horz;
+            ~Finally()
+            {
+                t->SelectNative(t->SavedSelected);
+                if (t->SavedTopItem != nullptr) t->TCustomTreeView::SetTopItem(t->SavedTopItem);
+                t->SetHorzScrollPos(horz);
+                t->FEntityRowsDirty = true;
+            }
+        } finally{this, horz};
+        struct ClearFlag {
+            bool& flag;
+            ~ClearFlag() { flag = false; }
+        };
+        for (int i = 0; i < RootDataList->Count(); ++i) {
+            auto* e = static_cast<TqvDataEntity_Tree*>(RootDataList->GetItems(i));
+            if (e != nullptr) SyncEntity(e, e->Node, bracket);
+        }
+        // Free the queued nodes; each leaves the queue in its destructor.
+        for (std::size_t i = 0; i < NodesToDelete.size(); ++i) {
+            TTreeNode_qvSub* node = NodesToDelete[i];
+            if (node == nullptr) continue;
+            bracket.Mark();
+            NodesToDelete[i] = nullptr;
+            node->FDeleteSlot = -1;
+            if (node == SavedSelected) SavedSelected = nullptr;
+            if (node == SavedTopItem) SavedTopItem = nullptr;
+            if (!node->Destroying) delete node;
+        }
+        NodesToDelete.clear();
+        SortPass(RootDataList, bracket);
+    }
+    Updating = false;
+}
+
+void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginUpdate& theBracket)
+{
+    if (E != nullptr && E->HideNode) {
+        if (E->Node != nullptr || E->DummyNode != nullptr) {
+            theBracket.Mark();
+            CleanTreeNode(E);
+        }
+        return;
+    }
+    if (E == nullptr) {
+        if (N == nullptr) return;
+        theBracket.Mark();
+        for (int i = N->GetCount() - 1; i >= 0; --i) SyncEntity(nullptr, N->GetItem(i), theBracket);
+        RemoveNode(N);
+        return;
+    }
+    if (N == nullptr) {
+        TqvDataEntity_Tree* P = E->ParentNode();
+        TTreeNode* PN = P ? P->Node : nullptr;
+        if (P != nullptr && P->DummyNode != nullptr) {
+            // The placeholder becomes this entity's node.
+            N = P->DummyNode;
+            P->DummyNode = nullptr;
+            N->SetData(E);
+        } else {
+            theBracket.Mark();
+            N = GetItems()->AddChildObject(PN, E->Text, E);
+            if (P != nullptr && P->Expanded && PN != nullptr && !PN->GetExpanded()) PN->SetExpanded(true);
+        }
+        E->Node = N;
+        if (E->SubDataList != nullptr && E->SubDataList->Count() == 0 && E->DummyNode == nullptr &&
+            NeedsDummyNode(E)) {
+            if (MaxLevels == -1 || N->GetLevel() < MaxLevels - 1) {
+                theBracket.Mark();
+                E->DummyNode = GetItems()->AddChildObject(N, PlaceholderText(), nullptr);
+            }
+        }
+    }
+    E->Node = N;
+    N->SetData(E);
+    if (N->GetText() != E->Text) {
+        theBracket.Mark();
+        N->SetText(E->Text);
+    }
+    if (N->GetImageIndex() != E->ImageIndex) {
+        theBracket.Mark();
+        N->SetImageIndex(E->ImageIndex);
+    }
+    if (N->GetSelectedIndex() != E->SelectedIndex) {
+        theBracket.Mark();
+        N->SetSelectedIndex(E->SelectedIndex);
+    }
+    // A node without children cannot expand; asking again each pass would
+    // bracket the native tree for nothing.
+    if (N->GetExpanded() != E->Expanded && (N->HasChildren() || !E->Expanded)) {
+        theBracket.Mark();
+        N->SetExpanded(E->Expanded);
+        if (E->Node != N) return; // a handler took the node away
+    }
+    if (!N->IsVisible() && E->DummyNode != nullptr) return;
+    TqvDataList_Tree* sub = E->SubDataList;
+    if (sub == nullptr) return;
+    for (int i = 0; i < sub->Count(); ++i) {
+        auto* child = static_cast<TqvDataEntity_Tree*>(sub->GetItems(i));
+        if (child != nullptr) SyncEntity(child, child->Node, theBracket);
+    }
+}
+
+int TqvTree_ComBasic::CompareNodesByListIndex(TTreeNode* a, TTreeNode* b, std::intptr_t theData)
+{
+    auto* tree = reinterpret_cast<TqvTree_ComBasic*>(theData);
+    TqvDataEntity_Tree* ea = tree->GetDataEntityFromNode(a);
+    TqvDataEntity_Tree* eb = tree->GetDataEntityFromNode(b);
+    if (ea == nullptr || eb == nullptr) return 0;
+    return ea->ListIndex() - eb->ListIndex();
+}
+
+void TqvTree_ComBasic::SortPass(TqvDataList_Tree* L, TqvBeginUpdate& theBracket)
+{
+    for (int i = 0; i < L->LoadedCount(); ++i) {
+        auto* e = static_cast<TqvDataEntity_Tree*>(L->GetLoaded(i));
+        if (e->SubDataList != nullptr && e->SubDataList->Count() > 0) SortPass(e->SubDataList, theBracket);
+    }
+    if (L->SortPending && L->Count() > 0) {
+        theBracket.Mark();
+        const auto data = reinterpret_cast<std::intptr_t>(this);
+        if (L == RootDataList)
+            GetItems()->CustomSort(&CompareNodesByListIndex, data, true);
+        else if (L->OwnerEntity != nullptr && L->OwnerEntity->Node != nullptr)
+            L->OwnerEntity->Node->CustomSort(&CompareNodesByListIndex, data, false);
+        L->SortPending = false;
+    }
+}
+
+void TqvTree_ComBasic::RemoveNode(TTreeNode* theNode)
+{
+    auto* node = dynamic_cast<TTreeNode_qvSub*>(theNode);
+    if (node == nullptr) {
+        delete theNode;
+        return;
+    }
+    if (node->FDeleteSlot < 0) {
+        node->FDeleteSlot = static_cast<int>(NodesToDelete.size());
+        NodesToDelete.push_back(node);
+    }
+    node->SetData(nullptr);
+    FEntityRowsDirty = true;
+}
+
+void TqvTree_ComBasic::CleanTreeNode(TqvDataEntity_Tree* theEntity)
+{
+    if (theEntity == nullptr) return;
+    if (theEntity->Node != nullptr) RemoveNode(theEntity->Node);
+    if (theEntity->DummyNode != nullptr) RemoveNode(theEntity->DummyNode);
+    theEntity->Node = nullptr;
+    theEntity->DummyNode = nullptr;
+    if (TqvDataList_Tree* sub = theEntity->SubDataList) {
+        for (int i = 0; i < sub->LoadedCount(); ++i)
+            CleanTreeNode(static_cast<TqvDataEntity_Tree*>(sub->GetLoaded(i)));
+    }
+}
+
+void TqvTree_ComBasic::NodeGone(TTreeNode_qvSub* theNode)
+{
+    if (theNode == SavedSelected) {
+        SavedSelected = nullptr;
+        SelectNative(nullptr);
+    }
+    if (theNode == SavedTopItem) SavedTopItem = nullptr;
+    if (theNode == SelectAnchor) SelectAnchor = nullptr;
+    if (theNode == EditingNode) EditingNode = nullptr;
+    if (theNode->FDeleteSlot >= 0) {
+        if (theNode->FDeleteSlot < static_cast<int>(NodesToDelete.size()) &&
+            NodesToDelete[theNode->FDeleteSlot] == theNode)
+            NodesToDelete[theNode->FDeleteSlot] = nullptr;
+        theNode->FDeleteSlot = -1;
+    }
+    FEntityRowsDirty = true;
+}
+
+void TqvTree_ComBasic::HandleAutoExpand()
+{
+    if (AutoExpandLevels >= 1) {
+        TDataListTrav trav(DataLists);
+        trav.First();
+        while (!trav.Eof()) {
+            auto* e = dynamic_cast<TqvDataEntity_Tree*>(trav.DataEntity());
+            if (e != nullptr && e->GetLevel() <= AutoExpandLevels - 1 && e->GetVisible() && !e->Expanded)
+                PerformAutoExpandItem(e);
+            trav.Next();
+        }
+    }
+    EnsureDisplayUpToDate();
+}
+
+void TqvTree_ComBasic::PerformAutoExpandItem(TqvDataEntity_Tree* theEntity) { theEntity->SetExpanded(true); }
+
+// ===========================================================================
+// List notifications
+
+void TqvTree_ComBasic::_InsertItem(TqvDataEntity* theEntity)
+{
+    auto* entity = CheckedCast<TqvDataEntity_Tree>(theEntity);
+    entity->SubDataList = NewList(entity);
+    if (auto* list = dynamic_cast<TqvDataList_Tree*>(entity->GetDataList())) list->SortPending = true;
+    OnInsertItem(this, theEntity);
+    DisplayOutOfDate();
+}
+
+void TqvTree_ComBasic::_DeleteItem(TqvDataEntity* theEntity)
+{
+    auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity);
+    if (entity == nullptr) return;
+    if (PendingCurrent == entity) PendingCurrent = nullptr;
+    if (LastTopItem == entity) LastTopItem = nullptr;
+    OnDataEntityDelete(this, entity);
+    OnDeleteItem(this, theEntity);
+    TqvDataList_Tree* sub = entity->SubDataList;
+    if (sub != nullptr) DataLists->Remove(sub);
+    CleanTreeNode(entity);
+    if (sub != nullptr) {
+        sub->Clear();
+        entity->SubDataList = nullptr;
+        sub->FreeWheneverPossible();
+    }
+    DisplayOutOfDate();
+}
+
+void TqvTree_ComBasic::_OnHandlePerformedMove(TqvDataEntity* theEntity, int, int)
+{
+    auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity);
+    if (entity == nullptr) return;
+    EnsureDisplayUpToDate();
+    // The subtree's nodes go with the entity's node; their entities forget them now.
+    CleanTreeNode(entity);
+    if (auto* list = dynamic_cast<TqvDataList_Tree*>(entity->GetDataList())) list->SortPending = true;
+    DisplayOutOfDate();
+}
+
+void TqvTree_ComBasic::_EnterOwnerAfterChange(TqvDataEntity* theEntity)
+{
+    auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity);
+    if (entity == nullptr) return;
+    auto* list = dynamic_cast<TqvDataList_Tree*>(entity->GetDataList());
+    if (list != nullptr) list->SortPending = true;
+    if (entity->Node == nullptr) {
+        DisplayOutOfDate();
+        return;
+    }
+    TqvDataEntity_Tree* owner = list ? list->OwnerEntity : nullptr;
+    if (owner != nullptr && owner->Node != nullptr && !owner->HideNode) {
+        // A placeholder would otherwise stay beside the new child.
+        if (owner->DummyNode != nullptr) {
+            RemoveNode(owner->DummyNode);
+            owner->DummyNode = nullptr;
+        }
+        entity->Node->MoveTo(owner->Node, naAddChild);
+    } else if (owner == nullptr) {
+        entity->Node->MoveTo(nullptr, naAdd);
+    } else {
+        // The new owner has no node: the entity's nodes are made afresh when it gets one.
+        CleanTreeNode(entity);
+    }
+    DisplayOutOfDate();
+}
+
+void TqvTree_ComBasic::_LeaveOwnerBeforeChange(TqvDataEntity*) {}
+void TqvTree_ComBasic::_OnVisibleChanged(TqvDataEntity*) {}
+
+void TqvTree_ComBasic::_ContentChanged(TqvDataList* theList)
+{
+    DisplayOutOfDate();
+    OnContentChanged(this, theList);
+}
+
+void TqvTree_ComBasic::_SelectionChanged(TqvDataList* theList, TqvDataEntity* theEntity)
+{
+    if (theEntity == nullptr) return;
+    EnsureDisplayUpToDate();
+    if (auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity); entity && entity->Node) {
+        const TRect r = entity->Node->DisplayRect(false);
+        if (!r.IsEmpty()) Viewport()->update(r.ToQRect());
+    }
+    OnSelectionChanged(this, theList, theEntity);
+}
+
+void TqvTree_ComBasic::_OnInfoPush(TqvDataEntity* theEntity) { OnValueChanged(this, theEntity); }
+
+void TqvTree_ComBasic::_OnBeforeCanEditItem(TqvDataEntity* theEntity) { OnBeforeCanEditItem(this, theEntity); }
+
+int TqvTree_ComBasic::_SortCompare(TqvDataEntity* the1, TqvDataEntity* the2)
+{
+    return OnSortCompare.Assigned() ? OnSortCompare(the1, the2) : 0;
+}
+
+// ===========================================================================
+// Platform overrides
+
+TTreeNode* TqvTree_ComBasic::CreateNode()
+{
+    auto* node = new TTreeNode_qvSub(GetItems());
+    if (!Updating) {
+        DisplayDirty = true;
+        ForeignNodes = true;
+    }
+    return node;
+}
+
+void TqvTree_ComBasic::Loaded()
+{
+    TCustomTreeView::Loaded();
+    // Nodes stored with a form are not the data's: drop them.
+    GetItems()->Clear();
+    ForeignNodes = false;
+    DisplayOutOfDate();
+}
+
+void TqvTree_ComBasic::WMPaint() { EnsureDisplayUpToDate(); }
+
+void TqvTree_ComBasic::TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode)
+{
+    switch (aCode) {
+    case tncSelChanged:
+        DefaultTreeNotify(aCode, aNode);
+        if (!FBeingDestroyed) {
+            DoUpdateTopItem();
+            NeverMindLocal(0);
+        }
+        break;
+    case tncBeginDrag:
+        DragStarted = true;
+        DefaultTreeNotify(aCode, aNode);
+        break;
+    case tncSelChanging:
+    case tncBeginLabelEdit:
+    case tncEndLabelEdit:
+    case tncDeleteItem:
+    case tncItemExpanding:
+    case tncItemExpanded:
+    case tncGetDispInfo:
+    case tncSetDispInfo:
+    case tncCustomDraw:
+    case tncRightClick: DefaultTreeNotify(aCode, aNode); break;
+    default: break;
+    }
+}
+
+void TqvTree_ComBasic::Change(TTreeNode* aNode)
+{
+    OnCurrentDataEntityChange(this, GetDataEntityFromNode(aNode));
+    TCustomTreeView::Change(aNode);
+}
+
+void TqvTree_ComBasic::Expand(TTreeNode* aNode)
+{
+    InExpand = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{InExpand};
+    TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode);
+    if (entity != nullptr) {
+        const bool hasChildren = entity->SubDataList != nullptr && entity->SubDataList->Count() > 0;
+        if (hasChildren && entity->DummyNode != nullptr) {
+            TTreeNode* dummy = entity->DummyNode;
+            entity->DummyNode = nullptr;
+            delete dummy;
+        } else if (!hasChildren) {
+            entity->DummyNode = nullptr;
+            aNode->DeleteChildren();
+            Viewport()->update();
+        }
+    }
+    TCustomTreeView::Expand(aNode);
+    if (entity != nullptr && entity->Node == aNode) entity->Expanded = true;
+}
+
+void TqvTree_ComBasic::Collapse(TTreeNode* aNode)
+{
+    TCustomTreeView::Collapse(aNode);
+    if (TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode)) entity->Expanded = aNode->GetExpanded();
+}
+
+bool TqvTree_ComBasic::CanEdit(TTreeNode* aNode)
+{
+    bool result = TCustomTreeView::CanEdit(aNode);
+    // The click that made the node current does not also open its editor.
+    if (result && Now() - LastCurrentChangeTime < kEditGuard) result = false;
+    if (result) {
+        if (TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode)) {
+            try {
+                result = entity->GetCanEdit();
+            } catch (...) {
+                result = false;
+            }
+        }
+    }
+    EditingNode = aNode;
+    return result;
+}
+
+void TqvTree_ComBasic::Edit(TTreeNode* aNode, QString& S)
+{
+    TCustomTreeView::Edit(aNode, S);
+    if (TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode)) {
+        entity->SetText(aNode->GetText());
+        entity->DoInfoPush();
+    }
+}
+
+void TqvTree_ComBasic::KeyPress(QChar& Key)
+{
+    TCustomTreeView::KeyPress(Key);
+    if (IsEditing() && EditingNode != nullptr) {
+        TqvDataEntity_Tree* entity = GetDataEntityFromNode(EditingNode);
+        if (entity != nullptr && entity->Text != EditingNode->GetText()) {
+            entity->SetText(EditingNode->GetText());
+            entity->DoInfoPush();
+        }
+    }
+}
+
+void TqvTree_ComBasic::KeyDown(Word& Key, TShiftState Shift)
+{
+    TCustomTreeView::KeyDown(Key, Shift);
+    if (Key == VK_F2 && GetSelected() != nullptr) GetSelected()->EditText();
+}
+
+void TqvTree_ComBasic::KeyUp(Word& Key, TShiftState Shift) { TCustomTreeView::KeyUp(Key, Shift); }
+
+void TqvTree_ComBasic::WMKeyDown(TWMKey& Msg)
+{
+    const Word key = Msg.CharCode;
+    TCustomTreeView::WMKeyDown(Msg);
+    if (key == VK_SHIFT || key == VK_CONTROL || key == VK_APPS || key == 0) return;
+    UpdateMultiSelect(GetCurrentDataEntity(), Msg.Shift);
+    DoLaterLocal(1);
+}
+
+void TqvTree_ComBasic::WMLButtonDown(TWMMouse& Msg)
+{
+    DragStarted = false;
+    TqvDataEntity_Tree* entity = GetDataEntityAt(Msg.XPos, Msg.YPos);
+    if (entity != nullptr && !entity->GetSelected()) {
+        UpdateMultiSelect(entity, Msg.Shift);
+        SelectedAtButtonDown = true;
+    } else {
+        SelectedAtButtonDown = false;
+        ShiftAtButtonDown = Msg.Shift;
+    }
+    TCustomTreeView::WMLButtonDown(Msg);
+}
+
+void TqvTree_ComBasic::WMLButtonUp(TWMMouse& Msg)
+{
+    TCustomTreeView::WMLButtonUp(Msg);
+    if (DragStarted || SelectedAtButtonDown) return;
+    TqvDataEntity_Tree* entity = GetDataEntityAt(Msg.XPos, Msg.YPos);
+    if (entity != nullptr && entity->GetSelected()) UpdateMultiSelect(entity, ShiftAtButtonDown);
+}
+
+void TqvTree_ComBasic::WMRButtonDown(TWMMouse& Msg)
+{
+    if (GetRightClickSelect()) {
+        TqvDataEntity_Tree* under = GetDataEntityAt(Msg.XPos, Msg.YPos);
+        TqvDataEntity_Tree* current = GetCurrentDataEntity();
+        if (current == nullptr || !current->GetSelected()) UpdateMultiSelect(current, Msg.Shift);
+        SetCurrentDataEntity(under);
+    }
+    DefaultRButtonDown(Msg, false);
+}
+
+void TqvTree_ComBasic::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TCustomTreeView::MouseDown(Button, Shift, X, Y);
+    if (Button == mbRight) OnRightClick(this, GetDataEntityAt(X, Y));
+}
+
+void TqvTree_ComBasic::WMVScroll() { DoUpdateTopItem(); }
+
+void TqvTree_ComBasic::WMWindowPosChanging()
+{
+    if (FBeingDestroyed) return;
+    if (!ScrollBarVert) ShowScrollBar(true, false);
+    if (!ScrollBarHorz) ShowScrollBar(false, false);
+}
+
+void TqvTree_ComBasic::qvCustomDrawItem(TCustomTreeView*, TTreeNode* Node, TCustomDrawState, bool&)
+{
+    TCanvas* canvas = GetCanvas();
+    canvas->Font.SetStyle(TFontStyles());
+    canvas->Brush.SetColor(GetColor());
+    canvas->Font.SetColor(clWindowText);
+    if (TqvDataEntity_Tree* entity = GetDataEntityFromNode(Node)) {
+        if (entity->GetSelected()) {
+            if (Focused()) {
+                canvas->Brush.SetColor(clHighlight);
+                canvas->Font.SetColor(clHighlightText);
+            } else {
+                canvas->Brush.SetColor(clBtnFace);
+            }
+        }
+        canvas->Font.SetName(entity->FontName.isEmpty() ? GetFont()->GetName() : entity->FontName);
+        canvas->Font.SetStyle(entity->FontStyle);
+    }
+    if (DrawGridLines) {
+        const TRect t = Node->DisplayRect(true);
+        const TRect r = Node->DisplayRect(false);
+        if (Node != GetItems()->GetFirstNode()) {
+            canvas->MoveTo(t.Left, t.Top);
+            canvas->LineTo(r.Right, t.Top);
+        }
+        canvas->MoveTo(t.Left, t.Bottom);
+        canvas->LineTo(r.Right, t.Bottom);
+    }
+}
+
+void TqvTree_ComBasic::qvAdvancedCustomDrawItem(TCustomTreeView*, TTreeNode*, TCustomDrawState, TCustomDrawStage,
+                                                bool&, bool&)
+{
+}
+
+} // namespace skedra
