@@ -504,6 +504,18 @@ void TControl::SetCaption(const QString& aValue)
     TextChanged();
 }
 
+bool TControl::GetMouseCapture() const { return QWidget::mouseGrabber() == this; }
+
+void TControl::SetMouseCapture(bool aValue)
+{
+    if (aValue == GetMouseCapture()) return;
+    if (aValue) {
+        if (isVisible()) grabMouse();
+    } else {
+        releaseMouse();
+    }
+}
+
 void TControl::Invalidate() { update(); }
 
 void TControl::Repaint() { repaint(); }

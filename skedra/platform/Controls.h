@@ -251,6 +251,11 @@ public:
     TCursor GetDragCursor() const { return FDragCursor; }
     void SetDragCursor(TCursor aValue) { FDragCursor = aValue; }
 
+    // All mouse input goes to this control while set (a press captures the
+    // mouse until the release anyway).
+    bool GetMouseCapture() const;
+    void SetMouseCapture(bool aValue);
+
     virtual void Invalidate();
     // Paints now (synchronously).
     virtual void Repaint();

@@ -461,3 +461,34 @@ TEST(DragDrop, InProcessDragFromSourceToAcceptingTarget)
     EXPECT_EQ(log, expected);
     EXPECT_FALSE(source->Dragging());
 }
+
+TEST(ControlMisc, MouseCaptureScreenConversionAndControlsList)
+{
+    TPanel host;
+    host.SetBevelOuter(bvNone);
+    host.SetBorderStyle(bsSingle);
+    host.SetBounds(0, 0, 100, 80);
+    auto* child = new TPanel(&host);
+    child->SetBounds(10, 20, 30, 30);
+    host.show();
+    EXPECT_EQ(host.ControlCount(), 1);
+    EXPECT_EQ(host.Controls(0), child);
+    EXPECT_THROW(host.Controls(1), EListError);
+    // Client coordinates start inside the border.
+    const TPoint p = child->ClientToScreen(TPoint(1, 2));
+    EXPECT_EQ(p, host.ClientToScreen(TPoint(11, 22)));
+    EXPECT_EQ(TPoint::From(host.mapToGlobal(QPoint(13, 24))), p);
+    EXPECT_EQ(child->ScreenToClient(p), TPoint(1, 2));
+    child->SetMouseCapture(true);
+    EXPECT_TRUE(child->GetMouseCapture());
+    child->SetMouseCapture(false);
+    EXPECT_FALSE(child->GetMouseCapture());
+    child->SetCursor(crHSplit);
+    EXPECT_EQ(child->cursor().shape(), Qt::SplitHCursor);
+    EXPECT_EQ(CursorToQt(crHandPoint), Qt::PointingHandCursor);
+    EXPECT_EQ(CursorToQt(crVSplit), Qt::SplitVCursor);
+    child->SetHint(QStringLiteral("tip"));
+    EXPECT_TRUE(child->toolTip().isEmpty());
+    child->SetShowHint(true);
+    EXPECT_EQ(child->toolTip(), "tip");
+}
