@@ -1,0 +1,556 @@
+// Axes of the grid content model: index spaces, loading on demand, unloading
+// after layout, and the bookkeeping of hidden and visible items.
+
+#include "skedra/gridengine/GridContentModel.h"
+
+#include <algorithm>
+
+namespace skedra {
+
+namespace {
+// A request that would hold more items than this purges the axis first.
+constexpr int kMaxLoadGrowth = 500;
+
+// Restores a nesting counter on every exit.
+class TNestingGuard {
+public:
+    explicit TNestingGuard(int& counter) : counter_(counter) { ++counter_; }
+    ~TNestingGuard() { --counter_; }
+    TNestingGuard(const TNestingGuard&) = delete;
+    TNestingGuard& operator=(const TNestingGuard&) = delete;
+
+private:
+    int& counter_;
+};
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TAxisContentItem
+
+TAxisContentItem::~TAxisContentItem()
+{
+    if (auto* referrer = dynamic_cast<TAxisItemReferrer*>(Value2)) referrer->AxisContentItemFreed(this);
+}
+
+int TAxisContentItem::ListIndex()
+{
+    if (List) List->EnsureListIndexes();
+    return CachedIndex;
+}
+
+int TAxisContentItem::LoadedListIndex()
+{
+    if (!List) return -1;
+    return List->IndexConvert_RealToLoaded(ListIndex());
+}
+
+void TAxisContentItem::SetHide(bool aHidden)
+{
+    if (Hidden == aHidden) return;
+    Hidden = aHidden;
+    if (List) {
+        List->UpdateHiddenItemsList(this, aHidden);
+        if (List->OwnerCell) List->OwnerCell->ChangeInUnloaded(List);
+    }
+}
+
+int TAxisContentItem::GetUserSize() const { return UserSizeItem ? UserSizeItem->Size : UserSize; }
+
+void TAxisContentItem::SetUserSize(int aSize)
+{
+    UserSize = aSize;
+    if (UserSizeItem) UserSizeItem->Size = aSize;
+    if (List && List->OwnerCell) {
+        if (auto* viewer = List->OwnerCell->GetViewer()) viewer->UserSizeChangedEvent->TriggerEvent(this);
+    }
+}
+
+bool TAxisContentItem::GetUserSizeActive() const { return UserSizeItem ? UserSizeItem->Active : UserSizeActive; }
+
+void TAxisContentItem::SetUserSizeActive(bool aActive)
+{
+    UserSizeActive = aActive;
+    if (UserSizeItem) UserSizeItem->Active = aActive;
+}
+
+void TAxisContentItem::SetValue2(TObject* aValue) { Value2 = aValue; }
+
+// ---------------------------------------------------------------------------
+// TAxisContentList
+
+TAxisContentList::TAxisContentList(TMoxGridCell* aOwnerCell) : OwnerCell(aOwnerCell) {}
+
+TAxisContentList::~TAxisContentList()
+{
+    // The owner is going away: free the items last to first without notifying it.
+    VisibleItems.clear();
+    HiddenItems.clear();
+    while (!LoadedItems.empty()) LoadedItems.pop_back();
+}
+
+bool TAxisContentList::IsRowAxis() const { return OwnerCell && OwnerCell->RowList.get() == this; }
+
+TMoxGridCellForViewer* TAxisContentList::Viewer() const { return OwnerCell ? OwnerCell->GetViewer() : nullptr; }
+
+int TAxisContentList::IndexConvert_RealToLoaded(int aIndex) const
+{
+    return aIndex < FixedCount ? aIndex : aIndex - UnloadedBefore;
+}
+
+int TAxisContentList::IndexConvert_LoadedToReal(int aLoadedIndex) const
+{
+    return aLoadedIndex < FixedCount ? aLoadedIndex : aLoadedIndex + UnloadedBefore;
+}
+
+bool TAxisContentList::IsLoaded(int aIndex) const
+{
+    if (aIndex < 0) return false;
+    if (aIndex < FixedCount) return aIndex < LoadedCount();
+    return aIndex >= FixedCount + UnloadedBefore && aIndex < UnloadedBefore + LoadedCount();
+}
+
+int TAxisContentList::FirstLoadedIndex() const
+{
+    return LoadedCount() > FixedCount ? FixedCount + UnloadedBefore : -1;
+}
+
+int TAxisContentList::LastLoadedIndex() const
+{
+    return LoadedCount() > FixedCount ? UnloadedBefore + LoadedCount() - 1 : -1;
+}
+
+TAxisContentItem* TAxisContentList::getLoadedAxisContentItem(int aLoadedIndex) const
+{
+    if (aLoadedIndex < 0 || aLoadedIndex >= LoadedCount()) return nullptr;
+    return LoadedItems[static_cast<size_t>(aLoadedIndex)].get();
+}
+
+TAxisContentItem* TAxisContentList::getAxisContentItem(int aIndex)
+{
+    if (aIndex < 0 || aIndex >= Count()) return nullptr;
+    EnsureLoadedItem(aIndex);
+    if (!IsLoaded(aIndex)) return nullptr;
+    return getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex));
+}
+
+TAxisContentItem* TAxisContentList::getVisibleAxisContentItem(int i) const
+{
+    if (i < 0 || i >= VisibleCount()) return nullptr;
+    return VisibleItems[static_cast<size_t>(i)];
+}
+
+void TAxisContentList::AddToVisible(TAxisContentItem* aItem)
+{
+    if (!aItem) return;
+    aItem->InVisibleList = true;
+    VisibleItems.push_back(aItem);
+}
+
+void TAxisContentList::ClearVisibles()
+{
+    for (TAxisContentItem* item : VisibleItems) item->InVisibleList = false;
+    VisibleItems.clear();
+    KeepFrom = -1;
+    KeepTo = -1;
+}
+
+// --- lazy indexes ---------------------------------------------------------
+
+void TAxisContentList::ListIndexesOutOfDate(int aFrom)
+{
+    if (!IndexesOutOfDate || aFrom < IndexesValidBelow) IndexesValidBelow = aFrom;
+    IndexesOutOfDate = true;
+}
+
+void TAxisContentList::UpdateListIndexesFrom(int aFrom)
+{
+    int p = std::max(aFrom, 0);
+    if (p >= FixedCount) p = std::max(p - UnloadedBefore, FixedCount);
+    for (int n = LoadedCount(); p < n; ++p)
+        LoadedItems[static_cast<size_t>(p)]->CachedIndex = IndexConvert_LoadedToReal(p);
+}
+
+void TAxisContentList::EnsureListIndexes()
+{
+    if (!IndexesOutOfDate) return;
+    UpdateListIndexesFrom(IndexesValidBelow);
+    IndexesOutOfDate = false;
+    IndexesValidBelow = Count();
+}
+
+void TAxisContentList::UpdateHiddenItemsList(TAxisContentItem* aItem, bool aHidden)
+{
+    if (aHidden) {
+        if (aItem->HiddenSlot >= 0) return;
+        aItem->HiddenSlot = static_cast<int>(HiddenItems.size());
+        HiddenItems.push_back(aItem);
+    } else {
+        const int slot = aItem->HiddenSlot;
+        if (slot < 0 || slot >= static_cast<int>(HiddenItems.size()) || HiddenItems[static_cast<size_t>(slot)] != aItem)
+            return;
+        TAxisContentItem* last = HiddenItems.back();
+        HiddenItems[static_cast<size_t>(slot)] = last;
+        last->HiddenSlot = slot;
+        HiddenItems.pop_back();
+        aItem->HiddenSlot = -1;
+    }
+}
+
+// --- adding, moving, dropping ---------------------------------------------
+
+TAxisContentItem* TAxisContentList::AddNew(TObject* aData)
+{
+    if (LoadNesting > 0) throw Exception(QStringLiteral("Not allowed to add items during load"));
+    return InsertNew(Count(), aData);
+}
+
+TAxisContentItem* TAxisContentList::InsertNew(int aIndex, TObject* aData)
+{
+    if (LoadNesting > 0) throw Exception(QStringLiteral("Not allowed to add items during load"));
+    aIndex = std::clamp(aIndex, 0, Count());
+    if (aIndex < FixedCount) {
+        // A new fixed item shifts the first fixed items into the scrolled part,
+        // which must then join the loaded block directly.
+        if (UnloadedBefore > 0) EnsureLoadedRange(FixedCount, FixedCount + UnloadedBefore - 1);
+    } else if (aIndex == Count()) {
+        // Appending: the last item is loaded first so the new one joins the block.
+        if (Count() > FixedCount && !IsLoaded(Count() - 1)) EnsureLoadedItem(Count() - 1);
+        if (Count() > FixedCount && !IsLoaded(Count() - 1)) EnsureLoadedRange(Count() - 1, Count() - 1);
+    } else {
+        EnsureLoadedItem(aIndex);
+        if (!IsLoaded(aIndex)) EnsureLoadedRange(aIndex, aIndex);
+    }
+    const int pos = aIndex < FixedCount ? aIndex : aIndex - UnloadedBefore;
+    auto item = std::make_unique<TAxisContentItem>();
+    item->List = this;
+    item->Data = aData;
+    item->CachedIndex = aIndex;
+    TAxisContentItem* raw = item.get();
+    LoadedItems.insert(LoadedItems.begin() + pos, std::move(item));
+    ListIndexesOutOfDate(aIndex);
+    if (OwnerCell) OwnerCell->InsertingAxisItem(this, raw, pos);
+    return raw;
+}
+
+void TAxisContentList::AddUnloaded(int aCount)
+{
+    if (aCount <= 0) return;
+    UnloadedAfter += aCount;
+    if (OwnerCell) OwnerCell->ChangeInUnloaded(this);
+}
+
+void TAxisContentList::AddUnloadedBefore(int aCount)
+{
+    if (aCount <= 0) return;
+    if (LoadedCount() <= FixedCount) {
+        UnloadedAfter += aCount;
+    } else {
+        UnloadedBefore += aCount;
+        ListIndexesOutOfDate(FixedCount);
+    }
+    if (OwnerCell) OwnerCell->ChangeInUnloaded(this);
+}
+
+void TAxisContentList::EnsureLoadedRange(int aLow, int aHigh)
+{
+    aLow = std::max(aLow, FixedCount);
+    aHigh = std::min(aHigh, Count() - 1);
+    if (aLow > aHigh) return;
+    if (LoadedCount() <= FixedCount) {
+        // Empty block: place it at aLow.
+        const int unloaded = UnloadedBefore + UnloadedAfter;
+        UnloadedBefore = aLow - FixedCount;
+        UnloadedAfter = unloaded - UnloadedBefore;
+        ListIndexesOutOfDate(FixedCount);
+    }
+    const int first = FixedCount + UnloadedBefore;
+    if (aLow < first) LoadItems(aLow, first - 1, true);
+    const int firstAfter = UnloadedBefore + LoadedCount();
+    if (aHigh >= firstAfter) LoadItems(firstAfter, aHigh, false);
+}
+
+void TAxisContentList::Move(int aFrom, int aTo)
+{
+    const int n = Count();
+    if (aFrom < 0 || aFrom >= n || aTo < 0 || aTo >= n || aFrom == aTo) return;
+    EnsureLoadedItem(aFrom);
+    EnsureLoadedItem(aTo);
+    if (!IsLoaded(aFrom) || !IsLoaded(aTo)) EnsureLoadedRange(std::min(aFrom, aTo), std::max(aFrom, aTo));
+    if (!IsLoaded(aFrom) || !IsLoaded(aTo)) return; // a fixed index beyond the loaded fixed items
+    const int fromPos = IndexConvert_RealToLoaded(aFrom);
+    const int toPos = IndexConvert_RealToLoaded(aTo);
+    auto item = std::move(LoadedItems[static_cast<size_t>(fromPos)]);
+    LoadedItems.erase(LoadedItems.begin() + fromPos);
+    LoadedItems.insert(LoadedItems.begin() + toPos, std::move(item));
+    ListIndexesOutOfDate(std::min(aFrom, aTo));
+    if (OwnerCell) OwnerCell->MowingAxisItem(this, fromPos, toPos);
+}
+
+void TAxisContentList::RemoveLoaded(int aLoadedIndex)
+{
+    TAxisContentItem* item = LoadedItems[static_cast<size_t>(aLoadedIndex)].get();
+    if (item->Hidden) UpdateHiddenItemsList(item, false);
+    if (item->InVisibleList) {
+        auto it = std::find(VisibleItems.begin(), VisibleItems.end(), item);
+        if (it != VisibleItems.end()) VisibleItems.erase(it);
+        item->InVisibleList = false;
+    }
+    if (OwnerCell) OwnerCell->DroppingAxisItem(this, item, aLoadedIndex);
+    std::unique_ptr<TAxisContentItem> owned = std::move(LoadedItems[static_cast<size_t>(aLoadedIndex)]);
+    LoadedItems.erase(LoadedItems.begin() + aLoadedIndex);
+    owned.reset();
+}
+
+void TAxisContentList::Drop(int aIndex)
+{
+    if (aIndex < 0 || aIndex >= Count()) return;
+    if (IsLoaded(aIndex)) {
+        RemoveLoaded(IndexConvert_RealToLoaded(aIndex));
+        ListIndexesOutOfDate(aIndex);
+        if (OwnerCell) OwnerCell->DroppedAxisItem(this);
+    } else if (aIndex < FixedCount) {
+        return; // a fixed index that has no item
+    } else if (aIndex < FixedCount + UnloadedBefore) {
+        --UnloadedBefore;
+        ListIndexesOutOfDate(aIndex);
+        if (OwnerCell) OwnerCell->DroppedAxisItem(this);
+    } else {
+        UnloadedAfter = std::max(UnloadedAfter - 1, 0);
+        if (OwnerCell) OwnerCell->DroppedAxisItem(this);
+    }
+}
+
+void TAxisContentList::CommonClear(int aKeep)
+{
+    aKeep = std::max(aKeep, 0);
+    while (LoadedCount() > aKeep) {
+        const int p = LoadedCount() - 1;
+        RemoveLoaded(p);
+        ListIndexesOutOfDate(std::min(IndexConvert_LoadedToReal(p), p));
+        if (OwnerCell) OwnerCell->DroppedAxisItem(this);
+    }
+    // Report the unloaded blocks with their real indexes: the block after the
+    // loaded items first, then the block between the fixed items and them.
+    const int before = std::min(FixedCount, LoadedCount());
+    if (UnloadedAfter > 0) DeleteOfUnloaded(UnloadedBefore + LoadedCount(), Count() - 1);
+    if (UnloadedBefore > 0) DeleteOfUnloaded(before, before + UnloadedBefore - 1);
+    UnloadedBefore = 0;
+    UnloadedAfter = 0;
+    ListIndexesOutOfDate(0);
+    KeepFrom = KeepTo = -1;
+    if (OwnerCell) OwnerCell->ChangeInUnloaded(this);
+}
+
+void TAxisContentList::DeleteOfUnloaded(int aStart, int aStop)
+{
+    if (aStop < aStart) return;
+    if (auto* viewer = Viewer(); viewer && viewer->OnDeleteOfUnloaded)
+        viewer->OnDeleteOfUnloaded(OwnerCell, IsRowAxis(), aStart, aStop);
+    if (aStop < aStart) return;
+    const int amount = aStop - aStart + 1;
+    const int before = std::min(FixedCount, LoadedCount());
+    if (aStart >= before && aStop < before + UnloadedBefore) {
+        UnloadedBefore = std::max(UnloadedBefore - amount, 0);
+        ListIndexesOutOfDate(before);
+    } else if (aStart >= UnloadedBefore + LoadedCount()) {
+        UnloadedAfter = std::max(UnloadedAfter - amount, 0);
+    }
+}
+
+// --- loading ----------------------------------------------------------------
+
+TAxisContentItem* TAxisContentList::EnsureLoadedItem(int aIndex)
+{
+    if (aIndex < FixedCount || aIndex >= Count()) return nullptr;
+    int first = 0;
+    int last = -1;
+    bool backwards = false;
+    auto chooseRange = [&] {
+        last = -1;
+        if (aIndex < FixedCount + UnloadedBefore) {
+            first = aIndex;
+            last = FixedCount + UnloadedBefore - 1;
+            backwards = true;
+        } else if (aIndex >= UnloadedBefore + LoadedCount()) {
+            first = UnloadedBefore + LoadedCount();
+            last = aIndex;
+            backwards = false;
+        }
+    };
+    chooseRange();
+    if (last < first) return getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex));
+    if (last - first + LoadedCount() > kMaxLoadGrowth) {
+        UnloadAll();
+        // Items the application declined to keep are gone, so the count may have shrunk.
+        aIndex = std::min(aIndex, Count() - 1);
+        if (aIndex < FixedCount) return nullptr;
+        if (LoadedCount() <= FixedCount) {
+            // Only the fixed items are left: the block restarts at the request.
+            const int unloaded = UnloadedBefore + UnloadedAfter;
+            UnloadedBefore = aIndex - FixedCount;
+            UnloadedAfter = unloaded - UnloadedBefore;
+            ListIndexesOutOfDate(FixedCount);
+        }
+        // Otherwise the block may have shrunk on either side: choose the range
+        // again so that it stays contiguous.
+        chooseRange();
+        if (last < first) return getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex));
+    }
+    LoadItems(first, last, backwards);
+    return IsLoaded(aIndex) ? getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex)) : nullptr;
+}
+
+void TAxisContentList::LoadItems(int aFrom, int aTo, bool aBackwards)
+{
+    TNestingGuard nesting(LoadNesting);
+    KeepFrom = aFrom;
+    KeepTo = aTo;
+    if (aTo < aFrom) return;
+    std::vector<TAxisContentItem*> created;
+    created.reserve(static_cast<size_t>(aTo - aFrom + 1));
+    for (int d = aFrom; d <= aTo; ++d) {
+        auto item = std::make_unique<TAxisContentItem>();
+        item->List = this;
+        TAxisContentItem* raw = item.get();
+        int pos;
+        if (aBackwards) {
+            raw->CachedIndex = aTo + aFrom - d;
+            pos = FixedCount;
+            LoadedItems.insert(LoadedItems.begin() + pos, std::move(item));
+            UnloadedBefore = std::max(UnloadedBefore - 1, 0);
+        } else {
+            raw->CachedIndex = d;
+            LoadedItems.push_back(std::move(item));
+            pos = LoadedCount() - 1;
+            UnloadedAfter = std::max(UnloadedAfter - 1, 0);
+        }
+        created.push_back(raw);
+        if (OwnerCell) OwnerCell->InsertingAxisItem(this, raw, pos);
+    }
+    if (auto* viewer = Viewer(); viewer && viewer->OnVirtualLoad) {
+        LoadingBackwards = aBackwards;
+        // Created nearest to the block first, which is already the hook's order.
+        for (TAxisContentItem* item : created) viewer->OnVirtualLoad(OwnerCell, item, IsRowAxis());
+    }
+    if (OwnerCell) OwnerCell->ChangeInUnloaded(this);
+}
+
+// --- unloading ----------------------------------------------------------------
+
+void TAxisContentList::UnloadIntervall(TAxisContentItem* aItem, int& aStart, int& aStop)
+{
+    aStart = aStop = aItem->ListIndex();
+    if (auto* viewer = Viewer(); viewer && viewer->OnUnloadIntervall)
+        viewer->OnUnloadIntervall(OwnerCell, aItem, IsRowAxis(), aStart, aStop);
+    if (aStop < aStart) throw Exception(QStringLiteral("Incorrect intervall"));
+}
+
+bool TAxisContentList::CanUnload(TAxisContentItem* aItem)
+{
+    const int index = aItem->ListIndex();
+    if (!IsLoaded(index) || getLoadedAxisContentItem(IndexConvert_RealToLoaded(index)) != aItem)
+        throw Exception(QStringLiteral("Index fu"));
+    if (aItem->InVisibleList) return false;
+    if (OwnerCell) {
+        if (IsRowAxis() ? OwnerCell->Matrix->HasRowSelections(index) : OwnerCell->Matrix->HasColumnSelections(index))
+            return false;
+    }
+    bool canUnload = false;
+    if (auto* viewer = Viewer(); viewer && viewer->OnVirtualUnLoad)
+        viewer->OnVirtualUnLoad(OwnerCell, aItem, IsRowAxis(), false, canUnload);
+    return canUnload;
+}
+
+void TAxisContentList::Unload(int aIndex, bool aFromFront)
+{
+    const int expected = aFromFront ? FirstLoadedIndex() : LastLoadedIndex();
+    if (expected < 0 || aIndex != expected) throw Exception(QStringLiteral("Index fu"));
+    const int pos = IndexConvert_RealToLoaded(aIndex);
+    TAxisContentItem* item = getLoadedAxisContentItem(pos);
+    bool keep = true;
+    auto* viewer = Viewer();
+    if (viewer && viewer->OnKeepAfterUnloadCheck) viewer->OnKeepAfterUnloadCheck(OwnerCell, item, IsRowAxis(), keep);
+    bool canUnload = true;
+    if (viewer && viewer->OnVirtualUnLoad) viewer->OnVirtualUnLoad(OwnerCell, item, IsRowAxis(), true, canUnload);
+    // The hooks may not move the block; check again before removing.
+    if (IndexConvert_RealToLoaded(aIndex) != pos || getLoadedAxisContentItem(pos) != item)
+        throw Exception(QStringLiteral("Index fu"));
+    RemoveLoaded(pos);
+    if (keep) {
+        if (aFromFront)
+            ++UnloadedBefore;
+        else
+            ++UnloadedAfter;
+    } else if (aFromFront) {
+        ListIndexesOutOfDate(UnloadedBefore);
+    }
+    if (LoadedCount() <= FixedCount) {
+        // An empty block sits after the fixed items.
+        UnloadedAfter += UnloadedBefore;
+        UnloadedBefore = 0;
+        ListIndexesOutOfDate(FixedCount);
+    }
+    if (OwnerCell) OwnerCell->DroppedAxisItem(this);
+}
+
+bool TAxisContentList::PurgeFront()
+{
+    const int index = FirstLoadedIndex();
+    if (index < 0) return false;
+    if (index >= KeepFrom && index <= KeepTo) return false;
+    TAxisContentItem* item = getLoadedAxisContentItem(FixedCount);
+    int s = 0;
+    int e = 0;
+    UnloadIntervall(item, s, e);
+    s = index;
+    e = std::min(e, LastLoadedIndex());
+    if (e < s) return false;
+    // The interval goes together or not at all; nothing loaded last may go.
+    if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
+    for (int i = s; i <= e; ++i)
+        if (!CanUnload(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)))) return false;
+    for (int n = e - s + 1; n > 0 && FirstLoadedIndex() >= 0; --n) Unload(FirstLoadedIndex(), true);
+    return true;
+}
+
+bool TAxisContentList::PurgeBack()
+{
+    const int index = LastLoadedIndex();
+    if (index < 0) return false;
+    if (index >= KeepFrom && index <= KeepTo) return false;
+    TAxisContentItem* item = getLoadedAxisContentItem(LoadedCount() - 1);
+    int s = 0;
+    int e = 0;
+    UnloadIntervall(item, s, e);
+    e = index;
+    s = std::max(s, FirstLoadedIndex());
+    if (e < s) return false;
+    if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
+    for (int i = e; i >= s; --i)
+        if (!CanUnload(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)))) return false;
+    for (int n = e - s + 1; n > 0 && LastLoadedIndex() >= 0; --n) Unload(LastLoadedIndex(), false);
+    return true;
+}
+
+void TAxisContentList::Purge()
+{
+    while (PurgeFront()) {
+    }
+    while (PurgeBack()) {
+    }
+}
+
+void TAxisContentList::UnloadAll()
+{
+    if (OwnerCell) {
+        OwnerCell->SetSelected(false);
+        OwnerCell->ColumnList->ClearVisibles();
+        OwnerCell->RowList->ClearVisibles();
+    } else {
+        ClearVisibles();
+    }
+    KeepFrom = KeepTo = -1;
+    Purge();
+}
+
+} // namespace skedra

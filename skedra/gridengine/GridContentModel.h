@@ -1,0 +1,449 @@
+#pragma once
+// The grid content model: a grid is a cell (TMoxGridCell) owning two virtual
+// axes (columns and rows) and a matrix of cells, one per loaded column and row.
+// A cell is either simple or again a grid, so grids nest to any depth. Only the
+// fixed items and one contiguous block of each axis exist as objects; the rest
+// is counted and created on demand, and discarded after each layout when the
+// application allows it.
+
+#include "skedra/foundation/EventHandling.h"
+#include "skedra/platform/Canvas.h"
+#include "skedra/platform/Types.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QObject;
+
+namespace skedra {
+
+class TAxisContentItem;
+class TAxisContentList;
+class TCellMatris;
+class TMoxCell;
+class TMoxSimpleCell;
+class TMoxGridCell;
+class TMoxGridCellForViewer;
+class TMoxCellData;
+class TLayoutProp;
+
+enum TMoxCellType { moxCellTypeSimple, moxCellTypeGrid };
+enum TMoxDrawState { moxFixed, moxSelected, moxFocused };
+using TMoxDrawStateSet = TSet<TMoxDrawState>;
+enum TMoxDirection {
+    moxdirNone,
+    moxdirLeft,
+    moxdirRight,
+    moxdirUp,
+    moxdirDown,
+    moxdirInwards,
+    moxdirPageUp,
+    moxdirPageDown,
+    moxdirHomeRow,
+    moxdirEndRow,
+    moxdirHomeCell,
+    moxdirEndCell
+};
+enum TFrameOption { foLeft, foRight, foTop, foBottom };
+using TFrameOptions = TSet<TFrameOption>;
+enum TFrameKind { fkNormal, fk3d };
+
+// The stored form of TFrameOptions: one byte, bit 0 foLeft .. bit 3 foBottom.
+uint8_t FrameOptionsToByte(const TFrameOptions& theOptions);
+TFrameOptions FrameOptionsFromByte(uint8_t theByte);
+
+using TOnCreateCell = TMethod<TMoxCellType(TMoxGridCell* theCaller, TAxisContentItem* theXAxisItem,
+                                           TAxisContentItem* theYAxisItem)>;
+using TOnVirtualLoad =
+    TMethod<void(TMoxGridCell* theCaller, TAxisContentItem* theAxisItem, bool theRowNotColumn)>;
+using TOnVirtualUnLoad = TMethod<void(TMoxGridCell* theCaller, TAxisContentItem* theAxisItem,
+                                      bool theRowNotColumn, bool UnloadPerform, bool& CanUnload)>;
+using TOnKeepAfterUnloadCheck = TMethod<void(TMoxGridCell* theCaller, TAxisContentItem* theAxisItem,
+                                             bool theRowNotColumn, bool& KeepAfterUnload)>;
+using TOnUnloadIntervall = TMethod<void(TMoxGridCell* theCaller, TAxisContentItem* theAxisItem,
+                                        bool theRowNotColumn, int& Start, int& Stop)>;
+using TOnDeleteOfUnloaded =
+    TMethod<void(TMoxGridCell* theCaller, bool theRowNotColumn, int& Start, int& Stop)>;
+using TOnCheckCellGrouping = TMethod<bool(TMoxCell* aGroupingCell, TMoxCell* aTestCell)>;
+using TOnMeasureHeight = TMethod<void(TMoxGridCell* theCaller, TMoxCell* theMoxCell, int& theHeight)>;
+using TOnCellRectTampering = TMethod<void(TMoxGridCell* theCaller, TMoxCell* theMoxCell, TRect& theRect)>;
+using TOnScaleRect = TMethod<void(TRect& theRect)>;
+using TOnDeInitCell = TMethod<void(TMoxCell* theCell)>;
+using TOnDrawMoxCell = TMethod<void(TRect theDrawRect, TMoxCell* theMoxCell, TMoxDrawStateSet theMoxDrawState)>;
+using TOnInitCellData = TMethod<void(TMoxGridCell* theCaller, TMoxCellData* theCellData)>;
+// Hook for each frame line a layout draws (the grid view calls it).
+using TOnLineDraw = TMethod<void(TLayoutProp* aLayoutProp, TFrameOption aFrameOption, TMoxCell* aCell,
+                                 TRect aDrawRect, TPoint aStartPix, TPoint aStopPix, bool& aDoDefaultDraw,
+                                 TCanvas* aCanvas)>;
+
+// "Class of" a cell content: a factory that creates one content object.
+using TMoxCellDataClass = std::function<std::unique_ptr<TMoxCellData>()>;
+template <class T>
+TMoxCellDataClass MoxCellDataClassOf()
+{
+    return [] { return std::unique_ptr<TMoxCellData>(new T()); };
+}
+
+// Appearance of a cell, shared by every cell that points to it; owned by its creator.
+class TLayoutProp {
+public:
+    QString Name;
+    TColor BackColor = clWindow;
+    TColor FrontColor = clBlack;
+    bool UseFontInfo = false;
+    TColor FontColor = clBlack;
+    QString FontName;
+    int FontSize = 9;
+    TFontStyles FontStyle;
+    int MinWidth = 20;
+    int MinHeight = 20;
+    bool WrapTextAndFit = false;
+    bool WindowsFlagDraw = false;
+    uint32_t WindowsFlags = 0;
+    TFrameOptions FrameOptions;
+    TFrameKind FrameKind = fkNormal;
+    TColor FrameColor = clBlack;
+    bool FrameOptionsUse = false;
+    bool HorzAlignRight = false;
+    bool HorzAlignCenter = false;
+    bool VertAlignCenter = false;
+    bool EndEllipsis = false;
+    TOnLineDraw OnFrameLineDraw;
+};
+
+// A user size several axis items may share; the application owns it.
+struct TUserSizeItem {
+    bool Active = false;
+    int Size = 0;
+};
+
+// One column or one row.
+class TAxisContentItem : public TObject {
+public:
+    TObject* Data = nullptr;   // application object; not owned
+    TObject* Value2 = nullptr; // second object (the grid tree node of a row); not owned
+    TAxisContentList* List = nullptr;
+    int Size = 0;
+    int Position = 0;
+    int UserSize = 0;
+    bool UserSizeActive = false;
+    TUserSizeItem* UserSizeItem = nullptr;
+    bool Hidden = false;
+    int CachedIndex = 0;
+    bool InVisibleList = false;
+
+    ~TAxisContentItem() override;
+
+    int ListIndex();
+    int LoadedListIndex();
+    void SetHide(bool aHidden);
+    int GetUserSize() const;
+    void SetUserSize(int aSize);
+    bool GetUserSizeActive() const;
+    void SetUserSizeActive(bool aActive);
+    void SetValue2(TObject* aValue);
+
+private:
+    friend class TAxisContentList;
+    int HiddenSlot = -1; // position in the axis's HiddenItems
+};
+
+// An object that refers to an axis item and must hear when the item is freed
+// (a grid tree node keeps its row). Set as the item's Value2.
+class TAxisItemReferrer {
+public:
+    virtual void AxisContentItemFreed(TAxisContentItem* theItem) = 0;
+
+protected:
+    ~TAxisItemReferrer() = default;
+};
+
+// One axis: fixed items, then a contiguous loaded block, with unloaded items
+// counted before and after the block.
+class TAxisContentList : public TObject {
+public:
+    bool LoadingBackwards = false;
+    int LoadNesting = 0;
+    std::vector<std::unique_ptr<TAxisContentItem>> LoadedItems;
+    std::vector<TAxisContentItem*> VisibleItems;
+    std::vector<TAxisContentItem*> HiddenItems; // order is not significant
+    TMoxGridCell* OwnerCell = nullptr;
+    bool IndexesOutOfDate = false;
+    int IndexesValidBelow = 0;
+    int UnloadedBefore = 0;
+    int UnloadedAfter = 0;
+    int FixedCount = 0;
+    int KeepFrom = -1;
+    int KeepTo = -1;
+
+    explicit TAxisContentList(TMoxGridCell* aOwnerCell);
+    ~TAxisContentList() override;
+
+    int Count() const { return LoadedCount() + UnloadedBefore + UnloadedAfter; }
+    int LoadedCount() const { return static_cast<int>(LoadedItems.size()); }
+    int GetHiddenRowCount() const { return static_cast<int>(HiddenItems.size()); }
+    bool IsRowAxis() const;
+
+    TAxisContentItem* getAxisContentItem(int aIndex);
+    TAxisContentItem* getLoadedAxisContentItem(int aLoadedIndex) const;
+    TAxisContentItem* getVisibleAxisContentItem(int i) const;
+    int VisibleCount() const { return static_cast<int>(VisibleItems.size()); }
+    void AddToVisible(TAxisContentItem* aItem);
+    void ClearVisibles();
+    TMoxGridCell* getGridCell() const { return OwnerCell; }
+
+    int IndexConvert_RealToLoaded(int aIndex) const;
+    int IndexConvert_LoadedToReal(int aLoadedIndex) const;
+    bool IsLoaded(int aIndex) const;
+    // Real index of the first and last loaded non-fixed item; -1 when the block is empty.
+    int FirstLoadedIndex() const;
+    int LastLoadedIndex() const;
+
+    TAxisContentItem* AddNew(TObject* aData);
+    TAxisContentItem* InsertNew(int aIndex, TObject* aData);
+    void AddUnloaded(int aCount);
+    // Adds unloaded items between the fixed items and the loaded block (after
+    // the fixed items when the block is empty).
+    void AddUnloadedBefore(int aCount);
+    void Move(int aFrom, int aTo);
+    void Drop(int aIndex);
+    void Clear() { CommonClear(0); }
+    void ClearKeepFixedItems() { CommonClear(FixedCount); }
+
+    TAxisContentItem* EnsureLoadedItem(int aIndex);
+    void LoadItems(int aFrom, int aTo, bool aBackwards);
+    void Unload(int aIndex, bool aFromFront);
+    void UnloadIntervall(TAxisContentItem* aItem, int& aStart, int& aStop);
+    bool CanUnload(TAxisContentItem* aItem);
+    void Purge();
+    void UnloadAll();
+    void DeleteOfUnloaded(int aStart, int aStop);
+
+    void UpdateHiddenItemsList(TAxisContentItem* aItem, bool aHidden);
+    void EnsureListIndexes();
+    void ListIndexesOutOfDate(int aFrom);
+    void UpdateListIndexesFrom(int aFrom);
+
+private:
+    void CommonClear(int aKeep);
+    void RemoveLoaded(int aLoadedIndex); // hidden list, visible list, matrix, loaded list, free
+    void EnsureLoadedRange(int aLow, int aHigh);
+    bool PurgeFront();
+    bool PurgeBack();
+    TMoxGridCellForViewer* Viewer() const;
+};
+
+// The cells of a grid cell: one list per loaded column, each with one cell per
+// loaded row, both in loaded-index order. Owns the cells; an entry may be nil
+// and is then created on first access.
+class TCellMatris {
+public:
+    TMoxGridCell* OwnerCell = nullptr;
+    std::vector<std::vector<std::unique_ptr<TMoxCell>>> Columns;
+
+    explicit TCellMatris(TMoxGridCell* aOwnerCell) : OwnerCell(aOwnerCell) {}
+    ~TCellMatris();
+
+    // Real indexes; loads both items; nil when either is outside the matrix.
+    TMoxCell* getCell(int aCol, int aRow);
+    // The cell at loaded positions, created if missing; nil outside the matrix.
+    TMoxCell* getLoadedCell(int aLoadedCol, int aLoadedRow);
+    // The existing cell at loaded positions, never created.
+    TMoxCell* PeekLoadedCell(int aLoadedCol, int aLoadedRow) const;
+
+    // These take loaded positions (the axes pass them while the item is in place).
+    void InsertX(int aLoadedCol);
+    void InsertY(int aLoadedRow);
+    void DropX(int aLoadedCol);
+    void DropY(int aLoadedRow);
+    void MoveX(int aFromLoaded, int aToLoaded);
+    void MoveY(int aFromLoaded, int aToLoaded);
+    void Clear();
+
+    // Real indexes; false outside 0 .. Count-1 and for unloaded items.
+    bool HasColumnSelections(int aCol) const;
+    bool HasRowSelections(int aRow) const;
+    int CountX() const;
+    int CountY() const;
+    int LoadedCountX() const;
+    int LoadedCountY() const;
+};
+
+// Content of a cell; owned by the cell.
+class TMoxCellData : public TObject {
+public:
+    TMoxCell* Cell = nullptr;
+
+    TMoxCellData() = default;
+    // Called once right after the cell is created and placed; the base asks the
+    // root's OnInitCellData hook.
+    virtual void InitContent();
+    TAxisContentItem* GetAxisContentItemX() const;
+    TAxisContentItem* GetAxisContentItemY() const;
+    TMoxCellType GetMoxCellType() const;
+};
+
+class TMoxSimpleCellData : public TMoxCellData {};
+class TMoxGridCellData : public TMoxCellData {};
+
+class TMoxCell : public TObject {
+public:
+    bool InGroup = false;
+    bool IsGroupMaster = false;
+    TMoxGridCell* ParentCell = nullptr;
+    TAxisContentItem* ColumnItem = nullptr;
+    TAxisContentItem* RowItem = nullptr;
+    int CalculatedHeight = 0;
+    int CalculatedWidth = 0;
+    bool Selected = false;
+    TRect VisibleRect{-1, -1, -1, -1};
+    std::unique_ptr<TMoxCellData> CellData;
+    TLayoutProp* Layout = nullptr; // not owned; nil means fixed-cell style
+    bool MeasureNeeded = true;
+    int MeasuredHeight = 0;
+
+    explicit TMoxCell(TMoxGridCell* aParentCell);
+    ~TMoxCell() override;
+
+    virtual TMoxCellType CellType() const { return moxCellTypeSimple; }
+    virtual int GetCalculatedHeight() { return CalculatedHeight; }
+    virtual int GetCalculatedWidth() { return CalculatedWidth; }
+    virtual bool GetSelected() const { return Selected; }
+    virtual void SetSelected(bool aValue);
+    virtual TRect getVisibleRect();
+    virtual void BeginUpdate() {}
+    virtual void EndUpdate() {}
+    virtual void CalculateSizes();
+
+    int GetMinHeight();
+    void SetMinHeight(int aValue);
+    int GetMinWidth() const;
+    void SetMinWidth(int aValue);
+    bool GetIsFixed() const;
+    TMoxGridCell* GetViewerGridCell();
+    TMoxGridCellForViewer* GetViewer();
+    TMoxGridCell* getGridCell() const { return ParentCell; }
+
+protected:
+    // Obtains the content from the parent (or, for a root, from itself).
+    void AcquireCellData();
+    // Frees the content after telling the root's de-init hook; clears the
+    // parent's focus and anchor when they are this cell. Idempotent.
+    void DeInitCell();
+
+private:
+    friend class TMoxGridCell;
+    bool DeInitDone = false;
+};
+
+class TMoxSimpleCell : public TMoxCell {
+public:
+    using TMoxCell::TMoxCell;
+};
+
+class TMoxGridCell : public TMoxCell {
+public:
+    bool MultiSelect = true;
+    std::unique_ptr<TAxisContentList> ColumnList;
+    std::unique_ptr<TAxisContentList> RowList;
+    std::unique_ptr<TCellMatris> Matrix;
+    std::unique_ptr<TEvent> TopLeftChangedEvent;
+    std::unique_ptr<TEvent> FocusChangedEvent;
+    int Top = 0;
+    int Left = 0;
+    TRect DrawRect;
+    int VisibleColumnCount = 0;
+    int VisibleRowCount = 0;
+    bool AllColumnsFit = true;
+    int LastPlacedColumn = 0;
+    bool AllRowsFit = true;
+    TMoxCell* FocusedCell = nullptr;
+    TMoxCell* AnchorCell = nullptr;
+    bool RowSelect = false;
+
+    explicit TMoxGridCell(TMoxGridCell* aParentCell);
+    ~TMoxGridCell() override;
+
+    TMoxCellType CellType() const override { return moxCellTypeGrid; }
+    int GetCalculatedHeight() override;
+    int GetCalculatedWidth() override;
+    void SetSelected(bool aValue) override;
+    void BeginUpdate() override {}
+    void EndUpdate() override {}
+    void CalculateSizes() override {}
+    virtual std::unique_ptr<TMoxCellData> CreateMoxCellData(TMoxCell* aCell);
+
+    // Creates the cell of a loaded column and row (loaded positions).
+    std::unique_ptr<TMoxCell> CreateCell(int aLoadedCol, int aLoadedRow);
+    TMoxCell* getCell(int aCol, int aRow) { return Matrix->getCell(aCol, aRow); }
+
+    int GetFixedCols() const { return ColumnList->FixedCount; }
+    void SetFixedCols(int aValue);
+    int GetFixedRows() const { return RowList->FixedCount; }
+    void SetFixedRows(int aValue);
+    void SetLeft(int aValue);
+    void SetTop(int aValue);
+
+    // Notifications from the axes.
+    void InsertingAxisItem(TAxisContentList* aList, TAxisContentItem* aItem, int aLoadedIndex);
+    void DroppingAxisItem(TAxisContentList* aList, TAxisContentItem* aItem, int aLoadedIndex);
+    void DroppedAxisItem(TAxisContentList* aList);
+    void MowingAxisItem(TAxisContentList* aList, int aFromLoaded, int aToLoaded);
+    void ChangeInUnloaded(TAxisContentList* aList);
+
+protected:
+    // Frees the cells and the axes while the object is still whole, so that
+    // de-init hooks see a complete tree.
+    void DestroyContent();
+
+private:
+    friend class TMoxCell;
+    void _OnNestedFocusChanged(TSingleEventListener* theEventListener);
+    void RaiseAxisChanged();
+    bool ContentDestroyed = false;
+    // Selected cells and nested grid cells in the matrix, so that deselecting
+    // a grid with nothing to deselect costs nothing.
+    int FSelectedCells = 0;
+    int FGridCells = 0;
+};
+
+// Declared for nested grids; the engine itself creates plain TMoxGridCell objects.
+class TMoxSubGridCell : public TMoxGridCell {
+public:
+    using TMoxGridCell::TMoxGridCell;
+};
+
+// The root grid cell of a view, holding the hooks of the view and the application.
+class TMoxGridCellForViewer : public TMoxGridCell {
+public:
+    QObject* Viewer = nullptr;
+    std::unique_ptr<TEvent> AxisChangedEvent;
+    std::unique_ptr<TEvent> UserSizeChangedEvent;
+    std::unique_ptr<TEvent> SelectionChangedEvent;
+    TMoxCellDataClass SimpleCellDataClass;
+    TMoxCellDataClass GridCellDataClass;
+
+    TOnCellRectTampering OnCellRectTampering;
+    TOnScaleRect OnScaleRect;
+    TOnDeInitCell OnDeInitCell;
+    TOnCheckCellGrouping OnCheckCellGrouping;
+    TOnVirtualLoad OnVirtualLoad;
+    TOnVirtualUnLoad OnVirtualUnLoad;
+    TOnKeepAfterUnloadCheck OnKeepAfterUnloadCheck;
+    TOnUnloadIntervall OnUnloadIntervall;
+    TOnDeleteOfUnloaded OnDeleteOfUnloaded;
+    TOnCreateCell OnCreateCell;
+    TOnMeasureHeight OnMeasureHeight;
+    // Lets the owner fill a content right after its cell was created.
+    TOnInitCellData OnInitCellData;
+
+    TMoxGridCellForViewer(QObject* aViewer, TMoxCellDataClass aGridCellDataClass,
+                          TMoxCellDataClass aSimpleCellDataClass);
+    ~TMoxGridCellForViewer() override;
+    QObject* GetViewer() const { return Viewer; }
+};
+
+} // namespace skedra
