@@ -68,19 +68,30 @@ TThreadID GetCurrentThreadId()
     return id;
 }
 
+namespace {
+
+// The application's thread, once it has been seen (asking Qt for the current
+// thread from a std::thread makes Qt adopt that thread, so ask only until known).
+std::atomic<TThreadID> gAppThreadID{0};
+
+} // namespace
+
 TThreadID MainThreadID()
 {
-    static TThreadID appThread = 0;
-    if (QCoreApplication* app = QCoreApplication::instance(); app != nullptr && appThread == 0 &&
-                                                               QThread::currentThread() == app->thread())
-        appThread = GetCurrentThreadId();
-    return appThread != 0 ? appThread : gStartThreadID;
+    IsMainThread();
+    const TThreadID app = gAppThreadID.load();
+    return app != 0 ? app : gStartThreadID;
 }
 
 bool IsMainThread()
 {
-    if (QCoreApplication* app = QCoreApplication::instance()) return QThread::currentThread() == app->thread();
-    return GetCurrentThreadId() == gStartThreadID;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr) return GetCurrentThreadId() == gStartThreadID;
+    const TThreadID known = gAppThreadID.load();
+    if (known != 0) return GetCurrentThreadId() == known;
+    if (QThread::currentThread() != app->thread()) return false;
+    gAppThreadID = GetCurrentThreadId();
+    return true;
 }
 
 void Sleep(int aMilliseconds)
