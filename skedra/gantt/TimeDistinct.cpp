@@ -183,7 +183,7 @@ public:
 
     bool AnyConflict()
     {
-        Build(false);
+        Build();
         for (int i = n_ - 1; i >= 0; --i) {
             Tick();
             if (HasAnyConflict(i)) return true;
@@ -191,13 +191,131 @@ public:
         return false;
     }
 
-    bool Resolve()
+    bool Resolve(long long maxListedPairs)
     {
-        Build(true);
+        Build();
+        const size_t n = static_cast<size_t>(n_);
+        state_.clear();
+        state_.reserve(n);
+        for (int i = 0; i < n_; ++i, Tick()) state_.push_back(H(i).SubCol == 0 ? kUnplaced : kPreset);
+        const long long limit = maxListedPairs >= 0 ? maxListedPairs : 8LL * n_ + 4096;
+        if (CountPairsAtMost() <= limit) return ResolveListed();
+        BuildTrees();
+        return ResolveQueried();
+    }
+
+private:
+    // With the conflicting pairs listed up front (when they are few enough):
+    // O(n log n + p) for p pairs, and each placement looks only at its own
+    // conflicts.
+    bool ResolveListed()
+    {
+        ListPairs();
+        for (int i = n_ - 1; i >= 0; --i) {
+            Tick();
+            const long long begin = pairBegin_[static_cast<size_t>(i)];
+            const long long end = pairBegin_[static_cast<size_t>(i) + 1];
+            if (begin == end) continue;
+            if (state_[static_cast<size_t>(i)] == kUnplaced) PlaceListed(i);
+            for (long long k = begin; k < end; ++k) {
+                Tick();
+                const int j = pairs_[static_cast<size_t>(k)];
+                if (state_[static_cast<size_t>(j)] == kUnplaced) PlaceListed(j);
+            }
+        }
+        return false;
+    }
+
+    void PlaceListed(int i)
+    {
+        blocked_.clear();
+        for (long long k = pairBegin_[static_cast<size_t>(i)]; k < pairBegin_[static_cast<size_t>(i) + 1]; ++k) {
+            const int j = pairs_[static_cast<size_t>(k)];
+            if (state_[static_cast<size_t>(j)] == kPlaced) blocked_.push_back(H(j).SubCol);
+        }
+        Assign(i, FirstFree());
+    }
+
+    // An upper bound of the number of conflicting pairs, in O(n log n).
+    long long CountPairsAtMost()
+    {
+        long long count = 0;
+        for (int g = 0; g < groupCount_; ++g) {
+            for (int p = proper_.Begin(g); p < proper_.End(g); ++p) {
+                Tick();
+                const TDistinctTimeHolder& b = H(proper_.holder[static_cast<size_t>(p)]);
+                count += proper_.Bound(g, b.Stop, false) - p - 1;
+                count += improperStart_.Bound(g, b.Stop, false) - improperStart_.Bound(g, b.Start, false);
+                count += improperStop_.Bound(g, b.Stop, false) - improperStop_.Bound(g, b.Start, true);
+            }
+        }
+        return count;
+    }
+
+    // Calls f(a, b) once for every conflicting pair.
+    template <class F>
+    void ForEachPair(F&& f)
+    {
+        for (int g = 0; g < groupCount_; ++g) {
+            for (int p = proper_.Begin(g); p < proper_.End(g); ++p) {
+                Tick();
+                const int a = proper_.holder[static_cast<size_t>(p)];
+                const TDistinctTimeHolder& b = H(a);
+                // Proper ones sorted after it start no earlier; they conflict while they start before it ends.
+                for (int q = p + 1; q < proper_.End(g) && proper_.value[static_cast<size_t>(q)] < b.Stop; ++q, Tick())
+                    f(a, proper_.holder[static_cast<size_t>(q)]);
+                // Improper ones starting in [Start, Stop) or stopping in (Start, Stop).
+                for (int q = improperStart_.Bound(g, b.Start, false), last = improperStart_.Bound(g, b.Stop, false);
+                     q < last; ++q, Tick())
+                    f(a, improperStart_.holder[static_cast<size_t>(q)]);
+                for (int q = improperStop_.Bound(g, b.Start, true), last = improperStop_.Bound(g, b.Stop, false);
+                     q < last; ++q, Tick()) {
+                    const int x = improperStop_.holder[static_cast<size_t>(q)];
+                    const double start = H(x).Start;
+                    if (!(b.Start <= start && start < b.Stop)) f(a, x); // not met by its start already
+                }
+            }
+        }
+    }
+
+    // Each holder's conflicting holders, in decreasing index order.
+    void ListPairs()
+    {
+        const size_t n = static_cast<size_t>(n_);
+        Fill(pairBegin_, n + 1, 0LL);
+        ForEachPair([&](int a, int b) {
+            ++pairBegin_[static_cast<size_t>(a) + 1];
+            ++pairBegin_[static_cast<size_t>(b) + 1];
+        });
+        for (size_t i = 0; i < n; ++i, Tick()) pairBegin_[i + 1] += pairBegin_[i];
+        pairs_.clear();
+        pairs_.reserve(static_cast<size_t>(pairBegin_[n]));
+        for (long long k = 0; k < pairBegin_[n]; ++k, Tick()) pairs_.push_back(0);
+        std::vector<long long> next;
+        next.reserve(n);
+        for (size_t i = 0; i < n; ++i, Tick()) next.push_back(pairBegin_[i]);
+        ForEachPair([&](int a, int b) {
+            pairs_[static_cast<size_t>(next[static_cast<size_t>(a)]++)] = b;
+            pairs_[static_cast<size_t>(next[static_cast<size_t>(b)]++)] = a;
+        });
+        for (size_t i = 0; i < n; ++i) {
+            Tick();
+            std::sort(pairs_.begin() + pairBegin_[i], pairs_.begin() + pairBegin_[i + 1], [&](int x, int y) {
+                Tick();
+                return x > y;
+            });
+        }
+    }
+
+    // Without a list of pairs: each step asks trees of the not yet placed and
+    // of the placed holders for the conflicts of one holder, in
+    // O((k + 1) log n) for k conflicts found, with O(n) memory.
+    bool ResolveQueried()
+    {
         std::vector<int> found;
         for (int i = n_ - 1; i >= 0; --i) {
             Tick();
-            if (state_[i] == kUnplaced) {
+            if (state_[static_cast<size_t>(i)] == kUnplaced) {
                 SetUnplaced(i, false);
                 if (!HasAnyConflict(i)) continue;
                 Place(i);
@@ -215,7 +333,6 @@ public:
         return false;
     }
 
-private:
     enum : char { kUnplaced, kPlaced, kPreset };
     enum { kUnplacedSet = 0, kPlacedSet = 1 };
 
@@ -246,7 +363,8 @@ private:
         for (size_t i = 0; i < n; ++i, Tick()) v.push_back(value);
     }
 
-    void Build(bool withTrees)
+    // Key groups and the holders sorted by start (proper ones) and by each end (improper ones).
+    void Build()
     {
         n_ = static_cast<int>(items_.size());
         const size_t n = static_cast<size_t>(n_);
@@ -297,10 +415,11 @@ private:
             }
         }
 
-        if (!withTrees) return;
-        state_.clear();
-        state_.reserve(n);
-        for (int i = 0; i < n_; ++i, Tick()) state_.push_back(H(i).SubCol == 0 ? kUnplaced : kPreset);
+    }
+
+    void BuildTrees()
+    {
+        const size_t n = static_cast<size_t>(n_);
         auto tick = [this] { Tick(); };
         auto none = [](int) { return -kInf; };
         properTree_[kUnplacedSet].Init(static_cast<int>(proper_.holder.size()), [this](int p) {
@@ -315,6 +434,7 @@ private:
             trees[kPlacedSet].Init(static_cast<int>(axis->holder.size()), none, tick);
         }
         Fill(seen_, n, 0u);
+        treesBuilt_ = true;
     }
 
     void Sort(std::vector<TSortEntry>& entries, TSortedAxis& axis, std::vector<int>& pos)
@@ -413,16 +533,26 @@ private:
             blocked_.push_back(H(j).SubCol);
             return true;
         });
+        Assign(i, FirstFree());
+    }
+
+    // The smallest sub-column (from 1) not in blocked_.
+    int FirstFree()
+    {
         taken_.assign(blocked_.size() + 2, 0);
         for (int c : blocked_)
             if (c >= 1 && static_cast<size_t>(c) < taken_.size()) taken_[static_cast<size_t>(c)] = 1;
         int column = 1;
         while (taken_[static_cast<size_t>(column)]) ++column;
+        return column;
+    }
 
+    void Assign(int i, int column)
+    {
         TDistinctTimeHolder* h = items_[static_cast<size_t>(i)];
         h->SubCol = column;
         state_[static_cast<size_t>(i)] = kPlaced;
-        SetMember(i, kPlacedSet, true);
+        if (treesBuilt_) SetMember(i, kPlacedSet, true);
         auto& columns = engine_.columns_;
         while (static_cast<int>(columns.size()) < column) columns.push_back(std::make_unique<TDistinctTimeHolderList>());
         columns[static_cast<size_t>(column) - 1]->Append(h);
@@ -443,6 +573,9 @@ private:
     unsigned stamp_ = 0;
     std::vector<int> blocked_;
     std::vector<char> taken_;
+    bool treesBuilt_ = false;
+    std::vector<long long> pairBegin_; // holder i's conflicts are pairs_[pairBegin_[i] .. pairBegin_[i + 1])
+    std::vector<int> pairs_;
 };
 
 // ---------------------------------------------------------------------------
@@ -514,7 +647,7 @@ bool TTimeDistinctGeneric::ConflictLoop(bool resolve)
         if (Terminated()) return false;
         if (resolve) columns_.clear();
         TPlacement placement(*this);
-        return resolve ? placement.Resolve() : placement.AnyConflict();
+        return resolve ? placement.Resolve(maxListedPairs_) : placement.AnyConflict();
     } catch (const TCancelled&) {
         return false;
     } catch (const Exception& e) {

@@ -70,7 +70,8 @@ private:
 // holder b from the last to the first that conflicts with a, a is placed (when
 // not yet placed) and then b (when not yet placed), each in the first
 // sub-column where it conflicts with nothing. ResolveConflicts computes that
-// same result in O((n + p) log n) for p conflicting pairs met, instead of
+// same result in O(n log n + p) for p conflicting pairs (O((n + p) log n)
+// with memory in proportion to n when the pairs are many), instead of
 // comparing every pair.
 class TTimeDistinctGeneric {
 public:
@@ -89,6 +90,11 @@ public:
     // Asked often during a computation; when it answers true the computation
     // stops at once and answers false. The thread installs its terminate request.
     void SetTerminateRequest(std::function<bool()> aRequest) { terminateRequest_ = std::move(aRequest); }
+
+    // The placement lists the conflicting pairs up front when there are at
+    // most this many (fastest), otherwise it looks them up as it goes (memory
+    // in proportion to the holders only). Negative: 8 per holder, the default.
+    void SetMaxListedPairs(long long aLimit) { maxListedPairs_ = aLimit; }
 
     bool HasConflicts();     // any two holders in conflict
     bool ResolveConflicts(); // places the holders; false when cancelled
@@ -114,6 +120,7 @@ private:
     std::vector<std::unique_ptr<TDistinctTimeHolderList>> columns_;
     std::function<bool()> terminateRequest_;
     unsigned ticks_ = 0;
+    long long maxListedPairs_ = -1;
 
     friend class TPlacement;
 };
