@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMetaObject>
+#include <QPixmap>
 
 #include <algorithm>
 #include <atomic>
@@ -11,6 +12,7 @@
 
 #include "skedra/platform/Controls.h"
 #include "skedra/platform/Exceptions.h"
+#include "skedra/platform/ImageList.h"
 #include "skedra/platform/Messages.h"
 
 namespace skedra {
@@ -171,7 +173,12 @@ void TPopupMenu::Build(QMenu* aMenu, TMenuItem* aParent)
         }
         action->setEnabled(item->FEnabled);
         if (!item->FHint.isEmpty()) action->setStatusTip(item->FHint);
-        if (item->FImageIndex >= 0 && FImageProvider) action->setIcon(FImageProvider(item->FImageIndex));
+        if (item->FImageIndex >= 0) {
+            if (FImageProvider)
+                action->setIcon(FImageProvider(item->FImageIndex));
+            else if (FImages != nullptr && item->FImageIndex < FImages->Count())
+                action->setIcon(QIcon(QPixmap::fromImage(FImages->GetImage(item->FImageIndex))));
+        }
         if (item->FDefault) {
             QFont f = action->font();
             f.setBold(true);

@@ -29,6 +29,7 @@ class QMenu;
 namespace skedra {
 
 class TControl;
+class TCustomImageList;
 class TPopupMenu;
 
 enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
@@ -132,6 +133,9 @@ public:
     // Supplies the icon of an image index (e.g. from an image list); items
     // with an index of -1 or without a provider show no icon.
     void SetImageProvider(std::function<QIcon(int anImageIndex)> aProvider);
+    // The image list the items' image indexes refer to (not owned; null for none).
+    TCustomImageList* GetImages() const { return FImages; }
+    void SetImages(TCustomImageList* anImages) { FImages = anImages; }
 
     TNotifyEvent OnPopup;
 
@@ -156,6 +160,7 @@ private:
     bool FAutoPopup = true;
     QPointer<QWidget> FPopupComponent;
     std::function<QIcon(int)> FImageProvider;
+    TCustomImageList* FImages = nullptr;
 };
 
 } // namespace skedra

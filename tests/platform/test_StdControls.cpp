@@ -14,6 +14,7 @@
 #include "skedra/platform/Controls.h"
 #include "skedra/platform/ExtCtrls.h"
 #include "skedra/platform/HintWindow.h"
+#include "skedra/platform/ImageList.h"
 #include "skedra/platform/Menus.h"
 #include "skedra/platform/Messages.h"
 #include "skedra/platform/StdCtrls.h"
@@ -197,6 +198,29 @@ TEST(PopupMenu, BuildsItemsAndDeliversTheClickAfterTheMenuClosed)
     EXPECT_EQ(clicks, QStringList{"Deep"});
     EXPECT_EQ(menu.GetItems()->Count(), 6);
     EXPECT_EQ(more->Items(0)->GetPopupMenu(), &menu);
+}
+
+TEST(PopupMenu, ItemsShowTheirImageFromTheImageList)
+{
+    TImageList images(8, 8);
+    QImage red(8, 8, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    images.AddImage(red);
+    TPopupMenu menu;
+    menu.SetImages(&images);
+    TMenuItem* with = menu.GetItems()->Add(QStringLiteral("With"));
+    with->SetImageIndex(0);
+    TMenuItem* beyond = menu.GetItems()->Add(QStringLiteral("Beyond"));
+    beyond->SetImageIndex(5); // no such image: no icon, no failure
+    menu.GetItems()->Add(QStringLiteral("Without"));
+    ChooseAction choose(QStringLiteral("none"));
+    menu.Popup(0, 0);
+    const QList<QAction*> actions = menu.GetMenu()->actions();
+    ASSERT_EQ(actions.size(), 3);
+    ASSERT_FALSE(actions[0]->icon().isNull());
+    EXPECT_EQ(actions[0]->icon().pixmap(8, 8).toImage().pixelColor(4, 4), QColor(Qt::red));
+    EXPECT_TRUE(actions[1]->icon().isNull());
+    EXPECT_TRUE(actions[2]->icon().isNull());
 }
 
 TEST(PopupMenu, ItemFreedBeforeItsClickArrivesIsNotClicked)
