@@ -41,4 +41,9 @@ void TTimer::Timer()
     if (FEnabled) OnTimer(this);
 }
 
+TPaintBox::TPaintBox(QWidget* aParent) : TGraphicControl(aParent)
+{
+    InternalSetBounds(GetLeft(), GetTop(), 105, 105);
+}
+
 } // namespace skedra

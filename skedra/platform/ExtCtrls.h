@@ -1,9 +1,13 @@
 #pragma once
+// TPaintBox: a graphic control that the application paints in OnPaint; its
+// canvas also measures text outside a paint (a hidden measuring context).
+//
 // The timer over QTimer: OnTimer every Interval milliseconds while Enabled,
 // on the thread that owns the timer (the user-interface thread).
 
 #include <QObject>
 
+#include "skedra/platform/Controls.h"
 #include "skedra/platform/Method.h"
 #include "skedra/platform/Object.h"
 
@@ -38,6 +42,17 @@ private:
     QTimer* FTimer;
     bool FEnabled = true;
     int FInterval = 1000;
+};
+
+class TPaintBox : public TGraphicControl {
+public:
+    explicit TPaintBox(QWidget* aParent = nullptr);
+
+    // Raised by Paint: draw on GetCanvas().
+    TNotifyEvent OnPaint;
+
+protected:
+    void Paint() override { OnPaint(this); }
 };
 
 } // namespace skedra

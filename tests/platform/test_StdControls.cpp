@@ -343,3 +343,24 @@ TEST(Clipboard, SetTextIsReadBack)
     Clipboard().SetAsText(QStringLiteral("copied cells"));
     EXPECT_EQ(Clipboard().GetAsText(), "copied cells");
 }
+
+TEST(PaintBox, PaintsThroughOnPaintAndMeasuresOutsideAPaint)
+{
+    TPanel host;
+    host.SetBevelOuter(bvNone);
+    host.SetColor(clWhite);
+    host.SetBounds(0, 0, 40, 40);
+    auto* box = new TPaintBox(&host);
+    box->SetBounds(10, 10, 20, 20);
+    box->OnPaint = [&](TObject*) {
+        box->GetCanvas()->Brush.SetColor(clNavy);
+        box->GetCanvas()->FillRect(Rect(0, 0, 5, 5));
+    };
+    EXPECT_GT(box->GetCanvas()->TextWidth(QStringLiteral("Measure")), 20);
+    box->GetCanvas()->FillRect(Rect(0, 0, 5, 5)); // outside a paint: draws nothing, raises nothing
+    host.show();
+    QImage image(40, 40, QImage::Format_RGB32);
+    host.render(&image);
+    EXPECT_EQ(FromQColor(image.pixelColor(12, 12)), clNavy);
+    EXPECT_EQ(FromQColor(image.pixelColor(16, 16)), clWhite);
+}
