@@ -492,3 +492,34 @@ TEST(ControlMisc, MouseCaptureScreenConversionAndControlsList)
     child->SetShowHint(true);
     EXPECT_EQ(child->toolTip(), "tip");
 }
+
+TEST(Panel, CaptionIsCentredAndTheSingleBorderIsSunken)
+{
+    TPanel p;
+    p.SetBevelOuter(bvNone);
+    p.SetColor(clWhite);
+    p.GetFont()->SetColor(clBlack);
+    p.SetBounds(0, 0, 120, 40);
+    p.SetCaption(QStringLiteral("Caption"));
+    p.SetBorderStyle(bsSingle);
+    p.show();
+    QImage image(120, 40, QImage::Format_RGB32);
+    p.render(&image);
+    // Sunken edge: shadow outside top-left, highlight outside bottom-right.
+    EXPECT_EQ(FromQColor(image.pixelColor(5, 0)), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(FromQColor(image.pixelColor(5, 39)), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(FromQColor(image.pixelColor(119, 5)), ColorToRGB(clBtnHighlight));
+    // The text's ink lies around the centre, symmetric within a few pixels.
+    int left = 120, right = -1, top = 40, bottom = -1;
+    for (int y = 2; y < 38; ++y)
+        for (int x = 2; x < 118; ++x)
+            if (image.pixelColor(x, y).lightness() < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, 0);
+    EXPECT_NEAR((left + right) / 2.0, 60, 3);
+    EXPECT_NEAR((top + bottom) / 2.0, 20, 4);
+}
