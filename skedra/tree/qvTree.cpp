@@ -286,7 +286,8 @@ TqvDataEntity_Tree* TqvTree_ComBasic::InsertDataEntity(TqvDataEntity_Tree* thePa
 void TqvTree_ComBasic::RemoveDataEntity(TqvDataEntity_Tree* theEntity)
 {
     if (theEntity == nullptr || theEntity->GetDataList() == nullptr) return;
-    if (theEntity == GetCurrentDataEntity()) TCustomTreeView::SetSelected(nullptr);
+    // The native selection, without a display update: removals come in bursts.
+    if (theEntity == GetDataEntityFromNode(GetSelected())) TCustomTreeView::SetSelected(nullptr);
     theEntity->GetDataList()->Remove(theEntity);
 }
 
@@ -818,7 +819,8 @@ void TqvTree_ComBasic::_OnHandlePerformedMove(TqvDataEntity* theEntity, int, int
 {
     auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity);
     if (entity == nullptr) return;
-    EnsureDisplayUpToDate();
+    // No display update here: a burst of moves costs one update at the next
+    // paint. An entity without a node yet gets one there, in place.
     // The subtree's nodes go with the entity's node; their entities forget them now.
     CleanTreeNode(entity);
     if (auto* list = dynamic_cast<TqvDataList_Tree*>(entity->GetDataList())) list->SortPending = true;
@@ -857,6 +859,8 @@ void TqvTree_ComBasic::_OnVisibleChanged(TqvDataEntity*) {}
 
 void TqvTree_ComBasic::_ContentChanged(TqvDataList* theList)
 {
+    // A list that sorted itself reports only this: its nodes must follow.
+    if (auto* list = dynamic_cast<TqvDataList_Tree*>(theList)) list->SortPending = true;
     DisplayOutOfDate();
     OnContentChanged(this, theList);
 }
@@ -864,8 +868,9 @@ void TqvTree_ComBasic::_ContentChanged(TqvDataList* theList)
 void TqvTree_ComBasic::_SelectionChanged(TqvDataList* theList, TqvDataEntity* theEntity)
 {
     if (theEntity == nullptr) return;
-    EnsureDisplayUpToDate();
-    if (auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity); entity && entity->Node) {
+    // An out-of-date display is redrawn whole at the next paint; bringing it
+    // up to date here would cost an update per selected entity.
+    if (auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity); entity && entity->Node && !DisplayDirty) {
         const TRect r = entity->Node->DisplayRect(false);
         if (!r.IsEmpty()) Viewport()->update(r.ToQRect());
     }

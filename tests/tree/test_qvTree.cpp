@@ -508,10 +508,19 @@ TEST_F(SelectionTest, SelectionIsDrawnFromTheEntitiesNotTheNativeSelection)
         const TRect rect = tree->GetRect(e);
         return image.pixelColor(rect.Left + 1, rect.Top + 1);
     };
-    const QColor face = ToQColor(clBtnFace); // not focused
-    EXPECT_EQ(pixel(r[0]), face);
-    EXPECT_EQ(pixel(r[4]), face);
+    const QColor selected = ToQColor(tree->Focused() ? clHighlight : clBtnFace);
+    EXPECT_EQ(pixel(r[0]), selected);
+    EXPECT_EQ(pixel(r[4]), selected);
     EXPECT_EQ(pixel(r[2]), ToQColor(clWindow));
+    // Without the focus, selected entities are drawn in the button face colour.
+    tree->Viewport()->clearFocus();
+    tree->NativeWidget()->clearFocus();
+    Paint();
+    ASSERT_FALSE(tree->Focused());
+    const QImage unfocused = tree->Viewport()->grab().toImage();
+    const TRect rect = tree->GetRect(r[4]);
+    EXPECT_EQ(unfocused.pixelColor(rect.Left + 1, rect.Top + 1), ToQColor(clBtnFace));
+    EXPECT_EQ(unfocused.pixelColor(rect.Left + 1, tree->GetRect(r[3]).Top + 1), ToQColor(clWindow));
 }
 
 TEST_F(TreeTest, GeometryMatchesTheRowsOnScreen)
