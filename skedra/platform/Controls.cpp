@@ -698,7 +698,11 @@ void TControl::mouseDoubleClickEvent(QMouseEvent* e)
             BeginDrag(true);
             return;
         }
-        if (button == mbLeft && FControlStyle.Contains(csClickEvents)) DblClick();
+        if (button == mbLeft && FControlStyle.Contains(csClickEvents)) {
+            const QPointer<QWidget> alive(this);
+            DblClick();
+            if (alive.isNull()) return; // the double click freed the control
+        }
         MouseDown(button, ShiftStateFromQt(e->modifiers(), e->buttons()) + ssDouble, p.X, p.Y);
     });
 }
@@ -728,7 +732,9 @@ void TControl::mouseReleaseEvent(QMouseEvent* e)
         const TPoint p = EventPos(e);
         if (button == mbLeft && FClicked) {
             FClicked = false;
+            const QPointer<QWidget> alive(this);
             if (GetClientRect().Contains(p)) Click();
+            if (alive.isNull()) return; // the click freed the control
         }
         MouseUp(button, ShiftStateFromQt(e->modifiers(), e->buttons()), p.X, p.Y);
     });
@@ -1062,16 +1068,20 @@ bool TWinControl::event(QEvent* e)
 void TWinControl::keyPressEvent(QKeyEvent* e)
 {
     e->accept();
+    // A handler may free the control (an editor closing on Enter): stop then.
+    const QPointer<QWidget> alive(this);
     GuardedCall([&] {
         Word key = KeyCodeFromQt(e);
         if (key != 0) KeyDown(key, ShiftStateFromQt(e->modifiers()));
     });
+    if (alive.isNull()) return;
     // The character a key produces, as the platform delivers it after the key
     // press: none for Delete and none while Alt alone is held (menu keys).
     const QString text = e->text();
     const bool altOnly = e->modifiers().testFlag(Qt::AltModifier) && !e->modifiers().testFlag(Qt::ControlModifier);
     if (text.isEmpty() || altOnly) return;
     for (QChar c : text) {
+        if (alive.isNull()) return;
         if (c.unicode() == 0x7F) continue;
         GuardedCall([&] {
             QChar ch = c;

@@ -523,3 +523,29 @@ TEST(Panel, CaptionIsCentredAndTheSingleBorderIsSunken)
     EXPECT_NEAR((left + right) / 2.0, 60, 3);
     EXPECT_NEAR((top + bottom) / 2.0, 20, 4);
 }
+
+TEST(ControlInput, AControlFreedByItsOwnKeyDownOrClickGetsNothingMore)
+{
+    TPanel host;
+    host.show();
+    auto* editor = new Recorder(&host);
+    editor->SetBounds(0, 0, 50, 20);
+    editor->OnKeyDown = [&](TObject*, Word& key, TShiftState) {
+        if (key == VK_RETURN) delete editor;
+    };
+    // Enter would also produce a character; the freed editor must not get it.
+    editor->OnKeyPress = [&](TObject*, QChar&) { ADD_FAILURE() << "key press after the editor went"; };
+    QTest::keyPress(editor, Qt::Key_Return);
+    EXPECT_EQ(host.ControlCount(), 0);
+
+    auto* button = new Recorder(&host);
+    button->SetBounds(0, 0, 50, 20);
+    bool upAfterFree = false;
+    QPointer<QWidget> watch(button);
+    button->OnClick = [&](TObject*) { delete button; };
+    button->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { upAfterFree = true; };
+    QTest::mousePress(button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_FALSE(upAfterFree);
+}
