@@ -66,6 +66,32 @@ void BM_FullPaint(benchmark::State& state)
 }
 BENCHMARK(BM_FullPaint)->Unit(benchmark::kMillisecond);
 
+// The two halves of the drawing routine on their own.
+void BM_TenThousandRectangles(benchmark::State& state)
+{
+    TBenchArea area;
+    TBitmap bmp(kWidth, kHeight);
+    TCanvas* c = bmp.GetCanvas();
+    for (auto _ : state) {
+        for (size_t i = 0; i < area.rects.size(); ++i) {
+            c->Brush.SetColor(area.colours[i]);
+            c->FillRect(area.rects[i]);
+        }
+    }
+}
+BENCHMARK(BM_TenThousandRectangles)->Unit(benchmark::kMillisecond);
+
+void BM_TwoThousandTexts(benchmark::State& state)
+{
+    TBenchArea area;
+    TBitmap bmp(kWidth, kHeight);
+    TCanvas* c = bmp.GetCanvas();
+    c->Brush.SetStyle(bsClear);
+    for (auto _ : state)
+        for (size_t i = 0; i < area.texts.size(); ++i) c->TextOut(area.points[i].X, area.points[i].Y, area.texts[i]);
+}
+BENCHMARK(BM_TwoThousandTexts)->Unit(benchmark::kMillisecond);
+
 void BM_BitmapToSurface(benchmark::State& state)
 {
     TBenchArea area;

@@ -105,6 +105,7 @@ void TFont::Assign(const TFont& source)
     style_ = source.style_;
     orientation_ = source.orientation_;
     qfont_ = source.qfont_;
+    metrics_.reset();
     Changed();
 }
 
@@ -137,6 +138,13 @@ void TFont::Rebuild()
     f.setUnderline(style_.Contains(fsUnderline));
     f.setStrikeOut(style_.Contains(fsStrikeOut));
     qfont_ = f;
+    metrics_.reset();
+}
+
+const QFontMetrics& TFont::Metrics() const
+{
+    if (!metrics_) metrics_.emplace(qfont_);
+    return *metrics_;
 }
 
 bool operator==(const TFont& a, const TFont& b)
@@ -705,9 +713,11 @@ namespace {
 
 // Draws one line of text with its top-left at (x, y), rotated by the font's
 // orientation around that point; the background is filled when opaque.
-void PaintTextLine(QPainter* p, const TFont& font, int x, int y, const QString& text, const QBrush* background)
+// `width` is the text's advance when the caller knows it, else -1.
+void PaintTextLine(QPainter* p, const TFont& font, int x, int y, const QString& text, const QBrush* background,
+                   int width = -1)
 {
-    const QFontMetrics fm(font.Handle());
+    const QFontMetrics& fm = font.Metrics();
     ModeScope mode(p, QPainter::CompositionMode_SourceOver);
     const int orientation = font.GetOrientation();
     if (orientation != 0) {
@@ -717,7 +727,8 @@ void PaintTextLine(QPainter* p, const TFont& font, int x, int y, const QString& 
         x = 0;
         y = 0;
     }
-    if (background != nullptr) p->fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), *background);
+    if (background != nullptr)
+        p->fillRect(QRect(x, y, width >= 0 ? width : fm.horizontalAdvance(text), fm.height()), *background);
     p->setFont(font.Handle());
     p->setPen(ToQColor(font.GetColor()));
     p->drawText(QPoint(x, y + fm.ascent()), text);
@@ -730,9 +741,14 @@ void TCanvas::TextOut(int x, int y, const QString& text)
 {
     QPainter* p = RequirePainter();
     if (p == nullptr) return;
-    const QBrush bg(ToQColor(Brush.GetColor()));
-    PaintTextLine(p, Font, x, y, text, Brush.GetStyle() == bsClear ? nullptr : &bg);
-    penPos_ = TPoint(x + TextWidth(text), y);
+    const int w = TextWidth(text);
+    if (Brush.GetStyle() == bsClear) {
+        PaintTextLine(p, Font, x, y, text, nullptr);
+    } else {
+        const QBrush bg(ToQColor(Brush.GetColor()));
+        PaintTextLine(p, Font, x, y, text, &bg, w);
+    }
+    penPos_ = TPoint(x + w, y);
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
@@ -749,9 +765,9 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
     p->restore();
 }
 
-int TCanvas::TextWidth(const QString& text) const { return QFontMetrics(Font.Handle()).horizontalAdvance(text); }
+int TCanvas::TextWidth(const QString& text) const { return Font.Metrics().horizontalAdvance(text); }
 
-int TCanvas::TextHeight(const QString& /*text*/) const { return QFontMetrics(Font.Handle()).height(); }
+int TCanvas::TextHeight(const QString& /*text*/) const { return Font.Metrics().height(); }
 
 TSize TCanvas::TextExtent(const QString& text) const { return TSize(TextWidth(text), TextHeight(text)); }
 
@@ -918,7 +934,7 @@ void BreakWords(const QString& paragraph, int width, const QFontMetrics& fm, std
 int DrawText(TCanvas* canvas, const QString& text, TRect& rect, unsigned flags)
 {
     if (canvas == nullptr) return 0;
-    const QFontMetrics fm(canvas->Font.Handle());
+    const QFontMetrics& fm = canvas->Font.Metrics();
     QString s = (flags & DT_NOPREFIX) ? text : StripPrefixes(text);
     if (flags & DT_EXPANDTABS) s = ExpandTabs(s);
     const int width = rect.Width();
@@ -972,9 +988,15 @@ int DrawText(TCanvas* canvas, const QString& text, TRect& rect, unsigned flags)
     }
     const bool opaque = canvas->Brush.GetStyle() != bsClear;
     const QBrush bg(ToQColor(canvas->Brush.GetColor()));
-    TFont upright;
-    upright.Assign(canvas->Font);
-    upright.SetOrientation(0);
+    // Draw-text lays out horizontally whatever the font's orientation.
+    const TFont* font = &canvas->Font;
+    std::optional<TFont> upright;
+    if (font->GetOrientation() != 0) {
+        upright.emplace();
+        upright->Assign(canvas->Font);
+        upright->SetOrientation(0);
+        font = &*upright;
+    }
     int lineTop = y;
     for (const QString& line : lines) {
         const int w = fm.horizontalAdvance(line);
@@ -983,7 +1005,7 @@ int DrawText(TCanvas* canvas, const QString& text, TRect& rect, unsigned flags)
             x = rect.Left + (width - w) / 2;
         else if (flags & DT_RIGHT)
             x = rect.Right - w;
-        if (!line.isEmpty()) PaintTextLine(p, upright, x, lineTop, line, opaque ? &bg : nullptr);
+        if (!line.isEmpty()) PaintTextLine(p, *font, x, lineTop, line, opaque ? &bg : nullptr, w);
         lineTop += lineHeight;
     }
     if (clip) p->restore();

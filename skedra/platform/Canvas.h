@@ -10,10 +10,12 @@
 
 #include <QBrush>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPen>
 #include <QString>
 #include <initializer_list>
+#include <optional>
 #include <span>
 
 #include "skedra/platform/Color.h"
@@ -84,6 +86,8 @@ public:
     QFont ToQFont() const { return qfont_; }
     // Pixel size at 96 dpi, never below 1.
     int PixelSize() const;
+    // The metrics of Handle(), kept with the font.
+    const QFontMetrics& Metrics() const;
 
     friend bool operator==(const TFont& a, const TFont& b);
 
@@ -96,6 +100,7 @@ private:
     TFontStyles style_;
     int orientation_ = 0;
     QFont qfont_;
+    mutable std::optional<QFontMetrics> metrics_;
 };
 
 class TPen : public TGraphicsObject {
