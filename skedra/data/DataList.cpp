@@ -246,8 +246,20 @@ void TqvDataList::CleanForFree()
         ListIndexesOutOfDate(0);
         for (TqvDataEntity* e : items) e->FInWindow = false;
         TKeepBatch batch(items);
-        for (TqvDataEntity* e : items)
-            if (e->FDataList == this) FreeDataEntity(e);
+        size_t k = 0;
+        try {
+            for (; k < items.size(); ++k)
+                if (items[k]->FDataList == this) FreeDataEntity(items[k]);
+        } catch (...) {
+            // A handler failed: the rest are out of the window already and go
+            // without notifications rather than leak.
+            for (++k; k < items.size(); ++k) {
+                if (items[k]->FDataList != this) continue;
+                items[k]->FDataList = nullptr;
+                FreeCall(items[k]);
+            }
+            throw;
+        }
     }
 }
 
