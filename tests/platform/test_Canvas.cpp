@@ -371,3 +371,33 @@ TEST(Bitmap, SetSizeKeepsPixelsAndTheSameCanvas)
     copy.Assign(&b);
     EXPECT_EQ(copy.GetWidth(), 3);
 }
+
+TEST(Canvas, TextRectClipsAndWidePensAndEllipses)
+{
+    Surface s(120, 40);
+    s.c->Brush.SetColor(clYellow);
+    s.c->Font.SetColor(clBlack);
+    s.c->TextRect(Rect(10, 5, 30, 25), 10, 5, QStringLiteral("A long clipped text"));
+    // The rectangle is filled; nothing is drawn outside it.
+    EXPECT_EQ(s.At(10, 5), clYellow);
+    EXPECT_EQ(s.At(29, 24), clYellow);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 30; x < 120; ++x) ASSERT_EQ(s.At(x, y), clWhite) << x << "," << y;
+
+    Surface w(60, 40);
+    w.c->Pen.SetWidth(3);
+    w.c->Brush.SetStyle(bsClear);
+    w.c->Rectangle(10, 10, 40, 30);
+    EXPECT_EQ(w.At(10, 20), clBlack);
+    EXPECT_EQ(w.At(39, 20), clBlack);
+    EXPECT_EQ(w.At(25, 20), clWhite);
+    EXPECT_EQ(w.At(25, 10), clBlack);
+
+    Surface e(60, 40);
+    e.c->Brush.SetColor(clRed);
+    e.c->Ellipse(10, 10, 50, 30);
+    EXPECT_EQ(e.At(30, 20), clRed);
+    EXPECT_EQ(e.At(10, 10), clWhite);
+    EXPECT_EQ(e.At(30, 10), clBlack);
+    EXPECT_EQ(e.At(30, 30), clWhite);
+}
