@@ -1,5 +1,6 @@
 #include "skedra/foundation/qvSplitter.h"
 
+#include <QEvent>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -118,6 +119,13 @@ void TqvSplitter::BoundsChanged(bool aSizeChanged)
 {
     TGraphicControl::BoundsChanged(aSizeChanged);
     if (GetAlign() != FCursorAlign) RequestAlign();
+}
+
+bool TqvSplitter::event(QEvent* e)
+{
+    // The cursor only matters once the pointer is over the bar.
+    if (e->type() == QEvent::Enter && GetAlign() != FCursorAlign) RequestAlign();
+    return TGraphicControl::event(e);
 }
 
 TControl* TqvSplitter::FindControl() const

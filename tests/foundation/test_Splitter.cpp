@@ -85,6 +85,16 @@ TEST(Splitter, NewSplitterIsAThinLeftAlignedBar)
     EXPECT_EQ(splitter.GetResizeStyle(), rsPattern);
     EXPECT_FALSE(splitter.GetBeveled());
     EXPECT_TRUE(splitter.GetParentColor());
+
+    // Without a parent to lay it out, the cursor follows the alignment when the pointer comes.
+    splitter.SetAlign(alBottom);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(&splitter, &enter);
+    EXPECT_EQ(splitter.GetCursor(), crVSplit);
+    splitter.SetCursor(crHandPoint);
+    splitter.SetAlign(alRight);
+    QApplication::sendEvent(&splitter, &enter);
+    EXPECT_EQ(splitter.GetCursor(), crHandPoint); // a cursor of the application's own stays
 }
 
 TEST(Splitter, DraggingRightWidensALeftPanelAndReportsTwice)
@@ -127,6 +137,15 @@ TEST(Splitter, LineStyleInvertsEveryPixelAndUpdateStyleResizesLive)
     g.Release();
     EXPECT_EQ(g.sized->GetWidth(), 230);
     EXPECT_EQ(g.moved, 3); // nothing new to apply; sizing stopped
+
+    Form h(alLeft);
+    h.splitter->SetResizeStyle(rsNone);
+    h.Drag(30, 0, false);
+    EXPECT_EQ(h.sized->GetWidth(), 200);
+    EXPECT_EQ(h.ParentPixel(231, 100), clWhite);
+    EXPECT_EQ(h.ParentPixel(231, 101), clWhite);
+    h.Release();
+    EXPECT_EQ(h.sized->GetWidth(), 230);
 }
 
 TEST(Splitter, BelowMinSizeClosesThePanelAndItCanBeOpenedAgain)
