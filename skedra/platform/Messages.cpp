@@ -26,6 +26,26 @@ TMessageSink& CurrentSink()
     return sink;
 }
 
+// Texts whose box is queued or showing (user-interface thread only).
+QStringList& OpenTexts()
+{
+    static QStringList texts;
+    return texts;
+}
+
+void ShowBox(const QString& text)
+{
+    struct Close {
+        QString text;
+        ~Close() { OpenTexts().removeOne(text); }
+    } close{text};
+    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
+}
+
+// The box is shown from the event loop, never inside the event handler that
+// failed: a failing paint would otherwise open a modal loop inside a paint and
+// fail again for every repaint. While a box with the same text is queued or
+// open, the same text is not shown twice.
 void DefaultSink(const QString& text)
 {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
@@ -33,11 +53,14 @@ void DefaultSink(const QString& text)
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
         return;
     }
-    if (QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(app, [text] { DefaultSink(text); }, Qt::QueuedConnection);
-        return;
-    }
-    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
+    QMetaObject::invokeMethod(
+        app,
+        [text] {
+            if (OpenTexts().contains(text)) return;
+            OpenTexts().append(text);
+            ShowBox(text);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace

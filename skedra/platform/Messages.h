@@ -13,9 +13,10 @@
 
 namespace skedra {
 
-// Receives the text of a plain message box. May be called from any thread;
-// the default sink shows a QMessageBox on the user-interface thread (a call
-// from another thread is handed over to it and does not wait).
+// Receives the text of a plain message box. May be called from any thread.
+// The default sink shows a QMessageBox from the user-interface thread's event
+// loop (never inside the event handler that reported it, and never twice at
+// once for the same text); without a QApplication it writes to stderr.
 using TMessageSink = std::function<void(const QString& theText)>;
 
 // Installs a sink; an empty one restores the default. Answers the previous sink.
