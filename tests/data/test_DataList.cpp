@@ -626,3 +626,25 @@ TEST(DataListReentrancy, UnloadHandlerDeletesEntities)
     EXPECT_TRUE(Consistent(*l));
     EXPECT_EQ(l->Count(), 1999);
 }
+
+TEST(DataListReentrancy, FreeingAnEntityDirectlyLeavesTheWindowAsDeleteDoes)
+{
+    TRecorder r;
+    auto l = MakeList(r);
+    auto es = Fill(r, *l, 4);
+    const std::string id = std::to_string(T(es[1])->Id);
+    es[1]->FreeWheneverPossible();
+    EXPECT_EQ(r.Take(), (Strings{"delete " + id, "content L"}));
+    EXPECT_EQ(l->Count(), 3);
+    EXPECT_EQ(es[3]->ListIndex(), 2);
+    EXPECT_TRUE(Consistent(*l));
+}
+
+TEST(DataListReentrancy, FailingDeleteHandlerDuringTeardownLeaksNothing)
+{
+    TRecorder r;
+    auto* l = MakeList(r).release();
+    Fill(r, *l, 5);
+    r.C.OnDeleteItem = [](TqvDataEntity*) { throw Exception("handler failed"); };
+    EXPECT_THROW(l->FreeWheneverPossible(), Exception); // the sanitizer checks that all six objects went
+}
