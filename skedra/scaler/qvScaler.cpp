@@ -1,6 +1,7 @@
 #include "skedra/scaler/qvScaler.h"
 
 #include <algorithm>
+#include <QRegularExpression>
 #include <cmath>
 
 #include "skedra/platform/Exceptions.h"
@@ -492,7 +493,11 @@ void TqvDateScaler::SoberIndicator(TCanvas* aCanvas)
     int y1 = 0, m1 = 0, d1 = 0, y2 = 0, m2 = 0, d2 = 0;
     DecodeDate(start, y1, m1, d1);
     DecodeDate(stop, y2, m2, d2);
-    const QString longStart = FormatDateTime(QStringLiteral("dddd dddddd"), start);
+    // "dddd dddddd": the weekday and the long date, unless the long date format names the weekday itself.
+    const bool longDateHasWeekday =
+        FormatSettings().LongDateFormat.contains(QRegularExpression(QStringLiteral("(^|[^dD])[dD]{4}($|[^dD])")));
+    const QString longStart = FormatDateTime(
+        longDateHasWeekday ? QStringLiteral("dddddd") : QStringLiteral("dddd dddddd"), start);
     QString text;
     if (span > 365)
         text = FormatDateTime(QStringLiteral("YYYY"), start) + QStringLiteral(" - ") + FormatDateTime(QStringLiteral("YYYY"), stop);
