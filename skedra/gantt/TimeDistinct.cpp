@@ -198,6 +198,7 @@ public:
         state_.clear();
         state_.reserve(n);
         for (int i = 0; i < n_; ++i, Tick()) state_.push_back(H(i).SubCol == 0 ? kUnplaced : kPreset);
+        Fill(column_, n, 0);
         const long long limit = maxListedPairs >= 0 ? maxListedPairs : 8LL * n_ + 4096;
         if (CountPairsAtMost() <= limit) return ResolveListed();
         BuildTrees();
@@ -231,7 +232,7 @@ private:
         blocked_.clear();
         for (long long k = pairBegin_[static_cast<size_t>(i)]; k < pairBegin_[static_cast<size_t>(i) + 1]; ++k) {
             const int j = pairs_[static_cast<size_t>(k)];
-            if (state_[static_cast<size_t>(j)] == kPlaced) blocked_.push_back(H(j).SubCol);
+            if (state_[static_cast<size_t>(j)] == kPlaced) blocked_.push_back(column_[static_cast<size_t>(j)]);
         }
         Assign(i, FirstFree());
     }
@@ -243,7 +244,7 @@ private:
         for (int g = 0; g < groupCount_; ++g) {
             for (int p = proper_.Begin(g); p < proper_.End(g); ++p) {
                 Tick();
-                const TDistinctTimeHolder& b = H(proper_.holder[static_cast<size_t>(p)]);
+                const TSpan& b = Span(proper_.holder[static_cast<size_t>(p)]);
                 count += proper_.Bound(g, b.Stop, false) - p - 1;
                 count += improperStart_.Bound(g, b.Stop, false) - improperStart_.Bound(g, b.Start, false);
                 count += improperStop_.Bound(g, b.Stop, false) - improperStop_.Bound(g, b.Start, true);
@@ -260,7 +261,7 @@ private:
             for (int p = proper_.Begin(g); p < proper_.End(g); ++p) {
                 Tick();
                 const int a = proper_.holder[static_cast<size_t>(p)];
-                const TDistinctTimeHolder& b = H(a);
+                const TSpan& b = Span(a);
                 // Proper ones sorted after it start no earlier; they conflict while they start before it ends.
                 for (int q = p + 1; q < proper_.End(g) && proper_.value[static_cast<size_t>(q)] < b.Stop; ++q, Tick())
                     f(a, proper_.holder[static_cast<size_t>(q)]);
@@ -271,7 +272,7 @@ private:
                 for (int q = improperStop_.Bound(g, b.Start, true), last = improperStop_.Bound(g, b.Stop, false);
                      q < last; ++q, Tick()) {
                     const int x = improperStop_.holder[static_cast<size_t>(q)];
-                    const double start = H(x).Start;
+                    const double start = Span(x).Start;
                     if (!(b.Start <= start && start < b.Stop)) f(a, x); // not met by its start already
                 }
             }
@@ -350,8 +351,15 @@ private:
 
     void Tick() { engine_.CheckTerminate(); }
 
+    // The times of every holder side by side: the holders themselves lie scattered in memory.
+    struct TSpan {
+        double Start, Stop;
+    };
+
     const TDistinctTimeHolder& H(int i) const { return *items_[static_cast<size_t>(i)]; }
-    static bool Proper(const TDistinctTimeHolder& h) { return h.Start < h.Stop; }
+    const TSpan& Span(int i) const { return span_[static_cast<size_t>(i)]; }
+    template <class T>
+    static bool Proper(const T& h) { return h.Start < h.Stop; }
 
     // Fills v with n copies of value, writing memory step by step so that
     // even the first touch of a large block can be interrupted.
@@ -370,12 +378,16 @@ private:
         const size_t n = static_cast<size_t>(n_);
         group_.clear();
         group_.reserve(n);
+        span_.clear();
+        span_.reserve(n);
         QHash<QString, int> groups;
         const QString* lastKey = nullptr;
         int lastGroup = -1;
         for (int i = 0; i < n_; ++i) {
             Tick();
-            const QString& key = H(i).Key;
+            const TDistinctTimeHolder& holder = H(i);
+            span_.push_back({holder.Start, holder.Stop});
+            const QString& key = holder.Key;
             if (!lastKey || key != *lastKey) {
                 auto it = groups.constFind(key);
                 if (it == groups.constEnd()) it = groups.insert(key, static_cast<int>(groups.size()));
@@ -390,7 +402,7 @@ private:
         proper.reserve(n);
         for (int i = 0; i < n_; ++i) {
             Tick();
-            const TDistinctTimeHolder& h = H(i);
+            const TSpan& h = Span(i);
             const int g = group_[static_cast<size_t>(i)];
             if (Proper(h)) {
                 proper.push_back({g, h.Start, i});
@@ -410,7 +422,7 @@ private:
             double m = -kInf;
             for (int p = proper_.Begin(g); p < proper_.End(g); ++p) {
                 Tick();
-                m = std::max(m, H(proper_.holder[static_cast<size_t>(p)]).Stop);
+                m = std::max(m, Span(proper_.holder[static_cast<size_t>(p)]).Stop);
                 prefixMaxStop_.push_back(m);
             }
         }
@@ -424,7 +436,7 @@ private:
         auto none = [](int) { return -kInf; };
         properTree_[kUnplacedSet].Init(static_cast<int>(proper_.holder.size()), [this](int p) {
             const int h = proper_.holder[static_cast<size_t>(p)];
-            return state_[static_cast<size_t>(h)] == kUnplaced ? H(h).Stop : -kInf;
+            return state_[static_cast<size_t>(h)] == kUnplaced ? Span(h).Stop : -kInf;
         }, tick);
         properTree_[kPlacedSet].Init(static_cast<int>(proper_.holder.size()), none, tick);
         for (auto [axis, trees] : {std::pair{&improperStart_, startTree_}, std::pair{&improperStop_, stopTree_}}) {
@@ -463,7 +475,7 @@ private:
     // Whether holder i conflicts with any other holder, placed or not.
     bool HasAnyConflict(int i) const
     {
-        const TDistinctTimeHolder& x = H(i);
+        const TSpan& x = Span(i);
         const int g = group_[static_cast<size_t>(i)];
         const int begin = proper_.Begin(g);
         auto maxStopBefore = [&](int end) { return end > begin ? prefixMaxStop_[static_cast<size_t>(end) - 1] : -kInf; };
@@ -486,7 +498,7 @@ private:
     template <class F>
     void Enumerate(int i, int set, F&& f)
     {
-        const TDistinctTimeHolder& x = H(i);
+        const TSpan& x = Span(i);
         const int g = group_[static_cast<size_t>(i)];
         ++stamp_;
         auto once = [&](int j) {
@@ -520,7 +532,7 @@ private:
     void SetMember(int i, int set, bool on)
     {
         const size_t k = static_cast<size_t>(i);
-        if (properPos_[k] >= 0) properTree_[set].Set(properPos_[k], on ? H(i).Stop : -kInf);
+        if (properPos_[k] >= 0) properTree_[set].Set(properPos_[k], on ? Span(i).Stop : -kInf);
         if (startPos_[k] >= 0) startTree_[set].Set(startPos_[k], on ? kInf : -kInf);
         if (stopPos_[k] >= 0) stopTree_[set].Set(stopPos_[k], on ? kInf : -kInf);
     }
@@ -530,7 +542,7 @@ private:
     {
         blocked_.clear();
         Enumerate(i, kPlacedSet, [&](int j) {
-            blocked_.push_back(H(j).SubCol);
+            blocked_.push_back(column_[static_cast<size_t>(j)]);
             return true;
         });
         Assign(i, FirstFree());
@@ -551,6 +563,7 @@ private:
     {
         TDistinctTimeHolder* h = items_[static_cast<size_t>(i)];
         h->SubCol = column;
+        column_[static_cast<size_t>(i)] = column;
         state_[static_cast<size_t>(i)] = kPlaced;
         if (treesBuilt_) SetMember(i, kPlacedSet, true);
         auto& columns = engine_.columns_;
@@ -564,6 +577,8 @@ private:
     int n_ = 0;
     int groupCount_ = 0;
     std::vector<int> group_;
+    std::vector<TSpan> span_;
+    std::vector<int> column_; // the sub-column given in this run, per holder
     TSortedAxis proper_, improperStart_, improperStop_;
     std::vector<int> properPos_, startPos_, stopPos_;
     std::vector<double> prefixMaxStop_;
