@@ -212,6 +212,9 @@ TAxisContentItem* TAxisContentList::InsertNew(int aIndex, TObject* aData)
         // A new fixed item shifts the first fixed items into the scrolled part,
         // which must then join the loaded block directly.
         if (UnloadedBefore > 0) EnsureLoadedRange(FixedCount, FixedCount + UnloadedBefore - 1);
+    } else if (aIndex >= FixedCount + UnloadedBefore && aIndex <= UnloadedBefore + LoadedCount()) {
+        // Inside the loaded block or right at one of its ends: the new item
+        // joins the block without loading its neighbours.
     } else if (aIndex == Count()) {
         // Appending: the last item is loaded first so the new one joins the block.
         if (Count() > FixedCount && !IsLoaded(Count() - 1)) EnsureLoadedItem(Count() - 1);
