@@ -5,18 +5,22 @@
 
 #include "skedra/platform/Exceptions.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 // Keeps a batch of entities alive while handlers run, so that a handler may
 // free any of them; each is freed when the batch is released.
-class TKeepBatch {
+class TKeepBatch
+{
 public:
     explicit TKeepBatch(const std::vector<TqvDataEntity*>& entities)
     {
         FKeeps.reserve(entities.size());
-        for (TqvDataEntity* e : entities) FKeeps.emplace_back(e);
+        for (TqvDataEntity* e : entities)
+            FKeeps.emplace_back(e);
     }
 
 private:
@@ -193,8 +197,7 @@ void TqvDataList::AfterCreate(TqvListController* aController, TqvDataEntityClass
 
 void TqvDataList::CheckNotSorting() const
 {
-    if (FSorting)
-        throw Exception(QStringLiteral("The data list cannot be changed while it is being sorted"));
+    if (FSorting) throw Exception(QStringLiteral("The data list cannot be changed while it is being sorted"));
 }
 
 TqvDataEntity* TqvDataList::TakeOut(int p)
@@ -244,7 +247,8 @@ void TqvDataList::CleanForFree()
         UnloadedBefore = 0;
         UnloadedAfter = 0;
         ListIndexesOutOfDate(0);
-        for (TqvDataEntity* e : items) e->FInWindow = false;
+        for (TqvDataEntity* e : items)
+            e->FInWindow = false;
         TKeepBatch batch(items);
         size_t k = 0;
         try {
@@ -273,8 +277,7 @@ void TqvDataList::AddUnloaded(int aCount)
     CheckNotSorting();
     if (aCount < 0)
         throw Exception(QStringLiteral("Cannot add a negative number (%1) of unloaded entities").arg(aCount));
-    if (aCount > INT_MAX - Count())
-        throw Exception(QStringLiteral("Too many entities for one data list"));
+    if (aCount > INT_MAX - Count()) throw Exception(QStringLiteral("Too many entities for one data list"));
     TKeepAlive keep(this);
     UnloadedAfter += aCount;
     if (Controller) Controller->OnContentChanged(this);
@@ -370,7 +373,8 @@ void TqvDataList::LoadItems(int aFrom, int aTo, bool aAtFront)
         }
     };
     try {
-        for (int k = 0; k < n; ++k) created.push_back(CreateItem());
+        for (int k = 0; k < n; ++k)
+            created.push_back(CreateItem());
     } catch (...) {
         dropUnplaced();
         throw;
@@ -509,7 +513,8 @@ void TqvDataList::Clear()
 void TqvDataList::ClearSelections()
 {
     TKeepAlive keep(this);
-    for (size_t p = 0; p < LoadedItems.size(); ++p) LoadedItems[p]->SetSelected(false);
+    for (size_t p = 0; p < LoadedItems.size(); ++p)
+        LoadedItems[p]->SetSelected(false);
 }
 
 void TqvDataList::SelectionChanged(TqvDataList* aList, TqvDataEntity* aEntity)
@@ -652,7 +657,8 @@ void TqvDataList::Purge()
             TKeepAlive keepEntity(e);
             if (!CanUnload(e)) break;
             if (LoadedItems.empty()) break;
-            if ((front ? LoadedItems.front() : LoadedItems.back()) != e) continue; // a handler changed the edge
+            if ((front ? LoadedItems.front() : LoadedItems.back()) != e)
+                continue; // a handler changed the edge
             Unload(front ? UnloadedBefore : UnloadedBefore + LoadedCount() - 1, front);
         }
     }

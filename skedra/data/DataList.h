@@ -9,7 +9,8 @@
 #include "skedra/platform/Method.h"
 #include "skedra/platform/Object.h"
 
-namespace skedra {
+namespace skedra
+{
 
 class TqvDataEntity;
 class TqvDataList;
@@ -38,19 +39,22 @@ using TOnBeforeCanEditItem = TMethod<void(TObject* Caller, TqvDataEntity* theDat
 // "Class of TqvDataEntity": creates entities of one class and tells whether an
 // entity is of that class (or a descendant). Entities initialise themselves in
 // AfterCreate, never in their constructors.
-class TqvDataEntityClass {
+class TqvDataEntityClass
+{
 public:
     using TCreate = TqvDataEntity* (*)();
     using TIsInstance = bool (*)(const TqvDataEntity*);
 
     TqvDataEntityClass() = default;
-    TqvDataEntityClass(TCreate aCreate, TIsInstance aIsInstance) : FCreate(aCreate), FIsInstance(aIsInstance) {}
-
-    template <class T>
-    static TqvDataEntityClass Of()
+    TqvDataEntityClass(TCreate aCreate, TIsInstance aIsInstance) : FCreate(aCreate), FIsInstance(aIsInstance)
     {
-        return TqvDataEntityClass([]() -> TqvDataEntity* { return new T(); },
-                                  [](const TqvDataEntity* e) { return dynamic_cast<const T*>(e) != nullptr; });
+    }
+
+    template <class T> static TqvDataEntityClass Of()
+    {
+        return TqvDataEntityClass(
+            []() -> TqvDataEntity* { return new T(); },
+            [](const TqvDataEntity* e) { return dynamic_cast<const T*>(e) != nullptr; });
     }
 
     bool Assigned() const { return FCreate != nullptr; }
@@ -71,15 +75,15 @@ private:
     TIsInstance FIsInstance = nullptr;
 };
 
-template <class T>
-TqvDataEntityClass ClassOf()
+template <class T> TqvDataEntityClass ClassOf()
 {
     return TqvDataEntityClass::Of<T>();
 }
 
 // One per component and kind of data, shared by all lists of that kind; not
 // owned by the lists. An unassigned slot is skipped.
-class TqvListController : public TObject {
+class TqvListController : public TObject
+{
 public:
     TOnDataEntityNotify OnDeleteItem;
     TOnDataEntityNotify OnInsertItem;
@@ -97,7 +101,8 @@ public:
     TOnDataListNotify OnUnLoadedContentChanged;
 };
 
-class TqvDataEntity : public TqvExposable {
+class TqvDataEntity : public TqvExposable
+{
 public:
     TqvDataEntity() = default;
 
@@ -151,7 +156,8 @@ private:
     bool FCleaning = false;
 };
 
-class TqvDataList : public TqvExposable {
+class TqvDataList : public TqvExposable
+{
 public:
     // Reached without loading more than this many entities in one read; a
     // farther jump purges the window first.

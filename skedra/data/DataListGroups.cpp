@@ -4,7 +4,8 @@
 
 #include "skedra/platform/Exceptions.h"
 
-namespace skedra {
+namespace skedra
+{
 
 // ================================================================ TqvDataList2lev
 
@@ -201,7 +202,8 @@ TDataListTrav::TDataListTrav(TqvDataList2lev* a2lev, const std::vector<int>& aIn
 {
     const int n = static_cast<int>(aIndexes.size());
     if (n > MaxIndexes)
-        throw Exception(QStringLiteral("A list walk takes at most %1 list indexes, not %2").arg(MaxIndexes).arg(n));
+        throw Exception(
+            QStringLiteral("A list walk takes at most %1 list indexes, not %2").arg(MaxIndexes).arg(n));
     IndexCount = std::min(n, a2lev ? a2lev->Count() : 0);
     std::copy_n(aIndexes.begin(), IndexCount, Indexes.begin());
     UseIndexes = true;
@@ -226,7 +228,8 @@ void TDataListTrav::InitTravList()
         for (int k = 0; k < F3lev->Count(); ++k) {
             TqvDataList2lev* group = F3lev->GetDataListList(k);
             if (group == nullptr) continue;
-            for (int i = 0; i < group->Count(); ++i) AddIfNotEmpty(group->GetDataList(i));
+            for (int i = 0; i < group->Count(); ++i)
+                AddIfNotEmpty(group->GetDataList(i));
         }
         break;
     case trmMulti: {
@@ -242,7 +245,8 @@ void TDataListTrav::InitTravList()
             const int n = F2lev->Count();
             if (n == 0) break;
             const int start = ((StartIndex % n) + n) % n;
-            for (int k = 0; k < n; ++k) AddIfNotEmpty(F2lev->GetDataList((start + k) % n));
+            for (int k = 0; k < n; ++k)
+                AddIfNotEmpty(F2lev->GetDataList((start + k) % n));
         }
         break;
     }

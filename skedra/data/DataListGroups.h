@@ -8,13 +8,15 @@
 
 #include "skedra/data/DataList.h"
 
-namespace skedra {
+namespace skedra
+{
 
 // The handler sets theFixable after adding the lists that were missing.
 using TOnMissingIndex = TMethod<void(TqvExposable* theCaller, int theIndex, bool& theFixable)>;
 
 // An ordered group of data lists; never owns them.
-class TqvDataList2lev : public TqvExposable {
+class TqvDataList2lev : public TqvExposable
+{
 public:
     TqvDataList2lev() = default;
 
@@ -51,7 +53,8 @@ private:
 };
 
 // An ordered group of two-level lists; never owns them.
-class TqvDataList3lev : public TqvExposable {
+class TqvDataList3lev : public TqvExposable
+{
 public:
     TqvDataList3lev() = default;
 
@@ -78,7 +81,8 @@ enum TTravMode { trmMultiList, trmMulti, trmSingle };
 
 // A cursor over the entities of one list, a two-level or a three-level list.
 // Lists are re-read at First and Last only.
-class TDataListTrav : public TObject {
+class TDataListTrav : public TObject
+{
 public:
     static constexpr int MaxIndexes = 11;
 

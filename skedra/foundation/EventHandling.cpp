@@ -5,7 +5,8 @@
 
 #include "skedra/platform/Exceptions.h"
 
-namespace skedra {
+namespace skedra
+{
 
 // ---------------------------------------------------------------- TEvent
 
@@ -23,7 +24,8 @@ TEvent::~TEvent()
         l->Event = nullptr;
         if (l->FreeWithEvent) owned.push_back(l);
     }
-    for (TSingleEventListener* l : owned) delete l;
+    for (TSingleEventListener* l : owned)
+        delete l;
 }
 
 void TEvent::AddListener(TSingleEventListener* aListener)

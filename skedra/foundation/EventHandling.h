@@ -9,7 +9,8 @@
 #include "skedra/platform/Method.h"
 #include "skedra/platform/Object.h"
 
-namespace skedra {
+namespace skedra
+{
 
 class TEvent;
 class TSingleEventListener;
@@ -17,7 +18,8 @@ class TSingleEventListener;
 using TOnEvent = TMethod<void(TSingleEventListener* theEventListener)>;
 
 // One owner, any number of listeners, called in registration order.
-class TEvent : public TObject {
+class TEvent : public TObject
+{
 public:
     explicit TEvent(TObject* aOwner = nullptr);
     ~TEvent() override;
@@ -46,7 +48,8 @@ private:
     std::shared_ptr<bool> FAlive;
 };
 
-class TSingleEventListener : public TObject {
+class TSingleEventListener : public TObject
+{
 public:
     // Registers itself with theEvent (which may be none).
     TSingleEventListener(TEvent* theEvent, TOnEvent aHandler, bool aFreeWithEvent = false);
@@ -68,7 +71,8 @@ public:
 // the holders), then FreeCall. An object that is in the middle of one of its
 // own operations (KeepAlive held) is freed when that operation ends, so a
 // handler may free the object that notified it.
-class TqvExposable : public TObject {
+class TqvExposable : public TObject
+{
 public:
     TqvExposable() { Initialize(); }
 
@@ -89,7 +93,8 @@ public:
 
     // Keeps an object alive for the guard's lifetime; a FreeCall meanwhile is
     // carried out when the last guard goes.
-    class TKeepAlive {
+    class TKeepAlive
+    {
     public:
         explicit TKeepAlive(TqvExposable* anObject) : FObject(anObject)
         {
@@ -122,14 +127,14 @@ struct TFreeWheneverPossible {
         if (anObject) anObject->FreeWheneverPossible();
     }
 };
-template <class T>
-using TqvOwned = std::unique_ptr<T, TFreeWheneverPossible>;
+template <class T> using TqvOwned = std::unique_ptr<T, TFreeWheneverPossible>;
 
 using TOnBeginOrEndUpdate = TMethod<void()>;
 
 // Opens an update bracket at the first Mark and closes it at destruction,
 // only if it was opened.
-class TqvBeginUpdate {
+class TqvBeginUpdate
+{
 public:
     TqvBeginUpdate(TOnBeginOrEndUpdate aBegin, TOnBeginOrEndUpdate aEnd);
     TqvBeginUpdate(const TqvBeginUpdate&) = delete;

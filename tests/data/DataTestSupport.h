@@ -12,10 +12,12 @@
 #include "skedra/data/DataList.h"
 #include "skedra/data/DataListGroups.h"
 
-namespace skedra::test {
+namespace skedra::test
+{
 
 // Each entity gets a serial number at creation; Key is what the test stores.
-class TTestEntity : public TqvDataEntity {
+class TTestEntity : public TqvDataEntity
+{
 public:
     void AfterCreate(TqvDataList* theList) override
     {
@@ -43,7 +45,8 @@ inline TTestEntity* T(TqvDataEntity* e)
 }
 
 // Records notifications as short texts; entities by Id, lists by name.
-class TRecorder : public TObject {
+class TRecorder : public TObject
+{
 public:
     TRecorder()
     {
@@ -125,11 +128,11 @@ inline ::testing::AssertionResult Consistent(TqvDataList& l)
         return ::testing::AssertionFailure() << "empty window with " << l.GetUnloadedBefore() << " before it";
     for (int p = 0; p < loaded; ++p) {
         TqvDataEntity* e = l.GetLoaded(p);
-        if (e->GetDataList() != &l) return ::testing::AssertionFailure() << "entity " << p << " in another list";
+        if (e->GetDataList() != &l)
+            return ::testing::AssertionFailure() << "entity " << p << " in another list";
         if (e->ListIndex() != p + l.GetUnloadedBefore())
-            return ::testing::AssertionFailure()
-                   << "window position " << p << " has index " << e->ListIndex() << ", expected "
-                   << p + l.GetUnloadedBefore();
+            return ::testing::AssertionFailure() << "window position " << p << " has index " << e->ListIndex()
+                                                 << ", expected " << p + l.GetUnloadedBefore();
         if (l.Items(p + l.GetUnloadedBefore()) != e)
             return ::testing::AssertionFailure() << "Items disagrees with the window at " << p;
     }

@@ -6,7 +6,8 @@
 using namespace skedra;
 using namespace skedra::test;
 
-namespace {
+namespace
+{
 
 // Appends n entities without recording, and answers the entities.
 std::vector<TqvDataEntity*> Fill(TRecorder& r, TqvDataList& l, int n)
@@ -14,7 +15,8 @@ std::vector<TqvDataEntity*> Fill(TRecorder& r, TqvDataList& l, int n)
     const bool was = r.Recording;
     r.Recording = false;
     std::vector<TqvDataEntity*> out;
-    for (int k = 0; k < n; ++k) out.push_back(l.Add());
+    for (int k = 0; k < n; ++k)
+        out.push_back(l.Add());
     r.Recording = was;
     return out;
 }
@@ -192,7 +194,8 @@ TEST(DataList, FarJumpWithoutUnloadHandlerLoadsTheWholeGap)
     TRecorder r;
     auto l = MakeList(r);
     l->AddUnloaded(1000);
-    for (int i = 0; i < 10; ++i) l->Items(i);
+    for (int i = 0; i < 10; ++i)
+        l->Items(i);
     r.Recording = false;
     l->Items(600);
     EXPECT_EQ(l->LoadedCount(), 601);
@@ -205,7 +208,8 @@ TEST(DataList, FarJumpWithUnloadHandlerPurgesAndLoadsOnlyTheTarget)
     TRecorder r;
     auto l = MakeList(r);
     l->AddUnloaded(1000);
-    for (int i = 0; i < 10; ++i) l->Items(i);
+    for (int i = 0; i < 10; ++i)
+        l->Items(i);
     l->Items(3)->SetSelected(true);
     r.AllowUnload([](TqvDataEntity*) { return true; });
     r.C.OnVisibleChanged = nullptr;
@@ -231,7 +235,8 @@ TEST(DataList, PartialPurgeKeepsTheWindowContiguous)
     r.Recording = false;
     auto l = MakeList(r);
     l->AddUnloaded(2000);
-    for (int i = 0; i < 100; ++i) l->Items(i);
+    for (int i = 0; i < 100; ++i)
+        l->Items(i);
     // Only the back half may go: the purge stops at 49, leaving 0..49.
     r.AllowUnload([](TqvDataEntity* e) { return T(e)->Key >= 50; });
     TqvDataEntity* e = l->Items(700);
@@ -240,12 +245,14 @@ TEST(DataList, PartialPurgeKeepsTheWindowContiguous)
     EXPECT_EQ(l->GetUnloadedBefore(), 0);
     EXPECT_EQ(l->LoadedCount(), 701);
     EXPECT_TRUE(Consistent(*l));
-    for (int p = 0; p < l->LoadedCount(); ++p) ASSERT_EQ(T(l->GetLoaded(p))->Key, p);
+    for (int p = 0; p < l->LoadedCount(); ++p)
+        ASSERT_EQ(T(l->GetLoaded(p))->Key, p);
 
     // The same from the other side: only the front part may go.
     auto m = MakeList(r);
     m->AddUnloaded(2000);
-    for (int i = 1500; i < 1600; ++i) m->Items(i);
+    for (int i = 1500; i < 1600; ++i)
+        m->Items(i);
     r.AllowUnload([](TqvDataEntity* x) { return T(x)->Key < 1550; });
     TqvDataEntity* f = m->Items(900);
     ASSERT_NE(f, nullptr);
@@ -253,7 +260,8 @@ TEST(DataList, PartialPurgeKeepsTheWindowContiguous)
     EXPECT_EQ(m->GetUnloadedBefore(), 900);
     EXPECT_EQ(m->LoadedCount(), 700);
     EXPECT_TRUE(Consistent(*m));
-    for (int p = 0; p < m->LoadedCount(); ++p) ASSERT_EQ(T(m->GetLoaded(p))->Key, 900 + p);
+    for (int p = 0; p < m->LoadedCount(); ++p)
+        ASSERT_EQ(T(m->GetLoaded(p))->Key, 900 + p);
 }
 
 TEST(DataList, EmptiedWindowForgetsItsPlace)
@@ -338,7 +346,8 @@ TEST(DataList, MoveNeverUnloadsTheEntityBeingMoved)
     r.Recording = false;
     auto l = MakeList(r);
     l->AddUnloaded(1000);
-    for (int i = 0; i < 10; ++i) l->Items(i);
+    for (int i = 0; i < 10; ++i)
+        l->Items(i);
     r.AllowUnload([](TqvDataEntity*) { return true; });
     TqvDataEntity* first = l->Items(0);
     first->Move(900);
@@ -387,8 +396,11 @@ TEST(DataList, ChangeOwnerOrderAndPositions)
     (void)eb;
 }
 
-namespace {
-class TOtherEntity : public TqvDataEntity {};
+namespace
+{
+class TOtherEntity : public TqvDataEntity
+{
+};
 } // namespace
 
 TEST(DataList, ChangeOwnerToAListOfAnotherClassIsIgnored)
@@ -411,7 +423,8 @@ TEST(DataList, SortOrdersReversesAndRefusesPartlyLoadedLists)
     auto l = MakeList(r);
     auto es = Fill(r, *l, 6);
     const int keys[] = {5, 3, 9, 1, 3, 7};
-    for (int k = 0; k < 6; ++k) T(es[static_cast<size_t>(k)])->Key = keys[k];
+    for (int k = 0; k < 6; ++k)
+        T(es[static_cast<size_t>(k)])->Key = keys[k];
     l->Sort(false); // no comparer: nothing at all
     EXPECT_TRUE(r.Take().empty());
     EXPECT_EQ(l->GetLoaded(0), es[0]);
@@ -420,12 +433,14 @@ TEST(DataList, SortOrdersReversesAndRefusesPartlyLoadedLists)
     l->Sort(false);
     EXPECT_EQ(r.Take(), (Strings{"content L"}));
     std::vector<int> got;
-    for (int i = 0; i < l->Count(); ++i) got.push_back(T(l->Items(i))->Key);
+    for (int i = 0; i < l->Count(); ++i)
+        got.push_back(T(l->Items(i))->Key);
     EXPECT_EQ(got, (std::vector<int>{1, 3, 3, 5, 7, 9}));
     EXPECT_TRUE(Consistent(*l));
     l->Sort(true);
     got.clear();
-    for (int i = 0; i < l->Count(); ++i) got.push_back(T(l->Items(i))->Key);
+    for (int i = 0; i < l->Count(); ++i)
+        got.push_back(T(l->Items(i))->Key);
     EXPECT_EQ(got, (std::vector<int>{9, 7, 5, 3, 3, 1}));
     EXPECT_TRUE(Consistent(*l));
 
@@ -617,7 +632,8 @@ TEST(DataListReentrancy, UnloadHandlerDeletesEntities)
     r.Recording = false;
     auto l = MakeList(r);
     l->AddUnloaded(2000);
-    for (int i = 0; i < 20; ++i) l->Items(i);
+    for (int i = 0; i < 20; ++i)
+        l->Items(i);
     r.AllowUnload([&](TqvDataEntity* e) {
         if (T(e)->Key == 5) l->Remove(e);
         return true;

@@ -6,10 +6,12 @@
 using namespace skedra;
 using namespace skedra::test;
 
-namespace {
+namespace
+{
 
 // Five lists with the given sizes in one group; entity keys are list*100+index.
-class TGroupFixture : public ::testing::Test {
+class TGroupFixture : public ::testing::Test
+{
 protected:
     void Build(const std::vector<int>& sizes)
     {
@@ -18,7 +20,8 @@ protected:
         group->AfterCreate();
         for (size_t k = 0; k < sizes.size(); ++k) {
             lists.push_back(MakeList(r, "L" + std::to_string(k)));
-            for (int i = 0; i < sizes[k]; ++i) T(lists.back()->Add())->Key = static_cast<int>(k) * 100 + i;
+            for (int i = 0; i < sizes[k]; ++i)
+                T(lists.back()->Add())->Key = static_cast<int>(k) * 100 + i;
             group->Add(lists.back().get());
         }
         r.Recording = true;
@@ -26,13 +29,15 @@ protected:
     std::vector<int> Walk(TDataListTrav& t)
     {
         std::vector<int> keys;
-        for (t.First(); !t.Eof(); t.Next()) keys.push_back(T(t.DataEntity())->Key);
+        for (t.First(); !t.Eof(); t.Next())
+            keys.push_back(T(t.DataEntity())->Key);
         return keys;
     }
     std::vector<int> WalkBack(TDataListTrav& t)
     {
         std::vector<int> keys;
-        for (t.Last(); !t.BOF(); t.Prev()) keys.push_back(T(t.DataEntity())->Key);
+        for (t.Last(); !t.BOF(); t.Prev())
+            keys.push_back(T(t.DataEntity())->Key);
         return keys;
     }
 
@@ -194,7 +199,8 @@ TEST_F(TGroupFixture, SelectPrevWithNothingSelectedTakesTheLast)
     group->SelectDataEntity(lists[1]->GetLoaded(1));
     int selected = 0;
     TDataListTrav t(group.get());
-    for (t.First(); !t.Eof(); t.Next()) selected += t.DataEntity()->GetSelected();
+    for (t.First(); !t.Eof(); t.Next())
+        selected += t.DataEntity()->GetSelected();
     EXPECT_EQ(selected, 2);
 }
 

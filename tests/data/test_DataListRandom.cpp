@@ -12,14 +12,16 @@
 using namespace skedra;
 using namespace skedra::test;
 
-namespace {
+namespace
+{
 
 // The application's side: the records of one list, in list order.
 struct TModel {
     std::vector<int> keys;
 };
 
-class TRandomHarness {
+class TRandomHarness
+{
 public:
     explicit TRandomHarness(unsigned seed) : FRng(seed)
     {
@@ -102,7 +104,8 @@ public:
         case 6:
         case 7: { // read anywhere, near or far
             if (count == 0) break;
-            const int i = Chance(50) ? Rand(count) : std::clamp(l.GetUnloadedBefore() + Rand(40) - 20, 0, count - 1);
+            const int i =
+                Chance(50) ? Rand(count) : std::clamp(l.GetUnloadedBefore() + Rand(40) - 20, 0, count - 1);
             TqvDataEntity* e = l.Items(i);
             ASSERT_NE(e, nullptr);
             ASSERT_EQ(T(e)->Key, m.keys[static_cast<size_t>(i)]);
@@ -120,7 +123,8 @@ public:
             break;
         case 10: { // announce records that exist but are not created
             const int n = Rand(Chance(10) ? 2000 : 30);
-            for (int j = 0; j < n; ++j) m.keys.push_back(FNextKey++);
+            for (int j = 0; j < n; ++j)
+                m.keys.push_back(FNextKey++);
             l.AddUnloaded(n);
             break;
         }
@@ -139,7 +143,8 @@ public:
             if (l.LoadedCount() == l.Count()) {
                 l.Sort(Chance(50));
                 std::vector<int> sorted;
-                for (int p = 0; p < l.LoadedCount(); ++p) sorted.push_back(T(l.GetLoaded(p))->Key);
+                for (int p = 0; p < l.LoadedCount(); ++p)
+                    sorted.push_back(T(l.GetLoaded(p))->Key);
                 m.keys = sorted;
                 ASSERT_TRUE(std::is_sorted(sorted.begin(), sorted.end()) ||
                             std::is_sorted(sorted.rbegin(), sorted.rend()));
@@ -163,9 +168,9 @@ public:
         for (int p = 0; p < l.LoadedCount(); ++p) {
             const int i = p + l.GetUnloadedBefore();
             if (T(l.GetLoaded(p))->Key != m.keys[static_cast<size_t>(i)])
-                return ::testing::AssertionFailure() << "entity at " << i << " holds record "
-                                                     << T(l.GetLoaded(p))->Key << ", expected "
-                                                     << m.keys[static_cast<size_t>(i)];
+                return ::testing::AssertionFailure()
+                       << "entity at " << i << " holds record " << T(l.GetLoaded(p))->Key << ", expected "
+                       << m.keys[static_cast<size_t>(i)];
         }
         return ::testing::AssertionSuccess();
     }

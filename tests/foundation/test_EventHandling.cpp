@@ -8,10 +8,12 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 // A listener that counts its own destruction.
-class TCountedListener : public TSingleEventListener {
+class TCountedListener : public TSingleEventListener
+{
 public:
     TCountedListener(TEvent* e, TOnEvent h, bool freeWithEvent, int& destroyed)
         : TSingleEventListener(e, std::move(h), freeWithEvent), FDestroyed(destroyed)
@@ -140,9 +142,11 @@ TEST(Event, HandlerFreeingItselfOrTheEvent)
     EXPECT_EQ(killer.Event, nullptr);
 }
 
-namespace {
+namespace
+{
 
-class TProbe : public TqvExposable {
+class TProbe : public TqvExposable
+{
 public:
     explicit TProbe(std::vector<std::string>& log) : FLog(log) {}
     void CleanForFree() override { FLog.push_back("clean"); }
@@ -154,7 +158,8 @@ private:
     std::vector<std::string>& FLog;
 };
 
-class TKeeper : public TProbe {
+class TKeeper : public TProbe
+{
 public:
     using TProbe::TProbe;
     bool CanDelete() const override { return Deletable; }

@@ -8,7 +8,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 QString F(const char* pattern, TDateTime v)
 {
