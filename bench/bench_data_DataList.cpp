@@ -10,9 +10,11 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
-class TBenchEntity : public TqvDataEntity {
+class TBenchEntity : public TqvDataEntity
+{
 public:
     int Record = -1;
 };
@@ -30,7 +32,8 @@ void BM_Append(benchmark::State& state)
     TqvListController c;
     for (auto _ : state) {
         auto l = NewList(&c);
-        for (int i = 0; i < n; ++i) l->Add();
+        for (int i = 0; i < n; ++i)
+            l->Add();
         benchmark::DoNotOptimize(l->Count());
         state.PauseTiming();
         l.reset();
@@ -38,8 +41,9 @@ void BM_Append(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_Append)->Apply([](auto* b) { skedra::bench::Sizes(b, {1000, 100000, 1000000}); })
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Append)->Apply([](auto* b) {
+                        skedra::bench::Sizes(b, {1000, 100000, 1000000});
+                    }) -> Unit(benchmark::kMillisecond);
 
 // One delete near the front makes every later index stale; the next reads pay once.
 void BM_ListIndexAfterDelete(benchmark::State& state)
@@ -47,9 +51,11 @@ void BM_ListIndexAfterDelete(benchmark::State& state)
     const int n = static_cast<int>(state.range(0));
     TqvListController c;
     auto l = NewList(&c);
-    for (int i = 0; i < n; ++i) l->Add();
+    for (int i = 0; i < n; ++i)
+        l->Add();
     std::vector<TqvDataEntity*> all;
-    for (int i = 0; i < n; ++i) all.push_back(l->GetLoaded(i));
+    for (int i = 0; i < n; ++i)
+        all.push_back(l->GetLoaded(i));
     for (auto _ : state) {
         state.PauseTiming();
         l->Insert(1);
@@ -58,13 +64,15 @@ void BM_ListIndexAfterDelete(benchmark::State& state)
         state.ResumeTiming();
         l->Delete(1);
         long sum = 0;
-        for (int i = 2; i < n; ++i) sum += all[static_cast<size_t>(i)]->ListIndex();
+        for (int i = 2; i < n; ++i)
+            sum += all[static_cast<size_t>(i)]->ListIndex();
         benchmark::DoNotOptimize(sum);
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_ListIndexAfterDelete)->Apply([](auto* b) { skedra::bench::Sizes(b, {1000, 100000, 1000000}); })
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListIndexAfterDelete)->Apply([](auto* b) {
+                                      skedra::bench::Sizes(b, {1000, 100000, 1000000});
+                                  }) -> Unit(benchmark::kMillisecond);
 
 // Items[i] at random i over unloaded entities; every unload is allowed, so each
 // far read purges the window and loads one entity.
@@ -78,7 +86,8 @@ void BM_RandomVirtualAccess(benchmark::State& state)
     l->AddUnloaded(n);
     std::mt19937 rng(42);
     std::vector<int> at(1 << 16);
-    for (int& i : at) i = static_cast<int>(rng() % static_cast<unsigned>(n));
+    for (int& i : at)
+        i = static_cast<int>(rng() % static_cast<unsigned>(n));
     size_t k = 0;
     for (auto _ : state) {
         TqvDataEntity* e = l->Items(at[k++ & (at.size() - 1)]);
@@ -86,8 +95,8 @@ void BM_RandomVirtualAccess(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_RandomVirtualAccess)->Apply([](auto* b) { skedra::bench::Sizes(b, {10000000}); })
-    ->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_RandomVirtualAccess)
+    ->Apply([](auto* b) { skedra::bench::Sizes(b, {10000000}); }) -> Unit(benchmark::kNanosecond);
 
 // A walk over every entity of a group of lists.
 void BM_TraverseGroup(benchmark::State& state)
@@ -100,7 +109,8 @@ void BM_TraverseGroup(benchmark::State& state)
     group->AfterCreate();
     for (int k = 0; k < lists; ++k) {
         owned.push_back(NewList(&c));
-        for (int i = 0; i < perList; ++i) owned.back()->Add();
+        for (int i = 0; i < perList; ++i)
+            owned.back()->Add();
         group->Add(owned.back().get());
     }
     for (auto _ : state) {
@@ -116,7 +126,8 @@ void BM_TraverseGroup(benchmark::State& state)
     group.reset();
     owned.clear();
 }
-BENCHMARK(BM_TraverseGroup)->Apply([](auto* b) { skedra::bench::Sizes(b, {1000}); })->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TraverseGroup)
+    ->Apply([](auto* b) { skedra::bench::Sizes(b, {1000}); }) -> Unit(benchmark::kMillisecond);
 
 } // namespace
 
