@@ -1,8 +1,7 @@
 #include "skedra/tree/qvTree.h"
 
-#include <QPointer>
-#include <QTimer>
 
+#include "skedra/foundation/DoLater.h"
 #include "skedra/platform/DateTime.h"
 #include "skedra/platform/Messages.h"
 
@@ -202,6 +201,8 @@ void TqvTree_ComBasic::Initialize()
     InExpand = false;
     MaxLevels = -1;
     SetHideSelection(false);
+    // Lines and buttons at the root are always drawn.
+    SetShowRoot(true);
     MultiSelect = false;
     SelectAnchor = nullptr;
 
@@ -363,22 +364,19 @@ void TqvTree_ComBasic::MakeSure_SelectedAndFocusedAreTheSame_Async(TObject*)
 
 void TqvTree_ComBasic::DoLaterLocal(int theCall)
 {
-    if (FLaterPending[theCall]) return;
-    FLaterPending[theCall] = true;
-    const int generation = ++FLaterGeneration[theCall];
-    QTimer::singleShot(0, this, [this, theCall, generation] {
-        if (!FLaterPending[theCall] || FLaterGeneration[theCall] != generation || FBeingDestroyed) return;
-        FLaterPending[theCall] = false;
-        GuardedCall([&] {
-            if (theCall == 0)
-                SetCurrentDataEntity_Async(nullptr);
-            else
-                MakeSure_SelectedAndFocusedAreTheSame_Async(nullptr);
-        });
-    });
+    if (theCall == 0)
+        TDoLater::DoLater(MakeMethod<&TqvTree_ComBasic::SetCurrentDataEntity_Async>(this));
+    else
+        TDoLater::DoLater(MakeMethod<&TqvTree_ComBasic::MakeSure_SelectedAndFocusedAreTheSame_Async>(this));
 }
 
-void TqvTree_ComBasic::NeverMindLocal(int theCall) { FLaterPending[theCall] = false; }
+void TqvTree_ComBasic::NeverMindLocal(int theCall)
+{
+    if (theCall == 0)
+        TDoLater::NeverMind(MakeMethod<&TqvTree_ComBasic::SetCurrentDataEntity_Async>(this));
+    else
+        TDoLater::NeverMind(MakeMethod<&TqvTree_ComBasic::MakeSure_SelectedAndFocusedAreTheSame_Async>(this));
+}
 
 void TqvTree_ComBasic::ClearAllSelections()
 {

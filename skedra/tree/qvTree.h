@@ -306,6 +306,7 @@ private:
     void NodeGone(TTreeNode_qvSub* theNode);
     TqvDataList_Tree* NewList(TqvDataEntity_Tree* theOwner);
     static int CompareNodesByListIndex(TTreeNode* a, TTreeNode* b, std::intptr_t theData);
+    // Deferred calls: 0 SetCurrentDataEntity_Async, 1 MakeSure_SelectedAndFocusedAreTheSame_Async.
     void DoLaterLocal(int theCall);
     void NeverMindLocal(int theCall);
 
@@ -315,9 +316,6 @@ private:
     mutable std::vector<TqvDataEntity_Tree*> FEntityRows;
     mutable std::uint64_t FEntityRowsStamp = 0;
     mutable bool FEntityRowsDirty = true;
-    // Deferred calls: 0 SetCurrentDataEntity_Async, 1 MakeSure_SelectedAndFocusedAreTheSame_Async.
-    bool FLaterPending[2] = {false, false};
-    int FLaterGeneration[2] = {0, 0};
 };
 
 // The published component.
