@@ -58,7 +58,7 @@ void BM_UpdateDisplay_ExpandOneRoot(benchmark::State& state)
     // A root of range(0) children among 999 other collapsed roots of 100
     // (9 in the smoke run).
     Fill(tree.get(), skedra::bench::Smoke() ? 900 : 99900, 100);
-    TqvDataEntity_Tree* root = tree->InsertDataEntity(nullptr, 500);
+    TqvDataEntity_Tree* root = tree->InsertDataEntity(nullptr, skedra::bench::Smoke() ? 5 : 500);
     for (long c = 0; c < state.range(0); ++c) tree->AddDataEntity(root)->SetText(QStringLiteral("Task %1").arg(c));
     tree->EnsureDisplayUpToDate();
     for (auto _ : state) {

@@ -5,6 +5,7 @@
 // happens inside a mouse handler.
 
 #include <QString>
+#include <QPointer>
 
 #include "skedra/platform/Controls.h"
 #include "skedra/platform/ExtCtrls.h"
