@@ -11,28 +11,38 @@ namespace skedra
 
 void TqvDataList2lev::AfterCreate()
 {
-    FLists.clear();
+    Clear();
 }
 
 int TqvDataList2lev::Add(TqvDataList* aList)
 {
     if (aList == nullptr) return -1;
-    const int i = IndexOf(aList);
-    if (i >= 0) return i;
+    if (FMembers.count(aList) != 0) return IndexOf(aList);
     FLists.push_back(aList);
+    ++FMembers[aList];
     return Count() - 1;
+}
+
+void TqvDataList2lev::Forget(TqvDataList* aList)
+{
+    const auto it = FMembers.find(aList);
+    if (it != FMembers.end() && --it->second == 0) FMembers.erase(it);
 }
 
 void TqvDataList2lev::Delete(int i)
 {
     if (i < 0 || i >= Count()) throw EListError::IndexOutOfBounds(i);
+    Forget(FLists[static_cast<size_t>(i)]);
     FLists.erase(FLists.begin() + i);
 }
 
 int TqvDataList2lev::Remove(TqvDataList* aList)
 {
     const int i = IndexOf(aList);
-    if (i >= 0) FLists.erase(FLists.begin() + i);
+    if (i >= 0) {
+        Forget(aList);
+        FLists.erase(FLists.begin() + i);
+    }
     return i;
 }
 
@@ -45,7 +55,9 @@ int TqvDataList2lev::IndexOf(const TqvDataList* aList) const
 void TqvDataList2lev::SetDataList(int i, TqvDataList* aList)
 {
     if (i < 0 || i >= Count()) throw EListError::IndexOutOfBounds(i);
+    Forget(FLists[static_cast<size_t>(i)]);
     FLists[static_cast<size_t>(i)] = aList;
+    if (aList != nullptr) ++FMembers[aList];
 }
 
 TqvDataList* TqvDataList2lev::GetDataList(int i)

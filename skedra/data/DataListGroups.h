@@ -4,6 +4,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <unordered_map>
 #include <vector>
 
 #include "skedra/data/DataList.h"
@@ -29,7 +30,11 @@ public:
     int Remove(TqvDataList* aList);
     int IndexOf(const TqvDataList* aList) const;
     int Count() const { return static_cast<int>(FLists.size()); }
-    void Clear() { FLists.clear(); }
+    void Clear()
+    {
+        FLists.clear();
+        FMembers.clear();
+    }
     void SetDataList(int i, TqvDataList* aList);
     // The entry at i; for i >= Count with OnMissingIndex assigned, asks the
     // handler and retries once when it says it fixed the index, else none.
@@ -49,7 +54,11 @@ protected:
 
 private:
     void Step(bool aForward);
+    void Forget(TqvDataList* aList);
     std::vector<TqvDataList*> FLists;
+    // How often each list stands in FLists: Add's duplicate check without a
+    // scan, which matters for groups of many small lists (one per tree node).
+    std::unordered_map<const TqvDataList*, int> FMembers;
 };
 
 // An ordered group of two-level lists; never owns them.

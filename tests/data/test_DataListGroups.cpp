@@ -131,6 +131,19 @@ TEST_F(TGroupFixture, GroupListOperations)
     group->Remove(lists[0].get());
     EXPECT_EQ(group->GetDataList(0), lists[1].get());
     EXPECT_THROW(group->GetDataList(1), EListError);
+    // Membership follows every way a list leaves or enters the group.
+    EXPECT_EQ(group->Add(lists[0].get()), 1);
+    group->SetDataList(1, nullptr);
+    EXPECT_EQ(group->Add(lists[0].get()), 2);
+    group->Delete(2);
+    group->SetDataList(0, lists[0].get());
+    EXPECT_EQ(group->Add(lists[0].get()), 0);
+    EXPECT_EQ(group->Add(lists[1].get()), 2);
+    group->SetDataList(1, lists[1].get()); // now twice in the group
+    group->Remove(lists[1].get());
+    EXPECT_EQ(group->Add(lists[1].get()), 1);
+    group->Clear();
+    EXPECT_EQ(group->Add(lists[1].get()), 0);
     group->FreeWheneverPossible();
     group.release();
     // The lists survive their group.
