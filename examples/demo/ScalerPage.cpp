@@ -26,7 +26,7 @@ TqvHiddenHours NightHours()
     return s;
 }
 
-struct ScalerSpec {
+struct ScalerSample {
     QString caption;
     TDateTime start;
     TDateTime stop;
@@ -37,19 +37,19 @@ struct ScalerSpec {
     bool weekNumbers;
 };
 
-TqvDateScaler* MakeScaler(QWidget* parent, const ScalerSpec& spec, bool horizontal)
+TqvDateScaler* MakeScaler(QWidget* parent, const ScalerSample& sample, bool horizontal)
 {
     auto* s = new TqvDateScaler(parent);
     s->SetName(QStringLiteral("DateScaler"));
     s->SetHorizontal(horizontal);
     s->SetColor(clWindow);
-    s->SetLookAndFeel(spec.look);
-    s->SetIndicatorStyle(spec.indicator);
-    s->SetWeekNumbers(spec.weekNumbers);
-    if (spec.hideNights) s->SetHiddenHours(NightHours());
-    if (spec.hideWeekend) s->SetHiddenDays(TqvHiddenDays{thdSAT, thdSUN});
-    s->SetStart(spec.start);
-    s->SetStop(spec.stop);
+    s->SetLookAndFeel(sample.look);
+    s->SetIndicatorStyle(sample.indicator);
+    s->SetWeekNumbers(sample.weekNumbers);
+    if (sample.hideNights) s->SetHiddenHours(NightHours());
+    if (sample.hideWeekend) s->SetHiddenDays(TqvHiddenDays{thdSAT, thdSUN});
+    s->SetStart(sample.start);
+    s->SetStop(sample.stop);
     if (horizontal)
         s->setFixedHeight(58);
     else
@@ -66,7 +66,7 @@ QWidget* CreateScalerPage(QWidget* parent)
     auto* column = new QVBoxLayout();
     column->setSpacing(2);
     const TDateTime monday = DemoMonday();
-    const std::vector<ScalerSpec> specs = {
+    const std::vector<ScalerSample> samples = {
         {QStringLiteral("Hours under days; nights (19-7) hidden; colourful indicator"), monday + 7.0 / 24,
          monday + 2.5, tlfClassic, isColorfull, true, false, false},
         {QStringLiteral("Days under weeks; weekend hidden; week numbers"), monday, monday + 35, tlfClassic,
@@ -81,9 +81,9 @@ QWidget* CreateScalerPage(QWidget* parent)
         {QStringLiteral("Years under decades (drag to zoom, Ctrl+drag to pan, hold the arrows to scroll)"),
          EncodeDate(1960, 1, 1), EncodeDate(2060, 1, 1), tlfClassic, isNormal, false, false, false},
     };
-    for (const ScalerSpec& spec : specs) {
-        column->addWidget(new QLabel(spec.caption, page));
-        column->addWidget(MakeScaler(page, spec, true));
+    for (const ScalerSample& sample : samples) {
+        column->addWidget(new QLabel(sample.caption, page));
+        column->addWidget(MakeScaler(page, sample, true));
     }
     column->addStretch(1);
     grid->addLayout(column, 0, 0);
