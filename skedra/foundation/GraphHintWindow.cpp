@@ -168,13 +168,7 @@ void TGraphHintWindow::DoHideAsync(TObject*)
 
 void TGraphHintWindow::Paint()
 {
-    TCanvas* canvas = GetCanvas();
-    TRect r = GetClientRect();
-    r.Left += 2;
-    r.Top += 2;
-    canvas->Font.Assign(*GetFont());
-    canvas->Brush.SetStyle(bsClear);
-    DrawText(canvas, Lines(GetText()), r, DT_LEFT | DT_NOPREFIX);
+    PaintHintText(Lines(GetText()), DT_LEFT | DT_NOPREFIX);
 }
 
 } // namespace skedra

@@ -71,13 +71,18 @@ void THintWindow::PaintNonClient(QPainter* aPainter)
 
 void THintWindow::Paint()
 {
+    PaintHintText(GetCaption(), DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+}
+
+void THintWindow::PaintHintText(const QString& aText, unsigned aFlags)
+{
     TCanvas* canvas = GetCanvas();
     TRect r = GetClientRect();
     r.Left += 2;
     r.Top += 2;
     canvas->Font.Assign(*GetFont());
     canvas->Brush.SetStyle(bsClear);
-    DrawText(canvas, GetCaption(), r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+    DrawText(canvas, aText, r, aFlags);
 }
 
 } // namespace skedra

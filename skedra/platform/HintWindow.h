@@ -27,6 +27,8 @@ public:
 protected:
     void Paint() override;
     void PaintNonClient(QPainter* aPainter) override;
+    // Draws aText in the window's font, 2 pixels in from the client edge.
+    void PaintHintText(const QString& aText, unsigned aFlags);
 };
 
 } // namespace skedra

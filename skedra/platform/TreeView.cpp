@@ -832,6 +832,29 @@ void TCustomTreeView::RowsChanged()
     FRowsDirty = true;
 }
 
+namespace {
+
+// Pre-order over the nodes of a native tree with an explicit stack of
+// (item, next child); aVisit answers whether to descend into the node.
+template <class Visit>
+void WalkPreOrder(QTreeWidget* aTree, Visit aVisit)
+{
+    std::vector<std::pair<QTreeWidgetItem*, int>> stack;
+    stack.emplace_back(aTree->invisibleRootItem(), 0);
+    while (!stack.empty()) {
+        auto& [parent, next] = stack.back();
+        if (next >= parent->childCount()) {
+            stack.pop_back();
+            continue;
+        }
+        QTreeWidgetItem* item = parent->child(next++);
+        TTreeNode* node = NodeOf(item);
+        if (node != nullptr && aVisit(node, item)) stack.emplace_back(item, 0);
+    }
+}
+
+} // namespace
+
 void TCustomTreeView::StructureChanged()
 {
     FRowsDirty = true;
@@ -844,24 +867,12 @@ void TCustomTreeView::EnsureRows() const
     FRowsDirty = false;
     ++FRowStamp;
     FRows.clear();
-    QTreeWidget* w = FNative;
-    // Pre-order over expanded nodes, with an explicit stack of (item, next child).
-    std::vector<std::pair<QTreeWidgetItem*, int>> stack;
-    stack.emplace_back(w->invisibleRootItem(), 0);
-    while (!stack.empty()) {
-        auto& [parent, next] = stack.back();
-        if (next >= parent->childCount()) {
-            stack.pop_back();
-            continue;
-        }
-        QTreeWidgetItem* item = parent->child(next++);
-        TTreeNode* node = NodeOf(item);
-        if (node == nullptr) continue;
+    WalkPreOrder(FNative, [this](TTreeNode* node, QTreeWidgetItem* item) {
         node->FRow = static_cast<int>(FRows.size());
         node->FRowStamp = FRowStamp;
         FRows.push_back(node);
-        if (node->FExpanded && item->childCount() > 0) stack.emplace_back(item, 0);
-    }
+        return node->FExpanded && item->childCount() > 0;
+    });
 }
 
 void TCustomTreeView::RebuildAbsolute() const
@@ -871,22 +882,12 @@ void TCustomTreeView::RebuildAbsolute() const
     ++FAbsStamp;
     FAll.clear();
     FAll.reserve(FNodeCount);
-    std::vector<std::pair<QTreeWidgetItem*, int>> stack;
-    stack.emplace_back(FNative->invisibleRootItem(), 0);
-    while (!stack.empty()) {
-        auto& [parent, next] = stack.back();
-        if (next >= parent->childCount()) {
-            stack.pop_back();
-            continue;
-        }
-        QTreeWidgetItem* item = parent->child(next++);
-        TTreeNode* node = NodeOf(item);
-        if (node == nullptr) continue;
+    WalkPreOrder(FNative, [this](TTreeNode* node, QTreeWidgetItem* item) {
         node->FAbsIndex = static_cast<int>(FAll.size());
         node->FAbsStamp = FAbsStamp;
         FAll.push_back(node);
-        if (item->childCount() > 0) stack.emplace_back(item, 0);
-    }
+        return item->childCount() > 0;
+    });
 }
 
 int TCustomTreeView::GetRowOfNode(const TTreeNode* aNode) const
