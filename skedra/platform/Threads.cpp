@@ -159,23 +159,28 @@ TThread::~TThread()
             FThread.detach();
         } else {
             Terminate();
-            SyncState& s = Sync();
-            std::unique_lock lock(s.mutex);
-            const bool ui = IsMainThread();
-            while (!FFinished) {
-                if (ui && !s.queue.empty()) {
-                    lock.unlock();
-                    CheckSynchronize();
-                    lock.lock();
-                    continue;
-                }
-                s.uiWake.wait_for(lock, std::chrono::milliseconds(50));
-            }
-            lock.unlock();
+            WaitUntilFinished();
             FThread.join();
         }
     }
     --gLiveCount;
+}
+
+void TThread::WaitUntilFinished()
+{
+    SyncState& s = Sync();
+    std::unique_lock lock(s.mutex);
+    const bool ui = IsMainThread();
+    while (!FFinished) {
+        if (ui && !s.queue.empty()) {
+            lock.unlock();
+            CheckSynchronize();
+            lock.lock();
+            continue;
+        }
+        s.uiWake.wait_for(lock, std::chrono::milliseconds(50),
+                          [&] { return FFinished.load() || (ui && !s.queue.empty()); });
+    }
 }
 
 void TThread::AfterConstruction()
@@ -234,21 +239,7 @@ int TThread::WaitFor()
         if (FCreateSuspended) throw EThread(QStringLiteral("Cannot wait for a thread that has not been started"));
         Start();
     }
-    SyncState& s = Sync();
-    {
-        std::unique_lock lock(s.mutex);
-        const bool ui = IsMainThread();
-        while (!FFinished) {
-            if (ui && !s.queue.empty()) {
-                lock.unlock();
-                CheckSynchronize();
-                lock.lock();
-                continue;
-            }
-            s.uiWake.wait_for(lock, std::chrono::milliseconds(50),
-                              [&] { return FFinished.load() || (ui && !s.queue.empty()); });
-        }
-    }
+    WaitUntilFinished();
     if (FThread.joinable()) FThread.join();
     return FReturnValue;
 }

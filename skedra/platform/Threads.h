@@ -137,6 +137,10 @@ protected:
 
 private:
     static void ThreadProc(TThread* aThread);
+    // Waits until Execute has ended; on the user-interface thread it keeps
+    // running synchronised calls meanwhile, so a worker blocked in Synchronize
+    // can finish.
+    void WaitUntilFinished();
 
     std::thread FThread;
     std::mutex FStartMutex;
