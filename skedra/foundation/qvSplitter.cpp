@@ -59,7 +59,6 @@ TqvSplitter::TqvSplitter(QWidget* aParent) : TGraphicControl(aParent)
     SetAlign(alLeft);
     SetWidth(3);
     SetCursor(crHSplit);
-    FCursorAlign = alLeft;
 }
 
 TqvSplitter::~TqvSplitter()
@@ -110,22 +109,9 @@ bool TqvSplitter::Horizontal() const
 
 void TqvSplitter::RequestAlign()
 {
-    FCursorAlign = GetAlign();
+    TGraphicControl::RequestAlign();
     if (GetCursor() == crHSplit || GetCursor() == crVSplit)
-        SetCursor((FCursorAlign == alTop || FCursorAlign == alBottom) ? crVSplit : crHSplit);
-}
-
-void TqvSplitter::BoundsChanged(bool aSizeChanged)
-{
-    TGraphicControl::BoundsChanged(aSizeChanged);
-    if (GetAlign() != FCursorAlign) RequestAlign();
-}
-
-bool TqvSplitter::event(QEvent* e)
-{
-    // The cursor only matters once the pointer is over the bar.
-    if (e->type() == QEvent::Enter && GetAlign() != FCursorAlign) RequestAlign();
-    return TGraphicControl::event(e);
+        SetCursor((GetAlign() == alTop || GetAlign() == alBottom) ? crVSplit : crHSplit);
 }
 
 TControl* TqvSplitter::FindControl() const

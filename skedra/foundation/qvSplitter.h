@@ -50,15 +50,12 @@ protected:
     void Paint() override;
     virtual bool CanResize(int& aNewSize);
     virtual bool DoCanResize(int& aNewSize);
-    // The alignment changed: the split cursor follows the axis. Called when
-    // the bar is laid out or the pointer enters it with a changed alignment.
-    virtual void RequestAlign();
+    // The alignment changed: the split cursor follows the axis.
+    void RequestAlign() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void StopSizing();
-    void BoundsChanged(bool aSizeChanged) override;
-    bool event(QEvent* e) override;
 
 private:
     bool Horizontal() const; // resizes widths
@@ -75,7 +72,6 @@ private:
     TResizeStyle FResizeStyle = rsPattern;
     bool FParentColor = true;
     bool FDesigning = false;
-    TAlign FCursorAlign = alNone;
 
     QPointer<TControl> FControl;
     TPoint FDownPos;

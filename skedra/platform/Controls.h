@@ -353,9 +353,12 @@ protected:
     // Sets the bounds without asking the parent to lay out again.
     void InternalSetBounds(int aLeft, int aTop, int aWidth, int aHeight);
 
+    // Asks the parent to lay this control out again; descendants hook
+    // alignment changes here (the splitter's cursor follows its axis).
+    virtual void RequestAlign();
+
 private:
     friend class TWinControl;
-    void RequestAlign();
     void ApplyHint();
     void FontChangedHandler(TObject*);
     void TakeParentFont();
