@@ -38,14 +38,41 @@ TqvTimeItemText* TqvTimeItemTextCollection::GetTimeItemText(int index) const
     return Texts[index].get();
 }
 
+namespace
+{
+
+// One axis of a text's placement: the span [aLow, aHigh) of the item becomes
+// the span the text is placed in, and aOffset the text's distance from that
+// span's start. Answers whether the text stays inside the item.
+bool PlaceOnAxis(TTextRectPlace aPlace, int& aLow, int& aHigh, int& aOffset, int aTextSize)
+{
+    const int size = aHigh - aLow;
+    switch (aPlace) {
+    case trpOutsideNear:
+        // Ends aOffset before the item.
+        aHigh = aLow;
+        aLow -= size;
+        aOffset = size - aTextSize - aOffset;
+        return false;
+    case trpOutsideFar:
+        // Starts aOffset after the item.
+        aLow = aHigh;
+        aHigh += size;
+        return false;
+    case trpInside:
+        break;
+    }
+    return true;
+}
+
+} // namespace
+
 void TqvTimeItemTextCollection::DrawToCanvasInsideRect(const TRect& aRect, TCanvas* aCanvas, double aScaleX,
                                                        double aScaleY, TTextLayoutCache* aCache)
 {
     if (aCanvas == nullptr) return;
     const TBrushStyle oldBrushStyle = aCanvas->Brush.GetStyle();
     const auto restoreBrush = qScopeGuard([&] { aCanvas->Brush.SetStyle(oldBrushStyle); });
-    const int width = aRect.Width();
-    const int height = aRect.Height();
     // Indexed: a style-set handler may add or drop texts while they are drawn.
     for (int i = 0; i < GetCount(); ++i) {
         const TqvTimeItemText& t = *Texts[i];
@@ -57,37 +84,12 @@ void TqvTimeItemTextCollection::DrawToCanvasInsideRect(const TRect& aRect, TCanv
         int dx = RoundPixel(t.GetPos().X * aScaleX);
         int dy = RoundPixel(t.GetPos().Y * aScaleY);
         TRect r = aRect;
-        bool inside = true;
-        switch (horz) {
-        case trpOutsideNear:
-            inside = false;
-            r.Left = aRect.Left - width;
-            r.Right = aRect.Left;
-            dx = width - (aCache ? aCache->TextWidth(aCanvas, text) : aCanvas->TextWidth(text)) - dx;
-            break;
-        case trpOutsideFar:
-            inside = false;
-            r.Left = aRect.Right;
-            r.Right = aRect.Right + width;
-            break;
-        case trpInside:
-            break;
-        }
-        switch (vert) {
-        case trpOutsideNear:
-            inside = false;
-            r.Top = aRect.Top - height;
-            r.Bottom = aRect.Top;
-            dy = height - aCanvas->TextHeight(text) - dy;
-            break;
-        case trpOutsideFar:
-            inside = false;
-            r.Top = aRect.Bottom;
-            r.Bottom = aRect.Bottom + height;
-            break;
-        case trpInside:
-            break;
-        }
+        // Only a text placed before the item needs its width (its end is placed).
+        const int width = horz == trpOutsideNear
+                              ? (aCache ? aCache->TextWidth(aCanvas, text) : aCanvas->TextWidth(text))
+                              : 0;
+        bool inside = PlaceOnAxis(horz, r.Left, r.Right, dx, width);
+        inside = PlaceOnAxis(vert, r.Top, r.Bottom, dy, aCanvas->TextHeight(text)) && inside;
         const TRect box(r.Left + dx, r.Top + dy, r.Right - 1, r.Bottom - 1);
         if (box.IsEmpty()) continue;
         aCanvas->Brush.SetStyle(bsClear);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "skedra/gantt/LinkDraw.h"
-#include "tests/gantt/GantDrawSupport.h"
+#include "tests/common/PaintSurface.h"
 
 using namespace skedra;
 using skedra::test::Surface;

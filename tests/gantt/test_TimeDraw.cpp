@@ -3,7 +3,7 @@
 #include "skedra/foundation/GStuff.h"
 #include "skedra/gantt/TimeDraw.h"
 #include "skedra/platform/ImageList.h"
-#include "tests/gantt/GantDrawSupport.h"
+#include "tests/common/PaintSurface.h"
 
 using namespace skedra;
 using skedra::test::Surface;

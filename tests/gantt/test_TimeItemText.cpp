@@ -4,7 +4,7 @@
 
 #include "skedra/gantt/TimeItemText.h"
 #include "skedra/platform/TextLayoutCache.h"
-#include "tests/gantt/GantDrawSupport.h"
+#include "tests/common/PaintSurface.h"
 
 using namespace skedra;
 using skedra::test::Surface;

@@ -1,33 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QPainter>
-
 #include "skedra/platform/Canvas.h"
 #include "skedra/platform/TextLayoutCache.h"
+#include "tests/common/PaintSurface.h"
 
 using namespace skedra;
 
 namespace
 {
 
-struct Surface {
-    QImage image{200, 60, QImage::Format_RGB32};
-    QPainter painter;
-    TCanvas canvas;
-    Surface()
-    {
-        image.fill(Qt::white);
-        painter.begin(&image);
-        canvas.SetPainter(&painter);
-        canvas.Font.SetName(QStringLiteral("DejaVu Sans"));
-        canvas.Brush.SetStyle(bsClear);
-    }
-    ~Surface()
-    {
-        canvas.SetPainter(nullptr);
-        painter.end();
-    }
+struct Surface : skedra::test::Surface {
+    Surface() : skedra::test::Surface(200, 60) { canvas.Brush.SetStyle(bsClear); }
 };
 
 } // namespace

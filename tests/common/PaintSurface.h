@@ -1,6 +1,6 @@
 #pragma once
-// A white image with a canvas painting on it, and pixel queries, for the
-// drawing tests of the Gantt chart.
+// A white image with a canvas painting on it (DejaVu Sans 8, black text), and
+// pixel queries, for drawing tests.
 #include <QImage>
 #include <QPainter>
 
