@@ -12,6 +12,7 @@
 #include "skedra/gridengine/GridContentModel.h"
 #include "skedra/platform/ImageList.h"
 #include "skedra/platform/StdCtrls.h"
+#include "skedra/platform/TextLayoutCache.h"
 
 namespace skedra
 {
@@ -250,6 +251,9 @@ private:
     // The button section of a cell's drawing rectangle.
     TRect ButtonRectOf(TMoxCell* aCell);
     void DrawDefaultLines(const TRect& aRect, TMoxCell* aCell);
+    // Draws a cell's text with the flags; a plain one-line text is replayed
+    // from the layout cache on the cell's background.
+    void DrawCellText(TCanvas* aCanvas, const QString& aText, const TRect& aRect, unsigned aFlags);
     void DrawLayoutLines(TRect aRect, TMoxCell* aCell);
     // Lays out and updates the bars until the drawing rectangle holds still.
     void LayoutAndScrollbars();
@@ -277,6 +281,7 @@ private:
     bool FAutoEditMode = false;
     TCursor FGridCursor = crDefault;
     std::vector<std::unique_ptr<TSingleEventListener>> FListeners;
+    TTextLayoutCache FTextCache;
 };
 
 // The published grid view.

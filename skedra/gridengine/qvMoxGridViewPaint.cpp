@@ -171,7 +171,7 @@ void TMoxGridView_Custom::OnDrawMoxCell(TRect aRect, TMoxCell* aCell, TMoxDrawSt
         OnUserRenderCell(this, c, aCell, text, checked, isStringEdit, aState, textRect, defaultDraw);
         if (defaultDraw) {
             if (isStringEdit)
-                DrawText(c, text, textRect, GetFlags(aCell));
+                DrawCellText(c, text, textRect, GetFlags(aCell));
             else
                 DrawCheckBox(c, textRect, checked);
         }
@@ -201,6 +201,33 @@ void TMoxGridView_Custom::OnDrawMoxCell(TRect aRect, TMoxCell* aCell, TMoxDrawSt
         else
             DrawFocusRect(c, TRect(R.Left, R.Top, R.Right + 1, R.Bottom + 1));
     }
+}
+
+void TMoxGridView_Custom::DrawCellText(TCanvas* aCanvas, const QString& aText, const TRect& aRect,
+                                       unsigned aFlags)
+{
+    // Shaping a text is most of its cost; a one-line text without breaking,
+    // ellipsis or prefix is drawn from the cache. The cell's background is
+    // filled already in the brush colour, so the text needs no background.
+    constexpr unsigned kLaidOutByDrawText =
+        DT_WORDBREAK | DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS | DT_EXPANDTABS | DT_SINGLELINE;
+    const bool plain = !(aFlags & kLaidOutByDrawText) && (aFlags & DT_NOPREFIX) &&
+                       !aText.contains(QLatin1Char('\n')) && !aText.contains(QLatin1Char('\r')) &&
+                       aCanvas->Font.GetOrientation() == 0;
+    if (!plain || aRect.IsEmpty()) {
+        DrawText(aCanvas, aText, aRect, aFlags);
+        return;
+    }
+    if (aText.isEmpty()) return;
+    int x = aRect.Left;
+    if (aFlags & (DT_CENTER | DT_RIGHT)) {
+        const int width = FTextCache.TextWidth(aCanvas, aText);
+        x = (aFlags & DT_CENTER) ? aRect.Left + (aRect.Width() - width) / 2 : aRect.Right - width;
+    }
+    const TBrushStyle style = aCanvas->Brush.GetStyle();
+    aCanvas->Brush.SetStyle(bsClear);
+    FTextCache.TextRect(aCanvas, aRect, x, aRect.Top, aText);
+    aCanvas->Brush.SetStyle(style);
 }
 
 // ---------------------------------------------------------------------------
