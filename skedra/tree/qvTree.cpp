@@ -1,10 +1,10 @@
 #include "skedra/tree/qvTree.h"
 
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 
 #include <functional>
 #include <unordered_set>
-#include <QScopedValueRollback>
 
 #include "skedra/foundation/DoLater.h"
 #include "skedra/platform/DateTime.h"
@@ -981,6 +981,7 @@ void TqvTree_ComBasic::_DeleteItem(TqvDataEntity* theEntity)
     if (entity == nullptr) return;
     if (PendingCurrent == entity) PendingCurrent = nullptr;
     if (LastTopItem == entity) LastTopItem = nullptr;
+    FEntityDeleteEvent.TriggerEvent(entity);
     OnDataEntityDelete(this, entity);
     OnDeleteItem(this, theEntity);
     TqvDataList_Tree* sub = entity->SubDataList;

@@ -217,6 +217,9 @@ public:
     // lists, the flags of an update are down, and the platform's row cache is
     // right. Answers false with a description in theWhy when something fails.
     bool CheckInvariants(QString* theWhy = nullptr) const;
+    // Triggered with the entity as Info when an entity of the tree is deleted
+    // (before OnDataEntityDelete), so that holders of entity pointers forget it.
+    TEvent* GetEntityDeleteEvent() { return &FEntityDeleteEvent; }
 
     // Events.
     TNotifyEvent OnTopItemChanged;
@@ -343,6 +346,7 @@ private:
 
     bool FBeingDestroyed = false;
     int FUpdateDisplayCount = 0;
+    TEvent FEntityDeleteEvent{this};
     // Visible entities in row order, rebuilt when the rows or the nodes' data change.
     mutable std::vector<TqvDataEntity_Tree*> FEntityRows;
     mutable std::uint64_t FEntityRowsStamp = 0;
