@@ -573,4 +573,41 @@ TEST_F(ViewFixture, EventsOfSelectionScrollingAndAxisChanges)
     EXPECT_EQ(view->GetClosestUnHiddenLeftColumn(1), 1);
 }
 
+TEST_F(ViewFixture, AFocusChangeScrollsTheFocusedCellIntoView)
+{
+    Build(12, 100);
+    int barShown = 0;
+    view->OnVertScrollVisibleChanged = [&](TObject*) { ++barShown; };
+    Paint();
+    EXPECT_EQ(barShown, 1);
+    TMoxGridCellForViewer* root = view->GetRootCell();
+    root->SetFocusedCell(Cell(10, 60));
+    QApplication::processEvents(); // the deferred scroll into view
+    Paint();
+    const int top = root->Top;
+    EXPECT_GT(top, 1);
+    EXPECT_LE(top, 60);
+    EXPECT_GE(top + root->VisibleRowCount - 1, 60);
+    EXPECT_GE(root->Left, 4); // column 10 needs the grid scrolled right
+    EXPECT_NE(Cell(10, 60)->VisibleRect.Left, -1);
+    // Back up: the least scrolling shows row 5 at the top.
+    root->SetFocusedCell(Cell(1, 5));
+    QApplication::processEvents();
+    Paint();
+    EXPECT_EQ(root->Top, 5);
+}
+
+TEST_F(ViewFixture, InitHandsTheRootContentToTheApplication)
+{
+    TMoxSubGridCellData* seen = nullptr;
+    view->OninitSubGridContent = [&](TMoxGridView_Custom*, TMoxSubGridCellData* data) { seen = data; };
+    view->Init();
+    Paint();
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(seen->Cell, view->GetRootCell());
+    seen = nullptr;
+    Paint();
+    EXPECT_EQ(seen, nullptr); // once per Init
+}
+
 } // namespace
