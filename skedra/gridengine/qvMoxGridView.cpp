@@ -109,6 +109,7 @@ TMoxGridView_Custom::TMoxGridView_Custom(QWidget* aOwner) : TqvOffscreenPaint(aO
     root->OnCreateCell = [this](TMoxGridCell* caller, TAxisContentItem* x, TAxisContentItem* y) {
         return OnCreateCell ? OnCreateCell(caller, x, y) : moxCellTypeSimple;
     };
+    CreateEditors();
     Invalidate();
 }
 
@@ -117,6 +118,7 @@ TMoxGridView_Custom::~TMoxGridView_Custom()
     MarkDestroying();
     TDoLater::NeverMind(MakeMethod<&TMoxGridView_Custom::DeferredMakeSureFocusedIsVisible>(this));
     FListeners.clear();
+    DestroyEditors();
     // The cells go first, while the hooks they call still find a whole view.
     FRootCell.reset();
     FButtonCells.clear();
@@ -233,6 +235,7 @@ void TMoxGridView_Custom::initSubGridContent(TMoxSubGridCellData* aData)
 
 void TMoxGridView_Custom::OnCellDeInit(TMoxCell* aCell)
 {
+    if (aCell == FEditCell) EditCellGone();
     if (FSortCell == aCell) FSortCell = nullptr;
     std::erase(FButtonCells, aCell);
 }
@@ -439,7 +442,7 @@ void TMoxGridView_Custom::OffscreenPaint()
 
 bool TMoxGridView_Custom::HasGridFocus() const
 {
-    return hasFocus();
+    return hasFocus() || (FActiveEditor && FActiveEditor->hasFocus());
 }
 
 // ---------------------------------------------------------------------------

@@ -20,6 +20,14 @@ namespace skedra
 class TMoxGridView_Custom;
 class TMoxSubGridCellData;
 class TMoxSimpleCellStringData;
+class TMoxInplaceEditor;
+class TMoxInplaceMemoEditor;
+class TMoxInplaceComboEditor;
+class TMoxInplaceBoolEditor;
+class TMoxInplaceDateTimeEditor;
+
+// The in-place editor a simple cell is edited with.
+enum TMoxEditorType { moxETEdit, moxETMemo, moxETCombo, moxETBool, moxETDateTime };
 
 using TOninitSubGridContent =
     TMethod<void(TMoxGridView_Custom* theMoxGridView, TMoxSubGridCellData* theMoxSubGridCellData)>;
@@ -37,6 +45,19 @@ using TOnRenderButton = TMethod<void(TMoxGridView_Custom* theMoxGridView, TCanva
                                      TMoxCell* theMoxCell, TRect theRect)>;
 using TOnAfterUserSize = TMethod<void(TMoxGridView_Custom* theMoxGridView, TMoxCell* theMoxCell,
                                       bool theIsHorz, TAxisContentItem* theAxisContentItem)>;
+
+using TOnChooseEditor =
+    TMethod<void(TMoxGridView_Custom* theMoxGridView, TMoxSimpleCellStringData* theMoxSimpleCellStringData,
+                 TMoxEditorType& EditorChoise)>;
+using TOnEditStop = TMethod<void(TMoxGridView_Custom* theMoxGridView, QWidget* theEditComponent,
+                                 TMoxSimpleCellStringData* theMoxSimpleCellStringData, QString& theText)>;
+using TOnInplaceEditOnChange = TMethod<void(TMoxGridView_Custom* theMoxGridView, const QString& theValue)>;
+using TOnInplaceEditKeyPress = TMethod<void(TMoxGridView_Custom* aMoxGrid, QChar& Key)>;
+
+// Reads a date in the short date format; when that format shows month names
+// ("MMM"), the first occurrence of each month's short name is replaced by its
+// number first. Raises EConvertError for a text it cannot read.
+TDateTime SafeStrToDate(const QString& aText);
 
 // Text content of a simple cell of a view.
 class TMoxSimpleCellStringData : public TMoxSimpleCellData
@@ -171,10 +192,43 @@ public:
     virtual void InitContent(TMoxSimpleCellStringData* aData);
     virtual void initSubGridContent(TMoxSubGridCellData* aData);
 
-    // Editing is built on top of this view; these keep its state consistent.
-    virtual void StartEditing() {}
-    virtual void StopEditing() { FEditing = false; }
-    virtual void BreakEditing() { FEditing = false; }
+    // In-place editing. StartEditing opens the chosen editor over the focused
+    // simple cell; StopEditing stores its text in the cell (only while
+    // editing); BreakEditing closes it and stores nothing. A date or time the
+    // picker cannot read undoes the start and raises EConvertError.
+    virtual void StartEditing();
+    virtual void StopEditing();
+    virtual void BreakEditing();
+    // Starts editing a Boolean cell and toggles it at once.
+    void CheckBoxEditWithoutEditMode();
+    TMoxCell* GetEditCell() const { return FEditCell; }
+    TMoxEditorType GetEditorChoice() const { return FEditorChoice; }
+    QWidget* GetActiveEditor() const { return FActiveEditor; }
+    TMoxInplaceEditor* GetEditEditor() const { return FEditEditor; }
+    TMoxInplaceMemoEditor* GetMemoEditor() const { return FMemoEditor; }
+    TMoxInplaceComboEditor* GetComboEditor() const { return FComboEditor; }
+    TMoxInplaceBoolEditor* GetBoolEditor() const { return FBoolEditor; }
+    TMoxInplaceDateTimeEditor* GetDateTimeEditor() const { return FDateTimeEditor; }
+    // The process-wide hooks called with every start and stop of editing in any view.
+    static void InstallClassEvents(TCellEvent aOnEditStart, TCellEvent aOnEditStop);
+
+    // Gives the text an editor starts with: the cell's text.
+    virtual void InitEditor(QWidget* aEditor, TMoxCell* aCell, QString& aText);
+    // Stores the result (nothing when aBroken); an edit clears the sort marker.
+    virtual void DeInitEditor(QWidget* aEditor, TMoxCell* aCell, bool aBroken, QString aText);
+    virtual bool EditorCanModify(TMoxCell* aCell);
+    virtual bool EditorValidKey(QChar /*aKey*/) { return true; }
+    // The character filter of every editor: Enter and Tab store, Escape
+    // cancels, characters that change the text need EditorCanModify.
+    void EditorKeyPress(QChar& aKey, bool aMultiLine);
+    // Called by the editors.
+    void EditorChanged(QWidget* anEditor);
+    void EditorFocusLost(QWidget* anEditor);
+
+    TOnChooseEditor OnChooseEditor;
+    TOnEditStop OnEditStop;
+    TOnInplaceEditOnChange OnInplaceEditOnChange;
+    TOnInplaceEditKeyPress OnInplaceEditKeyPress;
 
 protected:
     using TqvOffscreenPaint::FocusChanged;
@@ -244,7 +298,24 @@ protected:
 
     TLayoutProp* FLastAppliedLayout = nullptr;
 
+    TMoxEditorType InternalGetEditorType(TMoxCell* aCell);
+    // The editor-choice hook; a grid component chooses by column kind.
+    virtual void ChooseEditor(TMoxSimpleCellStringData* aData, TMoxEditorType& aChoice);
+
 private:
+    // The result text of the active editor.
+    QString EditorResultText(QWidget* anEditor) const;
+    // Hides every editor; one that has the focus hands it to the view.
+    void StopAllEditors();
+    // Leaves the editing state: hooks, focus and repaint.
+    void EndEditingState(bool aHadEditor);
+    void ApplyEditorFont(QWidget* anEditor, TMoxCell* aCell);
+    // Stores (or, when aBroken, drops) the result and leaves the editing state.
+    void FinishEditing(bool aBroken);
+    // The edited cell is being de-initialised: cancel without storing.
+    void EditCellGone();
+    void CreateEditors();
+    void DestroyEditors();
     void OnUserSizeChangedEvent(TSingleEventListener* aListener);
     void OnSelectionChangedEvent(TSingleEventListener* aListener);
     void DeferredMakeSureFocusedIsVisible(TObject* aData);
@@ -266,7 +337,19 @@ private:
     bool FHardUpdatePending = true;
     bool FSoftUpdatePending = true;
     bool FInitPending = false;
+    bool FToggleOnStart = false;
+    bool FStopInProgress = false;
     bool FEditing = false;
+    TMoxCell* FEditCell = nullptr;
+    TMoxEditorType FEditorChoice = moxETEdit;
+    QWidget* FActiveEditor = nullptr;
+    bool FStartInProgress = false;
+    // Children of the view, made once.
+    TMoxInplaceEditor* FEditEditor = nullptr;
+    TMoxInplaceMemoEditor* FMemoEditor = nullptr;
+    TMoxInplaceComboEditor* FComboEditor = nullptr;
+    TMoxInplaceBoolEditor* FBoolEditor = nullptr;
+    TMoxInplaceDateTimeEditor* FDateTimeEditor = nullptr;
     std::unique_ptr<TLayoutProp> FDefaultLayout;
     std::vector<TMoxCell*> FButtonCells;
     TMoxCell* FSortCell = nullptr;

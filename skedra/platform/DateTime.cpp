@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "skedra/platform/Exceptions.h"
 
@@ -533,6 +534,142 @@ QString FormatDateTime(const QString& format, TDateTime value, const TFormatSett
 QString FormatDateTime(const QString& format, TDateTime value)
 {
     return FormatDateTime(format, value, FormatSettings());
+}
+
+} // namespace skedra
+
+namespace skedra
+{
+
+QString DateToStr(TDateTime value)
+{
+    return DateToStr(value, FormatSettings());
+}
+QString DateToStr(TDateTime value, const TFormatSettings& settings)
+{
+    return FormatDateTime(QStringLiteral("ddddd"), value, settings);
+}
+QString TimeToStr(TDateTime value)
+{
+    return TimeToStr(value, FormatSettings());
+}
+QString TimeToStr(TDateTime value, const TFormatSettings& settings)
+{
+    return FormatDateTime(QStringLiteral("tt"), value, settings);
+}
+
+namespace
+{
+
+// The runs of digits of a text; false when it holds a letter or a run too long
+// for a date or time part.
+bool NumbersOf(const QString& text, std::vector<int>& numbers, std::vector<int>& lengths)
+{
+    int value = -1;
+    int length = 0;
+    auto flush = [&] {
+        if (value >= 0) {
+            numbers.push_back(value);
+            lengths.push_back(length);
+        }
+        value = -1;
+        length = 0;
+    };
+    for (const QChar c : text) {
+        if (c.isDigit() && c.digitValue() >= 0) {
+            if (++length > 4) return false;
+            value = (value < 0 ? 0 : value * 10) + c.digitValue();
+        } else if (c.isLetter()) {
+            return false;
+        } else {
+            flush();
+        }
+    }
+    flush();
+    return true;
+}
+
+} // namespace
+
+TDateTime StrToDate(const QString& text)
+{
+    return StrToDate(text, FormatSettings());
+}
+TDateTime StrToDate(const QString& text, const TFormatSettings& settings)
+{
+    const auto fail = [&] { return EConvertError(QStringLiteral("'%1' is not a valid date").arg(text)); };
+    // The order of day, month and year in the short date format.
+    QString order;
+    for (const QChar c : settings.ShortDateFormat.toLower()) {
+        if ((c == 'd' || c == 'm' || c == 'y') && !order.contains(c)) order += c;
+    }
+    if (order.size() != 3) order = QStringLiteral("mdy");
+    std::vector<int> numbers, lengths;
+    if (!NumbersOf(text, numbers, lengths) || numbers.size() < 2 || numbers.size() > 3) throw fail();
+    int year = 0, month = 0, day = 0, dummy = 0;
+    DecodeDate(Date(), year, dummy, dummy);
+    const int currentYear = year;
+    bool twoDigitYear = false;
+    if (numbers.size() == 2) order.remove('y');
+    for (int i = 0; i < order.size(); ++i) {
+        switch (order[i].unicode()) {
+        case 'd':
+            day = numbers[i];
+            break;
+        case 'm':
+            month = numbers[i];
+            break;
+        default:
+            year = numbers[i];
+            twoDigitYear = lengths[i] <= 2;
+            break;
+        }
+    }
+    if (twoDigitYear) {
+        year += currentYear / 100 * 100;
+        if (year > currentYear + 50) year -= 100;
+        if (year <= currentYear - 50) year += 100;
+    }
+    TDateTime result = 0;
+    if (!TryEncodeDate(year, month, day, result)) throw fail();
+    return result;
+}
+
+TDateTime StrToTime(const QString& text)
+{
+    return StrToTime(text, FormatSettings());
+}
+TDateTime StrToTime(const QString& text, const TFormatSettings& settings)
+{
+    const auto fail = [&] { return EConvertError(QStringLiteral("'%1' is not a valid time").arg(text)); };
+    QString rest = text.trimmed();
+    // An AM/PM mark at either end.
+    int shift = -1; // -1 none, 0 AM, 12 PM
+    const auto takeMark = [&](const QString& mark, int hours) {
+        if (mark.isEmpty() || shift >= 0) return;
+        if (rest.endsWith(mark, Qt::CaseInsensitive))
+            rest.chop(mark.size());
+        else if (rest.startsWith(mark, Qt::CaseInsensitive))
+            rest.remove(0, mark.size());
+        else
+            return;
+        shift = hours;
+    };
+    takeMark(settings.TimeAMString, 0);
+    takeMark(settings.TimePMString, 12);
+    takeMark(QStringLiteral("AM"), 0);
+    takeMark(QStringLiteral("PM"), 12);
+    std::vector<int> numbers, lengths;
+    if (!NumbersOf(rest, numbers, lengths) || numbers.empty() || numbers.size() > 4) throw fail();
+    numbers.resize(4, 0);
+    int hour = numbers[0];
+    if (shift >= 0) {
+        if (hour < 1 || hour > 12) throw fail();
+        hour = hour % 12 + shift;
+    }
+    TDateTime result = 0;
+    if (!TryEncodeTime(hour, numbers[1], numbers[2], numbers[3], result)) throw fail();
+    return result;
 }
 
 } // namespace skedra

@@ -83,6 +83,23 @@ TFormatSettings& FormatSettings();
 QString FormatDateTime(const QString& format, TDateTime value);
 QString FormatDateTime(const QString& format, TDateTime value, const TFormatSettings& settings);
 
+// Short date and long time texts of a value, as the locale writes them.
+QString DateToStr(TDateTime value);
+QString DateToStr(TDateTime value, const TFormatSettings& settings);
+QString TimeToStr(TDateTime value);
+QString TimeToStr(TDateTime value, const TFormatSettings& settings);
+
+// Reads a date written with numbers in the order of the short date format
+// (day, month and year in any order, any separators); two numbers are day and
+// month of the current year; a two-digit year lies within 50 years of today.
+// Raises EConvertError "'text' is not a valid date" otherwise.
+TDateTime StrToDate(const QString& text);
+TDateTime StrToDate(const QString& text, const TFormatSettings& settings);
+// Reads "h[:n[:s[.z]]]" with an optional AM/PM mark (the locale's or "AM"/"PM").
+// Raises EConvertError "'text' is not a valid time" otherwise.
+TDateTime StrToTime(const QString& text);
+TDateTime StrToTime(const QString& text, const TFormatSettings& settings);
+
 // Converts a Qt date/time pattern ("M/d/yy", "h:mm AP") to the pattern language.
 QString FromQtDateTimePattern(const QString& qtPattern);
 
