@@ -524,6 +524,8 @@ class TMoxGridCellForViewer : public TMoxGridCell
 {
 public:
     QObject* Viewer = nullptr;
+    // The axis item being removed while its axis change is raised (its cells still exist).
+    TAxisContentItem* DroppingItem = nullptr;
     std::unique_ptr<TEvent> AxisChangedEvent;
     std::unique_ptr<TEvent> UserSizeChangedEvent;
     std::unique_ptr<TEvent> SelectionChangedEvent;

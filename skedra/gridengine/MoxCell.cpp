@@ -3,6 +3,7 @@
 
 #include "skedra/gridengine/GridContentModel.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 
 namespace skedra
@@ -478,10 +479,15 @@ void TMoxGridCell::InsertingAxisItem(TAxisContentList* aList, TAxisContentItem* 
     RaiseAxisChanged();
 }
 
-void TMoxGridCell::DroppingAxisItem(TAxisContentList* aList, TAxisContentItem* /*aItem*/, int aLoadedIndex)
+void TMoxGridCell::DroppingAxisItem(TAxisContentList* aList, TAxisContentItem* aItem, int aLoadedIndex)
 {
     if (aList != ColumnList.get() && aList != RowList.get()) throw Exception(QString());
-    RaiseAxisChanged();
+    if (TMoxGridCellForViewer* viewer = GetViewer()) {
+        const QScopedValueRollback dropping(viewer->DroppingItem, aItem);
+        RaiseAxisChanged();
+    } else {
+        RaiseAxisChanged();
+    }
     if (aList == ColumnList.get())
         Matrix->DropX(aLoadedIndex);
     else

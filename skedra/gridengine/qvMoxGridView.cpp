@@ -301,7 +301,11 @@ void TMoxGridView_Custom::PreDrawGetStringAndSetAttributes(TMoxCell* aCell, QStr
 void TMoxGridView_Custom::OnAxisChange(TSingleEventListener*)
 {
     if (IsDestroying()) return;
-    StopEditing();
+    // An edit in a row or column about to be removed is dropped, not stored.
+    if (IsEditCellWithin(FRootCell->DroppingItem))
+        BreakEditing();
+    else
+        StopEditing();
     FHardUpdatePending = true;
     OnAxisChanged(this);
     Invalidate();

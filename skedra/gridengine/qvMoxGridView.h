@@ -308,12 +308,14 @@ private:
     // Hides every editor; one that has the focus hands it to the view.
     void StopAllEditors();
     // Leaves the editing state: hooks, focus and repaint.
-    void EndEditingState(bool aHadEditor);
+    void EndEditingState();
     void ApplyEditorFont(QWidget* anEditor, TMoxCell* aCell);
     // Stores (or, when aBroken, drops) the result and leaves the editing state.
     void FinishEditing(bool aBroken);
     // The edited cell is being de-initialised: cancel without storing.
     void EditCellGone();
+    // Whether the edited cell lies in aItem's row or column (at any nesting level).
+    bool IsEditCellWithin(const TAxisContentItem* aItem) const;
     void CreateEditors();
     void DestroyEditors();
     void OnUserSizeChangedEvent(TSingleEventListener* aListener);

@@ -261,7 +261,7 @@ void TMoxGridView_Custom::StartEditing()
             // Undo the start: nothing stored, editors hidden, the stop hook called.
             if (FEditing) {
                 StopAllEditors();
-                EndEditingState(FActiveEditor != nullptr);
+                EndEditingState();
             }
             throw;
         }
@@ -308,17 +308,16 @@ void TMoxGridView_Custom::FinishEditing(bool aBroken)
     // Only an open edit is stored or dropped: the layout pass calls this on every paint.
     if (FStopInProgress || !FEditing) return;
     const QScopedValueRollback stopping(FStopInProgress, true);
-    const bool hadEditor = FActiveEditor != nullptr;
     try {
         const QString text = aBroken ? QStringLiteral("ESCAPED") : EditorResultText(FActiveEditor);
         DeInitEditor(FActiveEditor, FEditCell, aBroken, text);
     } catch (...) {
         StopAllEditors();
-        EndEditingState(hadEditor);
+        EndEditingState();
         throw;
     }
     StopAllEditors();
-    EndEditingState(hadEditor);
+    EndEditingState();
 }
 
 void TMoxGridView_Custom::DeInitEditor(QWidget* aEditor, TMoxCell* aCell, bool aBroken, QString aText)
@@ -344,15 +343,23 @@ void TMoxGridView_Custom::StopAllEditors()
     FDateTimeEditor->Stop();
 }
 
-void TMoxGridView_Custom::EndEditingState(bool aHadEditor)
+void TMoxGridView_Custom::EndEditingState()
 {
     TMoxCell* cell = FEditCell;
     FEditing = false;
     FEditCell = nullptr;
     FActiveEditor = nullptr;
-    if (aHadEditor && !IsDestroying() && isVisible()) setFocus(Qt::OtherFocusReason);
+    // The editor that had the focus handed it to the view; a focus that moved elsewhere stays there.
     Invalidate();
     ClassOnEditStop()(this, cell);
+}
+
+bool TMoxGridView_Custom::IsEditCellWithin(const TAxisContentItem* aItem) const
+{
+    if (!FEditing || !aItem) return false;
+    for (const TMoxCell* cell = FEditCell; cell; cell = cell->ParentCell)
+        if (cell->RowItem == aItem || cell->ColumnItem == aItem) return true;
+    return false;
 }
 
 void TMoxGridView_Custom::EditCellGone()

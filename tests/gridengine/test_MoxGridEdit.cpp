@@ -79,6 +79,12 @@ struct EditFixture : ::testing::Test {
         EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages.front().toStdString());
     }
     TMoxCell* Cell(int c, int r) { return view->GetRootCell()->getCell(c, r); }
+    // Where the view's client area starts inside it (its border).
+    QPoint ClientOffset()
+    {
+        const TPoint client = view->ClientToScreen(TPoint(0, 0));
+        return QPoint(client.X, client.Y) - view->mapToGlobal(QPoint(0, 0));
+    }
     QString Text(int c, int r) { return view->GetText(Cell(c, r)); }
     // Focuses the cell and opens its editor.
     QWidget* Edit(int c, int r)
@@ -115,7 +121,8 @@ TEST_F(EditFixture, TheEditOpensOverTheCellTakesTypingAndEnterStoresIt)
     EXPECT_TRUE(editor->isVisible());
     EXPECT_TRUE(editor->hasFocus());
     const TRect r = view->GetEditRect(Cell(1, 2));
-    EXPECT_EQ(editor->geometry(), QRect(r.Left, r.Top, r.Width(), r.Height() + 1));
+    EXPECT_EQ(editor->geometry().translated(-ClientOffset()),
+              QRect(r.Left, r.Top, r.Width(), r.Height() + 1));
     EXPECT_EQ(view->GetEditEditor()->GetText(), QStringLiteral("1:2"));
     EXPECT_TRUE(Cell(1, 2)->GetSelected());
     QTest::keyClicks(editor, QStringLiteral("ab")); // replaces the selected text
@@ -193,7 +200,7 @@ TEST_F(EditFixture, TheComboChoosesAnItemAndStaysOpenOnFocusLossWhenAsked)
 {
     UseEditor(moxETCombo);
     view->GetComboEditor()->SetItems({"red", "green", "blue"});
-    view->OnInitContent = [](TMoxGridView_Custom*, TMoxSimpleCellStringData* d) { d->Text = "green"; };
+    view->SetText(Cell(1, 4), "green");
     QWidget* editor = Edit(1, 4);
     ASSERT_EQ(editor, view->GetComboEditor());
     EXPECT_EQ(view->GetComboEditor()->GetItemIndex(), 1);
@@ -220,15 +227,13 @@ TEST_F(EditFixture, TheComboChoosesAnItemAndStaysOpenOnFocusLossWhenAsked)
 
 TEST_F(EditFixture, BooleanCellsEditWithTheCheckBoxAndStoreUpperCase)
 {
-    view->OnInitContent = [](TMoxGridView_Custom*, TMoxSimpleCellStringData* d) {
-        d->IsBoolean = true;
-        d->Text = "true";
-    };
+    static_cast<TMoxSimpleCellStringData*>(Cell(2, 2)->CellData.get())->IsBoolean = true;
+    view->SetText(Cell(2, 2), "true");
     QWidget* editor = Edit(2, 2);
     ASSERT_EQ(editor, view->GetBoolEditor());
     EXPECT_TRUE(view->GetBoolEditor()->GetChecked());
     const TRect r = view->GetEditRect(Cell(2, 2));
-    EXPECT_EQ(editor->geometry(),
+    EXPECT_EQ(editor->geometry().translated(-ClientOffset()),
               QRect(r.Left + 1, r.Top + 1, r.Width() - 1, std::min(r.Height() - 1, 21) + 1));
     QTest::keyClick(editor, Qt::Key_Space);
     EXPECT_FALSE(view->GetBoolEditor()->GetChecked());
@@ -247,7 +252,7 @@ TEST_F(EditFixture, BooleanCellsEditWithTheCheckBoxAndStoreUpperCase)
 TEST_F(EditFixture, TheDatePickerReadsTheCellAndDeleteStoresDayZero)
 {
     UseEditor(moxETDateTime);
-    view->OnInitContent = [](TMoxGridView_Custom*, TMoxSimpleCellStringData* d) { d->Text = "2004-03-12"; };
+    view->SetText(Cell(1, 2), "2004-03-12");
     QWidget* editor = Edit(1, 2);
     ASSERT_EQ(editor, view->GetDateTimeEditor());
     EXPECT_EQ(view->GetDateTimeEditor()->GetDate(), EncodeDate(2004, 3, 12));
