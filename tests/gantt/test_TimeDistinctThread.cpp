@@ -17,7 +17,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 constexpr double kSecond = 1.0 / SecsPerDay;
 const TDateTime kDay = EncodeDate(2026, 12, 8);
@@ -28,7 +29,8 @@ std::mutex gLiveMutex;
 std::set<const void*> gLive;
 std::atomic<int> gFreedTwice{0};
 
-class TWatchedThread : public TTimeDistinctGenericThread {
+class TWatchedThread : public TTimeDistinctGenericThread
+{
 public:
     TWatchedThread()
     {
@@ -76,7 +78,8 @@ void FillOverlapping(TDistinctTimeHolderList* holders, int count, std::mt19937& 
     }
 }
 
-class TimeDistinctThread : public ::testing::Test {
+class TimeDistinctThread : public ::testing::Test
+{
 protected:
     void SetUp() override { test::ClearShownMessages(); }
     void TearDown() override
@@ -104,8 +107,10 @@ TEST_F(TimeDistinctThread, ResultArrivesOnTheUserInterfaceThreadAndTheThreadIsFr
     thread->OnDone = [&](TObject* theSender) {
         onUiThread = IsMainThread();
         sender = theSender;
-        for (const TDistinctTimeHolder* h : held->Holders()->Items()) subCols.push_back(h->SubCol);
-        TTimeDistinctGenericThread::FreeAndCleanUp(held); // as a Gantt row does when it has applied the result
+        for (const TDistinctTimeHolder* h : held->Holders()->Items())
+            subCols.push_back(h->SubCol);
+        TTimeDistinctGenericThread::FreeAndCleanUp(
+            held); // as a Gantt row does when it has applied the result
     };
     thread->Start();
     ASSERT_TRUE(PumpUntil([&] { return sender != nullptr; }));
@@ -151,7 +156,8 @@ TEST_F(TimeDistinctThread, RunningThreadIsCancelledWithoutCallback)
     thread->OnDone = [&](TObject*) { called = true; };
     TTimeDistinctGenericThread* held = thread;
     thread->Start();
-    while (!resolving) Sleep(1);
+    while (!resolving)
+        Sleep(1);
     TTimeDistinctGenericThread::FreeAndCleanUp(held);
     EXPECT_EQ(held, nullptr);
     ASSERT_TRUE(PumpUntil([] { return TTimeDistinctGenericThread::ThreadCount() == 0; }));
@@ -175,7 +181,8 @@ TEST_F(TimeDistinctThread, FailureIsShownAndNoResultIsDelivered)
     // A failure of the placement itself arrives with the engine's prefix.
     auto* second = new TWatchedThread;
     TTimeDistinctGenericThread* held2 = second;
-    for (int i = 0; i < 3000; ++i) second->Holders()->Add(kDay + i * kSecond, kDay + (i + 5) * kSecond, "", nullptr);
+    for (int i = 0; i < 3000; ++i)
+        second->Holders()->Add(kDay + i * kSecond, kDay + (i + 5) * kSecond, "", nullptr);
     second->BeforeResolve = [] { throw std::bad_alloc(); };
     second->Start();
     ASSERT_TRUE(PumpUntil([&] { return second->Finished(); }));
@@ -192,8 +199,10 @@ TEST_F(TimeDistinctThread, CountsLiveThreadsUpToTheCap)
     while (TTimeDistinctGenericThread::ThreadCount() < TTimeDistinctGenericThread::MaxThreads())
         threads.push_back(new TWatchedThread);
     EXPECT_EQ(threads.size(), 50u);
-    for (size_t i = 0; i < threads.size(); i += 2) threads[i]->Start();
-    for (auto*& t : threads) TTimeDistinctGenericThread::FreeAndCleanUp(t);
+    for (size_t i = 0; i < threads.size(); i += 2)
+        threads[i]->Start();
+    for (auto*& t : threads)
+        TTimeDistinctGenericThread::FreeAndCleanUp(t);
     ASSERT_TRUE(PumpUntil([] { return TTimeDistinctGenericThread::ThreadCount() == 0; }));
 }
 
