@@ -168,8 +168,9 @@ TqvGant_ComBasic::~TqvGant_ComBasic()
     TSubColumnDriver::ClientGone(this);
     TDoLater::NeverMind(MakeMethod<&TqvGant_ComBasic::RunRequestedSubColumns>(this));
     for (TGantRow* row : FRequestedRows)
-        row->FSubColumnsRequested = false;
+        if (row != nullptr) row->FSubColumnsRequested = false;
     FRequestedRows.clear();
+    FRequestedHead = 0;
     // The tree goes first, while everything it reports to still exists; it
     // removes no rows while the chart is being destroyed.
     if (Treeview != nullptr) {
