@@ -10,6 +10,7 @@
 
 #include "bench/BenchSupport.h"
 #include "skedra/foundation/DoLater.h"
+#include "skedra/gantt/TimeDistinct.h"
 #include "skedra/schema/qvSchema.h"
 #include "skedra/schema/qvSchema_p.h"
 
@@ -112,6 +113,29 @@ void BM_SubColumns(benchmark::State& state)
 BENCHMARK(BM_SubColumns)->Apply([](auto* b) {
                             bench::Sizes(b, {200, 2000});
                         }) -> Unit(benchmark::kMillisecond) -> UseRealTime();
+
+// The placement alone (no thread, no user-interface work), on the holders the
+// view hands the engine: keys by list and column.
+void BM_SubColumnsEngineOnly(benchmark::State& state)
+{
+    auto schema = MakeSchema(Items(state), 18);
+    Settle(schema.get());
+    TqvDataList* list = schema->GetDataLists()->GetDataList(0);
+    for (auto _ : state) {
+        TDistinctTimeHolderList holders;
+        for (int i = 0; i < list->Count(); ++i) {
+            auto* t = TqvSchema_ComBasic::DataEntity_Schema(list->Items(i));
+            holders.Add(RoundToSecond(t->GetStartDateTime()), RoundToSecond(t->GetStopDateTime()),
+                        QStringLiteral("0*") + QString::number(t->GetCol()), t);
+        }
+        TTimeDistinctGeneric engine(&holders);
+        engine.ResolveConflicts();
+        benchmark::DoNotOptimize(engine.ColumnCount());
+    }
+}
+BENCHMARK(BM_SubColumnsEngineOnly)->Apply([](auto* b) {
+                                      bench::Sizes(b, {200, 2000});
+                                  }) -> Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -2,6 +2,7 @@
 // room, with a few hundred appointments; overlapping ones share their column
 // in sub-columns. The same week is shown in both orientations.
 #include <QLabel>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 #include <random>

@@ -1,5 +1,6 @@
 #include "skedra/platform/HeaderControl.h"
 
+#include <QScopeGuard>
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QMouseEvent>

@@ -1,5 +1,6 @@
 #include "skedra/schema/SchemaEntities.h"
 
+#include <QScopeGuard>
 #include <QFontMetrics>
 #include <QScopedValueRollback>
 
@@ -10,6 +11,19 @@
 
 namespace skedra
 {
+
+namespace
+{
+// Debug builds check the column list after every structural operation.
+void DebugCheck(TDataListColumns* aList)
+{
+#ifndef NDEBUG
+    aList->CheckInvariants();
+#else
+    Q_UNUSED(aList);
+#endif
+}
+} // namespace
 
 // ---------------------------------------------------------------------------
 // TqvDataEntity_SchemaColumn
@@ -215,6 +229,7 @@ void TDataListColumns::SetTopLeftCol(int theIndex)
         Schema->GetColumnScroller()->SetPosition(theIndex);
         ResizeCol = theIndex;
     }
+    DebugCheck(this);
     Schema->OnTopLeftColumnChange(Schema);
     Schema->GetSchemaArea()->Invalidate();
 }
@@ -319,6 +334,7 @@ void TDataListColumns::_OnInsertItem(TqvDataEntity* theDataEntity)
         // The first visible column stays the same column.
         if (collapsed) FlippedHeader->SetTopRow(first + 1);
     }
+    DebugCheck(this);
     Schema->ItemsChanged();
     Schema->OnInsertItem_Column(Schema, column);
     Schema->RequestUpdateColumnScroller();
@@ -341,6 +357,7 @@ void TDataListColumns::_OnDeleteItem(TqvDataEntity* theDataEntity)
         if (i < first) FlippedHeader->SetTopRow(first - 1);
     }
     if (i == first && SectionCount() > 0) SetTopLeftCol(std::min(first, SectionCount() - 1));
+    DebugCheck(this);
     if (Schema->PressColumn == column) Schema->PressColumn = nullptr;
     Schema->ItemsChanged();
     Schema->OnDeleteItem_Column(Schema, column);

@@ -1,6 +1,7 @@
 // Painting of the schema area, the hit test, the index of drawn items and
 // the sub-column computation of the schedule view.
 
+#include <QScopeGuard>
 #include <QThread>
 
 #include <algorithm>
@@ -26,6 +27,19 @@ std::vector<int> LayerLists(const TDrawLayerArray& aLayers, int aListCount)
         if (l >= 0 && l < aListCount && std::find(lists.begin(), lists.end(), l) == lists.end())
             lists.push_back(l);
     return lists;
+}
+
+// A solid one-pixel line across the area in the pen's colour, from (x, y)
+// over aLength pixels, filled as a rectangle (a line drawn pixel by pixel
+// costs a call per pixel, and the area draws hundreds of long lines).
+void AxisLine(TCanvas* aCanvas, int x, int y, int aLength, bool aVertical)
+{
+    const TColor saved = aCanvas->Brush.GetColor();
+    const TBrushStyle savedStyle = aCanvas->Brush.GetStyle();
+    aCanvas->Brush.SetColor(aCanvas->Pen.GetColor());
+    aCanvas->FillRect(aVertical ? TRect(x, y, x + 1, y + aLength) : TRect(x, y, x + aLength, y + 1));
+    aCanvas->Brush.SetColor(saved);
+    aCanvas->Brush.SetStyle(savedStyle);
 }
 
 bool DrawsBefore(const TSchemaItemIndex::TEntry& a, const TSchemaItemIndex::TEntry& b)
@@ -108,6 +122,23 @@ void TSchemaItemIndex::CheckInvariants(TqvSchema_ComBasic* aSchema) const
     }
 }
 
+const QImage& TSchemaPrivate::CheckerFor(int aWidth, int aHeight, TColor anA, TColor aB)
+{
+    if (Checker.width() < aWidth || Checker.height() < aHeight || CheckerA != anA || CheckerB != aB) {
+        Checker = QImage(std::max(aWidth, Checker.width()), std::max(aHeight, Checker.height()),
+                         QImage::Format_RGB32);
+        const QRgb a = ToQColor(anA).rgb(), b = ToQColor(aB).rgb();
+        for (int y = 0; y < Checker.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(Checker.scanLine(y));
+            for (int x = 0; x < Checker.width(); ++x)
+                line[x] = (x + y) % 2 == 0 ? a : b;
+        }
+        CheckerA = anA;
+        CheckerB = aB;
+    }
+    return Checker;
+}
+
 // ---------------------------------------------------------------------------
 // Painting
 
@@ -115,6 +146,10 @@ void TqvSchema_ComBasic::SchemaPaint(TObject*)
 {
     TCanvas* canvas = SchemaArea->GetOffscreenCanvas();
     const int W = SchemaArea->GetWidth(), H = SchemaArea->GetHeight();
+    // Column spans stay fixed while the paint runs (handlers that resize
+    // columns take effect at the next paint).
+    d->Axis = TColumnAxisCache{true, FlipView, Columns->GetTopLeftCol(), {}, {}};
+    const auto endCache = qScopeGuard([this] { d->Axis.Active = false; });
     const TRect all(0, 0, W, H);
     DoBackground(canvas, 0, 0, W, H);
     DoTodayLine(canvas);
@@ -141,7 +176,7 @@ void TqvSchema_ComBasic::DoBackground(TCanvas* theCanvas, int theX, int theY, in
         theCanvas->Brush.SetStyle(bsSolid);
         theCanvas->Brush.SetColor(SchemaColor);
         theCanvas->FillRect(TRect(theX, theY, theX + theWidth, theY + theHeight));
-        theCanvas->FillRect(TRect(0, 0, theWidth, theHeight));
+        if (theX != 0 || theY != 0) theCanvas->FillRect(TRect(0, 0, theWidth, theHeight));
     }
     theCanvas->Pen.SetColor(clBtnShadow);
 
@@ -151,18 +186,28 @@ void TqvSchema_ComBasic::DoBackground(TCanvas* theCanvas, int theX, int theY, in
     const int count = ColumnCount();
     const int step = FlipView ? Columns->DefaultHeight : Columns->DefaultWidth;
     const bool pattern = IsWinnt() && !printing;
-    if (pattern)
-        theCanvas->Brush.SetPattern(PyjamasPattern);
-    else {
-        theCanvas->Brush.SetStyle(bsSolid);
-        theCanvas->Brush.SetColor(SchemaPyjamasColor);
-    }
+    theCanvas->Brush.SetStyle(bsSolid);
+    theCanvas->Brush.SetColor(SchemaPyjamasColor);
+    const QImage* checker =
+        pattern ? &d->CheckerFor(theX + theWidth, theY + theHeight, SchemaColor, SchemaPyjamasColor)
+                : nullptr;
+    auto stripe = [&](const TRect& r) {
+        if (checker == nullptr) return theCanvas->FillRect(r);
+        const TRect inside(std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, checker->width()),
+                           std::min(r.Bottom, checker->height()));
+        if (!inside.IsEmpty())
+            theCanvas->Handle()->drawImage(QPoint(inside.Left, inside.Top), *checker, inside.ToQRect());
+    };
+    // Walked once from the first visible column, so the cost follows what is visible.
+    const int line = FlipView ? 1 : 0;
     int c = Columns->GetTopLeftCol();
     int pos = 0;
     for (int k = 0; RoundToInt(pos * columnScale) < extent; ++k, ++c) {
         int nearPx, farPx;
         if (c < count) {
-            ColumnToPixels(c, nearPx, farPx);
+            const int size = ColumnSize(FlipView, c);
+            farPx = pos + size + line;
+            nearPx = farPx - size;
         } else {
             if (step <= 0) break;
             nearPx = pos;
@@ -172,22 +217,19 @@ void TqvSchema_ComBasic::DoBackground(TCanvas* theCanvas, int theX, int theY, in
         if (k % 2 == 0) continue;
         const int a = RoundToInt(nearPx * columnScale), b = RoundToInt(farPx * columnScale);
         if (FlipView)
-            theCanvas->FillRect(TRect(theX, theY + a, theX + theWidth, theY + b));
+            stripe(TRect(theX, theY + a, theX + theWidth, theY + b));
         else
-            theCanvas->FillRect(TRect(theX + a, theY, theX + b, theY + theHeight));
+            stripe(TRect(theX + a, theY, theX + b, theY + theHeight));
     }
     theCanvas->Brush.SetBitmap(nullptr);
     theCanvas->Brush.SetStyle(bsSolid);
     theCanvas->Pen.SetMode(pmCopy);
 
     auto lineAcross = [&](int tick) {
-        if (FlipView) {
-            theCanvas->MoveTo(theX + tick, theY);
-            theCanvas->LineTo(theX + tick, theY + theHeight);
-        } else {
-            theCanvas->MoveTo(theX, theY + tick);
-            theCanvas->LineTo(theX + theWidth, theY + tick);
-        }
+        if (FlipView)
+            AxisLine(theCanvas, theX + tick, theY, theHeight, true);
+        else
+            AxisLine(theCanvas, theX, theY + tick, theWidth, false);
     };
     if (DrawShortLines) {
         theCanvas->Pen.SetColor(0xC0C0C0);
@@ -206,13 +248,10 @@ void TqvSchema_ComBasic::DoBackground(TCanvas* theCanvas, int theX, int theY, in
     theCanvas->Pen.SetColor(clBtnShadow);
     auto columnLine = [&](int offset) {
         const int p = RoundToInt(offset * columnScale);
-        if (FlipView) {
-            theCanvas->MoveTo(theX, theY + p);
-            theCanvas->LineTo(theX + theWidth, theY + p);
-        } else {
-            theCanvas->MoveTo(theX + p, theY);
-            theCanvas->LineTo(theX + p, theY + theHeight);
-        }
+        if (FlipView)
+            AxisLine(theCanvas, theX, theY + p, theWidth, false);
+        else
+            AxisLine(theCanvas, theX + p, theY, theHeight, true);
         return p;
     };
     const int first = Columns->GetTopLeftCol();
@@ -239,14 +278,10 @@ void TqvSchema_ComBasic::DoTodayLine(TCanvas* theCanvas)
     const int W = SchemaArea->GetWidth(), H = SchemaArea->GetHeight();
     if (!FlipView) {
         if (p <= 0 || p >= Scaler->GetHeight()) return;
-        const int y = RoundToInt(p * SchemaArea->GetScaley());
-        theCanvas->MoveTo(0, y);
-        theCanvas->LineTo(W, y);
+        AxisLine(theCanvas, 0, RoundToInt(p * SchemaArea->GetScaley()), W, false);
     } else {
         if (p <= 0 || p >= Scaler->GetWidth()) return;
-        const int x = RoundToInt(p * SchemaArea->GetScalex());
-        theCanvas->MoveTo(x, 0);
-        theCanvas->LineTo(x, H);
+        AxisLine(theCanvas, RoundToInt(p * SchemaArea->GetScalex()), 0, H, true);
     }
 }
 
@@ -254,7 +289,9 @@ void TqvSchema_ComBasic::DoForeGround(TCanvas* theCanvas)
 {
     int drawn = 0;
     auto draw = [&](TqvDataEntity_SchemaTime* item) {
-        if (ColumnSize(FlipView, item->GetCol()) <= 0) return;
+        int nearPx, farPx;
+        ColumnToPixels(item->GetCol(), nearPx, farPx);
+        if (farPx - nearPx <= 0) return;
         TRect r;
         if (!RectFromDataEntity(FlipView, item, r)) return;
         DrawContent(item, r, theCanvas);

@@ -1,5 +1,6 @@
 #include "skedra/schema/qvSchema.h"
 
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <algorithm>
@@ -290,6 +291,17 @@ void TqvSchema_ComBasic::ColumnToPixels_fw(bool theFlipped, int theCol, int& the
 {
     if (theCol < 0 || theCol >= ColumnCount()) {
         theNear = theFar = -1;
+        return;
+    }
+    TColumnAxisCache& axis = d->Axis;
+    if (axis.Active && axis.Flipped == theFlipped && theCol >= axis.First) {
+        for (int c = axis.First + static_cast<int>(axis.Far.size()); c <= theCol; ++c) {
+            axis.Size.push_back(ColumnSize(theFlipped, c));
+            axis.Far.push_back((axis.Far.empty() ? 0 : axis.Far.back()) + axis.Size.back() +
+                               (theFlipped ? 1 : 0));
+        }
+        theFar = axis.Far[static_cast<size_t>(theCol - axis.First)];
+        theNear = theFar - axis.Size[static_cast<size_t>(theCol - axis.First)];
         return;
     }
     const int first = Columns->GetTopLeftCol();
@@ -860,8 +872,12 @@ void TqvSchema_ComBasic::DrawFlippedCell(TObject*, int ACol, int ARow, TRect Rec
     const QStringList lines = Columns->SectionOwner(ARow)->GetText().split(QLatin1Char('\n'));
     int y = Rect.Top + 2;
     for (const QString& line : lines) {
-        canvas->TextRect(Rect, Rect.Left + 2, y, line);
-        y += canvas->TextHeight(line) + 2;
+        // Each line opaque in its own band, so it never covers the line above.
+        const int next = y + canvas->TextHeight(line) + 2;
+        canvas->TextRect(TRect(Rect.Left, y, Rect.Right, std::min(next, Rect.Bottom)), Rect.Left + 2, y,
+                         line);
+        y = next;
+        if (y >= Rect.Bottom) break;
     }
 }
 

@@ -53,13 +53,31 @@ private:
     int FBuilds = 0;
 };
 
+// Column offsets along the column axis while a paint runs: every item asks
+// for its column's span, and the header answers a section's width slowly.
+// Filled on demand from the first visible column, so it costs what is asked.
+struct TColumnAxisCache {
+    bool Active = false;
+    bool Flipped = false;
+    int First = 0;
+    std::vector<int> Far; // far-side offsets of First, First + 1, ...
+    std::vector<int> Size;
+};
+
 struct TSchemaPrivate {
+    TColumnAxisCache Axis;
     TSubColumnJob Job;
     TSchemaItemIndex Index;
     // Tests compare the indexed paint and hit test with this full walk.
     bool ForceFullWalk = false;
     // The number of items drawn by the last paint (tests and benchmarks).
     int LastDrawnCount = 0;
+    // The stripes' checker of the two colours over the whole area, aligned
+    // to the area's origin as a pattern brush is: striped spans are copied
+    // from it, which is far cheaper than filling with a 2 x 2 pattern.
+    QImage Checker;
+    TColor CheckerA = 0, CheckerB = 0;
+    const QImage& CheckerFor(int aWidth, int aHeight, TColor anA, TColor aB);
 
     // Whether painting and hit testing may use the index: no application
     // handler decides visibility or rectangles.

@@ -1,5 +1,6 @@
 // The schedule view's columns, layout and item geometry.
 
+#include <QFontMetrics>
 #include <QHeaderView>
 
 #include <random>
@@ -452,6 +453,32 @@ TEST_F(SchemaModel, RandomColumnChangesKeepSectionsRowsAndColumnsInStep)
                 << "step " << step << " column " << c;
     }
     Settle();
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(SchemaModel, FlippedHeaderCellsShowEveryLineOfTheText)
+{
+    schema->SetFlipView(true);
+    MakeColumns({40});
+    schema->GetColumns()->Column(0)->SetText(QStringLiteral("Monday\nRoom A"));
+    Settle();
+    TDrawGrid_Schema* grid = schema->GetFlippedHeader();
+    const QImage img = grid->grab().toImage();
+    const TRect cell = grid->CellRect(0, 0);
+    const int h = QFontMetrics(grid->GetFont()->Handle()).height();
+    auto darkIn = [&](int top, int bottom) {
+        int dark = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = cell.Left + 2; x < cell.Right; ++x)
+                dark += qGray(img.pixel(x, y)) < 100;
+        return dark;
+    };
+    EXPECT_GT(darkIn(cell.Top + 2, cell.Top + 2 + h), 10) << "first line";
+    EXPECT_GT(darkIn(cell.Top + 4 + h, cell.Bottom), 10) << "second line";
 }
 
 } // namespace
