@@ -451,7 +451,10 @@ void TqvSchema_ComBasic::SubColThreadDone(TObject*)
                 auto* item = DataEntity_Schema(list->Items(i));
                 int n = 0;
                 if (item == nullptr || !IsVisible(item) || !d->Job.FindSubCol(item, n)) continue;
+                // The handler may delete the item (which also drops the computation).
+                TqvExposable::TKeepAlive keep(item);
                 if (item->GetSubCol() != n - 1) OnCollisionDetected(this, item, n);
+                if (item->GetDataList() != list) continue;
                 item->SetUseSubCol(n != 0);
                 item->SetSubCol(n - 1);
                 TqvDataEntity_SchemaColumn* column = Columns->SectionOwner(item->GetCol());

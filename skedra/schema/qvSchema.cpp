@@ -716,20 +716,12 @@ void TqvSchema_ComBasic::SetPyjamasColor(TColor theValue)
 
 void TqvSchema_ComBasic::EnterTextStyle(TCanvas* theCanvas, int theStyle)
 {
-    switch (theStyle) {
-    case 1:
-        theCanvas->Font.Assign(TextFont1);
-        break;
-    case 2:
-        theCanvas->Font.Assign(TextFont2);
-        break;
-    case 3:
-        theCanvas->Font.Assign(TextFont3);
-        break;
-    default:
-        theCanvas->Font.Assign(*GetFont());
-        break;
-    }
+    const TFont* font = theStyle == 1   ? &TextFont1
+                        : theStyle == 2 ? &TextFont2
+                        : theStyle == 3 ? &TextFont3
+                                        : GetFont();
+    // Items share a few fonts: assigning an equal font again would rebuild it for every text.
+    if (!(theCanvas->Font == *font)) theCanvas->Font.Assign(*font);
     if (SchemaArea->GetIsPrinting()) SchemaArea->PrintResizeFont();
 }
 

@@ -283,6 +283,22 @@ TEST_F(SchemaPaint, FailuresAreShownAndTheLayoutStays)
     ClearShownMessages();
 }
 
+TEST_F(SchemaPaint, AHandlerThatDeletesTheItemEndsTheApplication)
+{
+    MakeColumns(1, 100);
+    AddItem(0, 0, At(0, 8), At(0, 10));
+    AddItem(0, 0, At(0, 9), At(0, 11));
+    int calls = 0;
+    schema->OnCollisionDetected =
+        TOnSchemaCollisionDetected([&](TqvSchema_ComBasic* s, TqvDataEntity_SchemaTime* t, int) {
+            if (++calls == 1) s->RemoveSchemaTime(t);
+        });
+    Compute();
+    EXPECT_EQ(schema->GetDataLists()->GetDataList(0)->Count(), 1);
+    EXPECT_EQ(schema->SubColThread(), nullptr);
+    schema->OnCollisionDetected.Clear();
+}
+
 TEST_F(SchemaPaint, DeletingAnItemWhileComputingNeverUsesItAgain)
 {
     MakeColumns(1, 100);
