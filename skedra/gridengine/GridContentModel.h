@@ -8,6 +8,7 @@
 
 #include "skedra/foundation/EventHandling.h"
 #include "skedra/platform/Canvas.h"
+#include "skedra/platform/Controls.h"
 #include "skedra/platform/Types.h"
 
 #include <QString>
@@ -272,6 +273,28 @@ public:
     int LoadedCountY() const;
 };
 
+// Walks the items a layout may show: the fixed items, then the items from the
+// scroll position Start to the end.
+struct TVisibleIterator {
+    int FixedCount = 0;
+    int Start = 0;
+    int Count = 0;
+    int Current = 0;
+
+    TVisibleIterator(int aFixedCount, int aStart, int aCount)
+        : FixedCount(aFixedCount), Start(aStart), Count(aCount)
+    {
+        Reset();
+    }
+    void Reset() { Current = FixedCount > 0 ? 0 : Start; }
+    void Next()
+    {
+        ++Current;
+        if (Current >= FixedCount && Current < Start) Current = Start;
+    }
+    bool Done() const { return Current >= Count; }
+};
+
 // Content of a cell; owned by the cell.
 class TMoxCellData : public TObject {
 public:
@@ -326,6 +349,9 @@ public:
     TMoxGridCell* GetViewerGridCell();
     TMoxGridCellForViewer* GetViewer();
     TMoxGridCell* getGridCell() const { return ParentCell; }
+    // The cell that paints the vertical group this cell belongs to (itself
+    // when it is not grouped).
+    TMoxCell* GetGroupMaster();
 
 protected:
     // Obtains the content from the parent (or, for a root, from itself).
@@ -386,6 +412,51 @@ public:
     void SetFixedRows(int aValue);
     void SetLeft(int aValue);
     void SetTop(int aValue);
+
+    // --- Layout pass, traversal, hit testing, scrolling, focus, selection and
+    // neighbour search (MoxGridLayout.cpp, MoxGridNavigation.cpp).
+
+    // Sizes and places the columns and rows that fit in aRect (fixed items
+    // first, then from Left and Top); nested grids are laid out with the same
+    // rectangle. Purges both axes afterwards.
+    void CalcVisibleArea(const TRect& aRect);
+    // Walks the placed cells column by column and hands each with its drawing
+    // rectangle and state to aDrawProc; nested grids draw inside their cell.
+    void Draw(const TRect& aRect, const TOnDrawMoxCell& aDrawProc);
+    // Start and stop pixel of a placed item measured from aBase.
+    static void CellExtents(const TAxisContentItem* aItem, int& aStop, int& aStart, int aBase);
+    // Real column and row of the placed item under the pixel (both ends of an
+    // item included, the first match wins); -1 when none.
+    void GridCoordsFromPix(int x, int y, int& aCol, int& aRow) const;
+    // The group master of the cell under the pixel, descending into nested
+    // grids with aDescend; nil outside the placed items.
+    TMoxCell* CellFromPix(int x, int y, bool aDescend);
+    bool IsFixedCell(int aCol, int aRow) const;
+    // Scroll-bar values are visible indexes (hidden items not counted).
+    void SetLeft_ScrollVal(int aValue);
+    void SetTop_ScrollVal(int aValue);
+    int GetLeft_ScrollVal() const;
+    int GetTop_ScrollVal() const;
+    static int Convert_TrueIndexToVisible(const TAxisContentList* aList, int aIndex);
+    static int Convert_VisibleIndexToTrue(const TAxisContentList* aList, int aVisible);
+    // Pixels of the scrolled-away part in x and y.
+    void GetNotVisibleAcum(int& aX, int& aY) const;
+    // Focuses aCell; a cell of a nested grid is focused there and its grid
+    // cell here, so the focus path runs from this grid down.
+    void SetFocusedCell(TMoxCell* aCell);
+    TMoxCell* GetFocusedCellDownTrack() const;
+    // Sets every cell of the rectangle of real indexes (corners in any order).
+    void AreaSelect(bool aValue, const TRect& aRect);
+    // The click and key selection rule (plain, Shift, Ctrl, Shift+Ctrl).
+    void UpdateMultiSelect(TMoxCell* aCell, TShiftState aShift);
+    // The cell a navigation key moves to from aCell; aCell itself when it cannot move.
+    TMoxCell* FindNeighbourCell(TMoxCell* aCell, TMoxDirection aDirection, bool aDescend);
+    // The nearest cell whose item on aList is not hidden, from aCell's item
+    // toward index aStart (aStart included); aCell when there is none.
+    TMoxCell* ClosestVisibleNeighbour(int aStart, TAxisContentList* aList, TMoxCell* aCell);
+    // Raises an Exception naming the first broken rule of the last layout
+    // (visible lists in order, positions cumulative, counts consistent).
+    void CheckLayoutInvariants() const;
 
     // Notifications from the axes.
     void InsertingAxisItem(TAxisContentList* aList, TAxisContentItem* aItem, int aLoadedIndex);

@@ -5,8 +5,10 @@
 #include <QPoint>
 #include <QRect>
 #include <algorithm>
+#include <cmath>
 
-namespace skedra {
+namespace skedra
+{
 
 struct TPoint {
     int X = 0;
@@ -36,14 +38,26 @@ struct TRect {
     constexpr TPoint TopLeft() const { return TPoint(Left, Top); }
     constexpr TPoint BottomRight() const { return TPoint(Right, Bottom); }
     constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    constexpr bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
+    constexpr bool Contains(TPoint p) const
+    {
+        return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom;
+    }
     constexpr bool Contains(int x, int y) const { return Contains(TPoint(x, y)); }
-    constexpr TRect Offset(int dx, int dy) const { return TRect(Left + dx, Top + dy, Right + dx, Bottom + dy); }
-    constexpr TRect Inflate(int dx, int dy) const { return TRect(Left - dx, Top - dy, Right + dx, Bottom + dy); }
+    constexpr TRect Offset(int dx, int dy) const
+    {
+        return TRect(Left + dx, Top + dy, Right + dx, Bottom + dy);
+    }
+    constexpr TRect Inflate(int dx, int dy) const
+    {
+        return TRect(Left - dx, Top - dy, Right + dx, Bottom + dy);
+    }
 
     // QRect covering exactly the pixels of this rectangle (right/bottom exclusive).
     QRect ToQRect() const { return QRect(Left, Top, Width(), Height()); }
-    static TRect From(const QRect& r) { return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
+    static TRect From(const QRect& r)
+    {
+        return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+    }
 };
 
 // A width and a height, as text extents are measured.
@@ -55,10 +69,31 @@ struct TSize {
     friend constexpr bool operator==(const TSize&, const TSize&) = default;
 };
 
-constexpr TPoint Point(int x, int y) { return TPoint(x, y); }
-constexpr TRect Rect(int l, int t, int r, int b) { return TRect(l, t, r, b); }
-constexpr TRect Bounds(int l, int t, int w, int h) { return TRect(l, t, l + w, t + h); }
-constexpr bool PtInRect(const TRect& r, TPoint p) { return r.Contains(p); }
+// A pixel measure rounded to the nearest integer, halves to even. Values
+// beyond +-1e7 pixels are held there and a value that is not a number is 0,
+// so that the conversion is always defined.
+inline int RoundPixel(double v)
+{
+    if (!(v == v)) return 0;
+    return static_cast<int>(std::nearbyint(std::clamp(v, -1.0e7, 1.0e7)));
+}
+
+constexpr TPoint Point(int x, int y)
+{
+    return TPoint(x, y);
+}
+constexpr TRect Rect(int l, int t, int r, int b)
+{
+    return TRect(l, t, r, b);
+}
+constexpr TRect Bounds(int l, int t, int w, int h)
+{
+    return TRect(l, t, l + w, t + h);
+}
+constexpr bool PtInRect(const TRect& r, TPoint p)
+{
+    return r.Contains(p);
+}
 
 // Intersection; answers false and an empty rectangle when they do not meet.
 inline bool IntersectRect(TRect& result, const TRect& a, const TRect& b)

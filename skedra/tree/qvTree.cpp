@@ -1,15 +1,19 @@
 #include "skedra/tree/qvTree.h"
 
-
 #include "skedra/foundation/DoLater.h"
 #include "skedra/platform/DateTime.h"
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
-TqvDataList* MakeTreeList() { return new TqvDataList_Tree(); }
+TqvDataList* MakeTreeList()
+{
+    return new TqvDataList_Tree();
+}
 
 const QString& PlaceholderText()
 {
@@ -63,7 +67,8 @@ TqvDataEntity_Tree* TqvDataEntity_Tree::ParentNode() const
 int TqvDataEntity_Tree::GetLevel() const
 {
     int level = 0;
-    for (TqvDataEntity_Tree* p = ParentNode(); p != nullptr; p = p->ParentNode()) ++level;
+    for (TqvDataEntity_Tree* p = ParentNode(); p != nullptr; p = p->ParentNode())
+        ++level;
     return level;
 }
 
@@ -176,9 +181,15 @@ TTreeNode_qvSub::~TTreeNode_qvSub()
 // ===========================================================================
 // TqvTree_ComBasic: construction and destruction
 
-TqvTree_ComBasic::TqvTree_ComBasic(QWidget* aParent) : TCustomTreeView(aParent) { InitializeInConstructor(); }
+TqvTree_ComBasic::TqvTree_ComBasic(QWidget* aParent) : TCustomTreeView(aParent)
+{
+    InitializeInConstructor();
+}
 
-void TqvTree_ComBasic::InitializeInConstructor() { Initialize(); }
+void TqvTree_ComBasic::InitializeInConstructor()
+{
+    Initialize();
+}
 
 TqvDataList2lev* TqvTree_ComBasic::CreateDataList2Lev()
 {
@@ -273,14 +284,16 @@ TqvTree::TqvTree(QWidget* aParent) : TqvTree_ComBasic(aParent)
 TqvDataEntity_Tree* TqvTree_ComBasic::AddDataEntity(TqvDataEntity_Tree* theParent)
 {
     TqvDataList_Tree* list = theParent ? theParent->SubDataList : RootDataList;
-    if (list == nullptr) throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
+    if (list == nullptr)
+        throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
     return static_cast<TqvDataEntity_Tree*>(list->Add());
 }
 
 TqvDataEntity_Tree* TqvTree_ComBasic::InsertDataEntity(TqvDataEntity_Tree* theParent, int theIndex)
 {
     TqvDataList_Tree* list = theParent ? theParent->SubDataList : RootDataList;
-    if (list == nullptr) throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
+    if (list == nullptr)
+        throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
     return static_cast<TqvDataEntity_Tree*>(list->Insert(theIndex));
 }
 
@@ -312,7 +325,8 @@ void TqvTree_ComBasic::Clear()
     DataLists->Add(RootDataList);
     RootDataList->Clear();
     if (!FBeingDestroyed) {
-        for (int i = DataLists->Count() - 1; i >= 0; --i) DataLists->GetDataList(i)->Clear();
+        for (int i = DataLists->Count() - 1; i >= 0; --i)
+            DataLists->GetDataList(i)->Clear();
     }
     for (int i = DataLists->Count() - 1; i >= 1; --i) {
         TqvDataList* list = DataLists->GetDataList(i);
@@ -380,7 +394,8 @@ void TqvTree_ComBasic::NeverMindLocal(int theCall)
 
 void TqvTree_ComBasic::ClearAllSelections()
 {
-    for (int i = 0; i < DataLists->Count(); ++i) DataLists->GetDataList(i)->ClearSelections();
+    for (int i = 0; i < DataLists->Count(); ++i)
+        DataLists->GetDataList(i)->ClearSelections();
 }
 
 void TqvTree_ComBasic::UpdateMultiSelect(TqvDataEntity_Tree* theEntity, TShiftState theShift)
@@ -403,7 +418,8 @@ void TqvTree_ComBasic::UpdateMultiSelect(TqvDataEntity_Tree* theEntity, TShiftSt
                 if (TqvDataEntity_Tree* e = GetDataEntityFromNode(GetItems()->GetItem(i))) range.push_back(e);
             }
             if (!theShift.Contains(ssCtrl)) ClearAllSelections();
-            for (TqvDataEntity_Tree* e : range) e->SetSelected(true);
+            for (TqvDataEntity_Tree* e : range)
+                e->SetSelected(true);
         }
         return;
     }
@@ -543,10 +559,19 @@ void TqvTree_ComBasic::DisplayOutOfDate()
     Viewport()->update();
 }
 
-void TqvTree_ComBasic::BeginUpdate() { GetItems()->BeginUpdate(); }
-void TqvTree_ComBasic::EndUpdate() { GetItems()->EndUpdate(); }
+void TqvTree_ComBasic::BeginUpdate()
+{
+    GetItems()->BeginUpdate();
+}
+void TqvTree_ComBasic::EndUpdate()
+{
+    GetItems()->EndUpdate();
+}
 
-void TqvTree_ComBasic::BeginHorzScrollUpdate() { SavedHorzScroll = GetHorzScrollPos(); }
+void TqvTree_ComBasic::BeginHorzScrollUpdate()
+{
+    SavedHorzScroll = GetHorzScrollPos();
+}
 
 void TqvTree_ComBasic::EndHorzScrollUpdate()
 {
@@ -559,9 +584,15 @@ bool TqvTree_ComBasic::MyCustomSort(TTVCompare theCompare, std::intptr_t theData
     return GetItems()->CustomSort(theCompare, theData, false);
 }
 
-void TqvTree_ComBasic::SetFocus() { TCustomTreeView::SetFocus(); }
+void TqvTree_ComBasic::SetFocus()
+{
+    TCustomTreeView::SetFocus();
+}
 
-bool TqvTree_ComBasic::NeedsDummyNode(TqvDataEntity_Tree*) { return true; }
+bool TqvTree_ComBasic::NeedsDummyNode(TqvDataEntity_Tree*)
+{
+    return true;
+}
 
 void TqvTree_ComBasic::EnsureDisplayUpToDate()
 {
@@ -637,7 +668,8 @@ void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginU
     if (E == nullptr) {
         if (N == nullptr) return;
         theBracket.Mark();
-        for (int i = N->GetCount() - 1; i >= 0; --i) SyncEntity(nullptr, N->GetItem(i), theBracket);
+        for (int i = N->GetCount() - 1; i >= 0; --i)
+            SyncEntity(nullptr, N->GetItem(i), theBracket);
         RemoveNode(N);
         return;
     }
@@ -780,7 +812,10 @@ void TqvTree_ComBasic::HandleAutoExpand()
     EnsureDisplayUpToDate();
 }
 
-void TqvTree_ComBasic::PerformAutoExpandItem(TqvDataEntity_Tree* theEntity) { theEntity->SetExpanded(true); }
+void TqvTree_ComBasic::PerformAutoExpandItem(TqvDataEntity_Tree* theEntity)
+{
+    theEntity->SetExpanded(true);
+}
 
 // ===========================================================================
 // List notifications
@@ -800,6 +835,7 @@ void TqvTree_ComBasic::_DeleteItem(TqvDataEntity* theEntity)
     if (entity == nullptr) return;
     if (PendingCurrent == entity) PendingCurrent = nullptr;
     if (LastTopItem == entity) LastTopItem = nullptr;
+    FEntityDeleteEvent.TriggerEvent(entity);
     OnDataEntityDelete(this, entity);
     OnDeleteItem(this, theEntity);
     TqvDataList_Tree* sub = entity->SubDataList;
@@ -868,16 +904,23 @@ void TqvTree_ComBasic::_SelectionChanged(TqvDataList* theList, TqvDataEntity* th
     if (theEntity == nullptr) return;
     // An out-of-date display is redrawn whole at the next paint; bringing it
     // up to date here would cost an update per selected entity.
-    if (auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity); entity && entity->Node && !DisplayDirty) {
+    if (auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity);
+        entity && entity->Node && !DisplayDirty) {
         const TRect r = entity->Node->DisplayRect(false);
         if (!r.IsEmpty()) Viewport()->update(r.ToQRect());
     }
     OnSelectionChanged(this, theList, theEntity);
 }
 
-void TqvTree_ComBasic::_OnInfoPush(TqvDataEntity* theEntity) { OnValueChanged(this, theEntity); }
+void TqvTree_ComBasic::_OnInfoPush(TqvDataEntity* theEntity)
+{
+    OnValueChanged(this, theEntity);
+}
 
-void TqvTree_ComBasic::_OnBeforeCanEditItem(TqvDataEntity* theEntity) { OnBeforeCanEditItem(this, theEntity); }
+void TqvTree_ComBasic::_OnBeforeCanEditItem(TqvDataEntity* theEntity)
+{
+    OnBeforeCanEditItem(this, theEntity);
+}
 
 int TqvTree_ComBasic::_SortCompare(TqvDataEntity* the1, TqvDataEntity* the2)
 {
@@ -906,7 +949,10 @@ void TqvTree_ComBasic::Loaded()
     DisplayOutOfDate();
 }
 
-void TqvTree_ComBasic::WMPaint() { EnsureDisplayUpToDate(); }
+void TqvTree_ComBasic::WMPaint()
+{
+    EnsureDisplayUpToDate();
+}
 
 void TqvTree_ComBasic::TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode)
 {
@@ -931,8 +977,11 @@ void TqvTree_ComBasic::TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode)
     case tncGetDispInfo:
     case tncSetDispInfo:
     case tncCustomDraw:
-    case tncRightClick: DefaultTreeNotify(aCode, aNode); break;
-    default: break;
+    case tncRightClick:
+        DefaultTreeNotify(aCode, aNode);
+        break;
+    default:
+        break;
     }
 }
 
@@ -1017,7 +1066,10 @@ void TqvTree_ComBasic::KeyDown(Word& Key, TShiftState Shift)
     if (Key == VK_F2 && GetSelected() != nullptr) GetSelected()->EditText();
 }
 
-void TqvTree_ComBasic::KeyUp(Word& Key, TShiftState Shift) { TCustomTreeView::KeyUp(Key, Shift); }
+void TqvTree_ComBasic::KeyUp(Word& Key, TShiftState Shift)
+{
+    TCustomTreeView::KeyUp(Key, Shift);
+}
 
 void TqvTree_ComBasic::WMKeyDown(TWMKey& Msg)
 {
@@ -1067,7 +1119,10 @@ void TqvTree_ComBasic::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
     if (Button == mbRight) OnRightClick(this, GetDataEntityAt(X, Y));
 }
 
-void TqvTree_ComBasic::WMVScroll() { DoUpdateTopItem(); }
+void TqvTree_ComBasic::WMVScroll()
+{
+    DoUpdateTopItem();
+}
 
 void TqvTree_ComBasic::WMWindowPosChanging()
 {
@@ -1106,8 +1161,8 @@ void TqvTree_ComBasic::qvCustomDrawItem(TCustomTreeView*, TTreeNode* Node, TCust
     }
 }
 
-void TqvTree_ComBasic::qvAdvancedCustomDrawItem(TCustomTreeView*, TTreeNode*, TCustomDrawState, TCustomDrawStage,
-                                                bool&, bool&)
+void TqvTree_ComBasic::qvAdvancedCustomDrawItem(TCustomTreeView*, TTreeNode*, TCustomDrawState,
+                                                TCustomDrawStage, bool&, bool&)
 {
 }
 

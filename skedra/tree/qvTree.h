@@ -19,7 +19,8 @@
 #include "skedra/platform/DateTime.h"
 #include "skedra/platform/TreeView.h"
 
-namespace skedra {
+namespace skedra
+{
 
 class TqvTree_ComBasic;
 class TqvDataList_Tree;
@@ -28,7 +29,8 @@ class TTreeNode_qvSub;
 // The longest caption a node takes.
 constexpr int kMaxTreeTextLength = 255;
 
-class TqvDataEntity_Tree : public TqvDataEntity {
+class TqvDataEntity_Tree : public TqvDataEntity
+{
 public:
     TqvDataEntity_Tree() = default;
 
@@ -88,7 +90,8 @@ private:
     bool HideNode = false;
 };
 
-class TqvDataList_Tree : public TqvDataList {
+class TqvDataList_Tree : public TqvDataList
+{
 public:
     TqvDataList_Tree() = default;
 
@@ -103,13 +106,15 @@ protected:
     ~TqvDataList_Tree() override = default;
 };
 
-class TqvListController_Tree : public TqvListController {
+class TqvListController_Tree : public TqvListController
+{
 public:
     TqvTree_ComBasic* Tree = nullptr;
 };
 
 // The node class of the data-bound tree.
-class TTreeNode_qvSub : public TTreeNode {
+class TTreeNode_qvSub : public TTreeNode
+{
 public:
     explicit TTreeNode_qvSub(TTreeNodes* anOwner) : TTreeNode(anOwner) {}
     ~TTreeNode_qvSub() override;
@@ -126,10 +131,12 @@ private:
 using TqvDataListClass = TqvDataList* (*)();
 
 using TOnDataEntityDelete = TMethod<void(TqvTree_ComBasic* theTree, TqvDataEntity_Tree* theObs)>;
-using TOnCurrentDataEntityChange = TMethod<void(TqvTree_ComBasic* theTree, TqvDataEntity_Tree* theDataEntity)>;
+using TOnCurrentDataEntityChange =
+    TMethod<void(TqvTree_ComBasic* theTree, TqvDataEntity_Tree* theDataEntity)>;
 using TOnTreeRightClick = TMethod<void(TqvTree_ComBasic* theTree, TqvDataEntity_Tree* theDataEntity)>;
 
-class TqvTree_ComBasic : public TCustomTreeView {
+class TqvTree_ComBasic : public TCustomTreeView
+{
 public:
     explicit TqvTree_ComBasic(QWidget* aParent = nullptr);
     ~TqvTree_ComBasic() override;
@@ -199,6 +206,9 @@ public:
     TTreeNode* GetSelectAnchor() const { return SelectAnchor; }
     // How many times UpdateDisplay ran (diagnostics for tests and benchmarks).
     int UpdateDisplayCount() const { return FUpdateDisplayCount; }
+    // Triggered with the entity as Info when an entity of the tree is deleted
+    // (before OnDataEntityDelete), so that holders of entity pointers forget it.
+    TEvent* GetEntityDeleteEvent() { return &FEntityDeleteEvent; }
 
     // Events.
     TNotifyEvent OnTopItemChanged;
@@ -312,6 +322,7 @@ private:
 
     bool FBeingDestroyed = false;
     int FUpdateDisplayCount = 0;
+    TEvent FEntityDeleteEvent{this};
     // Visible entities in row order, rebuilt when the rows or the nodes' data change.
     mutable std::vector<TqvDataEntity_Tree*> FEntityRows;
     mutable std::uint64_t FEntityRowsStamp = 0;
@@ -319,7 +330,8 @@ private:
 };
 
 // The published component.
-class TqvTree : public TqvTree_ComBasic {
+class TqvTree : public TqvTree_ComBasic
+{
 public:
     explicit TqvTree(QWidget* aParent = nullptr);
 };
