@@ -231,8 +231,9 @@ public:
 
     // Throws when the window and its counters disagree: counts not negative
     // and summing within int, an empty window has nothing unloaded before it,
-    // every loaded entity is there once and knows it, and list indexes below
-    // the lowest stale one are right. Debug builds check after each operation.
+    // every loaded entity knows it is there, and list indexes below the
+    // lowest stale one are right (which also shows an entity there twice).
+    // Debug builds check after each operation.
     void CheckInvariants() const;
 
 protected:

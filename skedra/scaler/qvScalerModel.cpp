@@ -423,7 +423,15 @@ void TqvDateScalerModel::RangeChanged()
 {
     CalcDrawMode();
     fChanged = true;
+    AssertInvariants();
     ScalerInvalidate();
+}
+
+void TqvDateScalerModel::AssertInvariants() const
+{
+#ifndef NDEBUG
+    CheckInvariants();
+#endif
 }
 
 void TqvDateScalerModel::SetStart(TDateTime d)
@@ -454,6 +462,7 @@ void TqvDateScalerModel::SetStop(TDateTime d)
     CalcDrawMode();
     fChanged = true;
     fRememberedScale = GetScale();
+    AssertInvariants();
     ScalerInvalidate();
 }
 
@@ -1098,6 +1107,7 @@ void TqvDateScalerModel::HandleFixedScaleResizing()
     }
     fRememberedLength = GetScaleLen();
     fRememberedScale = GetScale();
+    AssertInvariants();
 }
 
 } // namespace skedra

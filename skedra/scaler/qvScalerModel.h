@@ -214,6 +214,8 @@ protected:
     void RangeChanged();
     TDateTime LowerLimit() const;
     TDateTime UpperLimit() const;
+    // CheckInvariants in Debug builds.
+    void AssertInvariants() const;
     // aStop, or one day after aStart when aStop does not lie after it.
     TDateTime StopAfter(TDateTime aStart, TDateTime aStop) const;
 
