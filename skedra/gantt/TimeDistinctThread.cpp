@@ -1,8 +1,10 @@
 #include "skedra/gantt/TimeDistinctThread.h"
 
+#include "skedra/gantt/SubColumnDriver.h"
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
 std::atomic<int> TTimeDistinctGenericThread::gThreadCount{0};
 
@@ -22,7 +24,8 @@ TTimeDistinctGenericThread::~TTimeDistinctGenericThread()
         Terminate();
         if (!InOwnSynchronizedCall()) WaitFor();
     }
-    --gThreadCount;
+    // Paused work waits for this count to fall, on whichever thread it falls.
+    TSubColumnDriver::ComputationEnded(--gThreadCount);
 }
 
 void TTimeDistinctGenericThread::ResolveConflicts(TTimeDistinctGeneric& anEngine)

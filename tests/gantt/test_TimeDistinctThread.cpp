@@ -12,6 +12,7 @@
 #include <random>
 #include <set>
 
+#include "skedra/gantt/SubColumnDriver.h"
 #include "skedra/gantt/TimeDistinctThread.h"
 #include "skedra/platform/Messages.h"
 #include "tests/common/TestSupport.h"
@@ -240,7 +241,7 @@ TEST_F(TimeDistinctThread, CountsLiveThreadsUpToTheCap)
     for (int step = 0; started < 300 && step < 100000; ++step) {
         TTimeDistinctGenericThread*& row = rows[rng() % rows.size()];
         TTimeDistinctGenericThread::FreeAndCleanUp(row); // a new request drops the running computation
-        if (TTimeDistinctGenericThread::ThreadCount() < TTimeDistinctGenericThread::MaxThreads()) {
+        if (TSubColumnDriver::StartAllowed()) {
             auto* t = new TWatchedThread;
             FillOverlapping(t->Holders(), static_cast<int>(rng() % 400), rng);
             row = t;
