@@ -1,7 +1,10 @@
 #include "skedra/data/DataList.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
 #include <climits>
+#include <exception>
 
 #include "skedra/platform/Exceptions.h"
 
@@ -47,19 +50,12 @@ void TqvDataEntity::CleanForFree()
 {
     TqvDataList* list = FDataList;
     if (list == nullptr || FCleaning) return;
-    FCleaning = true;
     TKeepAlive keepList(list);
-    struct TDone {
-        TqvDataEntity* e;
-        ~TDone()
-        {
-            e->FDataList = nullptr;
-            e->FCleaning = false;
-        }
-    } done{this};
+    QScopedValueRollback cleaning(FCleaning, true);
     // Freed directly rather than by its list: leave the window first, as Delete does.
+    int p = -1;
     if (FInWindow) {
-        const int p = list->WindowPosOf(this);
+        p = list->WindowPosOf(this);
         if (p >= 0) {
             const int i = p + list->UnloadedBefore;
             list->TakeOut(p);
@@ -67,8 +63,24 @@ void TqvDataEntity::CleanForFree()
         }
         FInWindow = false;
     }
-    if (TqvListController* c = list->Controller) c->OnDeleteItem(this);
-    if (TqvListController* c = list->Controller) c->OnContentChanged(list);
+    // Both are told even when the first fails; the first failure is raised.
+    std::exception_ptr failure;
+    try {
+        if (TqvListController* c = list->Controller) c->OnDeleteItem(this);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        if (TqvListController* c = list->Controller) c->OnContentChanged(list);
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    if (failure) {
+        // Not freed then: it stays in its list, so that nothing refers to a freed entity.
+        if (p >= 0) list->TakeBack(this, p);
+        std::rethrow_exception(failure);
+    }
+    FDataList = nullptr;
 }
 
 void TqvDataEntity::SetVisible(bool b)
@@ -132,6 +144,7 @@ void TqvDataEntity::Move(int aNewIndex)
     else if (newPos < oldPos)
         std::rotate(items.begin() + newPos, items.begin() + oldPos, items.begin() + oldPos + 1);
     list->ListIndexesOutOfDate(std::min(oldIndex, aNewIndex));
+    list->AssertInvariants();
     if (list->Controller) list->Controller->OnHandlePerformedMove(this, oldIndex, aNewIndex);
 }
 
@@ -167,6 +180,8 @@ void TqvDataEntity::ChangeOwner(TqvDataList* aNewList, int aPosition)
     aNewList->PutIn(p, this);
     FListIndex = p + aNewList->UnloadedBefore;
     aNewList->ListIndexesOutOfDate(FListIndex);
+    oldList->AssertInvariants();
+    aNewList->AssertInvariants();
 
     if (aNewList->Controller) aNewList->Controller->OnEnterOwnerAfterChange(this);
     if (aNewList->Controller) aNewList->Controller->OnContentChanged(aNewList);
@@ -250,21 +265,90 @@ void TqvDataList::CleanForFree()
         for (TqvDataEntity* e : items)
             e->FInWindow = false;
         TKeepBatch batch(items);
-        size_t k = 0;
-        try {
-            for (; k < items.size(); ++k)
-                if (items[k]->FDataList == this) FreeDataEntity(items[k]);
-        } catch (...) {
-            // A handler failed: the rest are out of the window already and go
-            // without notifications rather than leak.
-            for (++k; k < items.size(); ++k) {
-                if (items[k]->FDataList != this) continue;
-                items[k]->FDataList = nullptr;
-                FreeCall(items[k]);
+        // Every entity is told even when a handler fails. Those whose freeing
+        // failed stay in the list (so the list is not freed either, and
+        // freeing it again retries them); then the first failure is raised.
+        std::exception_ptr failure;
+        std::vector<TqvDataEntity*> kept;
+        for (TqvDataEntity* e : items) {
+            if (e->FDataList != this) continue;
+            try {
+                FreeDataEntity(e);
+            } catch (...) {
+                if (!failure) failure = std::current_exception();
+                if (e->FDataList == this && !e->FInWindow && !e->IsFreePending()) kept.push_back(e);
             }
-            throw;
+        }
+        if (failure) {
+            for (TqvDataEntity* e : kept)
+                TakeBack(e, LoadedCount());
+            AssertInvariants();
+            std::rethrow_exception(failure);
         }
     }
+    AssertInvariants();
+}
+
+void TqvDataList::TakeBack(TqvDataEntity* theEntity, int p)
+{
+    if (theEntity->FDataList != this || theEntity->FInWindow || theEntity->IsFreePending()) return;
+    p = std::clamp(p, 0, LoadedCount());
+    PutIn(p, theEntity);
+    ListIndexesOutOfDate(p + UnloadedBefore);
+}
+
+void TqvDataList::FreeTakenOut(TqvDataEntity* theEntity, int p)
+{
+    TKeepAlive keepEntity(theEntity);
+    try {
+        FreeDataEntity(theEntity);
+    } catch (...) {
+        // Its deletion failed: it stays in the list where it was.
+        TakeBack(theEntity, p);
+        throw;
+    }
+}
+
+void TqvDataList::CheckInvariants() const
+{
+    auto broken = [this](const QString& what) {
+        return Exception(QStringLiteral("Data list invariant broken: %1 (window %2, before %3, after %4)")
+                             .arg(what)
+                             .arg(LoadedCount())
+                             .arg(UnloadedBefore)
+                             .arg(UnloadedAfter));
+    };
+    if (UnloadedBefore < 0 || UnloadedAfter < 0) throw broken(QStringLiteral("negative unloaded count"));
+    if (static_cast<long long>(LoadedCount()) + UnloadedBefore + UnloadedAfter > INT_MAX)
+        throw broken(QStringLiteral("count overflows"));
+    if (LoadedItems.empty() && UnloadedBefore != 0)
+        throw broken(QStringLiteral("empty window after unloaded entities"));
+    if (LowestStaleIndex < 0) throw broken(QStringLiteral("negative stale index"));
+    // An entity twice in the window holds one index: the up-to-date indexes show it.
+    for (size_t p = 0; p < LoadedItems.size(); ++p) {
+        const TqvDataEntity* e = LoadedItems[p];
+        if (e == nullptr) throw broken(QStringLiteral("no entity at window position %1").arg(p));
+        if (e->FDataList != this || !e->FInWindow)
+            throw broken(QStringLiteral("entity at window position %1 does not know it is there").arg(p));
+        const int index = static_cast<int>(p) + UnloadedBefore;
+        const bool fresh = !IndexesOutOfDate || index < LowestStaleIndex;
+        if (fresh && e->FListIndex != index)
+            throw broken(
+                QStringLiteral("entity at list index %1 holds index %2").arg(index).arg(e->FListIndex));
+    }
+}
+
+void TqvDataList::AssertInvariants() const
+{
+#ifndef NDEBUG
+    // The counters after every operation; the whole window where that stays cheap
+    // (randomized tests call CheckInvariants for any size).
+    if (LoadedItems.size() <= 64) {
+        CheckInvariants();
+    } else if (UnloadedBefore < 0 || UnloadedAfter < 0) {
+        throw Exception(QStringLiteral("Data list invariant broken: negative unloaded count"));
+    }
+#endif
 }
 
 void TqvDataList::FreeDataEntity(TqvDataEntity* theEntity)
@@ -280,6 +364,7 @@ void TqvDataList::AddUnloaded(int aCount)
     if (aCount > INT_MAX - Count()) throw Exception(QStringLiteral("Too many entities for one data list"));
     TKeepAlive keep(this);
     UnloadedAfter += aCount;
+    AssertInvariants();
     if (Controller) Controller->OnContentChanged(this);
     if (Controller) Controller->OnUnLoadedContentChanged(this);
 }
@@ -403,6 +488,7 @@ void TqvDataList::LoadItems(int aFrom, int aTo, bool aAtFront)
     }
     dropUnplaced();
     created.erase(std::remove(created.begin(), created.end(), nullptr), created.end());
+    AssertInvariants();
 
     if (Controller && Controller->OnLoadItem) {
         TKeepBatch batch(created);
@@ -442,6 +528,7 @@ TqvDataEntity* TqvDataList::InsertItem(int p)
     PutIn(p, e);
     e->FListIndex = p + UnloadedBefore;
     ListIndexesOutOfDate(p + UnloadedBefore);
+    AssertInvariants();
     if (Controller) Controller->OnInsertItem(e);
     if (Controller) Controller->OnContentChanged(this);
     if (wasSelected && e->FDataList == this && e->FInWindow) e->SetSelected(true);
@@ -469,9 +556,10 @@ void TqvDataList::Delete(int i)
     CheckNotSorting();
     TKeepAlive keep(this);
     if (IsLoaded(i)) {
-        TqvDataEntity* e = TakeOut(i - UnloadedBefore);
+        const int p = i - UnloadedBefore;
+        TqvDataEntity* e = TakeOut(p);
         ListIndexesOutOfDate(i);
-        FreeDataEntity(e);
+        FreeTakenOut(e, p);
     } else {
         if (i < UnloadedBefore)
             --UnloadedBefore;
@@ -479,6 +567,7 @@ void TqvDataList::Delete(int i)
             --UnloadedAfter;
         ListIndexesOutOfDate(i); // everything after it moved down by one
     }
+    AssertInvariants();
 }
 
 void TqvDataList::Remove(TqvDataEntity* theEntity)
@@ -502,12 +591,13 @@ void TqvDataList::Clear()
         const int i = p + UnloadedBefore;
         TqvDataEntity* e = TakeOut(p);
         ListIndexesOutOfDate(i);
-        FreeDataEntity(e);
+        FreeTakenOut(e, p);
     }
     UnloadedBefore = 0;
     UnloadedAfter = 0;
     ListIndexesOutOfDate(0);
     if (Controller) Controller->OnUnLoadedContentChanged(this);
+    AssertInvariants();
 }
 
 void TqvDataList::ClearSelections()
@@ -602,17 +692,14 @@ void TqvDataList::Sort(bool aReverse)
     const TOnEntityCompare compare = Controller->OnSortCompare;
     std::vector<TqvDataEntity*> items = LoadedItems;
     {
-        FSorting = true;
-        struct TReset {
-            bool& flag;
-            ~TReset() { flag = false; }
-        } reset{FSorting};
+        const QScopedValueRollback sorting(FSorting, true);
         std::stable_sort(items.begin(), items.end(),
                          [&](TqvDataEntity* a, TqvDataEntity* b) { return compare(a, b) < 0; });
     }
     if (aReverse) std::reverse(items.begin(), items.end());
     LoadedItems = std::move(items);
     ListIndexesOutOfDate(0);
+    AssertInvariants();
     if (Controller) Controller->OnContentChanged(this);
 }
 
@@ -636,6 +723,7 @@ void TqvDataList::Unload(int i, bool aFromFront)
                             .arg(aFromFront ? QStringLiteral("first") : QStringLiteral("last")));
     TKeepAlive keep(this);
     TqvDataEntity* e = TakeOut(p);
+    TKeepAlive keepEntity(e);
     // Counted as unloaded before anything is told, so that the handlers see a
     // list of the same size with this entity unloaded.
     if (front)
@@ -643,7 +731,18 @@ void TqvDataList::Unload(int i, bool aFromFront)
     else
         ++UnloadedAfter;
     FoldIfEmpty();
-    e->FreeWheneverPossible();
+    try {
+        e->FreeWheneverPossible();
+    } catch (...) {
+        // Its release failed: it is loaded again where it was.
+        if (e->FDataList == this && !e->FInWindow && !e->IsFreePending()) {
+            int& counter = front && UnloadedBefore > 0 ? UnloadedBefore : UnloadedAfter;
+            if (counter > 0) --counter;
+            TakeBack(e, front ? 0 : LoadedCount());
+        }
+        throw;
+    }
+    AssertInvariants();
 }
 
 void TqvDataList::Purge()

@@ -229,6 +229,13 @@ public:
     int GetUnloadedBefore() const { return UnloadedBefore; }
     int GetUnloadedAfter() const { return UnloadedAfter; }
 
+    // Throws when the window and its counters disagree: counts not negative
+    // and summing within int, an empty window has nothing unloaded before it,
+    // every loaded entity knows it is there, and list indexes below the
+    // lowest stale one are right (which also shows an entity there twice).
+    // Debug builds check after each operation.
+    void CheckInvariants() const;
+
 protected:
     ~TqvDataList() override;
 
@@ -243,6 +250,11 @@ protected:
 private:
     friend class TqvDataEntity;
     void CheckNotSorting() const;
+    void AssertInvariants() const;
+    // Puts an entity whose freeing failed back at window position p (clamped).
+    void TakeBack(TqvDataEntity* theEntity, int p);
+    // Frees an entity taken out from window position p; put back when that fails.
+    void FreeTakenOut(TqvDataEntity* theEntity, int p);
     // Takes the entity at window position p out of the window.
     TqvDataEntity* TakeOut(int p);
     void PutIn(int p, TqvDataEntity* theEntity);

@@ -127,7 +127,7 @@ void TDoLater::DoLater(const TDoLaterCall& aCall, TObject* aData, TThreadSyncInf
     auto container = std::make_unique<TDoLaterContainer>();
     container->Call = aCall;
     container->Data = aData;
-    container->Queued = Now();
+    container->Queued = GetTickCount64();
     std::lock_guard lock(gState.lock);
     if (AlreadyInList(aCall, aData)) return;
     gState.queue.push_back(std::move(container));

@@ -42,7 +42,9 @@ class TDoLaterContainer {
 public:
     TDoLaterCall Call;
     TObject* Data = nullptr; // not owned
-    TDateTime Queued = 0;
+    // When the request was queued: milliseconds of the monotonic clock
+    // (GetTickCount64), which any thread may read without locale or time-zone work.
+    std::uint64_t Queued = 0;
     bool Running = false;
 };
 

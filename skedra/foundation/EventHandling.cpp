@@ -115,13 +115,10 @@ void TqvExposable::FreeWheneverPossible()
     // Held across CleanForFree, so that a handler freeing this object again
     // meanwhile only marks it and the last guard frees it once.
     TKeepAlive keep(this);
-    try {
-        CleanForFree();
-    } catch (...) {
-        // The holder has let go of the object already; keeping it would leak it.
-        FreeCall(this);
-        throw;
-    }
+    // An object whose cleaning failed may still be referred to by whoever was
+    // not told: it is not freed. The failure goes to the caller; freeing it
+    // again retries the cleaning.
+    CleanForFree();
     FreeCall(this);
 }
 

@@ -24,6 +24,11 @@ public:
     void ShowAt(const TRect& r, bool aPattern)
     {
         QWidget* host = parentWidget();
+        // A bar of no length has no line: there is nothing to grab.
+        if (r.Width() <= 0 || r.Height() <= 0 || host->width() <= 0 || host->height() <= 0) {
+            hide();
+            return;
+        }
         QImage under = host->grab(r.ToQRect()).toImage().convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < under.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(under.scanLine(y));
@@ -261,10 +266,20 @@ void TqvSplitter::DrawLine()
     FLine->ShowAt(r, FResizeStyle == rsPattern);
 }
 
+void TqvSplitter::EndDrag()
+{
+    if (FLineVisible) DrawLine();
+    FLineVisible = false;
+    FControl = nullptr;
+    ReleaseLineDC();
+}
+
 void TqvSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TGraphicControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft) return;
+    // A press without the release of the drag before: that drag ends unapplied.
+    if (FControl || FLine) EndDrag();
     FControl = FindControl();
     FDownPos = TPoint(X, Y);
     if (!FControl) return;
@@ -290,7 +305,12 @@ void TqvSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 void TqvSplitter::MouseMove(TShiftState Shift, int X, int Y)
 {
     TGraphicControl::MouseMove(Shift, X, Y);
-    if (!Shift.Contains(ssLeft) || !FControl) return;
+    if (!Shift.Contains(ssLeft)) return;
+    if (!FControl) {
+        // The control went during the drag: so does the line.
+        if (FLine) EndDrag();
+        return;
+    }
     int newSize = 0, split = 0;
     CalcSplitSize(X, Y, newSize, split);
     if (!DoCanResize(newSize)) return;
@@ -305,7 +325,10 @@ void TqvSplitter::MouseMove(TShiftState Shift, int X, int Y)
 void TqvSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TGraphicControl::MouseUp(Button, Shift, X, Y);
-    if (!FControl) return;
+    if (!FControl) {
+        EndDrag(); // the control went during the drag
+        return;
+    }
     if (FLineVisible) DrawLine();
     UpdateControlSize();
     StopSizing();
@@ -313,11 +336,7 @@ void TqvSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 
 void TqvSplitter::StopSizing()
 {
-    if (FControl) {
-        if (FLineVisible) DrawLine();
-        FControl = nullptr;
-        ReleaseLineDC();
-    }
+    if (FControl) EndDrag();
     OnMoved(this);
 }
 

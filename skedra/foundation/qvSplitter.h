@@ -65,6 +65,8 @@ private:
     void AllocateLineDC();
     void ReleaseLineDC();
     void DrawLine();
+    // Removes the drag line and forgets the control, applying nothing.
+    void EndDrag();
     TColor PaintColor() const;
 
     bool FBeveled = false;

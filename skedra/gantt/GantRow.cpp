@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <unordered_set>
 
 #include "skedra/foundation/DoLater.h"
 #include "skedra/gantt/TimeDistinctThread.h"
@@ -621,13 +622,13 @@ void TGantRowList::CheckInvariants() const
     }
     if (indexed != ByNode.size()) throw Exception(QStringLiteral("The node index holds rows that are gone"));
     // The index finds the first row of each node.
-    for (const auto& [node, row] : ByNode) {
-        for (const TGantRow* other : Rows) {
-            if (other->TreeNode == node || other->GridNode == node) {
-                if (other != row)
-                    throw Exception(QStringLiteral("The node index does not find the first row"));
-                break;
-            }
+    std::unordered_set<const TqvDataEntity*> seen;
+    for (const TGantRow* row : Rows) {
+        for (const TqvDataEntity* node : {static_cast<const TqvDataEntity*>(row->TreeNode),
+                                          static_cast<const TqvDataEntity*>(row->GridNode)}) {
+            if (node == nullptr || !seen.insert(node).second) continue;
+            if (ByNode.at(node) != row)
+                throw Exception(QStringLiteral("The node index does not find the first row"));
         }
     }
 }

@@ -9,9 +9,11 @@
 
 #include "skedra/platform/Exceptions.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kOneSecond = 1.0 / SecsPerDay;
@@ -19,21 +21,25 @@ constexpr double kOneSecond = 1.0 / SecsPerDay;
 // Maximum tree over a fixed number of positions; Visit reports, in increasing
 // position, every position of a range whose value exceeds a threshold, in
 // O((k + 1) log n) for k positions reported.
-class TMaxTree {
+class TMaxTree
+{
 public:
     // leaf(pos) gives the value at each position; tick() runs once per step so
     // that a long build can be interrupted. Memory is written as it is filled.
-    template <class Leaf, class Tick>
-    void Init(int count, Leaf&& leaf, Tick&& tick)
+    template <class Leaf, class Tick> void Init(int count, Leaf&& leaf, Tick&& tick)
     {
         count_ = count;
         size_ = 1;
-        while (size_ < count_) size_ *= 2;
+        while (size_ < count_)
+            size_ *= 2;
         max_.clear();
         max_.reserve(2 * static_cast<size_t>(size_));
-        for (int i = 0; i < size_; ++i, tick()) max_.push_back(-kInf);
-        for (int i = 0; i < size_; ++i, tick()) max_.push_back(i < count_ ? leaf(i) : -kInf);
-        for (int node = size_ - 1; node >= 1; --node, tick()) max_[node] = std::max(max_[2 * node], max_[2 * node + 1]);
+        for (int i = 0; i < size_; ++i, tick())
+            max_.push_back(-kInf);
+        for (int i = 0; i < size_; ++i, tick())
+            max_.push_back(i < count_ ? leaf(i) : -kInf);
+        for (int node = size_ - 1; node >= 1; --node, tick())
+            max_[node] = std::max(max_[2 * node], max_[2 * node + 1]);
     }
 
     void Set(int pos, double value)
@@ -48,8 +54,7 @@ public:
     }
 
     // f(pos) answers false to stop; Visit then answers false.
-    template <class F>
-    bool Visit(int lo, int hi, double threshold, F& f) const
+    template <class F> bool Visit(int lo, int hi, double threshold, F& f) const
     {
         if (count_ == 0 || lo >= hi) return true;
         return VisitNode(1, 0, size_, lo, hi, threshold, f);
@@ -174,7 +179,8 @@ void TDistinctTimeHolderList::Clear()
 // only with proper ones, when its Start lies in [b.Start, b.Stop) or its Stop
 // in (b.Start, b.Stop); two improper ones never conflict. This is exactly
 // InConflict, case by case.
-class TTimeDistinctGeneric::TPlacement {
+class TTimeDistinctGeneric::TPlacement
+{
 public:
     explicit TPlacement(TTimeDistinctGeneric& engine)
         : engine_(engine), items_(engine.holders_ ? engine.holders_->Items() : empty_)
@@ -197,7 +203,8 @@ public:
         const size_t n = static_cast<size_t>(n_);
         state_.clear();
         state_.reserve(n);
-        for (int i = 0; i < n_; ++i, Tick()) state_.push_back(H(i).SubCol == 0 ? kUnplaced : kPreset);
+        for (int i = 0; i < n_; ++i, Tick())
+            state_.push_back(H(i).SubCol == 0 ? kUnplaced : kPreset);
         Fill(column_, n, 0);
         const long long limit = maxListedPairs >= 0 ? maxListedPairs : 8LL * n_ + 4096;
         if (CountPairsAtMost() <= limit) return ResolveListed();
@@ -230,9 +237,11 @@ private:
     void PlaceListed(int i)
     {
         blocked_.clear();
-        for (long long k = pairBegin_[static_cast<size_t>(i)]; k < pairBegin_[static_cast<size_t>(i) + 1]; ++k) {
+        for (long long k = pairBegin_[static_cast<size_t>(i)]; k < pairBegin_[static_cast<size_t>(i) + 1];
+             ++k) {
             const int j = pairs_[static_cast<size_t>(k)];
-            if (state_[static_cast<size_t>(j)] == kPlaced) blocked_.push_back(column_[static_cast<size_t>(j)]);
+            if (state_[static_cast<size_t>(j)] == kPlaced)
+                blocked_.push_back(column_[static_cast<size_t>(j)]);
         }
         Assign(i, FirstFree());
     }
@@ -254,22 +263,25 @@ private:
     }
 
     // Calls f(a, b) once for every conflicting pair.
-    template <class F>
-    void ForEachPair(F&& f)
+    template <class F> void ForEachPair(F&& f)
     {
         for (int g = 0; g < groupCount_; ++g) {
             for (int p = proper_.Begin(g); p < proper_.End(g); ++p) {
                 Tick();
                 const int a = proper_.holder[static_cast<size_t>(p)];
                 const TSpan& b = Span(a);
-                // Proper ones sorted after it start no earlier; they conflict while they start before it ends.
-                for (int q = p + 1; q < proper_.End(g) && proper_.value[static_cast<size_t>(q)] < b.Stop; ++q, Tick())
+                // Proper ones sorted after it start no earlier; they conflict while they start before it
+                // ends.
+                for (int q = p + 1; q < proper_.End(g) && proper_.value[static_cast<size_t>(q)] < b.Stop;
+                     ++q, Tick())
                     f(a, proper_.holder[static_cast<size_t>(q)]);
                 // Improper ones starting in [Start, Stop) or stopping in (Start, Stop).
-                for (int q = improperStart_.Bound(g, b.Start, false), last = improperStart_.Bound(g, b.Stop, false);
+                for (int q = improperStart_.Bound(g, b.Start, false),
+                         last = improperStart_.Bound(g, b.Stop, false);
                      q < last; ++q, Tick())
                     f(a, improperStart_.holder[static_cast<size_t>(q)]);
-                for (int q = improperStop_.Bound(g, b.Start, true), last = improperStop_.Bound(g, b.Stop, false);
+                for (int q = improperStop_.Bound(g, b.Start, true),
+                         last = improperStop_.Bound(g, b.Stop, false);
                      q < last; ++q, Tick()) {
                     const int x = improperStop_.holder[static_cast<size_t>(q)];
                     const double start = Span(x).Start;
@@ -288,13 +300,16 @@ private:
             ++pairBegin_[static_cast<size_t>(a) + 1];
             ++pairBegin_[static_cast<size_t>(b) + 1];
         });
-        for (size_t i = 0; i < n; ++i, Tick()) pairBegin_[i + 1] += pairBegin_[i];
+        for (size_t i = 0; i < n; ++i, Tick())
+            pairBegin_[i + 1] += pairBegin_[i];
         pairs_.clear();
         pairs_.reserve(static_cast<size_t>(pairBegin_[n]));
-        for (long long k = 0; k < pairBegin_[n]; ++k, Tick()) pairs_.push_back(0);
+        for (long long k = 0; k < pairBegin_[n]; ++k, Tick())
+            pairs_.push_back(0);
         std::vector<long long> next;
         next.reserve(n);
-        for (size_t i = 0; i < n; ++i, Tick()) next.push_back(pairBegin_[i]);
+        for (size_t i = 0; i < n; ++i, Tick())
+            next.push_back(pairBegin_[i]);
         ForEachPair([&](int a, int b) {
             pairs_[static_cast<size_t>(next[static_cast<size_t>(a)]++)] = b;
             pairs_[static_cast<size_t>(next[static_cast<size_t>(b)]++)] = a;
@@ -327,9 +342,11 @@ private:
                 return true;
             });
             if (found.empty()) continue;
-            for (int j : found) SetUnplaced(j, false);
+            for (int j : found)
+                SetUnplaced(j, false);
             std::sort(found.begin(), found.end(), std::greater<int>());
-            for (int j : found) Place(j);
+            for (int j : found)
+                Place(j);
         }
         return false;
     }
@@ -358,17 +375,16 @@ private:
 
     const TDistinctTimeHolder& H(int i) const { return *items_[static_cast<size_t>(i)]; }
     const TSpan& Span(int i) const { return span_[static_cast<size_t>(i)]; }
-    template <class T>
-    static bool Proper(const T& h) { return h.Start < h.Stop; }
+    template <class T> static bool Proper(const T& h) { return h.Start < h.Stop; }
 
     // Fills v with n copies of value, writing memory step by step so that
     // even the first touch of a large block can be interrupted.
-    template <class T>
-    void Fill(std::vector<T>& v, size_t n, T value)
+    template <class T> void Fill(std::vector<T>& v, size_t n, T value)
     {
         v.clear();
         v.reserve(n);
-        for (size_t i = 0; i < n; ++i, Tick()) v.push_back(value);
+        for (size_t i = 0; i < n; ++i, Tick())
+            v.push_back(value);
     }
 
     // Key groups and the holders sorted by start (proper ones) and by each end (improper ones).
@@ -426,7 +442,6 @@ private:
                 prefixMaxStop_.push_back(m);
             }
         }
-
     }
 
     void BuildTrees()
@@ -434,15 +449,24 @@ private:
         const size_t n = static_cast<size_t>(n_);
         auto tick = [this] { Tick(); };
         auto none = [](int) { return -kInf; };
-        properTree_[kUnplacedSet].Init(static_cast<int>(proper_.holder.size()), [this](int p) {
-            const int h = proper_.holder[static_cast<size_t>(p)];
-            return state_[static_cast<size_t>(h)] == kUnplaced ? Span(h).Stop : -kInf;
-        }, tick);
+        properTree_[kUnplacedSet].Init(
+            static_cast<int>(proper_.holder.size()),
+            [this](int p) {
+                const int h = proper_.holder[static_cast<size_t>(p)];
+                return state_[static_cast<size_t>(h)] == kUnplaced ? Span(h).Stop : -kInf;
+            },
+            tick);
         properTree_[kPlacedSet].Init(static_cast<int>(proper_.holder.size()), none, tick);
-        for (auto [axis, trees] : {std::pair{&improperStart_, startTree_}, std::pair{&improperStop_, stopTree_}}) {
-            trees[kUnplacedSet].Init(static_cast<int>(axis->holder.size()), [&](int p) {
-                return state_[static_cast<size_t>(axis->holder[static_cast<size_t>(p)])] == kUnplaced ? kInf : -kInf;
-            }, tick);
+        for (auto [axis, trees] :
+             {std::pair{&improperStart_, startTree_}, std::pair{&improperStop_, stopTree_}}) {
+            trees[kUnplacedSet].Init(
+                static_cast<int>(axis->holder.size()),
+                [&](int p) {
+                    return state_[static_cast<size_t>(axis->holder[static_cast<size_t>(p)])] == kUnplaced
+                               ? kInf
+                               : -kInf;
+                },
+                tick);
             trees[kPlacedSet].Init(static_cast<int>(axis->holder.size()), none, tick);
         }
         Fill(seen_, n, 0u);
@@ -478,11 +502,13 @@ private:
         const TSpan& x = Span(i);
         const int g = group_[static_cast<size_t>(i)];
         const int begin = proper_.Begin(g);
-        auto maxStopBefore = [&](int end) { return end > begin ? prefixMaxStop_[static_cast<size_t>(end) - 1] : -kInf; };
+        auto maxStopBefore = [&](int end) {
+            return end > begin ? prefixMaxStop_[static_cast<size_t>(end) - 1] : -kInf;
+        };
         if (Proper(x)) {
             const int p = properPos_[static_cast<size_t>(i)];
-            // A proper interval sorted before x starts no later than x and conflicts when it ends after x starts;
-            // one sorted after x starts no earlier and conflicts when it starts before x ends.
+            // A proper interval sorted before x starts no later than x and conflicts when it ends after x
+            // starts; one sorted after x starts no earlier and conflicts when it starts before x ends.
             if (maxStopBefore(p) > x.Start) return true;
             if (p + 1 < proper_.End(g) && proper_.value[static_cast<size_t>(p) + 1] < x.Stop) return true;
             if (improperStart_.Bound(g, x.Start, false) < improperStart_.Bound(g, x.Stop, false)) return true;
@@ -495,8 +521,7 @@ private:
     }
 
     // Calls f(j) once for every holder j of the set that conflicts with holder i.
-    template <class F>
-    void Enumerate(int i, int set, F&& f)
+    template <class F> void Enumerate(int i, int set, F&& f)
     {
         const TSpan& x = Span(i);
         const int g = group_[static_cast<size_t>(i)];
@@ -513,11 +538,11 @@ private:
             // Proper ones starting before x ends and ending after x starts.
             properTree_[set].Visit(proper_.Begin(g), proper_.Bound(g, x.Stop, false), x.Start, properAt);
             auto startAt = [&](int p) { return once(improperStart_.holder[static_cast<size_t>(p)]); };
-            startTree_[set].Visit(improperStart_.Bound(g, x.Start, false), improperStart_.Bound(g, x.Stop, false),
-                                  -kInf, startAt);
+            startTree_[set].Visit(improperStart_.Bound(g, x.Start, false),
+                                  improperStart_.Bound(g, x.Stop, false), -kInf, startAt);
             auto stopAt = [&](int p) { return once(improperStop_.holder[static_cast<size_t>(p)]); };
-            stopTree_[set].Visit(improperStop_.Bound(g, x.Start, true), improperStop_.Bound(g, x.Stop, false), -kInf,
-                                 stopAt);
+            stopTree_[set].Visit(improperStop_.Bound(g, x.Start, true), improperStop_.Bound(g, x.Stop, false),
+                                 -kInf, stopAt);
             return;
         }
         // Proper ones containing x.Start (start included) or x.Stop (strictly inside).
@@ -555,7 +580,8 @@ private:
         for (int c : blocked_)
             if (c >= 1 && static_cast<size_t>(c) < taken_.size()) taken_[static_cast<size_t>(c)] = 1;
         int column = 1;
-        while (taken_[static_cast<size_t>(column)]) ++column;
+        while (taken_[static_cast<size_t>(column)])
+            ++column;
         return column;
     }
 
@@ -567,7 +593,8 @@ private:
         state_[static_cast<size_t>(i)] = kPlaced;
         if (treesBuilt_) SetMember(i, kPlacedSet, true);
         auto& columns = engine_.columns_;
-        while (static_cast<int>(columns.size()) < column) columns.push_back(std::make_unique<TDistinctTimeHolderList>());
+        while (static_cast<int>(columns.size()) < column)
+            columns.push_back(std::make_unique<TDistinctTimeHolderList>());
         columns[static_cast<size_t>(column) - 1]->Append(h);
     }
 
@@ -596,7 +623,8 @@ private:
 // ---------------------------------------------------------------------------
 // TTimeDistinctGeneric
 
-TTimeDistinctGeneric::TTimeDistinctGeneric(TDistinctTimeHolderList* aHolders, TTimeDistinctGenericThread* aThread)
+TTimeDistinctGeneric::TTimeDistinctGeneric(TDistinctTimeHolderList* aHolders,
+                                           TTimeDistinctGenericThread* aThread)
     : holders_(aHolders), thread_(aThread)
 {
 }
@@ -642,8 +670,9 @@ void TTimeDistinctGeneric::MoveToConflictFreePosition(TDistinctTimeHolder* h)
 {
     for (size_t c = 0; c < columns_.size(); ++c) {
         const auto& members = columns_[c]->Items();
-        const bool fits = std::none_of(members.begin(), members.end(),
-                                       [&](const TDistinctTimeHolder* other) { return InConflict(h, other); });
+        const bool fits = std::none_of(members.begin(), members.end(), [&](const TDistinctTimeHolder* other) {
+            return InConflict(h, other);
+        });
         if (fits) {
             h->SubCol = static_cast<int>(c) + 1;
             columns_[c]->Append(h);

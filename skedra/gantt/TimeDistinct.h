@@ -15,7 +15,8 @@
 #include "skedra/platform/DateTime.h"
 #include "skedra/platform/Object.h"
 
-namespace skedra {
+namespace skedra
+{
 
 class TTimeDistinctGenericThread;
 
@@ -24,18 +25,20 @@ class TTimeDistinctGenericThread;
 TDateTime RoundToSecond(TDateTime t);
 
 // One interval to place.
-class TDistinctTimeHolder {
+class TDistinctTimeHolder
+{
 public:
     TDateTime Start = 0;
     TDateTime Stop = 0;
-    QString Key;             // only intervals with equal keys can conflict
-    int SubCol = 0;          // 0 = not placed, 1.. = the sub-column it was placed in
+    QString Key;                  // only intervals with equal keys can conflict
+    int SubCol = 0;               // 0 = not placed, 1.. = the sub-column it was placed in
     TObject* Reference = nullptr; // what the interval stands for, not owned
 };
 
 // Holders in insertion order. Holders made by Add belong to the list; holders
 // joined with Append (a sub-column's view of holders owned elsewhere) do not.
-class TDistinctTimeHolderList {
+class TDistinctTimeHolderList
+{
 public:
     TDistinctTimeHolderList() = default;
     TDistinctTimeHolderList(const TDistinctTimeHolderList&) = delete;
@@ -73,7 +76,8 @@ private:
 // same result in O(n log n + p) for p conflicting pairs (O((n + p) log n)
 // with memory in proportion to n when the pairs are many), instead of
 // comparing every pair.
-class TTimeDistinctGeneric {
+class TTimeDistinctGeneric
+{
 public:
     explicit TTimeDistinctGeneric(TDistinctTimeHolderList* aHolders,
                                   TTimeDistinctGenericThread* aThread = nullptr);
@@ -109,7 +113,8 @@ public:
     bool ConflictLoop(bool resolve);
 
 private:
-    struct TCancelled {};
+    struct TCancelled {
+    };
     class TPlacement;
 
     void CheckTerminate();

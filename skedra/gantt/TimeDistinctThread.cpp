@@ -18,9 +18,11 @@ TTimeDistinctGenericThread::~TTimeDistinctGenericThread()
 {
     // Execute uses this object's members: a thread freed from outside is
     // stopped before they go. A thread that frees itself is past Execute.
+    // Freed by a plain delete from its own OnDone, the worker waits for that
+    // handler and touches nothing of this object afterwards: no wait then.
     if (GetStarted() && !FreeOnTerminate && GetThreadID() != GetCurrentThreadId()) {
         Terminate();
-        WaitFor();
+        if (!InOwnSynchronizedCall()) WaitFor();
     }
     // Paused work waits for this count to fall, on whichever thread it falls.
     TSubColumnDriver::ComputationEnded(--gThreadCount);
@@ -39,10 +41,17 @@ void TTimeDistinctGenericThread::Execute()
             engine.SetTerminateRequest([this] { return Terminated(); });
             ResolveConflicts(engine);
         }
+        // Nothing of this object is used after the hand-over: OnDone may free it.
         if (!Terminated()) Synchronize(MakeMethod<&TTimeDistinctGenericThread::DoOnDone>(this));
     } catch (...) {
-        ShowMessage(QStringLiteral("TTimeDistinctGenericThread.Execute ") +
-                    ExceptionText(std::current_exception()));
+        // The message sink belongs to the user-interface thread.
+        const QString text =
+            QStringLiteral("TTimeDistinctGenericThread.Execute ") + ExceptionText(std::current_exception());
+        try {
+            TThread::Synchronize(nullptr, TThreadMethod([text] { ShowMessage(text); }));
+        } catch (...) {
+            // A failing message sink has nobody left to tell.
+        }
     }
 }
 
@@ -50,7 +59,10 @@ void TTimeDistinctGenericThread::DoOnDone()
 {
     // FreeAndCleanUp may have run on this same thread after the result was
     // handed over and before this call: then it does nothing.
-    if (!Terminated() && OnDone.Assigned()) OnDone(this);
+    if (Terminated() || !OnDone.Assigned()) return;
+    // A copy runs: the handler may clear OnDone or free this thread while it runs.
+    const TNotifyEvent handler = OnDone;
+    handler(this);
 }
 
 void TTimeDistinctGenericThread::DoTerminate()

@@ -12,9 +12,11 @@
 #include "skedra/gantt/TimeDistinct.h"
 #include "skedra/platform/Threads.h"
 
-namespace skedra {
+namespace skedra
+{
 
-class TTimeDistinctGenericThread : public TThread {
+class TTimeDistinctGenericThread : public TThread
+{
 public:
     // Created suspended, with an empty holder list to fill before Start.
     TTimeDistinctGenericThread();

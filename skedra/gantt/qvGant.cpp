@@ -1,10 +1,12 @@
 #include "skedra/gantt/qvGant.h"
 
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <unordered_set>
 
 #include "skedra/foundation/DoLater.h"
 #include "skedra/foundation/qvSplitter.h"
@@ -166,8 +168,9 @@ TqvGant_ComBasic::~TqvGant_ComBasic()
     TSubColumnDriver::ClientGone(this);
     TDoLater::NeverMind(MakeMethod<&TqvGant_ComBasic::RunRequestedSubColumns>(this));
     for (TGantRow* row : FRequestedRows)
-        row->FSubColumnsRequested = false;
+        if (row != nullptr) row->FSubColumnsRequested = false;
     FRequestedRows.clear();
+    FRequestedHead = 0;
     // The tree goes first, while everything it reports to still exists; it
     // removes no rows while the chart is being destroyed.
     if (Treeview != nullptr) {
@@ -575,8 +578,10 @@ void TqvGant_ComBasic::WithdrawSubColumns(TGantRow* aRow)
 {
     if (aRow == nullptr || !aRow->FSubColumnsRequested) return;
     aRow->FSubColumnsRequested = false;
-    FRequestedRows.erase(std::remove(FRequestedRows.begin(), FRequestedRows.end(), aRow),
-                         FRequestedRows.end());
+    // The entry stays (as none) so that the positions of the others hold.
+    const auto it = std::find(FRequestedRows.begin() + static_cast<std::ptrdiff_t>(FRequestedHead),
+                              FRequestedRows.end(), aRow);
+    if (it != FRequestedRows.end()) *it = nullptr;
 }
 
 bool TqvGant_ComBasic::SubColumnsRequested(const TGantRow* aRow) const
@@ -584,19 +589,43 @@ bool TqvGant_ComBasic::SubColumnsRequested(const TGantRow* aRow) const
     return aRow != nullptr && aRow->FSubColumnsRequested;
 }
 
-void TqvGant_ComBasic::RunRequestedSubColumns(TObject*)
+void TqvGant_ComBasic::RunRequestedSubColumns(TObject* Sender)
 {
-    // Requests made while these run wait for the next call.
-    std::vector<TGantRow*> rows;
-    rows.swap(FRequestedRows);
-    std::vector<TqvExposable::TKeepAlive> keep;
-    keep.reserve(rows.size());
-    for (TGantRow* row : rows) {
+    // Starting a worker costs far more than anything else here: a few start
+    // per turn of the event loop and the rest wait for the next turn, so that
+    // thousands of requests never hold the loop up. Requests made meanwhile
+    // queue behind them.
+    constexpr int kStartsPerTurn = 8;
+    // A nested run (deferred calls run from inside a worker's start) leaves
+    // the queue to the outer one, which requests the next turn.
+    if (FRunningRequests) return;
+    const QScopedValueRollback running(FRunningRequests, true);
+    const size_t end = FRequestedRows.size();
+    int started = 0;
+    while (FRequestedHead < end && started < kStartsPerTurn && !FDestroying) {
+        TGantRow* row = FRequestedRows[FRequestedHead++];
+        if (row == nullptr || !row->FSubColumnsRequested) continue;
         row->FSubColumnsRequested = false;
-        keep.emplace_back(row);
+        if (row->GetGant() != this) continue;
+        TqvExposable::TKeepAlive keep(row);
+        row->UpdateSubColumnsAsync(this);
+        started += row->GetThread() != nullptr;
     }
-    for (TGantRow* row : rows)
-        if (row->GetGant() == this && !FDestroying) row->UpdateSubColumnsAsync(this);
+    if (FDestroying) return;
+    if (FRequestedHead == FRequestedRows.size()) {
+        FRequestedRows.clear();
+        FRequestedHead = 0;
+        return;
+    }
+    if (FRequestedHead > FRequestedRows.size() / 2) {
+        FRequestedRows.erase(FRequestedRows.begin(),
+                             FRequestedRows.begin() + static_cast<std::ptrdiff_t>(FRequestedHead));
+        FRequestedHead = 0;
+    }
+    // A request of the call that is running would be merged into it and lost:
+    // the next turn is queued under the other data key.
+    TDoLater::DoLater(MakeMethod<&TqvGant_ComBasic::RunRequestedSubColumns>(this),
+                      Sender == this ? nullptr : static_cast<TObject*>(this));
 }
 
 void TqvGant_ComBasic::ResumePausedSubColumns()
@@ -708,8 +737,11 @@ void TqvGant_ComBasic::CheckInvariants() const
     RowList->CheckInvariants();
     if (DataLists->Count() != RowList->Count())
         throw Exception(QStringLiteral("The three-level list does not hold every row's layers"));
+    std::unordered_set<const TqvDataList2lev*> groups;
+    for (int i = 0; i < DataLists->Count(); ++i)
+        groups.insert(DataLists->GetDataListList(i));
     for (const TGantRow* row : RowList->GetRows())
-        if (DataLists->IndexOf(row->GetDataLists()) < 0)
+        if (groups.count(row->GetDataLists()) == 0)
             throw Exception(QStringLiteral("A row's layers are missing from the three-level list"));
     if (ActiveDataEntity != nullptr && ActiveDataEntity->GetRow() == nullptr)
         throw Exception(QStringLiteral("The active item has no row"));
@@ -717,6 +749,13 @@ void TqvGant_ComBasic::CheckInvariants() const
         throw Exception(QStringLiteral("The pressed item has no row"));
     if (SomeRowPaused != TSubColumnDriver::IsPaused(this) && !TSubColumnDriver::ResumeQueued())
         throw Exception(QStringLiteral("Paused rows are not registered for resumption"));
+    size_t requested = 0;
+    for (size_t i = FRequestedHead; i < FRequestedRows.size(); ++i)
+        requested += FRequestedRows[i] != nullptr && FRequestedRows[i]->FSubColumnsRequested;
+    size_t flagged = 0;
+    for (const TGantRow* row : RowList->GetRows())
+        flagged += row->FSubColumnsRequested;
+    if (requested != flagged) throw Exception(QStringLiteral("Requested rows and their marks differ"));
 }
 
 // ===========================================================================

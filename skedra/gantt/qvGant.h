@@ -268,8 +268,11 @@ private:
     bool FDestroying = false;
     // Rows in view, reused between paints.
     std::vector<TGantRow*> FRowsInView;
-    // Rows whose sub-columns were requested, in order of request.
+    // Rows whose sub-columns were requested, in order of request, from
+    // FRequestedHead on (withdrawn entries are none).
     std::vector<TGantRow*> FRequestedRows;
+    size_t FRequestedHead = 0;
+    bool FRunningRequests = false;
 };
 
 // The published component.

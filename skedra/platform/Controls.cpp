@@ -814,8 +814,16 @@ TWinControl::~TWinControl()
     MarkDestroying();
     // Children go while this is still a whole TWinControl, so that nothing they
     // do on the way out reaches a half-destroyed parent.
-    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (QWidget* w : children) delete w;
+    // A child may free a sibling (or add one) in its own destructor: each is
+    // looked at through a guarded pointer, and the children are read again
+    // until none is left.
+    for (;;) {
+        const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        if (children.isEmpty()) break;
+        std::vector<QPointer<QWidget>> guarded(children.begin(), children.end());
+        for (const QPointer<QWidget>& w : guarded)
+            if (w && w->parent() == this) delete w.data();
+    }
 }
 
 int TWinControl::ControlCount() const

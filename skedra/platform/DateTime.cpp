@@ -310,7 +310,11 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec)
 
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int min, int sec, int msec)
 {
-    return EncodeDate(year, month, day) + EncodeTime(hour, min, sec, msec);
+    // Before day 0 the time of day is counted away from zero, so that the
+    // truncated value stays the date's own day.
+    const TDateTime date = EncodeDate(year, month, day);
+    const TDateTime time = EncodeTime(hour, min, sec, msec);
+    return date < 0 ? date - time : date + time;
 }
 
 void DecodeDate(TDateTime value, int& year, int& month, int& day)

@@ -4,9 +4,11 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <deque>
+#include <vector>
 
 namespace skedra {
 
@@ -18,6 +20,7 @@ namespace {
 std::atomic<TThreadID> gNextThreadID{1};
 
 struct SyncEntry {
+    const TThread* owner = nullptr;
     TThreadMethod method;
     bool done = false;
     std::exception_ptr exception;
@@ -40,6 +43,10 @@ SyncState& Sync()
 }
 
 const TThreadID gStartThreadID = GetCurrentThreadId();
+
+// The threads whose synchronised calls are running now, innermost last
+// (user-interface thread only).
+std::vector<const TThread*> gRunningCallOwners;
 
 void WakeMainThread()
 {
@@ -136,11 +143,13 @@ bool CheckSynchronize(int aTimeoutMs)
         s.queue.pop_front();
         lock.unlock();
         std::exception_ptr failure;
+        gRunningCallOwners.push_back(entry->owner);
         try {
             entry->method();
         } catch (...) {
             failure = std::current_exception();
         }
+        gRunningCallOwners.pop_back();
         lock.lock();
         entry->exception = failure;
         entry->done = true;
@@ -157,6 +166,10 @@ TThread::~TThread()
     if (FThread.joinable()) {
         if (std::this_thread::get_id() == FThread.get_id()) {
             FThread.detach();
+        } else if (InOwnSynchronizedCall()) {
+            // The worker waits for the call this destructor runs in: waiting for it would never end.
+            *FAbandoned = true;
+            FThread.detach();
         } else {
             Terminate();
             WaitUntilFinished();
@@ -164,6 +177,12 @@ TThread::~TThread()
         }
     }
     --gLiveCount;
+}
+
+bool TThread::InOwnSynchronizedCall() const
+{
+    if (!IsMainThread()) return false;
+    return std::find(gRunningCallOwners.begin(), gRunningCallOwners.end(), this) != gRunningCallOwners.end();
 }
 
 void TThread::WaitUntilFinished()
@@ -202,11 +221,18 @@ void TThread::ThreadProc(TThread* aThread)
         std::lock_guard guard(aThread->FStartMutex);
     }
     aThread->FThreadID = GetCurrentThreadId();
+    const std::shared_ptr<std::atomic<bool>> abandoned = aThread->FAbandoned;
     ++gRunningCount;
     try {
         aThread->Execute();
     } catch (...) {
-        aThread->FFatalException = std::current_exception();
+        if (!*abandoned) aThread->FFatalException = std::current_exception();
+    }
+    if (*abandoned) {
+        // Freed from one of its synchronised calls: the object is gone.
+        --gRunningCount;
+        Sync().uiWake.notify_all();
+        return;
     }
     try {
         aThread->DoTerminate();
@@ -244,7 +270,7 @@ int TThread::WaitFor()
     return FReturnValue;
 }
 
-void TThread::Synchronize(TThread* /*aThread*/, const TThreadMethod& aMethod)
+void TThread::Synchronize(TThread* aThread, const TThreadMethod& aMethod)
 {
     if (IsMainThread()) {
         aMethod();
@@ -252,6 +278,7 @@ void TThread::Synchronize(TThread* /*aThread*/, const TThreadMethod& aMethod)
     }
     SyncState& s = Sync();
     SyncEntry entry;
+    entry.owner = aThread;
     entry.method = aMethod;
     {
         std::lock_guard lock(s.mutex);

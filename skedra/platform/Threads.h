@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -92,7 +93,11 @@ public:
     // A running thread is asked to terminate and waited for (draining the
     // synchronised calls on the user-interface thread). A derived class whose
     // Execute uses its own members must Terminate and WaitFor in its own
-    // destructor, before those members go.
+    // destructor, before those members go, unless InOwnSynchronizedCall.
+    // Freed from inside a synchronised call of its own (the worker is blocked
+    // in Synchronize), the thread is not waited for: the worker ends without
+    // touching the object, so its Execute must not use the object after that
+    // Synchronize returns.
     ~TThread() override;
 
     // Starts the body; raises EThread when it was started before.
@@ -132,6 +137,9 @@ protected:
     bool Terminated() const { return FTerminated; }
     void Synchronize(const TThreadMethod& aMethod) { Synchronize(this, aMethod); }
     void SetReturnValue(int aValue) { FReturnValue = aValue; }
+    // On the user-interface thread: a call this thread handed over with
+    // Synchronize is running now (so the worker waits for it to return).
+    bool InOwnSynchronizedCall() const;
     // Raises OnTerminate through Synchronize (when assigned).
     virtual void DoTerminate();
 
@@ -151,6 +159,9 @@ private:
     bool FCreateSuspended = true;
     std::exception_ptr FFatalException;
     int FReturnValue = 0;
+    // Set when the object was freed while its worker waited in Synchronize;
+    // shared with the worker, which then ends without touching the object.
+    std::shared_ptr<std::atomic<bool>> FAbandoned = std::make_shared<std::atomic<bool>>(false);
 
     static std::atomic<int> gLiveCount;
     static std::atomic<int> gRunningCount;

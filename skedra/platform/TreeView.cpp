@@ -457,14 +457,25 @@ void TTreeNodes::Clear()
 {
     BeginUpdate();
     QTreeWidget* w = FOwner->FNative;
-    while (w->topLevelItemCount() > 0) {
-        QTreeWidgetItem* item = w->topLevelItem(w->topLevelItemCount() - 1);
-        if (TTreeNode* n = NodeOf(item))
+    // Out of the view in one step: Qt then updates its persistent indexes
+    // (one per expanded node) once instead of once per node. The nodes are
+    // freed afterwards, last to first.
+    // The selection goes with them: reported once, when every node is gone.
+    const bool hadCurrent = w->currentItem() != nullptr;
+    QList<QTreeWidgetItem*> items;
+    {
+        const QSignalBlocker block(w);
+        items = w->invisibleRootItem()->takeChildren();
+    }
+    FOwner->StructureChanged();
+    for (auto it = items.rbegin(); it != items.rend(); ++it) {
+        if (TTreeNode* n = NodeOf(*it))
             delete n;
         else
-            delete item;
+            delete *it;
     }
     EndUpdate();
+    if (hadCurrent && w->currentItem() == nullptr) FOwner->CurrentChangedNative(nullptr);
 }
 
 int TTreeNodes::GetCount() const

@@ -41,6 +41,28 @@ DayMs Split(double d)
     return r;
 }
 
+// A date as its day and its millisecond rounded to the nearest (as Split
+// gives), with the rest: how far the date lies from that millisecond.
+struct FineDayMs {
+    int64_t day;
+    int64_t ms;
+    double rest; // -0.5 <= rest <= 0.5, in milliseconds
+};
+
+FineDayMs SplitFine(double d)
+{
+    d = std::clamp(d, kLowestDay, kHighestDay);
+    const double f = std::floor(d);
+    const double msd = (d - f) * static_cast<double>(kMsPerDay);
+    const double whole = std::nearbyint(msd);
+    FineDayMs r{static_cast<int64_t>(f), static_cast<int64_t>(whole), msd - whole};
+    if (r.ms >= kMsPerDay) {
+        ++r.day;
+        r.ms -= kMsPerDay;
+    }
+    return r;
+}
+
 double Join(int64_t day, int64_t ms)
 {
     return static_cast<double>(day) + static_cast<double>(ms) / static_cast<double>(kMsPerDay);
@@ -181,8 +203,14 @@ TDateTime TqvDateScalerModel::DateDiffToVisibleTime(TDateTime aFrom, TDateTime a
         std::swap(lo, hi);
         sign = -1;
     }
-    const DayMs a = Split(lo), b = Split(hi);
-    double v = MsToDays(VisibleMsBetween(a.day, a.ms, b.day, b.ms));
+    const FineDayMs a = SplitFine(lo), b = SplitFine(hi);
+    // Whole milliseconds are counted; each end's rest counts where its millisecond is
+    // visible. Every date is treated the same in every span, so spans add up exactly.
+    auto rest = [this](const FineDayMs& t) {
+        return DayHidden(t.day) || IsHiddenHour(static_cast<int>(t.ms / kMsPerHour)) ? 0.0 : t.rest;
+    };
+    const double ms = static_cast<double>(VisibleMsBetween(a.day, a.ms, b.day, b.ms)) + rest(b) - rest(a);
+    double v = std::max(0.0, ms) / static_cast<double>(kMsPerDay);
     const double span = std::clamp(hi, kLowestDay, kHighestDay) - std::clamp(lo, kLowestDay, kHighestDay);
     if (v > span) v = span; // the millisecond rounding must never add time
     return sign * v;
@@ -210,6 +238,19 @@ int64_t TqvDateScalerModel::InDayBackward(int64_t ms, int64_t v) const
 }
 
 TDateTime TqvDateScalerModel::VisibleTimeDiffToTrueTime(TDateTime aFrom, TDateTime aVisible) const
+{
+    const TDateTime r = VisibleTimeDiffToTrueTimeMs(aFrom, aVisible);
+    if (!std::isfinite(aVisible) || r <= 0 || r >= kHighestDay) return r;
+    // The walk lands on whole milliseconds: correct the rest where it lies in visible time.
+    const TDateTime rest = aVisible - DateDiffToVisibleTime(aFrom, r);
+    if (rest == 0 || std::fabs(rest) * static_cast<double>(kMsPerDay) >= 1) return r;
+    const TDateTime refined = std::max(0.0, r + rest);
+    const double before = std::fabs(rest),
+                 after = std::fabs(aVisible - DateDiffToVisibleTime(aFrom, refined));
+    return after < before ? refined : r;
+}
+
+TDateTime TqvDateScalerModel::VisibleTimeDiffToTrueTimeMs(TDateTime aFrom, TDateTime aVisible) const
 {
     CheckDate(aFrom);
     if (std::isnan(aVisible) || aVisible == 0) return std::max(aFrom, 0.0);
@@ -361,11 +402,36 @@ TDateTime TqvDateScalerModel::UpperLimit() const
     return std::min(fMaxStop, ScalerEndOfTime());
 }
 
+TDateTime TqvDateScalerModel::StopAfter(TDateTime aStart, TDateTime aStop) const
+{
+    if (aStop > aStart) return aStop;
+    // One day within the limits; a MaxStop at or before the start cannot be
+    // kept, and an empty or mirrored axis is worse than passing it.
+    const TDateTime day = std::min(UpperLimit(), aStart + 1);
+    return day > aStart ? day : aStart + 1;
+}
+
+void TqvDateScalerModel::CheckInvariants() const
+{
+    if (!(fStart < fStop) || !std::isfinite(fStart) || !std::isfinite(fStop))
+        throw Exception(QStringLiteral("Scaler range is broken: Start %1, Stop %2").arg(fStart).arg(fStop));
+    if (fStart < 0)
+        throw Exception(QStringLiteral("Scaler range is broken: Start %1 before day 0").arg(fStart));
+}
+
 void TqvDateScalerModel::RangeChanged()
 {
     CalcDrawMode();
     fChanged = true;
+    AssertInvariants();
     ScalerInvalidate();
+}
+
+void TqvDateScalerModel::AssertInvariants() const
+{
+#ifndef NDEBUG
+    CheckInvariants();
+#endif
 }
 
 void TqvDateScalerModel::SetStart(TDateTime d)
@@ -381,9 +447,8 @@ void TqvDateScalerModel::SetStart(TDateTime d)
         stop = upper;
         d = std::max(lower, VisibleTimeDiffToTrueTime(upper, -amount));
     }
-    if (stop <= d) stop = std::min(upper, d + 1);
     fStart = d;
-    fStop = stop;
+    fStop = StopAfter(d, stop);
     RangeChanged();
 }
 
@@ -397,6 +462,7 @@ void TqvDateScalerModel::SetStop(TDateTime d)
     CalcDrawMode();
     fChanged = true;
     fRememberedScale = GetScale();
+    AssertInvariants();
     ScalerInvalidate();
 }
 
@@ -453,11 +519,14 @@ void TqvDateScalerModel::SetScale(double s)
 {
     if (std::isnan(s)) throw Exception(QStringLiteral("Invalid scale: not a number"));
     const TDateTime oldStart = fStart, oldStop = fStop;
+    const double oldRemembered = fRememberedScale;
     const double visible = std::min(static_cast<double>(GetScaleLen()) * s, kHighestDay);
     SetStop(VisibleTimeDiffToTrueTime(fStart, visible));
     if (VisibleTimeAmount() < kScale10Sec) {
+        // Refused: the scale kept for resizing stays the former one too.
         fStart = oldStart;
         fStop = oldStop;
+        fRememberedScale = oldRemembered;
     }
     RangeChanged();
 }
@@ -469,6 +538,7 @@ void TqvDateScalerModel::SetCenterScale(double aScale, TDateTime aDate, int aPix
     ScalerBeginUpdate();
     try {
         const TDateTime oldStart = fStart, oldStop = fStop;
+        const double oldRemembered = fRememberedScale;
         const double back = std::clamp(-static_cast<double>(aPixel) * aScale, -kHighestDay, kHighestDay);
         SetStart(VisibleTimeToTrueTime_High(VisibleTimeDiffToTrueTime(aDate, back)));
         SetScale(aScale);
@@ -476,10 +546,15 @@ void TqvDateScalerModel::SetCenterScale(double aScale, TDateTime aDate, int aPix
         if (OnLimitScaling.Assigned()) refused = OnLimitScaling(ScalerCaller(), fStart, fStop, GetScale());
         // A span under ten seconds is refused here too (SetScale alone would keep the moved start).
         if (refused || VisibleTimeAmount() < kScale10Sec || GetScaleLen() * aScale < kScale10Sec) {
-            // Restore the former range as it was (limited to MinStart and MaxStop).
+            // Restore the former range, limited to MinStart and MaxStop where
+            // that leaves a range; limits that exclude it leave it as it was.
             fStart = std::max(LowerLimit(), oldStart);
             fStop = std::min(UpperLimit(), oldStop);
-            if (fStop <= fStart) fStop = std::min(UpperLimit(), fStart + 1);
+            if (fStop <= fStart) {
+                fStart = oldStart;
+                fStop = oldStop;
+            }
+            fRememberedScale = oldRemembered;
             RangeChanged();
         }
     } catch (...) {
@@ -541,14 +616,20 @@ TDateTime TqvDateScalerModel::PixelToDate(double p) const
     TDateTime baseDate = fStart;
     double basePixel = 0;
     // The last mark at or before p: a pixel exactly on a mark answers the mark's date.
+    // A mark before Start (the first one usually is) never serves: measuring from
+    // it would answer dates before Start for pixels at and left of 0.
     auto it = std::upper_bound(fMinorMarks.begin(), fMinorMarks.end(), p,
                                [](double v, const TScaleMark& m) { return v < m.Pixel; });
     if (it != fMinorMarks.begin()) {
         --it;
-        baseDate = it->Date;
-        basePixel = it->Pixel;
+        if (it->Date >= fStart) {
+            baseDate = it->Date;
+            basePixel = it->Pixel;
+        }
     }
-    return VisibleTimeDiffToTrueTime(baseDate, (p - basePixel) * amount / pixels);
+    // Nothing lies before day 0 or after the end of time: a pixel far outside clamps.
+    return std::clamp(VisibleTimeDiffToTrueTime(baseDate, (p - basePixel) * amount / pixels), 0.0,
+                      ScalerEndOfTime());
 }
 
 int TqvDateScalerModel::TimeToPixel(TDateTime d) const
@@ -583,7 +664,11 @@ void TqvDateScalerModel::SetFirstDayOfWeek(int v)
 TDateTime TqvDateScalerModel::TruncToFirstDayOfWeek(TDateTime d) const
 {
     CheckDate(d);
-    const int64_t day = Split(d).day;
+    // The day of a date before day 0 is its truncation toward zero (its time of
+    // day counts forward from that day's midnight), as the calendar reads it.
+    const int64_t total =
+        std::llround(std::clamp(d, kLowestDay, kHighestDay) * static_cast<double>(kMsPerDay));
+    const int64_t day = total / kMsPerDay;
     const int back = (WeekdayIndex(day) + 1 - fFirstDayOfWeek + 7) % 7;
     return static_cast<double>(day - back);
 }
@@ -621,7 +706,7 @@ int TqvDateScalerModel::DateToQuarter(TDateTime d)
 
 void TqvDateScalerModel::SnapFailed()
 {
-    fStop = std::min(UpperLimit(), fStart + 1);
+    fStop = StopAfter(fStart, fStart);
     fAmountValid = false;
     EndMouseOperation();
     throw Exception(QStringLiteral("To small span"));
@@ -719,7 +804,7 @@ void TqvDateScalerModel::CalcDrawMode()
 
 void TqvDateScalerModel::RecoverFromScaleError()
 {
-    fStop = std::min(UpperLimit(), fStart + 1);
+    fStop = StopAfter(fStart, fStart);
     fAmountValid = false;
     EndMouseOperation();
     if (fInScaleError) return;
@@ -1022,6 +1107,7 @@ void TqvDateScalerModel::HandleFixedScaleResizing()
     }
     fRememberedLength = GetScaleLen();
     fRememberedScale = GetScale();
+    AssertInvariants();
 }
 
 } // namespace skedra

@@ -188,6 +188,9 @@ public:
     // The bare model's axis length (the control answers its own size instead).
     void SetModelLength(int n);
 
+    // Throws when the range is broken: Start < Stop, both finite, Start not before day 0.
+    void CheckInvariants() const;
+
     TOnLimitScaling OnLimitScaling;
     TScalerNotifyEvent OnAnimateChange;
     TScalerNotifyEvent OnChange;
@@ -211,9 +214,15 @@ protected:
     void RangeChanged();
     TDateTime LowerLimit() const;
     TDateTime UpperLimit() const;
+    // CheckInvariants in Debug builds.
+    void AssertInvariants() const;
+    // aStop, or one day after aStart when aStop does not lie after it.
+    TDateTime StopAfter(TDateTime aStart, TDateTime aStop) const;
 
 private:
     void HiddenSetsChanged(double formerScale);
+    // VisibleTimeDiffToTrueTime to the whole millisecond.
+    TDateTime VisibleTimeDiffToTrueTimeMs(TDateTime aFrom, TDateTime aVisible) const;
     void PlaceLevel(bool aMajor, TDateTime aStep, std::vector<TScaleMark>& aMarks);
     void BuildMarks();
     void RecoverFromScaleError();

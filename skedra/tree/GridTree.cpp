@@ -833,7 +833,23 @@ void TqvGridTree::_OnDeleteOfUnloaded(TAxisContentList* theList, int& theFrom, i
     // unloaded roots, which the axis takes off.
     std::vector<int> unloadedRoots;
     std::vector<TqvDataEntity_GridTreeNode*> nodes;
+    // Rows before the loaded roots' subtrees and after them stand for
+    // unloaded roots one each; only rows in between need the walk.
+    TqvDataList_GridTree* roots = RootDataList;
+    const int before = roots->GetUnloadedBefore();
+    int loadedRows = 0;
+    for (int p = 0; p < roots->LoadedCount(); ++p)
+        if (TqvDataEntity_GridTreeNode* node = AsNode(roots->GetLoaded(p))) loadedRows += SubtreeRows(node);
     for (int r = theFrom; r <= theTo; ++r) {
+        const int k = r - theList->FixedCount;
+        if (k >= 0 && k < before) {
+            unloadedRoots.push_back(k);
+            continue;
+        }
+        if (k >= before + loadedRows && k - loadedRows < before + roots->GetUnloadedAfter()) {
+            unloadedRoots.push_back(k - loadedRows + roots->LoadedCount());
+            continue;
+        }
         const TRowTarget target = NodeAtRow(r);
         if (target.Node)
             nodes.push_back(target.Node);

@@ -11,6 +11,7 @@
 
 #include "skedra/data/DataList.h"
 #include "skedra/data/DataListGroups.h"
+#include "skedra/platform/Exceptions.h"
 
 namespace skedra::test
 {
@@ -119,6 +120,11 @@ inline TqvOwned<TqvDataList> MakeQuietList(TqvListController* c = nullptr)
 // Counts, window placement and every cached index.
 inline ::testing::AssertionResult Consistent(TqvDataList& l)
 {
+    try {
+        l.CheckInvariants();
+    } catch (const Exception& e) {
+        return ::testing::AssertionFailure() << e.Message().toStdString();
+    }
     const int loaded = l.LoadedCount();
     if (l.Count() != loaded + l.GetUnloadedBefore() + l.GetUnloadedAfter())
         return ::testing::AssertionFailure() << "Count differs from its parts";

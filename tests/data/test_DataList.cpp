@@ -656,11 +656,53 @@ TEST(DataListReentrancy, FreeingAnEntityDirectlyLeavesTheWindowAsDeleteDoes)
     EXPECT_TRUE(Consistent(*l));
 }
 
-TEST(DataListReentrancy, FailingDeleteHandlerDuringTeardownLeaksNothing)
+// A handler failing for some entities while the list is freed: every entity is
+// told, the others are freed, those whose handler failed stay in the list
+// (never freed while a holder may refer to them), and the first failure is
+// raised. Freeing the list again, once the handler succeeds, frees the rest.
+TEST(DataListReentrancy, FailingDeleteHandlerDuringTeardownTellsEveryEntity)
 {
     TRecorder r;
     auto* l = MakeList(r).release();
-    Fill(r, *l, 5);
+    auto es = Fill(r, *l, 5);
+    const int failing1 = T(es[1])->Id, failing3 = T(es[3])->Id;
+    std::vector<int> told;
+    bool fail = true;
+    r.C.OnDeleteItem = [&](TqvDataEntity* e) {
+        told.push_back(T(e)->Id);
+        if (fail && (T(e)->Id == failing1 || T(e)->Id == failing3))
+            throw Exception(QStringLiteral("handler failed for %1").arg(T(e)->Id));
+    };
+    try {
+        l->FreeWheneverPossible();
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("handler failed for %1").arg(failing1)); // the first failure
+    }
+    EXPECT_EQ(told.size(), 5u);
+    ASSERT_EQ(l->Count(), 2);
+    EXPECT_EQ(l->GetLoaded(0), es[1]);
+    EXPECT_EQ(l->GetLoaded(1), es[3]);
+    EXPECT_TRUE(Consistent(*l));
+    fail = false;
+    l->FreeWheneverPossible(); // the sanitizer checks that all six objects went
+}
+
+TEST(DataListReentrancy, FailingDeleteHandlerLeavesTheEntityInTheList)
+{
+    TRecorder r;
+    auto l = MakeList(r);
+    auto es = Fill(r, *l, 4);
     r.C.OnDeleteItem = [](TqvDataEntity*) { throw Exception("handler failed"); };
-    EXPECT_THROW(l->FreeWheneverPossible(), Exception); // the sanitizer checks that all six objects went
+    EXPECT_THROW(l->Delete(1), Exception);
+    EXPECT_THROW(es[2]->FreeWheneverPossible(), Exception);
+    EXPECT_THROW(l->Clear(), Exception);
+    ASSERT_EQ(l->Count(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(l->GetLoaded(i), es[static_cast<size_t>(i)]);
+    EXPECT_TRUE(Consistent(*l));
+    r.C.OnDeleteItem.Clear();
+    l->Delete(1);
+    EXPECT_EQ(l->Count(), 3);
+    EXPECT_TRUE(Consistent(*l));
 }

@@ -188,6 +188,30 @@ TEST(Exposable, FreeWheneverPossibleCleansThenFrees)
     TqvExposable::FreeCall(nullptr);
 }
 
+// A cleaning that fails may have left holders that were never told: the
+// object stays alive, and freeing it again retries the cleaning.
+TEST(Exposable, ObjectWhoseCleaningFailsIsNotFreed)
+{
+    class TFailing : public TProbe
+    {
+    public:
+        using TProbe::TProbe;
+        int Failures = 1;
+        void CleanForFree() override
+        {
+            TProbe::CleanForFree();
+            if (Failures-- > 0) throw Exception(QStringLiteral("holder refused"));
+        }
+    };
+    std::vector<std::string> log;
+    auto* object = new TFailing(log);
+    EXPECT_THROW(object->FreeWheneverPossible(), Exception);
+    EXPECT_EQ(log, (std::vector<std::string>{"clean"}));
+    EXPECT_FALSE(object->IsFreePending());
+    object->FreeWheneverPossible();
+    EXPECT_EQ(log, (std::vector<std::string>{"clean", "clean", "freed"}));
+}
+
 TEST(Exposable, FreeingABusyObjectWaitsForTheOperationToEnd)
 {
     std::vector<std::string> log;

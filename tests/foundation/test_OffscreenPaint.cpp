@@ -12,6 +12,7 @@
 
 #include "skedra/foundation/qvOffscreenPaint.h"
 #include "skedra/platform/Messages.h"
+#include "tests/common/PdfText.h"
 
 using namespace skedra;
 
@@ -463,9 +464,22 @@ TEST_F(Fixture, PrintsOntoAPdfPage)
         EXPECT_TRUE(dc.NewPage());
         area->Print(&dc, 0, 0, scale, scale, true);
     }
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().startsWith("%PDF"));
+    // Each page shows the text; the first at the origin (200, 300) device pixels further in.
+    QString error;
+    const std::vector<test::PdfPage> pages = test::ReadPdf(file, &error);
+    ASSERT_EQ(pages.size(), 2u) << error.toStdString();
+    const test::PdfWord* first = pages[0].Find(QStringLiteral("Printed"));
+    const test::PdfWord* second = pages[1].Find(QStringLiteral("Printed"));
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(pages[0].Words.size(), 1u);
+    EXPECT_EQ(pages[1].Words.size(), 1u);
+    QPdfWriter probe(dir.filePath(QStringLiteral("probe.pdf")));
+    const double pointsPerPixel = 72.0 / probe.resolution();
+    EXPECT_NEAR(first->Left - second->Left, 200 * pointsPerPixel, 0.5);
+    EXPECT_NEAR(first->Top - second->Top, 300 * pointsPerPixel, 0.5);
+    // The text is 9 points high whatever the resolution: the font follows the print scale.
+    EXPECT_GT(second->Bottom - second->Top, 6);
+    EXPECT_LT(second->Bottom - second->Top, 14);
     EXPECT_FALSE(area->GetIsPrinting());
     EXPECT_EQ(area->GetWidth(), 80);
 }

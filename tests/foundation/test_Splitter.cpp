@@ -312,3 +312,89 @@ TEST(Splitter, OnlyTheLeftButtonDrags)
     EXPECT_EQ(f.sized->GetWidth(), 200);
     EXPECT_EQ(f.moved, 0);
 }
+
+namespace
+{
+
+// The drag lines that exist under the form's parent.
+int DragLines(const Form& f)
+{
+    return static_cast<int>(f.parent->findChildren<QWidget*>(QStringLiteral("qvSplitterLine")).size());
+}
+
+// Counts Qt's warnings while alive.
+struct WarningCounter {
+    static inline int count = 0;
+    QtMessageHandler previous;
+    WarningCounter()
+    {
+        count = 0;
+        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString&) {
+            if (type != QtDebugMsg && type != QtInfoMsg) ++count;
+        });
+    }
+    ~WarningCounter() { qInstallMessageHandler(previous); }
+};
+
+} // namespace
+
+TEST(Splitter, ControlFreedDuringADragTakesTheLineWithIt)
+{
+    Form f(alLeft);
+    f.Drag(50, 0, false);
+    ASSERT_EQ(DragLines(f), 1);
+    delete f.sized;
+    f.sized = nullptr;
+    QTest::mouseMove(f.splitter, f.Local(f.end + QPoint(10, 0)));
+    EXPECT_EQ(DragLines(f), 0);
+    f.Release();
+    EXPECT_EQ(DragLines(f), 0);
+    QApplication::processEvents();
+    EXPECT_EQ(f.ParentPixel(251, 100), clWhite);
+    EXPECT_EQ(f.ParentPixel(251, 101), clWhite);
+
+    // Freed between the last move and the release.
+    Form g(alLeft);
+    g.Drag(50, 0, false);
+    delete g.sized;
+    g.Release();
+    EXPECT_EQ(DragLines(g), 0);
+
+    // The form closed while a drag is in progress.
+    Form h(alLeft);
+    h.Drag(50, 0, false);
+    h.parent.reset(); // AddressSanitizer reports a read of the freed line otherwise
+}
+
+TEST(Splitter, PressWithoutTheReleaseBeforeEndsThatDrag)
+{
+    Form f(alLeft);
+    f.Drag(50, 0, false); // the release never comes
+    const QPoint again = f.start;
+    QTest::mousePress(f.splitter, Qt::LeftButton, Qt::NoModifier, f.Local(again));
+    EXPECT_EQ(DragLines(f), 1);
+    QTest::mouseMove(f.splitter, f.Local(again + QPoint(20, 0)));
+    QTest::mouseRelease(f.splitter, Qt::LeftButton, Qt::NoModifier, f.Local(again + QPoint(20, 0)));
+    EXPECT_EQ(f.sized->GetWidth(), 220); // only the second drag applies
+    EXPECT_EQ(DragLines(f), 0);
+    QApplication::processEvents();
+    for (int x : {251, 221, 300}) {
+        EXPECT_EQ(f.ParentPixel(x + 3, 100), clWhite) << x;
+        EXPECT_EQ(f.ParentPixel(x + 3, 101), clWhite) << x;
+    }
+}
+
+TEST(Splitter, BarOfNoLengthGrabsNothing)
+{
+    Form f(alLeft);
+    f.parent->SetBounds(0, 0, 600, 0); // the bar keeps its width and has no height
+    QApplication::processEvents();
+    ASSERT_EQ(f.splitter->GetHeight(), 0);
+    WarningCounter warnings;
+    QTest::mousePress(f.splitter, Qt::LeftButton, Qt::NoModifier, QPoint(1, 0));
+    for (int x = 2; x < 40; ++x)
+        QTest::mouseMove(f.splitter, QPoint(x, 0));
+    QTest::mouseRelease(f.splitter, Qt::LeftButton, Qt::NoModifier, QPoint(40, 0));
+    EXPECT_EQ(warnings.count, 0);
+    EXPECT_EQ(DragLines(f), 0);
+}

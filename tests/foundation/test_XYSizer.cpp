@@ -105,3 +105,19 @@ TEST(XYSizer, MovingWithoutTheButtonDoesNothing)
     EXPECT_EQ(f.grip->GetHorizontalGuide(), nullptr);
     EXPECT_TRUE(f.reports.empty());
 }
+
+// The guides stay in the parent they were made in; a grip moved into a panel of
+// that parent frees them from its destructor while the parent frees its children.
+TEST(XYSizer, GripMovedToAnotherParentAfterItsGuidesWereMade)
+{
+    Form f;
+    QTest::mousePress(f.grip, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    QTest::mouseMove(f.grip, f.InGrip(112, 107));
+    QTest::mouseRelease(f.grip, Qt::LeftButton, Qt::NoModifier, f.InGrip(112, 107));
+    ASSERT_TRUE(f.grip->GetHorizontalGuide() && f.grip->GetVerticalGuide());
+    auto* panel = new TPanel(f.parent.get());
+    f.grip->SetParent(panel);
+    QPointer<QWidget> guide(f.grip->GetHorizontalGuide());
+    f.parent.reset(); // AddressSanitizer reports a read of a freed guide otherwise
+    EXPECT_TRUE(guide.isNull());
+}

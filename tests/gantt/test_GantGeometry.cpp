@@ -62,6 +62,7 @@ TEST_F(GantGeometry, CollapsedAndHiddenNodesHaveNoBand)
     parent->SetExpanded(false);
     Paint();
     // Under a collapsed parent: no band, never a band at the top edge.
+    EXPECT_EQ(Tree()->GetRect(child), TRect(-1, -1, -1, -1));
     EXPECT_EQ(gant->GetGantRow(child)->GetRect(), TRect(-1, -1, -1, -1));
     TRect r;
     EXPECT_FALSE(gant->RectFromDataEntity(t, r));

@@ -15,7 +15,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 constexpr double kSecond = 1.0 / SecsPerDay;
 const TDateTime kDay = EncodeDate(2026, 12, 8);
@@ -33,13 +34,15 @@ struct TSpec {
 
 void Fill(TDistinctTimeHolderList& list, const std::vector<TSpec>& specs)
 {
-    for (const TSpec& s : specs) list.Add(s.start, s.stop, s.key, nullptr)->SubCol = s.preset;
+    for (const TSpec& s : specs)
+        list.Add(s.start, s.stop, s.key, nullptr)->SubCol = s.preset;
 }
 
 std::vector<int> SubCols(const TDistinctTimeHolderList& list)
 {
     std::vector<int> out;
-    for (const TDistinctTimeHolder* h : list.Items()) out.push_back(h->SubCol);
+    for (const TDistinctTimeHolder* h : list.Items())
+        out.push_back(h->SubCol);
     return out;
 }
 
@@ -81,13 +84,26 @@ std::vector<TSpec> RandomSpecs(std::mt19937& rng)
         }
         if (improper) {
             switch (pick(0, 9)) {
-            case 0: std::swap(s.start, s.stop); break;
-            case 1: s.start = std::numeric_limits<double>::quiet_NaN(); break;
-            case 2: s.stop = std::numeric_limits<double>::quiet_NaN(); break;
-            case 3: s.start = -std::numeric_limits<double>::infinity(); break;
-            case 4: s.stop = std::numeric_limits<double>::infinity(); break;
-            case 5: s.stop = s.start - unit * pick(0, 3); break;
-            default: break;
+            case 0:
+                std::swap(s.start, s.stop);
+                break;
+            case 1:
+                s.start = std::numeric_limits<double>::quiet_NaN();
+                break;
+            case 2:
+                s.stop = std::numeric_limits<double>::quiet_NaN();
+                break;
+            case 3:
+                s.start = -std::numeric_limits<double>::infinity();
+                break;
+            case 4:
+                s.stop = std::numeric_limits<double>::infinity();
+                break;
+            case 5:
+                s.stop = s.start - unit * pick(0, 3);
+                break;
+            default:
+                break;
             }
         }
         if (preset && pick(0, 9) == 0) s.preset = pick(-1, 3);
@@ -139,9 +155,12 @@ void ExpectMatchesOracle(const std::vector<TSpec>& specs, int trial)
             if (!TTimeDistinctGeneric::InConflict(items[i], items[j])) continue;
             ASSERT_FALSE(items[i]->SubCol == items[j]->SubCol && items[i]->SubCol > 0 &&
                          specs[i].preset == 0 && specs[j].preset == 0)
-                << "trial " << trial << ": holders " << i << " and " << j << " share sub-column " << items[i]->SubCol;
-            ASSERT_NE(items[i]->SubCol, 0) << "trial " << trial << ": conflicting holder " << i << " left unplaced";
-            ASSERT_NE(items[j]->SubCol, 0) << "trial " << trial << ": conflicting holder " << j << " left unplaced";
+                << "trial " << trial << ": holders " << i << " and " << j << " share sub-column "
+                << items[i]->SubCol;
+            ASSERT_NE(items[i]->SubCol, 0)
+                << "trial " << trial << ": conflicting holder " << i << " left unplaced";
+            ASSERT_NE(items[j]->SubCol, 0)
+                << "trial " << trial << ": conflicting holder " << j << " left unplaced";
         }
     }
 }
@@ -201,11 +220,15 @@ TEST(TimeDistinct, TouchingItemsKeepTheWholeBand)
 TEST(TimeDistinct, OnlyOverlappingItemsAreDividedAndKeysAreSeparate)
 {
     // Three items of which two overlap; a fourth overlapping one on another key.
-    EXPECT_EQ(Resolve({{At(8, 0), At(10, 0), "a"}, {At(12, 0), At(13, 0), "a"}, {At(9, 0), At(11, 0), "a"},
+    EXPECT_EQ(Resolve({{At(8, 0), At(10, 0), "a"},
+                       {At(12, 0), At(13, 0), "a"},
+                       {At(9, 0), At(11, 0), "a"},
                        {At(8, 0), At(13, 0), "b"}}),
               (std::vector<int>{2, 0, 1, 0}));
     // The same four with one key: first fit reuses column 1 where it is free.
-    EXPECT_EQ(Resolve({{At(8, 0), At(10, 0), ""}, {At(12, 0), At(13, 0), ""}, {At(9, 0), At(11, 0), ""},
+    EXPECT_EQ(Resolve({{At(8, 0), At(10, 0), ""},
+                       {At(12, 0), At(13, 0), ""},
+                       {At(9, 0), At(11, 0), ""},
                        {At(8, 0), At(13, 0), ""}}),
               (std::vector<int>{3, 2, 2, 1}));
 }
@@ -236,7 +259,8 @@ TEST(TimeDistinct, TimesLessThanHalfASecondApartRoundTogether)
     EXPECT_NEAR(RoundToSecond(-1.25 + 0.3 * kSecond), -1.25, 1e-10);
     EXPECT_NEAR(RoundToSecond(At(23, 59, 59, 0.7)), kDay + 1, 1e-10);
     EXPECT_TRUE(std::isnan(RoundToSecond(std::numeric_limits<double>::quiet_NaN())));
-    EXPECT_EQ(RoundToSecond(std::numeric_limits<double>::infinity()), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(RoundToSecond(std::numeric_limits<double>::infinity()),
+              std::numeric_limits<double>::infinity());
 
     // An item ending 0.3 s after another starts: rounded, they only touch.
     auto r = [](TDateTime t) { return RoundToSecond(t); };
@@ -303,7 +327,8 @@ TEST(TimeDistinct, LiteralFirstFitUsesTheCurrentColumns)
 TEST(TimeDistinct, FailureInsideTheLoopIsReportedAsConflictLoop)
 {
     TDistinctTimeHolderList list;
-    for (int i = 0; i < 2000; ++i) list.Add(At(8, 0, i), At(9, 0, i), "", nullptr);
+    for (int i = 0; i < 2000; ++i)
+        list.Add(At(8, 0, i), At(9, 0, i), "", nullptr);
     TTimeDistinctGeneric engine(&list);
     int asked = 0;
     engine.SetTerminateRequest([&] {
@@ -316,7 +341,7 @@ TEST(TimeDistinct, FailureInsideTheLoopIsReportedAsConflictLoop)
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "ConflictLoop:disk on fire");
     }
-    engine.SetTerminateRequest([] () -> bool { throw std::runtime_error("bad"); });
+    engine.SetTerminateRequest([]() -> bool { throw std::runtime_error("bad"); });
     try {
         engine.HasConflicts();
         FAIL() << "no exception";
@@ -345,7 +370,8 @@ TEST(TimeDistinct, CancelInEveryPhaseStopsAndAnswersFalse)
         }
         ASSERT_GT(total, 100); // asked throughout, not only at the start
         for (int k : {1, 2, total / 10, total / 3, total / 2, total - 1}) {
-            for (TDistinctTimeHolder* h : list.Items()) h->SubCol = 0;
+            for (TDistinctTimeHolder* h : list.Items())
+                h->SubCol = 0;
             TTimeDistinctGeneric engine(&list);
             engine.SetMaxListedPairs(maxListedPairs);
             int asked = 0;
@@ -358,8 +384,9 @@ TEST(TimeDistinct, CancelInEveryPhaseStopsAndAnswersFalse)
                     EXPECT_EQ(h->SubCol, c + 1);
                     ++placed;
                 }
-            EXPECT_EQ(placed, static_cast<int>(std::count_if(list.Items().begin(), list.Items().end(),
-                                                             [](const TDistinctTimeHolder* h) { return h->SubCol != 0; })));
+            EXPECT_EQ(placed, static_cast<int>(std::count_if(
+                                  list.Items().begin(), list.Items().end(),
+                                  [](const TDistinctTimeHolder* h) { return h->SubCol != 0; })));
         }
     }
 }
@@ -375,8 +402,8 @@ TEST(TimeDistinct, TerminateRequestIsAskedEveryFewMilliseconds)
     std::mt19937 rng(11);
     for (int i = 0; i < 100000; ++i) {
         const double start = At(0, 0) + std::uniform_int_distribution<int>(0, 1000000)(rng) * kSecond;
-        list.Add(start, start + std::uniform_int_distribution<int>(1, 40)(rng) * kSecond, QString::number(i % 2),
-                 nullptr);
+        list.Add(start, start + std::uniform_int_distribution<int>(1, 40)(rng) * kSecond,
+                 QString::number(i % 2), nullptr);
     }
     auto cpuNow = [] {
         timespec ts{};
@@ -390,7 +417,8 @@ TEST(TimeDistinct, TerminateRequestIsAskedEveryFewMilliseconds)
         double bestWidest = 1e9;
         int asked = 0;
         for (int attempt = 0; attempt < 3 && bestWidest >= 25.0; ++attempt) {
-            for (TDistinctTimeHolder* h : list.Items()) h->SubCol = 0;
+            for (TDistinctTimeHolder* h : list.Items())
+                h->SubCol = 0;
             TTimeDistinctGeneric engine(&list);
             if (mode == 2) engine.SetMaxListedPairs(0);
             double last = cpuNow();
@@ -403,10 +431,16 @@ TEST(TimeDistinct, TerminateRequestIsAskedEveryFewMilliseconds)
                 ++asked;
                 return false;
             });
-            if (resolve) engine.ResolveConflicts(); else engine.HasConflicts();
+            if (resolve)
+                engine.ResolveConflicts();
+            else
+                engine.HasConflicts();
             widestGap = std::max(widestGap, cpuNow() - last);
             bestWidest = std::min(bestWidest, widestGap);
         }
-        EXPECT_LT(bestWidest, 25.0) << (mode == 0 ? "checking" : mode == 1 ? "resolving" : "resolving without listed pairs") << ", asked " << asked << " times";
+        EXPECT_LT(bestWidest, 25.0) << (mode == 0   ? "checking"
+                                        : mode == 1 ? "resolving"
+                                                    : "resolving without listed pairs")
+                                    << ", asked " << asked << " times";
     }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 #include <atomic>
 #include <functional>
@@ -11,13 +12,15 @@
 #include <random>
 #include <set>
 
+#include "skedra/gantt/SubColumnDriver.h"
 #include "skedra/gantt/TimeDistinctThread.h"
 #include "skedra/platform/Messages.h"
 #include "tests/common/TestSupport.h"
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 constexpr double kSecond = 1.0 / SecsPerDay;
 const TDateTime kDay = EncodeDate(2026, 12, 8);
@@ -28,7 +31,8 @@ std::mutex gLiveMutex;
 std::set<const void*> gLive;
 std::atomic<int> gFreedTwice{0};
 
-class TWatchedThread : public TTimeDistinctGenericThread {
+class TWatchedThread : public TTimeDistinctGenericThread
+{
 public:
     TWatchedThread()
     {
@@ -76,7 +80,8 @@ void FillOverlapping(TDistinctTimeHolderList* holders, int count, std::mt19937& 
     }
 }
 
-class TimeDistinctThread : public ::testing::Test {
+class TimeDistinctThread : public ::testing::Test
+{
 protected:
     void SetUp() override { test::ClearShownMessages(); }
     void TearDown() override
@@ -104,8 +109,10 @@ TEST_F(TimeDistinctThread, ResultArrivesOnTheUserInterfaceThreadAndTheThreadIsFr
     thread->OnDone = [&](TObject* theSender) {
         onUiThread = IsMainThread();
         sender = theSender;
-        for (const TDistinctTimeHolder* h : held->Holders()->Items()) subCols.push_back(h->SubCol);
-        TTimeDistinctGenericThread::FreeAndCleanUp(held); // as a Gantt row does when it has applied the result
+        for (const TDistinctTimeHolder* h : held->Holders()->Items())
+            subCols.push_back(h->SubCol);
+        TTimeDistinctGenericThread::FreeAndCleanUp(
+            held); // as a Gantt row does when it has applied the result
     };
     thread->Start();
     ASSERT_TRUE(PumpUntil([&] { return sender != nullptr; }));
@@ -151,7 +158,8 @@ TEST_F(TimeDistinctThread, RunningThreadIsCancelledWithoutCallback)
     thread->OnDone = [&](TObject*) { called = true; };
     TTimeDistinctGenericThread* held = thread;
     thread->Start();
-    while (!resolving) Sleep(1);
+    while (!resolving)
+        Sleep(1);
     TTimeDistinctGenericThread::FreeAndCleanUp(held);
     EXPECT_EQ(held, nullptr);
     ASSERT_TRUE(PumpUntil([] { return TTimeDistinctGenericThread::ThreadCount() == 0; }));
@@ -175,7 +183,8 @@ TEST_F(TimeDistinctThread, FailureIsShownAndNoResultIsDelivered)
     // A failure of the placement itself arrives with the engine's prefix.
     auto* second = new TWatchedThread;
     TTimeDistinctGenericThread* held2 = second;
-    for (int i = 0; i < 3000; ++i) second->Holders()->Add(kDay + i * kSecond, kDay + (i + 5) * kSecond, "", nullptr);
+    for (int i = 0; i < 3000; ++i)
+        second->Holders()->Add(kDay + i * kSecond, kDay + (i + 5) * kSecond, "", nullptr);
     second->BeforeResolve = [] { throw std::bad_alloc(); };
     second->Start();
     ASSERT_TRUE(PumpUntil([&] { return second->Finished(); }));
@@ -185,16 +194,83 @@ TEST_F(TimeDistinctThread, FailureIsShownAndNoResultIsDelivered)
     TTimeDistinctGenericThread::FreeAndCleanUp(held2);
 }
 
+TEST_F(TimeDistinctThread, FailureIsShownOnTheUserInterfaceThread)
+{
+    std::vector<bool> onUiThread;
+    const TMessageSink previous =
+        SetMessageSink([&](const QString&) { onUiThread.push_back(IsMainThread()); });
+    auto restore = qScopeGuard([&] { SetMessageSink(previous); });
+    auto* thread = new TWatchedThread;
+    thread->Holders()->Add(kDay, kDay + 1, "", nullptr);
+    thread->BeforeResolve = [] { throw Exception("out of ink"); };
+    TTimeDistinctGenericThread* held = thread;
+    thread->Start();
+    ASSERT_TRUE(PumpUntil([&] { return thread->Finished(); }));
+    EXPECT_EQ(onUiThread, std::vector<bool>{true});
+    TTimeDistinctGenericThread::FreeAndCleanUp(held);
+}
+
+// A plain delete from the thread's own OnDone: the worker waits for that very
+// handler, so the thread is not waited for and ends without touching the object.
+TEST_F(TimeDistinctThread, PlainDeleteInsideItsOwnDoneHandlerIsSafe)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 20; ++round) {
+        auto* thread = new TWatchedThread;
+        FillOverlapping(thread->Holders(), round * 10, rng);
+        bool done = false;
+        int capturedAfterDelete = 0;
+        const int marker = round;
+        thread->OnDone = [&, thread, marker](TObject* sender) {
+            EXPECT_EQ(sender, thread);
+            delete thread;
+            capturedAfterDelete = marker + 1; // the handler's own captures outlive the delete
+            done = true;
+        };
+        thread->Start();
+        ASSERT_TRUE(PumpUntil([&] { return done; }, 10000)) << "round " << round;
+        EXPECT_EQ(capturedAfterDelete, round + 1);
+    }
+    EXPECT_TRUE(PumpUntil([] { return TThread::RunningCount() == 0; }));
+    EXPECT_TRUE(test::ShownMessages().isEmpty());
+}
+
+// Requests arrive as rows ask for computations: a new thread only while fewer
+// than MaxThreads exist, threads ending and freeing themselves on their own
+// threads meanwhile. The count never passes the cap and always equals the
+// threads that exist.
 TEST_F(TimeDistinctThread, CountsLiveThreadsUpToTheCap)
 {
     EXPECT_EQ(TTimeDistinctGenericThread::MaxThreads(), 50);
-    std::vector<TTimeDistinctGenericThread*> threads;
-    while (TTimeDistinctGenericThread::ThreadCount() < TTimeDistinctGenericThread::MaxThreads())
-        threads.push_back(new TWatchedThread);
-    EXPECT_EQ(threads.size(), 50u);
-    for (size_t i = 0; i < threads.size(); i += 2) threads[i]->Start();
-    for (auto*& t : threads) TTimeDistinctGenericThread::FreeAndCleanUp(t);
+    std::mt19937 rng(11);
+    std::vector<TTimeDistinctGenericThread*> rows(120, nullptr);
+    int refused = 0, started = 0, peak = 0;
+    for (int step = 0; started < 300 && step < 100000; ++step) {
+        TTimeDistinctGenericThread*& row = rows[rng() % rows.size()];
+        TTimeDistinctGenericThread::FreeAndCleanUp(row); // a new request drops the running computation
+        if (TSubColumnDriver::StartAllowed()) {
+            auto* t = new TWatchedThread;
+            FillOverlapping(t->Holders(), static_cast<int>(rng() % 400), rng);
+            row = t;
+            t->Start();
+            ++started;
+        } else {
+            ++refused;
+            CheckSynchronize(2); // let the computations get on
+        }
+        const int count = TTimeDistinctGenericThread::ThreadCount();
+        peak = std::max(peak, count);
+        ASSERT_LE(count, TTimeDistinctGenericThread::MaxThreads()) << "step " << step;
+        ASSERT_LE(LiveWatched(), TTimeDistinctGenericThread::MaxThreads()) << "step " << step;
+        if (step % 50 == 0) CheckSynchronize();
+    }
+    for (auto*& t : rows)
+        TTimeDistinctGenericThread::FreeAndCleanUp(t);
     ASSERT_TRUE(PumpUntil([] { return TTimeDistinctGenericThread::ThreadCount() == 0; }));
+    EXPECT_EQ(LiveWatched(), 0);
+    EXPECT_EQ(peak, TTimeDistinctGenericThread::MaxThreads()); // the load reached the cap
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(started, 300);
 }
 
 // 200 computations cancelled at random moments: while suspended, just after

@@ -549,3 +549,49 @@ TEST(ControlInput, AControlFreedByItsOwnKeyDownOrClickGetsNothingMore)
     EXPECT_TRUE(watch.isNull());
     EXPECT_FALSE(upAfterFree);
 }
+
+namespace
+{
+
+// A child that frees a sibling, or adds one, in its own destructor.
+class TSiblingFreer : public TPanel
+{
+public:
+    using TPanel::TPanel;
+    ~TSiblingFreer() override
+    {
+        delete Victim.data();
+        if (AddTo) new TPanel(AddTo);
+    }
+    QPointer<QWidget> Victim;
+    TWinControl* AddTo = nullptr;
+};
+
+} // namespace
+
+TEST(ControlLifetime, ChildFreeingASiblingInItsDestructor)
+{
+    for (bool victimFirst : {false, true}) {
+        auto host = MakeHost(200, 100);
+        TPanel* victim = nullptr;
+        TSiblingFreer* freer = nullptr;
+        if (victimFirst) {
+            victim = new TPanel(host.get());
+            freer = new TSiblingFreer(host.get());
+        } else {
+            freer = new TSiblingFreer(host.get());
+            victim = new TPanel(host.get());
+        }
+        auto* last = new TPanel(host.get());
+        freer->Victim = victim;
+        QPointer<QWidget> watchVictim(victim), watchLast(last);
+        host.reset(); // AddressSanitizer reports a read of the freed sibling
+        EXPECT_TRUE(watchVictim.isNull());
+        EXPECT_TRUE(watchLast.isNull());
+    }
+    // A sibling added during the teardown goes too (the leak checker sees it otherwise).
+    auto host = MakeHost(200, 100);
+    auto* freer = new TSiblingFreer(host.get());
+    freer->AddTo = host.get();
+    host.reset();
+}

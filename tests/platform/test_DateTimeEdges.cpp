@@ -73,6 +73,10 @@ TEST(DateTimeEdges, NegativeDatesCountTheTimeForwardFromTheDay)
     EXPECT_EQ(EncodeDate(1, 1, 1), MinDateTime);
     EXPECT_EQ(DayOfWeek(EncodeDate(1, 1, 1)), 2); // a Monday, proleptic Gregorian
     EXPECT_EQ(F("yyyy-mm-dd hh:nn", MinDateTime - 0.5), "0001-01-01 12:00");
+    // Encoding a time of day on such a date keeps the day.
+    EXPECT_EQ(EncodeDateTime(1899, 12, 1, 6, 0, 0, 0), -29.25);
+    EXPECT_EQ(F("yyyy-mm-dd hh:nn", EncodeDateTime(1899, 12, 1, 18, 30, 0, 0)), "1899-12-01 18:30");
+    EXPECT_EQ(F("yyyy-mm-dd hh:nn", EncodeDateTime(1899, 12, 30, 18, 30, 0, 0)), "1899-12-30 18:30");
 }
 
 TEST(DateTimeEdges, Year9999IsTheLastYear)

@@ -8,6 +8,7 @@
 #include "skedra/platform/DeviceContext.h"
 #include "skedra/platform/Exceptions.h"
 #include "skedra/platform/ImageList.h"
+#include "tests/common/PdfText.h"
 
 using namespace skedra;
 
@@ -114,11 +115,19 @@ TEST(DeviceContext, PdfPagesAndBadDevices)
         c.TextOut(10, 10, QStringLiteral("Page 2"));
         EXPECT_GT(dc.GetLogPixelsX(), 96);
     }
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray data = f.readAll();
-    EXPECT_TRUE(data.startsWith("%PDF"));
-    EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page\r") + data.count("/Type /Page "), 2);
+    // Two pages; the text on the second, at its place from the printable area's corner.
+    QString error;
+    const std::vector<test::PdfPage> pages = test::ReadPdf(file, &error);
+    ASSERT_EQ(pages.size(), 2u) << error.toStdString();
+    EXPECT_TRUE(pages[0].Words.empty());
+    EXPECT_EQ(pages[1].Texts(), (QStringList{"Page", "2"}));
+    const test::PdfWord* word = pages[1].Find(QStringLiteral("Page"));
+    ASSERT_NE(word, nullptr);
+    QPdfWriter probe(dir.filePath(QStringLiteral("probe.pdf")));
+    const QRectF paper = probe.pageLayout().paintRectPoints();
+    const double pointsPerPixel = 72.0 / probe.resolution();
+    EXPECT_NEAR(word->Left, paper.left() + 10 * pointsPerPixel, 2);
+    EXPECT_NEAR(word->Top, paper.top() + 10 * pointsPerPixel, 3);
 
     EXPECT_THROW(TDeviceContext(static_cast<QPaintDevice*>(nullptr)), Exception);
     QImage null;

@@ -166,3 +166,24 @@ TEST(ScalerCalendar, AdaptiveSteps)
     EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale1Hour, D(2024, 1, 1)), kScale1Hour);
     EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale1Week, D(2024, 1, 1)), 7);
 }
+
+// Before 30 December 1899 a date's day is its truncation toward zero and its
+// time counts forward from that day's midnight.
+TEST(ScalerCalendar, WeeksBeforeDayZeroWithATimeOfDay)
+{
+    TestScalerModel m;
+    for (int first = 1; first <= 7; ++first) {
+        m.SetFirstDayOfWeek(first);
+        for (int dd = 1; dd <= 28; ++dd) {
+            const TDateTime day = EncodeDate(1899, 11, dd);
+            const TDateTime noon = EncodeDateTime(1899, 11, dd, 12, 0, 0, 0);
+            ASSERT_EQ(DateOf(noon), day);
+            const TDateTime expected = m.TruncToFirstDayOfWeek(day);
+            EXPECT_EQ(m.TruncToFirstDayOfWeek(noon), expected) << "first " << first << ", day " << dd;
+            EXPECT_EQ(m.Snap(kScale1Week, noon), expected) << "first " << first << ", day " << dd;
+            EXPECT_EQ(DayOfWeek(expected), first);
+            EXPECT_LE(day - expected, 6);
+            EXPECT_GE(day - expected, 0);
+        }
+    }
+}

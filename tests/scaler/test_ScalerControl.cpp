@@ -15,6 +15,7 @@
 #include "skedra/platform/DeviceContext.h"
 #include "skedra/platform/Messages.h"
 #include "skedra/scaler/qvScaler.h"
+#include "tests/common/PdfText.h"
 #include "tests/scaler/ScalerTestSupport.h"
 
 using namespace skedra;
@@ -457,10 +458,27 @@ TEST_F(Fixture, PrintingToAPdf)
         scaler->Print(&dc, 100, 100, 1.5, 1.5, true);
         painter.end();
     }
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.read(5).startsWith("%PDF"));
-    EXPECT_GT(f.size(), 1000);
+    // One page; the day label, and each hour label centred on its tick: 22.5
+    // pixels an hour from the origin (100, 100), times the print scale 1.5.
+    QString error;
+    const std::vector<test::PdfPage> pages = test::ReadPdf(file, &error);
+    ASSERT_EQ(pages.size(), 1u) << error.toStdString();
+    const test::PdfPage& page = pages[0];
+    EXPECT_NE(page.Find(QStringLiteral("Mon")), nullptr) << page.Texts().join(' ').toStdString();
+    QPdfWriter probe(dir.filePath(QStringLiteral("probe.pdf")));
+    probe.setResolution(150);
+    const QRectF paper = probe.pageLayout().paintRectPoints();
+    const double pointsPerPixel = 72.0 / 150;
+    int hours = 0;
+    for (int h = 1; h < 18; ++h) {
+        const test::PdfWord* w = page.Find(QStringLiteral("%1").arg(h, 2, 10, QLatin1Char('0')));
+        if (w == nullptr) continue;
+        ++hours;
+        const double centre = (w->Left + w->Right) / 2;
+        EXPECT_NEAR(centre, paper.left() + (100 + 1.5 * 22.5 * h) * pointsPerPixel, 2.5) << "hour " << h;
+        EXPECT_GT(w->Top, paper.top() + 100 * pointsPerPixel) << "hour " << h;
+    }
+    EXPECT_GE(hours, 8) << page.Texts().join(' ').toStdString();
 }
 
 TEST_F(Fixture, UserDrawingAndTheFocusRectangle)
@@ -530,4 +548,33 @@ TEST(ScalerControl, ZeroSizeDrawsNothingAndHasNoMarks)
     s->Repaint();
     EXPECT_TRUE(s->GetMinorMarks().empty());
     EXPECT_TRUE(s->MinorLinePixels.empty());
+}
+
+TEST_F(Fixture, PressFarOutsideClampsAndRefusedZoomKeepsTheRange)
+{
+    scaler->SetStart(D(2024, 1, 10));
+    scaler->SetStop(D(2024, 1, 20));
+    Paint();
+    for (const QPoint at : {QPoint(3000000, 40), QPoint(-3000000, 40), QPoint(200, 3000000)}) {
+        QTest::mousePress(scaler, Qt::LeftButton, Qt::NoModifier, at);
+        EXPECT_GE(scaler->GetPressDate(), 0);
+        EXPECT_LE(scaler->GetPressDate(), ScalerEndOfTime());
+        QTest::mouseRelease(scaler, Qt::LeftButton, Qt::NoModifier, at);
+    }
+    // A zoom drag the application vetoes, with MaxStop before the visible Start.
+    scaler->SetStart(D(2024, 1, 10));
+    scaler->SetStop(D(2024, 1, 20));
+    scaler->SetMaxStop(D(2024, 1, 5));
+    scaler->OnLimitScaling = [](TqvDateScaler*, TDateTime, TDateTime, double) { return true; };
+    QTest::mousePress(scaler, Qt::LeftButton, Qt::NoModifier, QPoint(200, 40));
+    for (int x : {230, 150, 260}) {
+        QTest::mouseMove(scaler, QPoint(x, 40));
+        EXPECT_NO_THROW(scaler->CheckInvariants());
+        EXPECT_GT(scaler->GetScale(), 0);
+    }
+    QTest::mouseRelease(scaler, Qt::LeftButton, Qt::NoModifier, QPoint(260, 40));
+    EXPECT_EQ(scaler->GetStart(), D(2024, 1, 10));
+    EXPECT_EQ(scaler->GetStop(), D(2024, 1, 20));
+    const QImage img = Paint();
+    EXPECT_FALSE(scaler->GetMinorMarks().empty());
 }

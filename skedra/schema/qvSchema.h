@@ -1,0 +1,406 @@
+#pragma once
+// TqvSchema: the schedule view. Columns (one per day, per resource...) stand
+// under a header with time running down a vertical date scaler on the left;
+// with FlipView the columns become horizontal bands listed in a grid on the
+// left and time runs right along a horizontal scaler on top. Every column
+// has a date offset subtracted from its items' times, so one time axis can
+// show a different day in every column. Items that overlap in time in one
+// column are spread into sub-columns computed in the background.
+//
+// Geometry along the column axis (x normally, y when flipped): the first
+// visible column F is the flipped header's top row; columns before it are
+// collapsed to 0. Column c's far-side offset is the sum of the sizes of F..c
+// (plus one grid line per column when flipped), its near offset the far one
+// less its size. Column c owns the pixels from the previous column's far
+// offset up to its own.
+
+#include <QString>
+
+#include <memory>
+
+#include "skedra/data/DataListGroups.h"
+#include "skedra/foundation/qvXYSizer.h"
+#include "skedra/platform/ExtCtrls.h"
+#include "skedra/platform/Menus.h"
+#include "skedra/platform/UpDown.h"
+#include "skedra/scaler/qvScaler.h"
+#include "skedra/schema/SchemaControls.h"
+#include "skedra/schema/SchemaEntities.h"
+
+namespace skedra
+{
+
+class TqvSchema_ComBasic;
+class TTimeDistinctGenericThread;
+struct TSchemaPrivate;
+
+using TOnDrawTimeContent =
+    TMethod<void(TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaTime* theDataEntity, TRect theRect,
+                 TCanvas* theCanvas)>;
+using TOnSchemaDraw = TMethod<void(TqvSchema_ComBasic* theSchema, TRect aRect, TCanvas* aCanvas)>;
+using TOnSchemaCollisionDetected = TMethod<void(
+    TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaTime* theDataEntity, int theNewSubColPosition)>;
+using TOnPrintToHdcNewPage =
+    TMethod<void(TObject* Sender, int aPageNo, int& pageHeight, int& pageWidht, bool& goahead, bool& render)>;
+using THeaderFromColumn = TMethod<void(int index, QString& theText)>;
+using TOnInitColumnDataObject =
+    TMethod<TObject*(TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaColumn* theDataEntity_SchemaColumn)>;
+using TOnGetDrawingRect =
+    TMethod<bool(TqvSchema_ComBasic* theSchema, TqvDataEntity* theDataEntity, TRect& theReturnRect)>;
+using TOnSchemaHintInfo = TMethod<void(TqvSchema_ComBasic* theSchema, TObject* theObject, TDateTime theStart,
+                                       TDateTime theLength, int X, int Y)>;
+using TOnUserDecideColSize =
+    TMethod<void(TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaColumn* theInitiatingColumn,
+                 TqvDataEntity_SchemaColumn* theColumnToSet, int theCurrentSize, int& theSizeToSet)>;
+using TOnSwitchCol = TMethod<void(TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaTime* theDataEntity,
+                                  int theOldCol, int& theNewCol)>;
+using TOnChangeDataEntity_SchemaTime =
+    TMethod<void(TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaTime* theDataEntity)>;
+using TOnIsVisible =
+    TMethod<bool(TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaTime* theDataEntity, bool& RunDefault)>;
+using TOnSelectionNotify = TMethod<void(TqvSchema_ComBasic* theSchema)>;
+
+class TqvSchema_ComBasic : public TCustomPanel
+{
+public:
+    explicit TqvSchema_ComBasic(QWidget* aParent = nullptr);
+    ~TqvSchema_ComBasic() override;
+
+    // ---- columns
+    TqvDataEntity_SchemaColumn* AddColumn();
+    void RemoveColumn(TqvDataEntity_SchemaColumn* theColumn);
+    void ClearColumns();
+    TDataListColumns* GetColumns() const { return Columns; }
+    int ColumnCount() const;
+    // "???" for an index outside the columns; else the column's text, which
+    // OnHeaderFromColumn may replace.
+    QString HeaderFromColumn(int theIndex);
+    // Near and far offsets along the column axis; both -1 out of range.
+    void ColumnToPixels(int theCol, int& theNear, int& theFar) const;
+    void ColumnToPixels_fw(bool theFlipped, int theCol, int& theNear, int& theFar) const;
+    // The column containing an offset along the column axis: 0 for a negative
+    // offset, the last column beyond all columns, -1 without columns.
+    int PixelToColumn(int thePixel) const;
+    int PixelToColumn_fw(bool theFlipped, int thePixel) const;
+    TqvDataEntity_SchemaColumn* ColumnFromXY(TPoint thePoint);
+    // The sum of all columns' sizes in the current orientation.
+    int GetColumnSpace() const;
+    // The size of column c in an orientation (header section width or row height).
+    int ColumnSize(bool theFlipped, int theCol) const;
+
+    // ---- time items
+    // Creates lists until there are more than theLayer; appends an item to
+    // list theLayer. None for a negative layer.
+    TqvDataEntity_SchemaTime* AddSchemaTime(int theLayer);
+    void RemoveSchemaTime(TqvDataEntity_SchemaTime* theItem);
+    TqvDataEntity_SchemaTime* FindSchemaTimeObjectFromUserReference(void* theReference);
+    // Start and stop relative to the item's column (0 when the column is out of range).
+    void GetStartStopDateAndCol(TqvDataEntity_SchemaTime* theItem, TDateTime& theStart, int& theCol,
+                                TDateTime& theStop) const;
+    // The item's rectangle in the schema area; false when it has none.
+    bool RectFromDataEntity(bool theFlipped, TqvDataEntity_SchemaTime* theItem, TRect& theRect);
+    bool XStartStopFromDataEntity(TqvDataEntity_SchemaTime* theItem, int& theStart, int& theStop);
+    bool YStartStopFromDataEntity(TqvDataEntity_SchemaTime* theItem, int& theStart, int& theStop);
+    // The item's extent across the column axis and along the time axis.
+    bool HeaderPixelsFromStartStopFromDataEntity(TqvDataEntity_SchemaTime* theItem, int& theNear,
+                                                 int& theFar);
+    bool ScalerPixelsFromStartStopFromDataEntity(TqvDataEntity_SchemaTime* theItem, int& theStart,
+                                                 int& theStop);
+    // The topmost item at a schema-area point (DrawLayers order), or none.
+    TqvDataEntity_SchemaTime* GetDataEntityFromXY(int X, int Y);
+    TqvDataEntity_SchemaTime* GetActiveDataEntity() const { return ActiveDataEntity; }
+    void SetActiveDataEntity(TqvDataEntity_SchemaTime* theItem);
+    static TqvDataEntity_SchemaTime* DataEntity_Schema(TObject* theObject);
+    TqvDataList2lev* GetDataLists() const { return DataLists; }
+    virtual bool IsVisible(TqvDataEntity_SchemaTime* theItem);
+
+    // ---- layout and appearance
+    bool GetFlipView() const { return FlipView; }
+    void SetFlipView(bool theValue);
+    TPoint GetQuadPoint() const { return QuadPoint; }
+    void SetQuadPoint(TPoint thePoint);
+    TPoint GetFlippedQuadPoint() const { return FlippedQuadPoint; }
+    void SetFlippedQuadPoint(TPoint thePoint);
+    int GetScalerWidth() const;
+    void SetScalerWidth(int theValue);
+    int GetScalerHeight() const;
+    void SetScalerHeight(int theValue);
+    TColor GetSchemaColor() const { return SchemaColor; }
+    void SetBackColor(TColor theValue);
+    void SetSchemaColor(TColor theValue) { SetBackColor(theValue); }
+    TColor GetSchemaPyjamasColor() const { return SchemaPyjamasColor; }
+    void SetPyjamasColor(TColor theValue);
+    void SetSchemaPyjamasColor(TColor theValue) { SetPyjamasColor(theValue); }
+    const QImage& GetPyjamasPattern() const { return PyjamasPattern; }
+    TFont* GetTextFont1() { return &TextFont1; }
+    TFont* GetTextFont2() { return &TextFont2; }
+    TFont* GetTextFont3() { return &TextFont3; }
+    void SetTextFont1(const TFont& aFont) { TextFont1.Assign(aFont); }
+    void SetTextFont2(const TFont& aFont) { TextFont2.Assign(aFont); }
+    void SetTextFont3(const TFont& aFont) { TextFont3.Assign(aFont); }
+    void EnterTextStyle(TCanvas* theCanvas, int theStyle);
+    void BeginUpdate();
+    void EndUpdate();
+    bool GetHeaderTabStop() const;
+    void SetHeaderTabStop(bool aValue);
+    bool GetSchemaTabStop() const;
+    void SetSchemaTabStop(bool aValue);
+    TScrollVisibility GetScrollVisibility() const { return ScrollVisibility; }
+    void SetScrollVisibility(TScrollVisibility aValue);
+    const TDrawLayerArray& GetDrawLayers() const { return DrawLayers; }
+    void SetDrawLayers(const TDrawLayerArray& aValue);
+
+    // Forwarded to the scaler.
+    QString GetScalerDateFormat() const { return Scaler->GetDateFormat(); }
+    void SetScalerDateFormat(const QString& v) { Scaler->SetDateFormat(v); }
+    QString GetScalerTimeFormat() const { return Scaler->GetTimeFormat(); }
+    void SetScalerTimeFormat(const QString& v) { Scaler->SetTimeFormat(v); }
+    TDateTime GetScalerStart() const { return Scaler->GetStart(); }
+    void SetScalerStart(TDateTime v) { Scaler->SetStart(v); }
+    TDateTime GetScalerStop() const { return Scaler->GetStop(); }
+    void SetScalerStop(TDateTime v) { Scaler->SetStop(v); }
+    TLookAndFeel GetLookAndFeel() const { return Scaler->GetLookAndFeel(); }
+    void SetLookAndFeel(TLookAndFeel v) { Scaler->SetLookAndFeel(v); }
+    TScrollButtons GetScrollButtons() const { return Scaler->GetScrollButtons(); }
+    void SetScrollButtons(TScrollButtons v) { Scaler->SetScrollButtons(v); }
+    bool GetVerticalText() const { return Scaler->GetVerticalText(); }
+    void SetVerticalText(bool v) { Scaler->SetVerticalText(v); }
+    TDateTime GetMinStart() const { return Scaler->GetMinStart(); }
+    void SetMinStart(TDateTime v) { Scaler->SetMinStart(v); }
+    TDateTime GetMaxStop() const { return Scaler->GetMaxStop(); }
+    void SetMaxStop(TDateTime v) { Scaler->SetMaxStop(v); }
+    TqvHiddenHours GetHiddenHours() const { return Scaler->GetHiddenHours(); }
+    void SetHiddenHours(const TqvHiddenHours& v) { Scaler->SetHiddenHours(v); }
+    TqvHiddenDays GetHiddenDays() const { return Scaler->GetHiddenDays(); }
+    void SetHiddenDays(const TqvHiddenDays& v) { Scaler->SetHiddenDays(v); }
+    bool GetRescaleWithCtrl() const { return Scaler->GetRescaleWithCtrl(); }
+    void SetRescaleWithCtrl(bool v) { Scaler->SetRescaleWithCtrl(v); }
+
+    // The popup menu of both headers, and their drag events.
+    TPopupMenu* GetHeaderPopupmenu() const;
+    void SetHeaderPopupmenu(TPopupMenu* aMenu);
+    TStartDragEvent GetOnHeaderStartDrag() const;
+    void SetOnHeaderStartDrag(const TStartDragEvent& e);
+    TEndDragEvent GetOnHeaderEndDrag() const;
+    void SetOnHeaderEndDrag(const TEndDragEvent& e);
+    TDragOverEvent GetOnHeaderDragOver() const;
+    void SetOnHeaderDragOver(const TDragOverEvent& e);
+    TDragDropEvent GetOnHeaderDragDrop() const;
+    void SetOnHeaderDragDrop(const TDragDropEvent& e);
+
+    // Published flags.
+    bool GetStartDragWhenTimeMoveOutside() const { return StartDragWhenTimeMoveOutside; }
+    void SetStartDragWhenTimeMoveOutside(bool v) { StartDragWhenTimeMoveOutside = v; }
+    TColor GetTodayLineColor() const { return TodayLineColor; }
+    void SetTodayLineColor(TColor v);
+    bool GetTodayLineOnOff() const { return TodayLineOnOff; }
+    void SetTodayLineOnOff(bool v);
+    TPopupMenu* GetPopupSchema() const { return PopupSchema; }
+    void SetPopupSchema(TPopupMenu* v) { PopupSchema = v; }
+    bool GetStartSnapONOFF() const { return StartSnapONOFF; }
+    void SetStartSnapONOFF(bool v) { StartSnapONOFF = v; }
+    bool GetLengthSnapONOFF() const { return LengthSnapONOFF; }
+    void SetLengthSnapONOFF(bool v) { LengthSnapONOFF = v; }
+    TDateTime GetStartSnap() const { return StartSnap; }
+    void SetStartSnap(TDateTime v) { StartSnap = v; }
+    TDateTime GetLengthSnap() const { return LengthSnap; }
+    void SetLengthSnap(TDateTime v) { LengthSnap = v; }
+    bool GetCollisionDetectBetweenDataList() const { return CollisionDetectBetweenDataList; }
+    void SetCollisionDetectBetweenDataList(bool v);
+    bool GetCollisionDetect() const { return CollisionDetect; }
+    void SetCollisionDetect(bool v);
+    bool GetShowBigONOFF() const { return ShowBigONOFF; }
+    void SetShowBigONOFF(bool v) { ShowBigONOFF = v; }
+    bool GetResizeAllCol() const { return ResizeAllCol; }
+    void SetResizeAllCol(bool v) { ResizeAllCol = v; }
+    bool GetMoveInTimeWhenColSwitch() const { return MoveInTimeWhenColSwitch; }
+    void SetMoveInTimeWhenColSwitch(bool v) { MoveInTimeWhenColSwitch = v; }
+    bool GetDrawShortLines() const { return DrawShortLines; }
+    void SetDrawShortLines(bool v);
+
+    // Sub-controls.
+    TqvDateScaler* GetScaler() const { return Scaler; }
+    TqvOffscreenPaint_Schema* GetSchemaArea() const { return SchemaArea; }
+    THeaderControl_MouseControl* GetHeader() const { return Header; }
+    TDrawGrid_Schema* GetFlippedHeader() const { return FlippedHeader; }
+    TXYSizer* GetXYSizer() const { return XYSizer; }
+    TUpDown* GetColumnScroller() const { return ColumnScroller; }
+    TqvSchema_ComBasicHintWindow* GetInfoHint() const { return InfoHint; }
+    TqvSchema_ComBasicHintWindow* GetBigHint() const { return BigHint; }
+    TTimer* GetShowBigTimer() const { return ShowBigTimer.get(); }
+    TTimer* GetHideBigTimer() const { return HideBigTimer.get(); }
+    TqvListController* GetTimeController() const { return TimeController; }
+    TqvListController* GetColumnController() const { return ColumnController; }
+
+    // ---- recomputation
+    // Requests the sub-column computation (deferred, merged).
+    void UpdateSubColumns();
+    void UpdateColumnScroller();
+    // Requests UpdateColumnScroller (deferred, merged).
+    void RequestUpdateColumnScroller();
+    void UpdatePartSize();
+    void Repaint() override;
+    void _RefreshEverything();
+    // The running sub-column computation's thread, or none.
+    TTimeDistinctGenericThread* SubColThread() const;
+    bool BeingDestroyed() const { return FBeingDestroyed; }
+
+    // ---- painting
+    void SchemaPaint(TObject* Sender);
+    void DoBackground(TCanvas* theCanvas, int theX, int theY, int theWidth, int theHeight);
+    void DoTodayLine(TCanvas* theCanvas);
+    void DoForeGround(TCanvas* theCanvas);
+    void DrawContent(TqvDataEntity_SchemaTime* theItem, const TRect& theRect, TCanvas* theCanvas);
+    virtual void DefaultDrawContent(TqvDataEntity_SchemaTime* theItem, const TRect& theRect,
+                                    TCanvas* theCanvas);
+
+    // ---- sub-columns
+    void UpdateSubColumns_DoLater(TObject* Sender);
+    void UpdateSubColumns_Perform();
+    void SubColThreadDone(TObject* Sender);
+    void CleanUpThread();
+
+    // ---- deferred layout steps
+    void UpdateColumnScroller_DoLater(TObject* Sender);
+    void UpdateScrollPos(TObject* Sender);
+    void SetScalerWidth_Perform(TObject* Sender);
+    void SetScalerHeight_Perform(TObject* Sender);
+    void ColumnUpDownOnClick(TObject* Sender, TUDBtnType Button);
+    void PartResize(TXYSizer* Sender, TPoint theNewPoint);
+
+    // The schema area's keys; the platform's key handling of the schema follows.
+    virtual void SchemaKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+
+    // Asserts the column list's and the item index's invariants.
+    void CheckInvariants();
+    // Implementation state (skedra/schema/qvSchema_p.h).
+    TSchemaPrivate* GetPrivate() const { return d.get(); }
+
+    // ---- events
+    TOnContentChanged OnContentChanged_SchemaTime;
+    TOnSelectionChanged OnSelectionChanged_SchemaTime;
+    TOnDeleteItem OnDeleteItem_SchemaTime;
+    TOnInsertItem OnInsertItem_SchemaTime;
+    TOnInfoPush OnValueChanged_SchemaTime;
+    TOnBeforeCanEditItem OnBeforeCanEditItem_SchemaTime;
+    TOnContentChanged OnContentChanged_Column;
+    TOnSelectionChanged OnSelectionChanged_Column;
+    TOnDeleteItem OnDeleteItem_Column;
+    TOnInsertItem OnInsertItem_Column;
+    TOnInfoPush OnValueChanged_Column;
+    TOnBeforeCanEditItem OnBeforeCanEditItem_Column;
+    TMouseEvent OnSchemaMouseDown;
+    TMouseMoveEvent OnSchemaMouseMove;
+    TMouseEvent OnSchemaMouseUp;
+    TOnSchemaDraw OnDrawBackground;
+    TOnSchemaDraw OnDrawForeground;
+    TOnPrintResizeFont OnPrintResizeFont;
+    TNotifyEvent OnTopLeftColumnChange;
+    TOnSchemaCollisionDetected OnCollisionDetected;
+    TOnPrintToHdcNewPage OnPrintToHdcNewPage;
+    THeaderFromColumn OnHeaderFromColumn;
+    TOnInitColumnDataObject OnInitColumnDataObject;
+    TOnGetDrawingRect OnGetDrawingRect;
+    TOnSchemaHintInfo OnSchemaHintInfo;
+    TOnUserDecideColSize OnUserDecideColSize;
+    TNotifyEvent OnScalerChange;
+    TOnSwitchCol OnSwitchCol;
+    TOnChangeDataEntity_SchemaTime OnChangeDataEntity_SchemaTime;
+    TOnIsVisible OnIsVisible;
+    TOnDrawTimeContent OnDrawUserContent;
+    TOnSelectionNotify OnSelectionNotify;
+
+    // Interaction state the application reads (written by the view's input handling).
+    TqvDataEntity_SchemaColumn* PressColumn = nullptr;
+    bool InternalChange = false;
+
+protected:
+    // Construction hooks, called from InitializeInConstructor.
+    virtual void InitializeInConstructor();
+    virtual void Initialize();
+    virtual TqvDataList* CreateDataList();
+    virtual TqvDateScaler* CreateDateScaler();
+    virtual TDataListColumns* CreateColumnsCollection();
+    virtual TqvDataList2lev* Create2LevList();
+    virtual TqvDataEntityClass ClassOfDataEntity_SchemaColumn();
+    virtual TqvDataEntityClass ClassOfDataEntity_SchemaTime();
+
+    virtual void ScaleChanged(TObject* Sender);
+    virtual void HeaderChanged(TObject* Sender);
+    virtual void _OnContentChanged(TqvDataList* theqvDataList);
+    virtual void _OnSelectionChanged(TqvDataList* theqvDataList, TqvDataEntity* theDataEntity);
+    virtual void _OnDeleteItem(TqvDataEntity* theDataEntity);
+    virtual void _OnInsertItem(TqvDataEntity* theDataEntity);
+    virtual void _OnInfoPush(TqvDataEntity* theDataEntity);
+    virtual void _OnBeforeCanEditItem(TqvDataEntity* theDataEntity);
+
+    void Resize() override;
+    bool WantSpecialKey(Word aKey) override;
+
+private:
+    friend class TDataListColumns;
+    friend struct TSchemaPrivate;
+    TqvDataList* AddDataList();
+    void DrawFlippedCell(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State);
+    void SchemaAreaMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void SchemaAreaMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void SchemaAreaMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void _OnPrintResizeFont(TqvOffscreenPaint* caller, int& FontSize, bool& DefaultResize);
+    void RebuildPyjamasPattern();
+    void ItemsChanged();
+    int ColumnAxisExtent() const;
+
+    bool StartDragWhenTimeMoveOutside = false;
+    int PendingScalerWidth = 50;
+    int PendingScalerHeight = 50;
+    bool TodayLineOnOff = false;
+    TColor TodayLineColor = clBlack;
+    TqvDateScaler* Scaler = nullptr;
+    TXYSizer* XYSizer = nullptr;
+    THeaderControl_MouseControl* Header = nullptr;
+    TDrawGrid_Schema* FlippedHeader = nullptr;
+    TqvOffscreenPaint_Schema* SchemaArea = nullptr;
+    TqvDataList2lev* DataLists = nullptr;
+    TUpDown* ColumnScroller = nullptr;
+    TScrollVisibility ScrollVisibility = svWhenNeeded;
+    TqvSchema_ComBasicHintWindow* InfoHint = nullptr;
+    TqvSchema_ComBasicHintWindow* BigHint = nullptr;
+    std::unique_ptr<TTimer> ShowBigTimer;
+    std::unique_ptr<TTimer> HideBigTimer;
+    TPopupMenu* PopupSchema = nullptr;
+    TDataListColumns* Columns = nullptr;
+    TColor SchemaColor = 0x008000;
+    TColor SchemaPyjamasColor = 0x008080;
+    QImage PyjamasPattern;
+    bool StartSnapONOFF = true;
+    bool LengthSnapONOFF = true;
+    TDateTime StartSnap = 0;
+    TDateTime LengthSnap = 0;
+    bool ShowBigONOFF = true;
+    bool ResizeAllCol = true;
+    bool CollisionDetectBetweenDataList = false;
+    bool CollisionDetect = true;
+    bool FlipView = false;
+    TPoint QuadPoint;
+    TPoint FlippedQuadPoint{70, 50};
+    bool DrawShortLines = false;
+    TqvListController* TimeController = nullptr;
+    TqvListController* ColumnController = nullptr;
+    bool MoveInTimeWhenColSwitch = false;
+    TqvDataEntity_SchemaTime* ActiveDataEntity = nullptr;
+    TFont TextFont1;
+    TFont TextFont2;
+    TFont TextFont3;
+    TDrawLayerArray DrawLayers;
+    bool FBeingDestroyed = false;
+    std::unique_ptr<TSchemaPrivate> d;
+};
+
+// The published schedule view.
+class TqvSchema : public TqvSchema_ComBasic
+{
+public:
+    explicit TqvSchema(QWidget* aParent = nullptr);
+};
+
+} // namespace skedra
