@@ -48,6 +48,7 @@ protected:
             auto* k = static_cast<QKeyEvent*>(e);
             if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
                 keyPressEvent(k);
+                k->accept(); // a Tab the control took never moves the focus
                 return true;
             }
         }
