@@ -18,14 +18,6 @@ namespace skedra
 namespace
 {
 
-// Pixel values stay within what an int holds comfortably.
-constexpr double kPixelLimit = 10'000'000.0;
-
-int RoundPixel(double v)
-{
-    return static_cast<int>(std::nearbyint(std::clamp(v, -kPixelLimit, kPixelLimit)));
-}
-
 int FloorDiv(int a, int b)
 {
     const int q = a / b;
