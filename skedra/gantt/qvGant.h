@@ -192,8 +192,8 @@ public:
     TCustomImageList* GetImageList() const;
     void SetImageList(TCustomImageList* anImageList);
     // Draws one link line with its head from aStart to aStop; aLink may be none.
-    void DrawLink(TPoint aStart, TPoint aStop, TCanvas* aCanvas, TLinkStyle aStyle, TColor aColor, int aPenWidth,
-                  TqvDataEntity_Link* aLink);
+    void DrawLink(TPoint aStart, TPoint aStop, TCanvas* aCanvas, TLinkStyle aStyle, TColor aColor,
+                  int aPenWidth, TqvDataEntity_Link* aLink);
     // Whether a link from a to b can cross the scaler's time window.
     bool LinePassesThroughWindow(const TqvDataEntity_GantTime* a, const TqvDataEntity_GantTime* b) const;
 
