@@ -1,7 +1,8 @@
 // A full repaint of a 1920 x 1080 Gantt area showing 60 rows of 10 time
 // items in 3 layers, each with texts, and 200 links in view, for charts of
 // 1,000 and of 1,000,000 time items in total (the other rows below the view,
-// with 2,000 more links among them). The larger chart's picture is compared
+// with 2,000 more links among them), the drawing alone, and the cost of one
+// item's shape by style and of one text. The larger chart's picture is compared
 // with the smaller one's: same_picture is 1 when they are identical.
 #include <benchmark/benchmark.h>
 
@@ -12,7 +13,10 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "skedra/gantt/TimeDraw.h"
 #include "skedra/gantt/TimeItemText.h"
+#include <QPainter>
+#include "skedra/platform/TextLayoutCache.h"
 #include "skedra/gantt/qvGant.h"
 
 using namespace skedra;
@@ -119,6 +123,63 @@ void BM_RepaintGanttArea(benchmark::State& state)
     state.counters["area_h"] = ga->GetHeight();
 }
 
+// The drawing alone (rows, items, texts, links), without filling the bitmap
+// and copying it to the window.
+void BM_DrawGanttArea(benchmark::State& state)
+{
+    TChart c = MakeChart(state.range(0) / kItemsPerRow);
+    TqvOffscreenPaint_GA* ga = c.Gant->GetGA();
+    ga->Repaint();
+    for (auto _ : state)
+        ga->OffscreenPaint();
+}
+BENCHMARK(BM_DrawGanttArea)
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        skedra::bench::Sizes(b, {1000, 1000000});
+    })
+    ->Unit(benchmark::kMillisecond);
+// One item's shape, 190 x 16 pixels, by style value.
+void BM_Shape(benchmark::State& state)
+{
+    QImage image(400, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    for (auto _ : state)
+        TqvTimeDraw::DrawShape(static_cast<int>(state.range(0)), RGB(90, 170, 200), TRect(100, 12, 290, 28),
+                               &canvas, 1.0, false, nullptr, 0);
+    canvas.SetPainter(nullptr);
+}
+BENCHMARK(BM_Shape)->DenseRange(0, 8)->Unit(benchmark::kMicrosecond);
+
+void BM_Text(benchmark::State& state)
+{
+    QImage image(400, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    canvas.Brush.SetStyle(bsClear);
+    TTextLayoutCache cache;
+    int i = 0;
+    const QString texts[] = {QStringLiteral("Task 1"), QStringLiteral("Task 2"), QStringLiteral("Task 3")};
+    for (auto _ : state) {
+        const QString& t = texts[i++ % 3];
+        switch (state.range(0)) {
+        case 0:
+            canvas.TextOut(10, 10, t);
+            break;
+        case 1:
+            cache.TextOut(&canvas, 10, 10, t);
+            break;
+        case 2:
+            cache.TextRect(&canvas, TRect(5, 5, 300, 30), 10, 10, t);
+            break;
+        }
+    }
+    canvas.SetPainter(nullptr);
+}
+// A short text drawn by the canvas (shaped each time), and from the layout cache unclipped and clipped.
+BENCHMARK(BM_Text)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 BENCHMARK(BM_RepaintGanttArea)
