@@ -37,6 +37,7 @@ public:
             this));
         gant = new TqvGant(this);
         gant->GetTreeView()->SetItemHeight(24);
+        gant->SetTreeWidth(170);
         layout->addWidget(gant, 1);
         images.SetSize(16, 16);
         QImage star(16, 16, QImage::Format_ARGB32);
@@ -103,14 +104,17 @@ private:
             }
             if (style == gtsLineWEnd) gant->SetActiveDataEntity(t);
         }
-        // Texts: one item per vertical placement, three texts around it horizontally.
+        // Texts: one item per vertical placement, with a text before, inside and after it; an empty row
+        // above and below leaves room for the texts outside.
         for (int v = 0; v < 3; ++v) {
+            Row(QString());
             TqvDataEntity_Tree* node = Row(QStringLiteral("Texts, vertical %1").arg(kPlaceNames[v]));
             TqvDataEntity_GantTime* t = Item(node, 3.0, 4.0, gtsSquare, RGB(255, 255, 200));
             for (int h = 0; h < 3; ++h)
-                t->GetTexts()->AddTextEx(QString::fromLatin1(kPlaceNames[h]), 2, v == 0 ? 3 : -2, 1,
+                t->GetTexts()->AddTextEx(QString::fromLatin1(kPlaceNames[h]), 2, v == 0 ? 3 : 1, 1,
                                          static_cast<TTextRectPlace>(h), static_cast<TTextRectPlace>(v));
         }
+        Row(QString());
         // Links: for each option, a pair of items in the default style and one in the right-angled style.
         for (int o = 0; o < 5; ++o) {
             for (int s = 0; s < 2; ++s) {
