@@ -15,9 +15,11 @@
 #include "skedra/platform/ImageList.h"
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 std::atomic<std::uint64_t> gNextSerial{1};
 
@@ -36,7 +38,10 @@ TPopupHandler& PopupHandler()
 
 } // namespace
 
-TMenuItem::TMenuItem() : FSerial(gNextSerial++) { LiveItems()[FSerial] = this; }
+TMenuItem::TMenuItem() : FSerial(gNextSerial++)
+{
+    LiveItems()[FSerial] = this;
+}
 
 TMenuItem::~TMenuItem()
 {
@@ -54,11 +59,15 @@ TMenuItem* TMenuItem::FindBySerial(std::uint64_t aSerial)
 void TMenuItem::SetDefault(bool aValue)
 {
     if (aValue && FParent != nullptr)
-        for (TMenuItem* sibling : FParent->FItems) sibling->FDefault = false;
+        for (TMenuItem* sibling : FParent->FItems)
+            sibling->FDefault = false;
     FDefault = aValue;
 }
 
-void TMenuItem::Add(TMenuItem* anItem) { Insert(Count(), anItem); }
+void TMenuItem::Add(TMenuItem* anItem)
+{
+    Insert(Count(), anItem);
+}
 
 TMenuItem* TMenuItem::Add(const QString& aCaption, TNotifyEvent aOnClick)
 {
@@ -94,7 +103,8 @@ void TMenuItem::Remove(TMenuItem* anItem)
 
 void TMenuItem::Clear()
 {
-    while (!FItems.empty()) delete FItems.back(); // each removes itself
+    while (!FItems.empty())
+        delete FItems.back(); // each removes itself
 }
 
 TMenuItem* TMenuItem::Items(int anIndex) const
@@ -112,7 +122,8 @@ int TMenuItem::IndexOf(const TMenuItem* anItem) const
 TPopupMenu* TMenuItem::GetPopupMenu() const
 {
     const TMenuItem* root = this;
-    while (root->FParent != nullptr) root = root->FParent;
+    while (root->FParent != nullptr)
+        root = root->FParent;
     return root->FOwnerMenu;
 }
 
@@ -128,11 +139,20 @@ TPopupMenu::TPopupMenu(QObject* anOwner) : QObject(anOwner), FItems(std::make_un
 
 TPopupMenu::~TPopupMenu() = default;
 
-TControl* TPopupMenu::GetPopupComponent() const { return dynamic_cast<TControl*>(FPopupComponent.data()); }
+TControl* TPopupMenu::GetPopupComponent() const
+{
+    return dynamic_cast<TControl*>(FPopupComponent.data());
+}
 
-void TPopupMenu::SetPopupComponent(TControl* aControl) { FPopupComponent = aControl; }
+void TPopupMenu::SetPopupComponent(TControl* aControl)
+{
+    FPopupComponent = aControl;
+}
 
-void TPopupMenu::SetImageProvider(std::function<QIcon(int)> aProvider) { FImageProvider = std::move(aProvider); }
+void TPopupMenu::SetImageProvider(std::function<QIcon(int)> aProvider)
+{
+    FImageProvider = std::move(aProvider);
+}
 
 TPopupHandler TPopupMenu::SetPopupHandler(TPopupHandler aHandler)
 {
@@ -163,6 +183,8 @@ void TPopupMenu::Build(QMenu* aMenu, TMenuItem* aParent)
             QMenu* sub = aMenu->addMenu(item->FCaption);
             Build(sub, item);
             action = sub->menuAction();
+            const std::uint64_t serial = item->FSerial;
+            connect(sub, &QMenu::aboutToShow, sub, [this, sub, serial] { OpenSubmenu(sub, serial); });
         } else {
             action = aMenu->addAction(item->FCaption);
             action->setData(QVariant::fromValue<qulonglong>(item->FSerial));
@@ -186,6 +208,19 @@ void TPopupMenu::Build(QMenu* aMenu, TMenuItem* aParent)
             aMenu->setDefaultAction(action);
         }
     }
+}
+
+void TPopupMenu::OpenSubmenu(QMenu* aMenu, std::uint64_t aSerial)
+{
+    TMenuItem* item = TMenuItem::FindBySerial(aSerial);
+    if (item == nullptr || !item->OnClick.Assigned()) return;
+    GuardedCall([item] { item->Click(); });
+    // The handler may have changed the sub-items (or freed the item): show what it holds now.
+    item = TMenuItem::FindBySerial(aSerial);
+    for (QMenu* child : aMenu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+        delete child;
+    aMenu->clear();
+    if (item != nullptr) Build(aMenu, item);
 }
 
 void TPopupMenu::Popup(int X, int Y)

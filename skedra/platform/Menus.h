@@ -1,7 +1,8 @@
 #pragma once
 // Popup menus over QMenu. A TPopupMenu holds a tree of TMenuItem; Popup(x, y)
 // builds a fresh QMenu from it, shows it at a screen point and waits until it
-// closes, as the toolkit's popup does; the chosen item's click is then posted
+// closes. Opening a submenu first clicks its item (when it has a click
+// handler), which may fill the submenu lazily; the chosen item's click is then posted
 // and runs when the application processes its pending messages (so a caller
 // that wants the click before it goes on calls ProcessMessages).
 //
@@ -26,7 +27,8 @@ class QAction;
 class QIcon;
 class QMenu;
 
-namespace skedra {
+namespace skedra
+{
 
 class TControl;
 class TCustomImageList;
@@ -37,7 +39,8 @@ enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
 // The caption that makes an item a separator line.
 inline const QString cLineCaption = QStringLiteral("-");
 
-class TMenuItem : public TObject {
+class TMenuItem : public TObject
+{
 public:
     TMenuItem();
     // Frees the sub-items and leaves the parent item.
@@ -116,7 +119,8 @@ private:
 // Chooses an action of a built menu instead of running it (tests).
 using TPopupHandler = std::function<QAction*(QMenu& aMenu, QPoint aScreenPoint)>;
 
-class TPopupMenu : public QObject, public TObject {
+class TPopupMenu : public QObject, public TObject
+{
 public:
     explicit TPopupMenu(QObject* anOwner = nullptr);
     ~TPopupMenu() override;
@@ -154,6 +158,8 @@ protected:
 
 private:
     void Build(QMenu* aMenu, TMenuItem* aParent);
+    // The submenu of the item with that serial is about to show.
+    void OpenSubmenu(QMenu* aMenu, std::uint64_t aSerial);
 
     std::unique_ptr<TMenuItem> FItems;
     std::unique_ptr<QMenu> FMenu;

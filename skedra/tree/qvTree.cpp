@@ -1,24 +1,29 @@
+// The data-bound tree: entities and their nodes, construction, the hierarchy,
+// selection, scrolling and geometry, and the platform overrides for input,
+// expansion and label editing.
 #include "skedra/tree/qvTree.h"
 
+#include <QScopedValueRollback>
+
+#include <functional>
 
 #include "skedra/foundation/DoLater.h"
 #include "skedra/platform/DateTime.h"
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
-
-namespace {
-
-TqvDataList* MakeTreeList() { return new TqvDataList_Tree(); }
-
-const QString& PlaceholderText()
+namespace skedra
 {
-    static const QString text = QStringLiteral("Not initiated");
-    return text;
+
+namespace
+{
+
+TqvDataList* MakeTreeList()
+{
+    return new TqvDataList_Tree();
 }
 
 // One second as a TDateTime.
-constexpr double kEditGuard = 1.0 / 86400.0;
+constexpr double kEditGuard = 1.0 / SecsPerDay;
 
 } // namespace
 
@@ -63,7 +68,8 @@ TqvDataEntity_Tree* TqvDataEntity_Tree::ParentNode() const
 int TqvDataEntity_Tree::GetLevel() const
 {
     int level = 0;
-    for (TqvDataEntity_Tree* p = ParentNode(); p != nullptr; p = p->ParentNode()) ++level;
+    for (TqvDataEntity_Tree* p = ParentNode(); p != nullptr; p = p->ParentNode())
+        ++level;
     return level;
 }
 
@@ -176,9 +182,15 @@ TTreeNode_qvSub::~TTreeNode_qvSub()
 // ===========================================================================
 // TqvTree_ComBasic: construction and destruction
 
-TqvTree_ComBasic::TqvTree_ComBasic(QWidget* aParent) : TCustomTreeView(aParent) { InitializeInConstructor(); }
+TqvTree_ComBasic::TqvTree_ComBasic(QWidget* aParent) : TCustomTreeView(aParent)
+{
+    InitializeInConstructor();
+}
 
-void TqvTree_ComBasic::InitializeInConstructor() { Initialize(); }
+void TqvTree_ComBasic::InitializeInConstructor()
+{
+    Initialize();
+}
 
 TqvDataList2lev* TqvTree_ComBasic::CreateDataList2Lev()
 {
@@ -197,7 +209,6 @@ void TqvTree_ComBasic::Initialize()
 
     GetItems()->Clear();
     NodesToDelete.clear();
-    DataLists = CreateDataList2Lev();
     InExpand = false;
     MaxLevels = -1;
     SetHideSelection(false);
@@ -206,10 +217,16 @@ void TqvTree_ComBasic::Initialize()
     MultiSelect = false;
     SelectAnchor = nullptr;
 
-    Controller = new TqvListController_Tree();
-    Controller->Tree = this;
-    RootDataList = NewList(nullptr);
+    OnCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvCustomDrawItem>(this);
+    OnAdvancedCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvAdvancedCustomDrawItem>(this);
+}
 
+void TqvTree_ComBasic::BuildDataLists()
+{
+    if (Controller != nullptr) return;
+    DataLists = CreateDataList2Lev();
+    Controller = CreateListController();
+    Controller->Tree = this;
     Controller->OnDeleteItem = MakeMethod<&TqvTree_ComBasic::_DeleteItem>(this);
     Controller->OnInsertItem = MakeMethod<&TqvTree_ComBasic::_InsertItem>(this);
     Controller->OnEnterOwnerAfterChange = MakeMethod<&TqvTree_ComBasic::_EnterOwnerAfterChange>(this);
@@ -221,12 +238,33 @@ void TqvTree_ComBasic::Initialize()
     Controller->OnContentChanged = MakeMethod<&TqvTree_ComBasic::_ContentChanged>(this);
     Controller->OnSelectionChanged = MakeMethod<&TqvTree_ComBasic::_SelectionChanged>(this);
     Controller->OnHandlePerformedMove = MakeMethod<&TqvTree_ComBasic::_OnHandlePerformedMove>(this);
-
-    OnCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvCustomDrawItem>(this);
-    OnAdvancedCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvAdvancedCustomDrawItem>(this);
+    RootDataList = NewList(nullptr);
 }
 
-TqvDataList_Tree* TqvTree_ComBasic::NewList(TqvDataEntity_Tree* theOwner)
+TqvDataList_Tree* TqvTree_ComBasic::GetRootDataList() const
+{
+    const_cast<TqvTree_ComBasic*>(this)->BuildDataLists();
+    return RootDataList;
+}
+
+TqvDataList2lev* TqvTree_ComBasic::GetDataLists() const
+{
+    const_cast<TqvTree_ComBasic*>(this)->BuildDataLists();
+    return DataLists;
+}
+
+TqvListController_Tree* TqvTree_ComBasic::GetController() const
+{
+    const_cast<TqvTree_ComBasic*>(this)->BuildDataLists();
+    return Controller;
+}
+
+TqvListController_Tree* TqvTree_ComBasic::CreateListController()
+{
+    return new TqvListController_Tree();
+}
+
+TqvDataList_Tree* TqvTree_ComBasic::CreateDataList()
 {
     TqvDataList* raw = DataListClass ? DataListClass() : MakeTreeList();
     auto* list = dynamic_cast<TqvDataList_Tree*>(raw);
@@ -234,6 +272,12 @@ TqvDataList_Tree* TqvTree_ComBasic::NewList(TqvDataEntity_Tree* theOwner)
         raw->FreeWheneverPossible();
         throw EInvalidCast(QStringLiteral("The tree's lists must be TqvDataList_Tree"));
     }
+    return list;
+}
+
+TqvDataList_Tree* TqvTree_ComBasic::NewList(TqvDataEntity_Tree* theOwner)
+{
+    TqvDataList_Tree* list = CreateDataList();
     list->AfterCreate(Controller, DataEntityClass);
     list->OwnerEntity = theOwner;
     DataLists->Add(list);
@@ -272,15 +316,17 @@ TqvTree::TqvTree(QWidget* aParent) : TqvTree_ComBasic(aParent)
 
 TqvDataEntity_Tree* TqvTree_ComBasic::AddDataEntity(TqvDataEntity_Tree* theParent)
 {
-    TqvDataList_Tree* list = theParent ? theParent->SubDataList : RootDataList;
-    if (list == nullptr) throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
+    TqvDataList_Tree* list = theParent ? theParent->SubDataList : GetRootDataList();
+    if (list == nullptr)
+        throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
     return static_cast<TqvDataEntity_Tree*>(list->Add());
 }
 
 TqvDataEntity_Tree* TqvTree_ComBasic::InsertDataEntity(TqvDataEntity_Tree* theParent, int theIndex)
 {
-    TqvDataList_Tree* list = theParent ? theParent->SubDataList : RootDataList;
-    if (list == nullptr) throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
+    TqvDataList_Tree* list = theParent ? theParent->SubDataList : GetRootDataList();
+    if (list == nullptr)
+        throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
     return static_cast<TqvDataEntity_Tree*>(list->Insert(theIndex));
 }
 
@@ -312,7 +358,8 @@ void TqvTree_ComBasic::Clear()
     DataLists->Add(RootDataList);
     RootDataList->Clear();
     if (!FBeingDestroyed) {
-        for (int i = DataLists->Count() - 1; i >= 0; --i) DataLists->GetDataList(i)->Clear();
+        for (int i = DataLists->Count() - 1; i >= 0; --i)
+            DataLists->GetDataList(i)->Clear();
     }
     for (int i = DataLists->Count() - 1; i >= 1; --i) {
         TqvDataList* list = DataLists->GetDataList(i);
@@ -380,12 +427,14 @@ void TqvTree_ComBasic::NeverMindLocal(int theCall)
 
 void TqvTree_ComBasic::ClearAllSelections()
 {
-    for (int i = 0; i < DataLists->Count(); ++i) DataLists->GetDataList(i)->ClearSelections();
+    if (DataLists == nullptr) return;
+    for (int i = 0; i < DataLists->Count(); ++i)
+        DataLists->GetDataList(i)->ClearSelections();
 }
 
 void TqvTree_ComBasic::UpdateMultiSelect(TqvDataEntity_Tree* theEntity, TShiftState theShift)
 {
-    if (theEntity != GetCurrentDataEntity()) LastCurrentChangeTime = Now();
+    if (theEntity != GetCurrentDataEntity()) LastCurrentChangeTime = CurrentTime();
     if (theEntity == nullptr) {
         SelectAnchor = nullptr;
         ClearAllSelections();
@@ -393,17 +442,33 @@ void TqvTree_ComBasic::UpdateMultiSelect(TqvDataEntity_Tree* theEntity, TShiftSt
     }
     if (MultiSelect && theShift.Contains(ssShift)) {
         if (SelectAnchor == nullptr) SelectAnchor = theEntity->Node;
-        if (SelectAnchor != nullptr && theEntity->Node != nullptr) {
-            int a = SelectAnchor->GetAbsoluteIndex();
-            int b = theEntity->Node->GetAbsoluteIndex();
-            if (a > b) std::swap(a, b);
-            // Collected first: selecting may run handlers that change nodes.
+        TqvDataEntity_Tree* anchor = GetDataEntityFromNode(SelectAnchor);
+        if (anchor != nullptr && theEntity->Node != nullptr) {
+            // The range runs in the tree's order over every shown entity,
+            // those inside collapsed subtrees included (they may have no
+            // node yet); collected first, as selecting runs handlers.
             std::vector<TqvDataEntity_Tree*> range;
-            for (int i = std::max(a, 0); i <= b; ++i) {
-                if (TqvDataEntity_Tree* e = GetDataEntityFromNode(GetItems()->GetItem(i))) range.push_back(e);
-            }
+            int inRange = 0; // 0 before the range, 1 inside, 2 after
+            std::function<void(TqvDataList_Tree*)> walk = [&](TqvDataList_Tree* list) {
+                for (int i = 0; i < list->LoadedCount() && inRange < 2; ++i) {
+                    auto* e = static_cast<TqvDataEntity_Tree*>(list->GetLoaded(i));
+                    if (e->HideNode) continue;
+                    const bool end = e == anchor || e == theEntity;
+                    if (end && inRange == 0) {
+                        inRange = 1;
+                        range.push_back(e);
+                        if (anchor == theEntity) inRange = 2;
+                    } else if (inRange == 1) {
+                        range.push_back(e);
+                        if (end) inRange = 2;
+                    }
+                    if (e->SubDataList != nullptr && inRange < 2) walk(e->SubDataList);
+                }
+            };
+            walk(GetRootDataList());
             if (!theShift.Contains(ssCtrl)) ClearAllSelections();
-            for (TqvDataEntity_Tree* e : range) e->SetSelected(true);
+            for (TqvDataEntity_Tree* e : range)
+                e->SetSelected(true);
         }
         return;
     }
@@ -421,8 +486,16 @@ void TqvTree_ComBasic::UpdateMultiSelect(TqvDataEntity_Tree* theEntity, TShiftSt
 // ===========================================================================
 // Scrolling and geometry
 
+void TqvTree_ComBasic::RefreshForQuery() const
+{
+    // Geometry questions answer for the data as it is now.
+    if (DisplayDirty && !Updating && !InExpand && !FBeingDestroyed)
+        const_cast<TqvTree_ComBasic*>(this)->EnsureDisplayUpToDate();
+}
+
 TqvDataEntity_Tree* TqvTree_ComBasic::GetTopItem() const
 {
+    RefreshForQuery();
     TTreeNode* node = TCustomTreeView::GetTopItem();
     if (node == nullptr || node->IsDeleting()) return nullptr;
     if (auto* sub = dynamic_cast<TTreeNode_qvSub*>(node); sub && (sub->Destroying || sub->FDeleteSlot >= 0))
@@ -470,12 +543,16 @@ TqvDataEntity_Tree* TqvTree_ComBasic::GetPrevVisible(TqvDataEntity_Tree* theEnti
 
 TRect TqvTree_ComBasic::GetRect(const TqvDataEntity_Tree* theEntity) const
 {
-    if (theEntity == nullptr || theEntity->Node == nullptr) return TRect(-1, -1, -1, -1);
+    RefreshForQuery();
+    // No node, or a node under a collapsed parent: no row, no rectangle.
+    if (theEntity == nullptr || theEntity->Node == nullptr || GetRowOfNode(theEntity->Node) < 0)
+        return TRect(-1, -1, -1, -1);
     return theEntity->Node->DisplayRect(true);
 }
 
 TqvDataEntity_Tree* TqvTree_ComBasic::GetDataEntityFromRow(int theRow) const
 {
+    RefreshForQuery();
     const std::uint64_t stamp = GetRowsStamp();
     if (FEntityRowsDirty || stamp != FEntityRowsStamp) {
         FEntityRowsDirty = false;
@@ -497,13 +574,7 @@ TqvDataEntity_Tree* TqvTree_ComBasic::GetDataEntityFromRow(int theRow) const
 
 void TqvTree_ComBasic::ExpandLevels(int theLevels)
 {
-    const int saved = AutoExpandLevels;
-    AutoExpandLevels = theLevels;
-    struct Restore {
-        int& field;
-        int value;
-        ~Restore() { field = value; }
-    } restore{AutoExpandLevels, saved};
+    const QScopedValueRollback levels(AutoExpandLevels, theLevels);
     HandleAutoExpand();
 }
 
@@ -543,10 +614,19 @@ void TqvTree_ComBasic::DisplayOutOfDate()
     Viewport()->update();
 }
 
-void TqvTree_ComBasic::BeginUpdate() { GetItems()->BeginUpdate(); }
-void TqvTree_ComBasic::EndUpdate() { GetItems()->EndUpdate(); }
+void TqvTree_ComBasic::BeginUpdate()
+{
+    GetItems()->BeginUpdate();
+}
+void TqvTree_ComBasic::EndUpdate()
+{
+    GetItems()->EndUpdate();
+}
 
-void TqvTree_ComBasic::BeginHorzScrollUpdate() { SavedHorzScroll = GetHorzScrollPos(); }
+void TqvTree_ComBasic::BeginHorzScrollUpdate()
+{
+    SavedHorzScroll = GetHorzScrollPos();
+}
 
 void TqvTree_ComBasic::EndHorzScrollUpdate()
 {
@@ -559,329 +639,14 @@ bool TqvTree_ComBasic::MyCustomSort(TTVCompare theCompare, std::intptr_t theData
     return GetItems()->CustomSort(theCompare, theData, false);
 }
 
-void TqvTree_ComBasic::SetFocus() { TCustomTreeView::SetFocus(); }
-
-bool TqvTree_ComBasic::NeedsDummyNode(TqvDataEntity_Tree*) { return true; }
-
-void TqvTree_ComBasic::EnsureDisplayUpToDate()
+void TqvTree_ComBasic::SetFocus()
 {
-    if (!DisplayDirty || Updating || InExpand) return;
-    DisplayDirty = false;
-    if (ForeignNodes) {
-        ForeignNodes = false;
-        GetItems()->Clear();
-    }
-    UpdateDisplay();
-    DisplayDirty = false;
-    HandleAutoExpand();
+    TCustomTreeView::SetFocus();
 }
 
-void TqvTree_ComBasic::UpdateDisplay()
+bool TqvTree_ComBasic::NeedsDummyNode(TqvDataEntity_Tree*)
 {
-    if (FBeingDestroyed) return;
-    ++FUpdateDisplayCount;
-    Updating = true;
-    SavedSelected = GetSelected();
-    SavedTopItem = TCustomTreeView::GetTopItem();
-    const int horz = GetHorzScrollPos();
-    {
-        TqvBeginUpdate bracket(MakeMethod<&TqvTree_ComBasic::BeginUpdate>(this),
-                               MakeMethod<&TqvTree_ComBasic::EndUpdate>(this));
-        // Whatever happens, the selection, the top row and the horizontal
-        // position come back and the flag is cleared.
-        struct Finally {
-            TqvTree_ComBasic* t;
-            int horz;
-            ~Finally()
-            {
-                t->SelectNative(t->SavedSelected);
-                if (t->SavedTopItem != nullptr) t->TCustomTreeView::SetTopItem(t->SavedTopItem);
-                t->SetHorzScrollPos(horz);
-                t->FEntityRowsDirty = true;
-            }
-        } finally{this, horz};
-        struct ClearFlag {
-            bool& flag;
-            ~ClearFlag() { flag = false; }
-        };
-        for (int i = 0; i < RootDataList->Count(); ++i) {
-            auto* e = static_cast<TqvDataEntity_Tree*>(RootDataList->GetItems(i));
-            if (e != nullptr) SyncEntity(e, e->Node, bracket);
-        }
-        // Free the queued nodes; each leaves the queue in its destructor.
-        for (std::size_t i = 0; i < NodesToDelete.size(); ++i) {
-            TTreeNode_qvSub* node = NodesToDelete[i];
-            if (node == nullptr) continue;
-            bracket.Mark();
-            NodesToDelete[i] = nullptr;
-            node->FDeleteSlot = -1;
-            if (node == SavedSelected) SavedSelected = nullptr;
-            if (node == SavedTopItem) SavedTopItem = nullptr;
-            if (!node->Destroying) delete node;
-        }
-        NodesToDelete.clear();
-        SortPass(RootDataList, bracket);
-    }
-    Updating = false;
-}
-
-void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginUpdate& theBracket)
-{
-    if (E != nullptr && E->HideNode) {
-        if (E->Node != nullptr || E->DummyNode != nullptr) {
-            theBracket.Mark();
-            CleanTreeNode(E);
-        }
-        return;
-    }
-    if (E == nullptr) {
-        if (N == nullptr) return;
-        theBracket.Mark();
-        for (int i = N->GetCount() - 1; i >= 0; --i) SyncEntity(nullptr, N->GetItem(i), theBracket);
-        RemoveNode(N);
-        return;
-    }
-    if (N == nullptr) {
-        TqvDataEntity_Tree* P = E->ParentNode();
-        TTreeNode* PN = P ? P->Node : nullptr;
-        if (P != nullptr && P->DummyNode != nullptr) {
-            // The placeholder becomes this entity's node.
-            N = P->DummyNode;
-            P->DummyNode = nullptr;
-            N->SetData(E);
-        } else {
-            theBracket.Mark();
-            N = GetItems()->AddChildObject(PN, E->Text, E);
-            if (P != nullptr && P->Expanded && PN != nullptr && !PN->GetExpanded()) PN->SetExpanded(true);
-        }
-        E->Node = N;
-        if (E->SubDataList != nullptr && E->SubDataList->Count() == 0 && E->DummyNode == nullptr &&
-            NeedsDummyNode(E)) {
-            if (MaxLevels == -1 || N->GetLevel() < MaxLevels - 1) {
-                theBracket.Mark();
-                E->DummyNode = GetItems()->AddChildObject(N, PlaceholderText(), nullptr);
-            }
-        }
-    }
-    E->Node = N;
-    N->SetData(E);
-    if (N->GetText() != E->Text) {
-        theBracket.Mark();
-        N->SetText(E->Text);
-    }
-    if (N->GetImageIndex() != E->ImageIndex) {
-        theBracket.Mark();
-        N->SetImageIndex(E->ImageIndex);
-    }
-    if (N->GetSelectedIndex() != E->SelectedIndex) {
-        theBracket.Mark();
-        N->SetSelectedIndex(E->SelectedIndex);
-    }
-    // A node without children cannot expand; asking again each pass would
-    // bracket the native tree for nothing.
-    if (N->GetExpanded() != E->Expanded && (N->HasChildren() || !E->Expanded)) {
-        theBracket.Mark();
-        N->SetExpanded(E->Expanded);
-        if (E->Node != N) return; // a handler took the node away
-    }
-    if (!N->IsVisible() && E->DummyNode != nullptr) return;
-    TqvDataList_Tree* sub = E->SubDataList;
-    if (sub == nullptr) return;
-    for (int i = 0; i < sub->Count(); ++i) {
-        auto* child = static_cast<TqvDataEntity_Tree*>(sub->GetItems(i));
-        if (child != nullptr) SyncEntity(child, child->Node, theBracket);
-    }
-}
-
-int TqvTree_ComBasic::CompareNodesByListIndex(TTreeNode* a, TTreeNode* b, std::intptr_t theData)
-{
-    auto* tree = reinterpret_cast<TqvTree_ComBasic*>(theData);
-    TqvDataEntity_Tree* ea = tree->GetDataEntityFromNode(a);
-    TqvDataEntity_Tree* eb = tree->GetDataEntityFromNode(b);
-    if (ea == nullptr || eb == nullptr) return 0;
-    return ea->ListIndex() - eb->ListIndex();
-}
-
-void TqvTree_ComBasic::SortPass(TqvDataList_Tree* L, TqvBeginUpdate& theBracket)
-{
-    for (int i = 0; i < L->LoadedCount(); ++i) {
-        auto* e = static_cast<TqvDataEntity_Tree*>(L->GetLoaded(i));
-        if (e->SubDataList != nullptr && e->SubDataList->Count() > 0) SortPass(e->SubDataList, theBracket);
-    }
-    if (L->SortPending && L->Count() > 0) {
-        theBracket.Mark();
-        const auto data = reinterpret_cast<std::intptr_t>(this);
-        if (L == RootDataList)
-            GetItems()->CustomSort(&CompareNodesByListIndex, data, true);
-        else if (L->OwnerEntity != nullptr && L->OwnerEntity->Node != nullptr)
-            L->OwnerEntity->Node->CustomSort(&CompareNodesByListIndex, data, false);
-        L->SortPending = false;
-    }
-}
-
-void TqvTree_ComBasic::RemoveNode(TTreeNode* theNode)
-{
-    auto* node = dynamic_cast<TTreeNode_qvSub*>(theNode);
-    if (node == nullptr) {
-        delete theNode;
-        return;
-    }
-    if (node->FDeleteSlot < 0) {
-        node->FDeleteSlot = static_cast<int>(NodesToDelete.size());
-        NodesToDelete.push_back(node);
-    }
-    node->SetData(nullptr);
-    FEntityRowsDirty = true;
-}
-
-void TqvTree_ComBasic::CleanTreeNode(TqvDataEntity_Tree* theEntity)
-{
-    if (theEntity == nullptr) return;
-    if (theEntity->Node != nullptr) RemoveNode(theEntity->Node);
-    if (theEntity->DummyNode != nullptr) RemoveNode(theEntity->DummyNode);
-    theEntity->Node = nullptr;
-    theEntity->DummyNode = nullptr;
-    if (TqvDataList_Tree* sub = theEntity->SubDataList) {
-        for (int i = 0; i < sub->LoadedCount(); ++i)
-            CleanTreeNode(static_cast<TqvDataEntity_Tree*>(sub->GetLoaded(i)));
-    }
-}
-
-void TqvTree_ComBasic::NodeGone(TTreeNode_qvSub* theNode)
-{
-    if (theNode == SavedSelected) {
-        SavedSelected = nullptr;
-        SelectNative(nullptr);
-    }
-    if (theNode == SavedTopItem) SavedTopItem = nullptr;
-    if (theNode == SelectAnchor) SelectAnchor = nullptr;
-    if (theNode == EditingNode) EditingNode = nullptr;
-    if (theNode->FDeleteSlot >= 0) {
-        if (theNode->FDeleteSlot < static_cast<int>(NodesToDelete.size()) &&
-            NodesToDelete[theNode->FDeleteSlot] == theNode)
-            NodesToDelete[theNode->FDeleteSlot] = nullptr;
-        theNode->FDeleteSlot = -1;
-    }
-    FEntityRowsDirty = true;
-}
-
-void TqvTree_ComBasic::HandleAutoExpand()
-{
-    if (AutoExpandLevels >= 1) {
-        TDataListTrav trav(DataLists);
-        trav.First();
-        while (!trav.Eof()) {
-            auto* e = dynamic_cast<TqvDataEntity_Tree*>(trav.DataEntity());
-            if (e != nullptr && e->GetLevel() <= AutoExpandLevels - 1 && e->GetVisible() && !e->Expanded)
-                PerformAutoExpandItem(e);
-            trav.Next();
-        }
-    }
-    EnsureDisplayUpToDate();
-}
-
-void TqvTree_ComBasic::PerformAutoExpandItem(TqvDataEntity_Tree* theEntity) { theEntity->SetExpanded(true); }
-
-// ===========================================================================
-// List notifications
-
-void TqvTree_ComBasic::_InsertItem(TqvDataEntity* theEntity)
-{
-    auto* entity = CheckedCast<TqvDataEntity_Tree>(theEntity);
-    entity->SubDataList = NewList(entity);
-    if (auto* list = dynamic_cast<TqvDataList_Tree*>(entity->GetDataList())) list->SortPending = true;
-    OnInsertItem(this, theEntity);
-    DisplayOutOfDate();
-}
-
-void TqvTree_ComBasic::_DeleteItem(TqvDataEntity* theEntity)
-{
-    auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity);
-    if (entity == nullptr) return;
-    if (PendingCurrent == entity) PendingCurrent = nullptr;
-    if (LastTopItem == entity) LastTopItem = nullptr;
-    OnDataEntityDelete(this, entity);
-    OnDeleteItem(this, theEntity);
-    TqvDataList_Tree* sub = entity->SubDataList;
-    if (sub != nullptr) DataLists->Remove(sub);
-    CleanTreeNode(entity);
-    if (sub != nullptr) {
-        sub->Clear();
-        entity->SubDataList = nullptr;
-        sub->FreeWheneverPossible();
-    }
-    DisplayOutOfDate();
-}
-
-void TqvTree_ComBasic::_OnHandlePerformedMove(TqvDataEntity* theEntity, int, int)
-{
-    auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity);
-    if (entity == nullptr) return;
-    // No display update here: a burst of moves costs one update at the next
-    // paint. An entity without a node yet gets one there, in place.
-    // The subtree's nodes go with the entity's node; their entities forget them now.
-    CleanTreeNode(entity);
-    if (auto* list = dynamic_cast<TqvDataList_Tree*>(entity->GetDataList())) list->SortPending = true;
-    DisplayOutOfDate();
-}
-
-void TqvTree_ComBasic::_EnterOwnerAfterChange(TqvDataEntity* theEntity)
-{
-    auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity);
-    if (entity == nullptr) return;
-    auto* list = dynamic_cast<TqvDataList_Tree*>(entity->GetDataList());
-    if (list != nullptr) list->SortPending = true;
-    if (entity->Node == nullptr) {
-        DisplayOutOfDate();
-        return;
-    }
-    TqvDataEntity_Tree* owner = list ? list->OwnerEntity : nullptr;
-    if (owner != nullptr && owner->Node != nullptr && !owner->HideNode) {
-        // A placeholder would otherwise stay beside the new child.
-        if (owner->DummyNode != nullptr) {
-            RemoveNode(owner->DummyNode);
-            owner->DummyNode = nullptr;
-        }
-        entity->Node->MoveTo(owner->Node, naAddChild);
-    } else if (owner == nullptr) {
-        entity->Node->MoveTo(nullptr, naAdd);
-    } else {
-        // The new owner has no node: the entity's nodes are made afresh when it gets one.
-        CleanTreeNode(entity);
-    }
-    DisplayOutOfDate();
-}
-
-void TqvTree_ComBasic::_LeaveOwnerBeforeChange(TqvDataEntity*) {}
-void TqvTree_ComBasic::_OnVisibleChanged(TqvDataEntity*) {}
-
-void TqvTree_ComBasic::_ContentChanged(TqvDataList* theList)
-{
-    // A list that sorted itself reports only this: its nodes must follow.
-    if (auto* list = dynamic_cast<TqvDataList_Tree*>(theList)) list->SortPending = true;
-    DisplayOutOfDate();
-    OnContentChanged(this, theList);
-}
-
-void TqvTree_ComBasic::_SelectionChanged(TqvDataList* theList, TqvDataEntity* theEntity)
-{
-    if (theEntity == nullptr) return;
-    // An out-of-date display is redrawn whole at the next paint; bringing it
-    // up to date here would cost an update per selected entity.
-    if (auto* entity = dynamic_cast<TqvDataEntity_Tree*>(theEntity); entity && entity->Node && !DisplayDirty) {
-        const TRect r = entity->Node->DisplayRect(false);
-        if (!r.IsEmpty()) Viewport()->update(r.ToQRect());
-    }
-    OnSelectionChanged(this, theList, theEntity);
-}
-
-void TqvTree_ComBasic::_OnInfoPush(TqvDataEntity* theEntity) { OnValueChanged(this, theEntity); }
-
-void TqvTree_ComBasic::_OnBeforeCanEditItem(TqvDataEntity* theEntity) { OnBeforeCanEditItem(this, theEntity); }
-
-int TqvTree_ComBasic::_SortCompare(TqvDataEntity* the1, TqvDataEntity* the2)
-{
-    return OnSortCompare.Assigned() ? OnSortCompare(the1, the2) : 0;
+    return true;
 }
 
 // ===========================================================================
@@ -906,7 +671,10 @@ void TqvTree_ComBasic::Loaded()
     DisplayOutOfDate();
 }
 
-void TqvTree_ComBasic::WMPaint() { EnsureDisplayUpToDate(); }
+void TqvTree_ComBasic::WMPaint()
+{
+    EnsureDisplayUpToDate();
+}
 
 void TqvTree_ComBasic::TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode)
 {
@@ -931,8 +699,11 @@ void TqvTree_ComBasic::TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode)
     case tncGetDispInfo:
     case tncSetDispInfo:
     case tncCustomDraw:
-    case tncRightClick: DefaultTreeNotify(aCode, aNode); break;
-    default: break;
+    case tncRightClick:
+        DefaultTreeNotify(aCode, aNode);
+        break;
+    default:
+        break;
     }
 }
 
@@ -944,18 +715,17 @@ void TqvTree_ComBasic::Change(TTreeNode* aNode)
 
 void TqvTree_ComBasic::Expand(TTreeNode* aNode)
 {
-    InExpand = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{InExpand};
+    const QScopedValueRollback inExpand(InExpand, true);
     TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode);
     if (entity != nullptr) {
         const bool hasChildren = entity->SubDataList != nullptr && entity->SubDataList->Count() > 0;
         if (hasChildren && entity->DummyNode != nullptr) {
+            // The children get their nodes at the next update, however the
+            // node was expanded (a click, SetExpanded, MakeVisible).
             TTreeNode* dummy = entity->DummyNode;
             entity->DummyNode = nullptr;
             delete dummy;
+            DisplayOutOfDate();
         } else if (!hasChildren) {
             entity->DummyNode = nullptr;
             aNode->DeleteChildren();
@@ -976,7 +746,7 @@ bool TqvTree_ComBasic::CanEdit(TTreeNode* aNode)
 {
     bool result = TCustomTreeView::CanEdit(aNode);
     // The click that made the node current does not also open its editor.
-    if (result && Now() - LastCurrentChangeTime < kEditGuard) result = false;
+    if (result && CurrentTime() - LastCurrentChangeTime < kEditGuard) result = false;
     if (result) {
         if (TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode)) {
             try {
@@ -993,6 +763,10 @@ bool TqvTree_ComBasic::CanEdit(TTreeNode* aNode)
 void TqvTree_ComBasic::Edit(TTreeNode* aNode, QString& S)
 {
     TCustomTreeView::Edit(aNode, S);
+    // An OnEdited handler may lengthen the text: it is cut to the longest
+    // caption, as the editor cuts typing, so caption and entity stay equal.
+    if (aNode != nullptr && aNode->GetText().length() > kMaxTreeTextLength)
+        aNode->SetText(aNode->GetText().left(kMaxTreeTextLength));
     if (TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode)) {
         entity->SetText(aNode->GetText());
         entity->DoInfoPush();
@@ -1017,7 +791,10 @@ void TqvTree_ComBasic::KeyDown(Word& Key, TShiftState Shift)
     if (Key == VK_F2 && GetSelected() != nullptr) GetSelected()->EditText();
 }
 
-void TqvTree_ComBasic::KeyUp(Word& Key, TShiftState Shift) { TCustomTreeView::KeyUp(Key, Shift); }
+void TqvTree_ComBasic::KeyUp(Word& Key, TShiftState Shift)
+{
+    TCustomTreeView::KeyUp(Key, Shift);
+}
 
 void TqvTree_ComBasic::WMKeyDown(TWMKey& Msg)
 {
@@ -1067,7 +844,10 @@ void TqvTree_ComBasic::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
     if (Button == mbRight) OnRightClick(this, GetDataEntityAt(X, Y));
 }
 
-void TqvTree_ComBasic::WMVScroll() { DoUpdateTopItem(); }
+void TqvTree_ComBasic::WMVScroll()
+{
+    DoUpdateTopItem();
+}
 
 void TqvTree_ComBasic::WMWindowPosChanging()
 {
@@ -1094,21 +874,22 @@ void TqvTree_ComBasic::qvCustomDrawItem(TCustomTreeView*, TTreeNode* Node, TCust
         canvas->Font.SetName(entity->FontName.isEmpty() ? GetFont()->GetName() : entity->FontName);
         canvas->Font.SetStyle(entity->FontStyle);
     }
-    if (DrawGridLines) {
-        const TRect t = Node->DisplayRect(true);
-        const TRect r = Node->DisplayRect(false);
-        if (Node != GetItems()->GetFirstNode()) {
-            canvas->MoveTo(t.Left, t.Top);
-            canvas->LineTo(r.Right, t.Top);
-        }
-        canvas->MoveTo(t.Left, t.Bottom);
-        canvas->LineTo(r.Right, t.Bottom);
-    }
 }
 
-void TqvTree_ComBasic::qvAdvancedCustomDrawItem(TCustomTreeView*, TTreeNode*, TCustomDrawState, TCustomDrawStage,
-                                                bool&, bool&)
+void TqvTree_ComBasic::qvAdvancedCustomDrawItem(TCustomTreeView*, TTreeNode* Node, TCustomDrawState,
+                                                TCustomDrawStage Stage, bool&, bool&)
 {
+    // Grid lines go over the drawn row, so that its fill does not cover them.
+    if (!DrawGridLines || Stage != cdPostPaint || Node == nullptr) return;
+    TCanvas* canvas = GetCanvas();
+    const TRect t = Node->DisplayRect(true);
+    const TRect r = Node->DisplayRect(false);
+    if (Node != GetItems()->GetFirstNode()) {
+        canvas->MoveTo(t.Left, t.Top);
+        canvas->LineTo(r.Right, t.Top);
+    }
+    canvas->MoveTo(t.Left, t.Bottom);
+    canvas->LineTo(r.Right, t.Bottom);
 }
 
 } // namespace skedra
