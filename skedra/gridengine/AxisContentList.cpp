@@ -3,26 +3,32 @@
 
 #include "skedra/gridengine/GridContentModel.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 // A request that would hold more items than this purges the axis first.
 constexpr int kMaxLoadGrowth = 500;
-
-// Restores a nesting counter on every exit.
-class TNestingGuard {
-public:
-    explicit TNestingGuard(int& counter) : counter_(counter) { ++counter_; }
-    ~TNestingGuard() { --counter_; }
-    TNestingGuard(const TNestingGuard&) = delete;
-    TNestingGuard& operator=(const TNestingGuard&) = delete;
-
-private:
-    int& counter_;
-};
+// Debug builds check the invariants after each operation up to this many
+// loaded items (the check walks them all); randomized tests check always.
+constexpr int kDebugCheckLimit = 128;
 } // namespace
+
+#ifndef QT_NO_DEBUG
+#define SKEDRA_AXIS_CHECK()                                                                                  \
+    do {                                                                                                     \
+        QString why;                                                                                         \
+        Q_ASSERT_X(LoadedCount() > kDebugCheckLimit || CheckInvariants(&why), "TAxisContentList",            \
+                   qPrintable(why));                                                                         \
+    } while (false)
+#else
+#define SKEDRA_AXIS_CHECK() (void)0
+#endif
 
 // ---------------------------------------------------------------------------
 // TAxisContentItem
@@ -54,7 +60,10 @@ void TAxisContentItem::SetHide(bool aHidden)
     }
 }
 
-int TAxisContentItem::GetUserSize() const { return UserSizeItem ? UserSizeItem->Size : UserSize; }
+int TAxisContentItem::GetUserSize() const
+{
+    return UserSizeItem ? UserSizeItem->Size : UserSize;
+}
 
 void TAxisContentItem::SetUserSize(int aSize)
 {
@@ -65,7 +74,10 @@ void TAxisContentItem::SetUserSize(int aSize)
     }
 }
 
-bool TAxisContentItem::GetUserSizeActive() const { return UserSizeItem ? UserSizeItem->Active : UserSizeActive; }
+bool TAxisContentItem::GetUserSizeActive() const
+{
+    return UserSizeItem ? UserSizeItem->Active : UserSizeActive;
+}
 
 void TAxisContentItem::SetUserSizeActive(bool aActive)
 {
@@ -73,7 +85,10 @@ void TAxisContentItem::SetUserSizeActive(bool aActive)
     if (UserSizeItem) UserSizeItem->Active = aActive;
 }
 
-void TAxisContentItem::SetValue2(TObject* aValue) { Value2 = aValue; }
+void TAxisContentItem::SetValue2(TObject* aValue)
+{
+    Value2 = aValue;
+}
 
 // ---------------------------------------------------------------------------
 // TAxisContentList
@@ -82,15 +97,25 @@ TAxisContentList::TAxisContentList(TMoxGridCell* aOwnerCell) : OwnerCell(aOwnerC
 
 TAxisContentList::~TAxisContentList()
 {
-    // The owner is going away: free the items last to first without notifying it.
+    // The owner is going away: free the items last to first without notifying
+    // it; items without a list tell their referrers only that they are gone.
     VisibleItems.clear();
     HiddenItems.clear();
-    while (!LoadedItems.empty()) LoadedItems.pop_back();
+    for (auto& item : LoadedItems)
+        item->List = nullptr;
+    while (!LoadedItems.empty())
+        LoadedItems.pop_back();
 }
 
-bool TAxisContentList::IsRowAxis() const { return OwnerCell && OwnerCell->RowList.get() == this; }
+bool TAxisContentList::IsRowAxis() const
+{
+    return OwnerCell && OwnerCell->RowList.get() == this;
+}
 
-TMoxGridCellForViewer* TAxisContentList::Viewer() const { return OwnerCell ? OwnerCell->GetViewer() : nullptr; }
+TMoxGridCellForViewer* TAxisContentList::Viewer() const
+{
+    return OwnerCell ? OwnerCell->GetViewer() : nullptr;
+}
 
 int TAxisContentList::IndexConvert_RealToLoaded(int aIndex) const
 {
@@ -148,7 +173,8 @@ void TAxisContentList::AddToVisible(TAxisContentItem* aItem)
 
 void TAxisContentList::ClearVisibles()
 {
-    for (TAxisContentItem* item : VisibleItems) item->InVisibleList = false;
+    for (TAxisContentItem* item : VisibleItems)
+        item->InVisibleList = false;
     VisibleItems.clear();
     KeepFrom = -1;
     KeepTo = -1;
@@ -186,7 +212,8 @@ void TAxisContentList::UpdateHiddenItemsList(TAxisContentItem* aItem, bool aHidd
         HiddenItems.push_back(aItem);
     } else {
         const int slot = aItem->HiddenSlot;
-        if (slot < 0 || slot >= static_cast<int>(HiddenItems.size()) || HiddenItems[static_cast<size_t>(slot)] != aItem)
+        if (slot < 0 || slot >= static_cast<int>(HiddenItems.size()) ||
+            HiddenItems[static_cast<size_t>(slot)] != aItem)
             return;
         TAxisContentItem* last = HiddenItems.back();
         HiddenItems[static_cast<size_t>(slot)] = last;
@@ -209,9 +236,15 @@ TAxisContentItem* TAxisContentList::InsertNew(int aIndex, TObject* aData)
     if (LoadNesting > 0) throw Exception(QStringLiteral("Not allowed to add items during load"));
     aIndex = std::clamp(aIndex, 0, Count());
     if (aIndex < FixedCount) {
-        // A new fixed item shifts the first fixed items into the scrolled part,
-        // which must then join the loaded block directly.
-        if (UnloadedBefore > 0) EnsureLoadedRange(FixedCount, FixedCount + UnloadedBefore - 1);
+        if (PendingFixed > 0) {
+            // Fills a fixed slot opened by raising the fixed count: every
+            // other item keeps its place, nothing is loaded.
+            --PendingFixed;
+        } else if (UnloadedBefore > 0 && LoadedCount() >= FixedCount) {
+            // The last fixed item moves into the scrolled part, where it must
+            // join the loaded block: the items between load under the rule.
+            EnsureLoadedItem(FixedCount);
+        }
     } else if (aIndex >= FixedCount + UnloadedBefore && aIndex <= UnloadedBefore + LoadedCount()) {
         // Inside the loaded block or right at one of its ends: the new item
         // joins the block without loading its neighbours.
@@ -232,7 +265,73 @@ TAxisContentItem* TAxisContentList::InsertNew(int aIndex, TObject* aData)
     LoadedItems.insert(LoadedItems.begin() + pos, std::move(item));
     ListIndexesOutOfDate(aIndex);
     if (OwnerCell) OwnerCell->InsertingAxisItem(this, raw, pos);
+    SKEDRA_AXIS_CHECK();
     return raw;
+}
+
+void TAxisContentList::SetFixedCount(int aValue)
+{
+    aValue = std::max(aValue, 0);
+    // Raising the count while items before the block are unloaded opens
+    // fixed slots that the next inserts below the fixed count fill; until
+    // then the block's first items would pass for fixed ones.
+    // Lowering it likewise leaves former fixed items in front of the unloaded
+    // items until a drop below the old count removes them.
+    PendingFixed = PendingUnfixed = 0;
+    if (UnloadedBefore > 0 && LoadedCount() > std::min(aValue, FixedCount)) {
+        if (aValue > FixedCount)
+            PendingFixed = aValue - FixedCount;
+        else
+            PendingUnfixed = std::min(FixedCount, LoadedCount()) - aValue;
+    }
+    FixedCount = aValue;
+    ListIndexesOutOfDate(0);
+}
+
+bool TAxisContentList::CheckInvariants(QString* theWhy) const
+{
+    auto fail = [&](const QString& why) {
+        if (theWhy != nullptr) *theWhy = why;
+        return false;
+    };
+    if (UnloadedBefore < 0 || UnloadedAfter < 0 || LoadNesting < 0 || PendingFixed < 0 || PendingUnfixed < 0)
+        return fail(QStringLiteral("a negative counter"));
+    if ((KeepFrom < 0) != (KeepTo < 0)) return fail(QStringLiteral("half a keep interval"));
+    int hidden = 0;
+    int visible = 0;
+    for (int p = 0; p < LoadedCount(); ++p) {
+        const TAxisContentItem* item = LoadedItems[static_cast<size_t>(p)].get();
+        if (item == nullptr || item->List != this)
+            return fail(QStringLiteral("item %1 is not this axis's").arg(p));
+        if (item->Hidden) {
+            ++hidden;
+            if (item->HiddenSlot < 0 || item->HiddenSlot >= GetHiddenRowCount() ||
+                HiddenItems[static_cast<size_t>(item->HiddenSlot)] != item)
+                return fail(QStringLiteral("hidden item %1 is not in the hidden list").arg(p));
+        }
+        if (item->InVisibleList) ++visible;
+        const int real = IndexConvert_LoadedToReal(p);
+        if ((!IndexesOutOfDate || real < IndexesValidBelow) && item->CachedIndex != real)
+            return fail(
+                QStringLiteral("item %1 caches index %2 for %3").arg(p).arg(item->CachedIndex).arg(real));
+    }
+    if (hidden != GetHiddenRowCount())
+        return fail(QStringLiteral("the hidden list holds items that are not hidden"));
+    for (const TAxisContentItem* item : VisibleItems)
+        if (!item->InVisibleList || item->List != this)
+            return fail(QStringLiteral("a placed item is not marked"));
+    if (visible != VisibleCount()) return fail(QStringLiteral("the placed items and their marks disagree"));
+    if (OwnerCell != nullptr && OwnerCell->Matrix) {
+        const auto& columns = OwnerCell->Matrix->Columns;
+        if (IsRowAxis()) {
+            for (const auto& column : columns)
+                if (static_cast<int>(column.size()) != LoadedCount())
+                    return fail(QStringLiteral("a matrix column does not have a cell per loaded row"));
+        } else if (OwnerCell->ColumnList.get() == this && static_cast<int>(columns.size()) != LoadedCount()) {
+            return fail(QStringLiteral("the matrix does not have a column per loaded column"));
+        }
+    }
+    return true;
 }
 
 void TAxisContentList::AddUnloaded(int aCount)
@@ -287,6 +386,7 @@ void TAxisContentList::Move(int aFrom, int aTo)
     LoadedItems.insert(LoadedItems.begin() + toPos, std::move(item));
     ListIndexesOutOfDate(std::min(aFrom, aTo));
     if (OwnerCell) OwnerCell->MowingAxisItem(this, fromPos, toPos);
+    SKEDRA_AXIS_CHECK();
 }
 
 void TAxisContentList::RemoveLoaded(int aLoadedIndex)
@@ -307,6 +407,15 @@ void TAxisContentList::RemoveLoaded(int aLoadedIndex)
 void TAxisContentList::Drop(int aIndex)
 {
     if (aIndex < 0 || aIndex >= Count()) return;
+    if (PendingUnfixed > 0 && aIndex >= FixedCount && aIndex < FixedCount + PendingUnfixed) {
+        // A former fixed item, still in front of the unloaded items.
+        --PendingUnfixed;
+        RemoveLoaded(aIndex);
+        ListIndexesOutOfDate(0);
+        if (OwnerCell) OwnerCell->DroppedAxisItem(this);
+        SKEDRA_AXIS_CHECK();
+        return;
+    }
     if (IsLoaded(aIndex)) {
         RemoveLoaded(IndexConvert_RealToLoaded(aIndex));
         ListIndexesOutOfDate(aIndex);
@@ -321,6 +430,7 @@ void TAxisContentList::Drop(int aIndex)
         UnloadedAfter = std::max(UnloadedAfter - 1, 0);
         if (OwnerCell) OwnerCell->DroppedAxisItem(this);
     }
+    SKEDRA_AXIS_CHECK();
 }
 
 void TAxisContentList::CommonClear(int aKeep)
@@ -358,6 +468,7 @@ void TAxisContentList::DeleteOfUnloaded(int aStart, int aStop)
     } else if (aStart >= UnloadedBefore + LoadedCount()) {
         UnloadedAfter = std::max(UnloadedAfter - amount, 0);
     }
+    SKEDRA_AXIS_CHECK();
 }
 
 // --- loading ----------------------------------------------------------------
@@ -403,9 +514,27 @@ TAxisContentItem* TAxisContentList::EnsureLoadedItem(int aIndex)
     return IsLoaded(aIndex) ? getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex)) : nullptr;
 }
 
+TAxisContentItem* TAxisContentList::LoadWithinRule(int aIndex)
+{
+    if (aIndex < 0 || aIndex >= Count()) return nullptr;
+    if (IsLoaded(aIndex)) return getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex));
+    if (aIndex < FixedCount) return nullptr;
+    int first = aIndex;
+    int last = aIndex;
+    if (LoadedCount() > FixedCount) {
+        if (aIndex < FixedCount + UnloadedBefore)
+            last = FixedCount + UnloadedBefore - 1;
+        else
+            first = UnloadedBefore + LoadedCount();
+    }
+    if (last - first + LoadedCount() > kMaxLoadGrowth) return nullptr;
+    EnsureLoadedRange(first, last);
+    return IsLoaded(aIndex) ? getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex)) : nullptr;
+}
+
 void TAxisContentList::LoadItems(int aFrom, int aTo, bool aBackwards)
 {
-    TNestingGuard nesting(LoadNesting);
+    const QScopedValueRollback nesting(LoadNesting, LoadNesting + 1);
     KeepFrom = aFrom;
     KeepTo = aTo;
     if (aTo < aFrom) return;
@@ -433,9 +562,11 @@ void TAxisContentList::LoadItems(int aFrom, int aTo, bool aBackwards)
     if (auto* viewer = Viewer(); viewer && viewer->OnVirtualLoad) {
         LoadingBackwards = aBackwards;
         // Created nearest to the block first, which is already the hook's order.
-        for (TAxisContentItem* item : created) viewer->OnVirtualLoad(OwnerCell, item, IsRowAxis());
+        for (TAxisContentItem* item : created)
+            viewer->OnVirtualLoad(OwnerCell, item, IsRowAxis());
     }
     if (OwnerCell) OwnerCell->ChangeInUnloaded(this);
+    SKEDRA_AXIS_CHECK();
 }
 
 // --- unloading ----------------------------------------------------------------
@@ -455,7 +586,8 @@ bool TAxisContentList::CanUnload(TAxisContentItem* aItem)
         throw Exception(QStringLiteral("Index fu"));
     if (aItem->InVisibleList) return false;
     if (OwnerCell) {
-        if (IsRowAxis() ? OwnerCell->Matrix->HasRowSelections(index) : OwnerCell->Matrix->HasColumnSelections(index))
+        if (IsRowAxis() ? OwnerCell->Matrix->HasRowSelections(index)
+                        : OwnerCell->Matrix->HasColumnSelections(index))
             return false;
     }
     bool canUnload = false;
@@ -472,9 +604,11 @@ void TAxisContentList::Unload(int aIndex, bool aFromFront)
     TAxisContentItem* item = getLoadedAxisContentItem(pos);
     bool keep = true;
     auto* viewer = Viewer();
-    if (viewer && viewer->OnKeepAfterUnloadCheck) viewer->OnKeepAfterUnloadCheck(OwnerCell, item, IsRowAxis(), keep);
+    if (viewer && viewer->OnKeepAfterUnloadCheck)
+        viewer->OnKeepAfterUnloadCheck(OwnerCell, item, IsRowAxis(), keep);
     bool canUnload = true;
-    if (viewer && viewer->OnVirtualUnLoad) viewer->OnVirtualUnLoad(OwnerCell, item, IsRowAxis(), true, canUnload);
+    if (viewer && viewer->OnVirtualUnLoad)
+        viewer->OnVirtualUnLoad(OwnerCell, item, IsRowAxis(), true, canUnload);
     // The hooks may not move the block; check again before removing.
     if (IndexConvert_RealToLoaded(aIndex) != pos || getLoadedAxisContentItem(pos) != item)
         throw Exception(QStringLiteral("Index fu"));
@@ -494,6 +628,7 @@ void TAxisContentList::Unload(int aIndex, bool aFromFront)
         ListIndexesOutOfDate(FixedCount);
     }
     if (OwnerCell) OwnerCell->DroppedAxisItem(this);
+    SKEDRA_AXIS_CHECK();
 }
 
 bool TAxisContentList::PurgeFront()
@@ -512,7 +647,8 @@ bool TAxisContentList::PurgeFront()
     if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
     for (int i = s; i <= e; ++i)
         if (!CanUnload(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)))) return false;
-    for (int n = e - s + 1; n > 0 && FirstLoadedIndex() >= 0; --n) Unload(FirstLoadedIndex(), true);
+    for (int n = e - s + 1; n > 0 && FirstLoadedIndex() >= 0; --n)
+        Unload(FirstLoadedIndex(), true);
     return true;
 }
 
@@ -531,7 +667,8 @@ bool TAxisContentList::PurgeBack()
     if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
     for (int i = e; i >= s; --i)
         if (!CanUnload(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)))) return false;
-    for (int n = e - s + 1; n > 0 && LastLoadedIndex() >= 0; --n) Unload(LastLoadedIndex(), false);
+    for (int n = e - s + 1; n > 0 && LastLoadedIndex() >= 0; --n)
+        Unload(LastLoadedIndex(), false);
     return true;
 }
 

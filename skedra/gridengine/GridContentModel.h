@@ -19,7 +19,8 @@
 
 class QObject;
 
-namespace skedra {
+namespace skedra
+{
 
 class TAxisContentItem;
 class TAxisContentList;
@@ -73,23 +74,24 @@ using TOnMeasureHeight = TMethod<void(TMoxGridCell* theCaller, TMoxCell* theMoxC
 using TOnCellRectTampering = TMethod<void(TMoxGridCell* theCaller, TMoxCell* theMoxCell, TRect& theRect)>;
 using TOnScaleRect = TMethod<void(TRect& theRect)>;
 using TOnDeInitCell = TMethod<void(TMoxCell* theCell)>;
-using TOnDrawMoxCell = TMethod<void(TRect theDrawRect, TMoxCell* theMoxCell, TMoxDrawStateSet theMoxDrawState)>;
+using TOnDrawMoxCell =
+    TMethod<void(TRect theDrawRect, TMoxCell* theMoxCell, TMoxDrawStateSet theMoxDrawState)>;
 using TOnInitCellData = TMethod<void(TMoxGridCell* theCaller, TMoxCellData* theCellData)>;
 // Hook for each frame line a layout draws (the grid view calls it).
-using TOnLineDraw = TMethod<void(TLayoutProp* aLayoutProp, TFrameOption aFrameOption, TMoxCell* aCell,
-                                 TRect aDrawRect, TPoint aStartPix, TPoint aStopPix, bool& aDoDefaultDraw,
-                                 TCanvas* aCanvas)>;
+using TOnLineDraw =
+    TMethod<void(TLayoutProp* aLayoutProp, TFrameOption aFrameOption, TMoxCell* aCell, TRect aDrawRect,
+                 TPoint aStartPix, TPoint aStopPix, bool& aDoDefaultDraw, TCanvas* aCanvas)>;
 
 // "Class of" a cell content: a factory that creates one content object.
 using TMoxCellDataClass = std::function<std::unique_ptr<TMoxCellData>()>;
-template <class T>
-TMoxCellDataClass MoxCellDataClassOf()
+template <class T> TMoxCellDataClass MoxCellDataClassOf()
 {
     return [] { return std::unique_ptr<TMoxCellData>(new T()); };
 }
 
 // Appearance of a cell, shared by every cell that points to it; owned by its creator.
-class TLayoutProp {
+class TLayoutProp
+{
 public:
     QString Name;
     TColor BackColor = clWindow;
@@ -122,7 +124,8 @@ struct TUserSizeItem {
 };
 
 // One column or one row.
-class TAxisContentItem : public TObject {
+class TAxisContentItem : public TObject
+{
 public:
     TObject* Data = nullptr;   // application object; not owned
     TObject* Value2 = nullptr; // second object (the grid tree node of a row); not owned
@@ -154,7 +157,8 @@ private:
 
 // An object that refers to an axis item and must hear when the item is freed
 // (a grid tree node keeps its row). Set as the item's Value2.
-class TAxisItemReferrer {
+class TAxisItemReferrer
+{
 public:
     virtual void AxisContentItemFreed(TAxisContentItem* theItem) = 0;
 
@@ -164,7 +168,8 @@ protected:
 
 // One axis: fixed items, then a contiguous loaded block, with unloaded items
 // counted before and after the block.
-class TAxisContentList : public TObject {
+class TAxisContentList : public TObject
+{
 public:
     bool LoadingBackwards = false;
     int LoadNesting = 0;
@@ -179,6 +184,11 @@ public:
     int FixedCount = 0;
     int KeepFrom = -1;
     int KeepTo = -1;
+    // Fixed slots opened by raising FixedCount while items before the block
+    // were unloaded; the next inserts below FixedCount fill them. Likewise
+    // former fixed items left by lowering it, which the next drops remove.
+    int PendingFixed = 0;
+    int PendingUnfixed = 0;
 
     explicit TAxisContentList(TMoxGridCell* aOwnerCell);
     ~TAxisContentList() override;
@@ -215,6 +225,16 @@ public:
     void ClearKeepFixedItems() { CommonClear(FixedCount); }
 
     TAxisContentItem* EnsureLoadedItem(int aIndex);
+    // Loads the item when that stays within the loading rule; never unloads
+    // (so never deselects). Null when the item is not loaded afterwards.
+    TAxisContentItem* LoadWithinRule(int aIndex);
+    // Changes the fixed count (see PendingFixed).
+    void SetFixedCount(int aValue);
+    // What must hold between operations: counters, the hidden and visible
+    // lists against the items' flags, cached indexes that are not marked
+    // stale, and a matrix entry per loaded item. Debug builds assert it after
+    // each operation (up to a size); false with a description otherwise.
+    bool CheckInvariants(QString* theWhy = nullptr) const;
     void LoadItems(int aFrom, int aTo, bool aBackwards);
     void Unload(int aIndex, bool aFromFront);
     void UnloadIntervall(TAxisContentItem* aItem, int& aStart, int& aStop);
@@ -240,7 +260,8 @@ private:
 // The cells of a grid cell: one list per loaded column, each with one cell per
 // loaded row, both in loaded-index order. Owns the cells; an entry may be nil
 // and is then created on first access.
-class TCellMatris {
+class TCellMatris
+{
 public:
     TMoxGridCell* OwnerCell = nullptr;
     std::vector<std::vector<std::unique_ptr<TMoxCell>>> Columns;
@@ -248,7 +269,9 @@ public:
     explicit TCellMatris(TMoxGridCell* aOwnerCell) : OwnerCell(aOwnerCell) {}
     ~TCellMatris();
 
-    // Real indexes; loads both items; nil when either is outside the matrix.
+    // Real indexes; loads both items when that stays within the loading rule
+    // (reading a cell never unloads or deselects); nil when either is not
+    // loaded afterwards.
     TMoxCell* getCell(int aCol, int aRow);
     // The cell at loaded positions, created if missing; nil outside the matrix.
     TMoxCell* getLoadedCell(int aLoadedCol, int aLoadedRow);
@@ -296,7 +319,8 @@ struct TVisibleIterator {
 };
 
 // Content of a cell; owned by the cell.
-class TMoxCellData : public TObject {
+class TMoxCellData : public TObject
+{
 public:
     TMoxCell* Cell = nullptr;
 
@@ -309,10 +333,15 @@ public:
     TMoxCellType GetMoxCellType() const;
 };
 
-class TMoxSimpleCellData : public TMoxCellData {};
-class TMoxGridCellData : public TMoxCellData {};
+class TMoxSimpleCellData : public TMoxCellData
+{
+};
+class TMoxGridCellData : public TMoxCellData
+{
+};
 
-class TMoxCell : public TObject {
+class TMoxCell : public TObject
+{
 public:
     bool InGroup = false;
     bool IsGroupMaster = false;
@@ -365,12 +394,14 @@ private:
     bool DeInitDone = false;
 };
 
-class TMoxSimpleCell : public TMoxCell {
+class TMoxSimpleCell : public TMoxCell
+{
 public:
     using TMoxCell::TMoxCell;
 };
 
-class TMoxGridCell : public TMoxCell {
+class TMoxGridCell : public TMoxCell
+{
 public:
     bool MultiSelect = true;
     std::unique_ptr<TAxisContentList> ColumnList;
@@ -482,13 +513,15 @@ private:
 };
 
 // Declared for nested grids; the engine itself creates plain TMoxGridCell objects.
-class TMoxSubGridCell : public TMoxGridCell {
+class TMoxSubGridCell : public TMoxGridCell
+{
 public:
     using TMoxGridCell::TMoxGridCell;
 };
 
 // The root grid cell of a view, holding the hooks of the view and the application.
-class TMoxGridCellForViewer : public TMoxGridCell {
+class TMoxGridCellForViewer : public TMoxGridCell
+{
 public:
     QObject* Viewer = nullptr;
     std::unique_ptr<TEvent> AxisChangedEvent;

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-namespace skedra {
+namespace skedra
+{
 
 uint8_t FrameOptionsToByte(const TFrameOptions& theOptions)
 {
@@ -26,7 +27,10 @@ TFrameOptions FrameOptionsFromByte(uint8_t theByte)
 // ---------------------------------------------------------------------------
 // TCellMatris
 
-TCellMatris::~TCellMatris() { Clear(); }
+TCellMatris::~TCellMatris()
+{
+    Clear();
+}
 
 void TCellMatris::Clear()
 {
@@ -34,13 +38,26 @@ void TCellMatris::Clear()
     auto columns = std::move(Columns);
     Columns.clear();
     for (auto& column : columns)
-        for (auto& cell : column) cell.reset();
+        for (auto& cell : column)
+            cell.reset();
 }
 
-int TCellMatris::CountX() const { return OwnerCell->ColumnList->Count(); }
-int TCellMatris::CountY() const { return OwnerCell->RowList->Count(); }
-int TCellMatris::LoadedCountX() const { return OwnerCell->ColumnList->LoadedCount(); }
-int TCellMatris::LoadedCountY() const { return OwnerCell->RowList->LoadedCount(); }
+int TCellMatris::CountX() const
+{
+    return OwnerCell->ColumnList->Count();
+}
+int TCellMatris::CountY() const
+{
+    return OwnerCell->RowList->Count();
+}
+int TCellMatris::LoadedCountX() const
+{
+    return OwnerCell->ColumnList->LoadedCount();
+}
+int TCellMatris::LoadedCountY() const
+{
+    return OwnerCell->RowList->LoadedCount();
+}
 
 TMoxCell* TCellMatris::PeekLoadedCell(int aLoadedCol, int aLoadedRow) const
 {
@@ -53,14 +70,17 @@ TMoxCell* TCellMatris::PeekLoadedCell(int aLoadedCol, int aLoadedRow) const
 TMoxCell* TCellMatris::getLoadedCell(int aLoadedCol, int aLoadedRow)
 {
     if (aLoadedCol < 0 || aLoadedCol >= static_cast<int>(Columns.size())) return nullptr;
-    if (aLoadedRow < 0 || aLoadedRow >= static_cast<int>(Columns[static_cast<size_t>(aLoadedCol)].size())) return nullptr;
-    if (TMoxCell* cell = Columns[static_cast<size_t>(aLoadedCol)][static_cast<size_t>(aLoadedRow)].get()) return cell;
+    if (aLoadedRow < 0 || aLoadedRow >= static_cast<int>(Columns[static_cast<size_t>(aLoadedCol)].size()))
+        return nullptr;
+    if (TMoxCell* cell = Columns[static_cast<size_t>(aLoadedCol)][static_cast<size_t>(aLoadedRow)].get())
+        return cell;
     auto created = OwnerCell->CreateCell(aLoadedCol, aLoadedRow);
     // The content initialisation may have changed the matrix: place the cell
     // only where its slot still is.
     if (aLoadedCol >= static_cast<int>(Columns.size())) return nullptr;
     auto& column = Columns[static_cast<size_t>(aLoadedCol)];
-    if (aLoadedRow >= static_cast<int>(column.size()) || column[static_cast<size_t>(aLoadedRow)]) return PeekLoadedCell(aLoadedCol, aLoadedRow);
+    if (aLoadedRow >= static_cast<int>(column.size()) || column[static_cast<size_t>(aLoadedRow)])
+        return PeekLoadedCell(aLoadedCol, aLoadedRow);
     column[static_cast<size_t>(aLoadedRow)] = std::move(created);
     return column[static_cast<size_t>(aLoadedRow)].get();
 }
@@ -70,8 +90,8 @@ TMoxCell* TCellMatris::getCell(int aCol, int aRow)
     TAxisContentList* cols = OwnerCell->ColumnList.get();
     TAxisContentList* rows = OwnerCell->RowList.get();
     if (aCol < 0 || aCol >= cols->Count() || aRow < 0 || aRow >= rows->Count()) return nullptr;
-    cols->EnsureLoadedItem(aCol);
-    rows->EnsureLoadedItem(aRow);
+    cols->LoadWithinRule(aCol);
+    rows->LoadWithinRule(aRow);
     if (!cols->IsLoaded(aCol) || !rows->IsLoaded(aRow)) return nullptr;
     return getLoadedCell(cols->IndexConvert_RealToLoaded(aCol), rows->IndexConvert_RealToLoaded(aRow));
 }
@@ -80,8 +100,10 @@ void TCellMatris::InsertX(int aLoadedCol)
 {
     aLoadedCol = std::clamp(aLoadedCol, 0, static_cast<int>(Columns.size()));
     const int rows = LoadedCountY();
-    Columns.insert(Columns.begin() + aLoadedCol, std::vector<std::unique_ptr<TMoxCell>>(static_cast<size_t>(rows)));
-    for (int r = 0; r < rows; ++r) getLoadedCell(aLoadedCol, r);
+    Columns.insert(Columns.begin() + aLoadedCol,
+                   std::vector<std::unique_ptr<TMoxCell>>(static_cast<size_t>(rows)));
+    for (int r = 0; r < rows; ++r)
+        getLoadedCell(aLoadedCol, r);
 }
 
 void TCellMatris::InsertY(int aLoadedRow)
@@ -90,7 +112,8 @@ void TCellMatris::InsertY(int aLoadedRow)
         const int at = std::clamp(aLoadedRow, 0, static_cast<int>(column.size()));
         column.insert(column.begin() + at, nullptr);
     }
-    for (int c = 0; c < static_cast<int>(Columns.size()); ++c) getLoadedCell(c, aLoadedRow);
+    for (int c = 0; c < static_cast<int>(Columns.size()); ++c)
+        getLoadedCell(c, aLoadedRow);
 }
 
 void TCellMatris::DropX(int aLoadedCol)
@@ -98,7 +121,8 @@ void TCellMatris::DropX(int aLoadedCol)
     if (aLoadedCol < 0 || aLoadedCol >= static_cast<int>(Columns.size())) return;
     auto column = std::move(Columns[static_cast<size_t>(aLoadedCol)]);
     Columns.erase(Columns.begin() + aLoadedCol);
-    for (auto& cell : column) cell.reset();
+    for (auto& cell : column)
+        cell.reset();
 }
 
 void TCellMatris::DropY(int aLoadedRow)
@@ -109,12 +133,13 @@ void TCellMatris::DropY(int aLoadedRow)
         removed.push_back(std::move(column[static_cast<size_t>(aLoadedRow)]));
         column.erase(column.begin() + aLoadedRow);
     }
-    for (auto& cell : removed) cell.reset();
+    for (auto& cell : removed)
+        cell.reset();
 }
 
-namespace {
-template <class V>
-void MoveEntry(V& v, int aFrom, int aTo)
+namespace
+{
+template <class V> void MoveEntry(V& v, int aFrom, int aTo)
 {
     const int n = static_cast<int>(v.size());
     if (aFrom < 0 || aFrom >= n || aTo < 0 || aTo >= n || aFrom == aTo) return;
@@ -125,11 +150,15 @@ void MoveEntry(V& v, int aFrom, int aTo)
 }
 } // namespace
 
-void TCellMatris::MoveX(int aFromLoaded, int aToLoaded) { MoveEntry(Columns, aFromLoaded, aToLoaded); }
+void TCellMatris::MoveX(int aFromLoaded, int aToLoaded)
+{
+    MoveEntry(Columns, aFromLoaded, aToLoaded);
+}
 
 void TCellMatris::MoveY(int aFromLoaded, int aToLoaded)
 {
-    for (auto& column : Columns) MoveEntry(column, aFromLoaded, aToLoaded);
+    for (auto& column : Columns)
+        MoveEntry(column, aFromLoaded, aToLoaded);
 }
 
 bool TCellMatris::HasColumnSelections(int aCol) const
@@ -168,16 +197,28 @@ void TMoxCellData::InitContent()
     viewer->OnInitCellData(caller, this);
 }
 
-TAxisContentItem* TMoxCellData::GetAxisContentItemX() const { return Cell ? Cell->ColumnItem : nullptr; }
-TAxisContentItem* TMoxCellData::GetAxisContentItemY() const { return Cell ? Cell->RowItem : nullptr; }
-TMoxCellType TMoxCellData::GetMoxCellType() const { return Cell ? Cell->CellType() : moxCellTypeSimple; }
+TAxisContentItem* TMoxCellData::GetAxisContentItemX() const
+{
+    return Cell ? Cell->ColumnItem : nullptr;
+}
+TAxisContentItem* TMoxCellData::GetAxisContentItemY() const
+{
+    return Cell ? Cell->RowItem : nullptr;
+}
+TMoxCellType TMoxCellData::GetMoxCellType() const
+{
+    return Cell ? Cell->CellType() : moxCellTypeSimple;
+}
 
 // ---------------------------------------------------------------------------
 // TMoxCell
 
 TMoxCell::TMoxCell(TMoxGridCell* aParentCell) : ParentCell(aParentCell) {}
 
-TMoxCell::~TMoxCell() { DeInitCell(); }
+TMoxCell::~TMoxCell()
+{
+    DeInitCell();
+}
 
 void TMoxCell::AcquireCellData()
 {
@@ -213,11 +254,15 @@ void TMoxCell::DeInitCell()
 TMoxGridCell* TMoxCell::GetViewerGridCell()
 {
     TMoxCell* cell = this;
-    while (cell->ParentCell) cell = cell->ParentCell;
+    while (cell->ParentCell)
+        cell = cell->ParentCell;
     return dynamic_cast<TMoxGridCell*>(cell);
 }
 
-TMoxGridCellForViewer* TMoxCell::GetViewer() { return dynamic_cast<TMoxGridCellForViewer*>(GetViewerGridCell()); }
+TMoxGridCellForViewer* TMoxCell::GetViewer()
+{
+    return dynamic_cast<TMoxGridCellForViewer*>(GetViewerGridCell());
+}
 
 void TMoxCell::SetSelected(bool aValue)
 {
@@ -228,7 +273,8 @@ void TMoxCell::SetSelected(bool aValue)
         const int row = RowItem->LoadedListIndex();
         TCellMatris* matrix = ParentCell->Matrix.get();
         for (int c = ParentCell->GetFixedCols(); c < static_cast<int>(matrix->Columns.size()); ++c)
-            if (TMoxCell* cell = matrix->getLoadedCell(c, row); cell && cell != this) cell->SetSelected(aValue);
+            if (TMoxCell* cell = matrix->getLoadedCell(c, row); cell && cell != this)
+                cell->SetSelected(aValue);
     }
     if (TMoxGridCellForViewer* viewer = GetViewer()) viewer->SelectionChangedEvent->TriggerEvent(this);
 }
@@ -267,7 +313,10 @@ void TMoxCell::SetMinHeight(int aValue)
     if (Layout) Layout->MinHeight = aValue;
 }
 
-int TMoxCell::GetMinWidth() const { return Layout ? Layout->MinWidth : 20; }
+int TMoxCell::GetMinWidth() const
+{
+    return Layout ? Layout->MinWidth : 20;
+}
 
 void TMoxCell::SetMinWidth(int aValue)
 {
@@ -294,12 +343,9 @@ bool TMoxCell::GetIsFixed() const
 // TMoxGridCell
 
 TMoxGridCell::TMoxGridCell(TMoxGridCell* aParentCell)
-    : TMoxCell(aParentCell),
-      ColumnList(std::make_unique<TAxisContentList>(this)),
-      RowList(std::make_unique<TAxisContentList>(this)),
-      Matrix(std::make_unique<TCellMatris>(this)),
-      TopLeftChangedEvent(std::make_unique<TEvent>(this)),
-      FocusChangedEvent(std::make_unique<TEvent>(this))
+    : TMoxCell(aParentCell), ColumnList(std::make_unique<TAxisContentList>(this)),
+      RowList(std::make_unique<TAxisContentList>(this)), Matrix(std::make_unique<TCellMatris>(this)),
+      TopLeftChangedEvent(std::make_unique<TEvent>(this)), FocusChangedEvent(std::make_unique<TEvent>(this))
 {
 }
 
@@ -353,8 +399,8 @@ std::unique_ptr<TMoxCell> TMoxGridCell::CreateCell(int aLoadedCol, int aLoadedRo
     cell->RowItem = rowItem;
     if (cell->CellData) cell->CellData->InitContent();
     if (auto* grid = dynamic_cast<TMoxGridCell*>(cell.get())) {
-        new TSingleEventListener(grid->FocusChangedEvent.get(), MakeMethod<&TMoxGridCell::_OnNestedFocusChanged>(this),
-                                 true);
+        new TSingleEventListener(grid->FocusChangedEvent.get(),
+                                 MakeMethod<&TMoxGridCell::_OnNestedFocusChanged>(this), true);
     }
     return cell;
 }
@@ -367,14 +413,16 @@ void TMoxGridCell::_OnNestedFocusChanged(TSingleEventListener* /*theEventListene
 int TMoxGridCell::GetCalculatedHeight()
 {
     int sum = 0;
-    for (const auto& item : RowList->LoadedItems) sum += item->Size;
+    for (const auto& item : RowList->LoadedItems)
+        sum += item->Size;
     return std::max(GetMinHeight(), sum);
 }
 
 int TMoxGridCell::GetCalculatedWidth()
 {
     int sum = 0;
-    for (const auto& item : ColumnList->LoadedItems) sum += item->Size;
+    for (const auto& item : ColumnList->LoadedItems)
+        sum += item->Size;
     return std::max(GetMinWidth(), sum);
 }
 
@@ -385,12 +433,19 @@ void TMoxGridCell::SetSelected(bool aValue)
     // Applied to the content even when the own flag did not change, so that
     // deselecting a grid always reaches every cell in it.
     for (int c = GetFixedCols(); c < static_cast<int>(Matrix->Columns.size()); ++c)
-        for (int r = GetFixedRows(); r < static_cast<int>(Matrix->Columns[static_cast<size_t>(c)].size()); ++r)
+        for (int r = GetFixedRows(); r < static_cast<int>(Matrix->Columns[static_cast<size_t>(c)].size());
+             ++r)
             if (TMoxCell* cell = Matrix->PeekLoadedCell(c, r)) cell->SetSelected(aValue);
 }
 
-void TMoxGridCell::SetFixedCols(int aValue) { ColumnList->FixedCount = std::max(aValue, 0); ColumnList->ListIndexesOutOfDate(0); }
-void TMoxGridCell::SetFixedRows(int aValue) { RowList->FixedCount = std::max(aValue, 0); RowList->ListIndexesOutOfDate(0); }
+void TMoxGridCell::SetFixedCols(int aValue)
+{
+    ColumnList->SetFixedCount(aValue);
+}
+void TMoxGridCell::SetFixedRows(int aValue)
+{
+    RowList->SetFixedCount(aValue);
+}
 
 void TMoxGridCell::SetLeft(int aValue)
 {
@@ -460,20 +515,20 @@ void TMoxGridCell::MowingAxisItem(TAxisContentList* aList, int aFromLoaded, int 
     RaiseAxisChanged();
 }
 
-void TMoxGridCell::ChangeInUnloaded(TAxisContentList* /*aList*/) { RaiseAxisChanged(); }
+void TMoxGridCell::ChangeInUnloaded(TAxisContentList* /*aList*/)
+{
+    RaiseAxisChanged();
+}
 
 // ---------------------------------------------------------------------------
 // TMoxGridCellForViewer
 
 TMoxGridCellForViewer::TMoxGridCellForViewer(QObject* aViewer, TMoxCellDataClass aGridCellDataClass,
                                              TMoxCellDataClass aSimpleCellDataClass)
-    : TMoxGridCell(nullptr),
-      Viewer(aViewer),
-      AxisChangedEvent(std::make_unique<TEvent>(this)),
+    : TMoxGridCell(nullptr), Viewer(aViewer), AxisChangedEvent(std::make_unique<TEvent>(this)),
       UserSizeChangedEvent(std::make_unique<TEvent>(this)),
       SelectionChangedEvent(std::make_unique<TEvent>(this)),
-      SimpleCellDataClass(std::move(aSimpleCellDataClass)),
-      GridCellDataClass(std::move(aGridCellDataClass))
+      SimpleCellDataClass(std::move(aSimpleCellDataClass)), GridCellDataClass(std::move(aGridCellDataClass))
 {
     // The root's own content, when the view gives a class for it.
     if (GridCellDataClass) AcquireCellData();

@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -20,9 +22,11 @@
 #include "skedra/platform/ImageList.h"
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace detail {
+namespace detail
+{
 
 // The Qt item that shows one node.
 struct TTreeItem : QTreeWidgetItem {
@@ -36,9 +40,13 @@ inline TTreeNode* NodeOf(QTreeWidgetItem* anItem)
 }
 
 // Only answers sizes: rows are drawn by the view's drawRow.
-class TTreeDelegate : public QStyledItemDelegate {
+class TTreeDelegate : public QStyledItemDelegate
+{
 public:
-    explicit TTreeDelegate(TCustomTreeView* aTree, QObject* aParent) : QStyledItemDelegate(aParent), FTree(aTree) {}
+    explicit TTreeDelegate(TCustomTreeView* aTree, QObject* aParent)
+        : QStyledItemDelegate(aParent), FTree(aTree)
+    {
+    }
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& anIndex) const override
     {
         const auto* item = static_cast<const QTreeWidgetItem*>(anIndex.internalPointer());
@@ -54,7 +62,8 @@ private:
     TCustomTreeView* FTree;
 };
 
-class TNativeTree : public QTreeWidget {
+class TNativeTree : public QTreeWidget
+{
 public:
     explicit TNativeTree(TCustomTreeView* anOwner) : QTreeWidget(anOwner), FOwner(anOwner) {}
 
@@ -83,7 +92,8 @@ protected:
             const QRect branch(x0, option.rect.top(), indent, option.rect.height());
             FOwner->DrawBranches(p, branch, node);
             const int right = std::max(viewport()->width(), x0 + columnWidth(0));
-            const QRect cell(x0 + indent, option.rect.top(), std::max(0, right - (x0 + indent)), option.rect.height());
+            const QRect cell(x0 + indent, option.rect.top(), std::max(0, right - (x0 + indent)),
+                             option.rect.height());
             FOwner->DrawItem(p, node, cell);
         });
     }
@@ -101,7 +111,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override
     {
         const TPoint off = FOwner->ClientOffset();
-        QContextMenuEvent mapped(e->reason(), e->pos() + QPoint(off.X, off.Y), e->globalPos(), e->modifiers());
+        QContextMenuEvent mapped(e->reason(), e->pos() + QPoint(off.X, off.Y), e->globalPos(),
+                                 e->modifiers());
         QCoreApplication::sendEvent(FOwner, &mapped);
     }
     void scrollContentsBy(int dx, int dy) override
@@ -116,7 +127,8 @@ private:
 
 // The in-place label editor: Enter ends the edit, Escape cancels it, losing
 // the focus ends it; printable keys also reach the tree's KeyPress.
-class TTreeEdit : public QLineEdit {
+class TTreeEdit : public QLineEdit
+{
 public:
     TTreeEdit(TCustomTreeView* aTree, QWidget* aParent) : QLineEdit(aParent), FTree(aTree) {}
     std::function<void(bool)> Done;
@@ -174,15 +186,22 @@ TTreeNode::~TTreeNode()
         }
         delete child;
     }
-    if (TCustomTreeView* tv = GetTreeView()) tv->NodeDestroying(this);
+    TCustomTreeView* tv = GetTreeView();
+    if (tv != nullptr) tv->NodeDestroying(this);
     if (FItem != nullptr) {
         FItem->Node = nullptr;
         delete FItem;
         FItem = nullptr;
     }
+    // Handlers run by NodeDestroying may have rebuilt the row caches while the
+    // item was still in the view: they are stale now that it is gone.
+    if (tv != nullptr) tv->StructureChanged();
 }
 
-TCustomTreeView* TTreeNode::GetTreeView() const { return FOwner ? FOwner->GetOwner() : nullptr; }
+TCustomTreeView* TTreeNode::GetTreeView() const
+{
+    return FOwner ? FOwner->GetOwner() : nullptr;
+}
 
 void TTreeNode::SetText(const QString& aText)
 {
@@ -212,16 +231,23 @@ void TTreeNode::SetStateIndex(int aValue)
     if (TCustomTreeView* tv = GetTreeView(); tv && IsVisible()) tv->Viewport()->update();
 }
 
-TTreeNode* TTreeNode::GetParent() const { return FItem ? NodeOf(FItem->parent()) : nullptr; }
+TTreeNode* TTreeNode::GetParent() const
+{
+    return FItem ? NodeOf(FItem->parent()) : nullptr;
+}
 
 int TTreeNode::GetLevel() const
 {
     int level = 0;
-    for (QTreeWidgetItem* p = FItem ? FItem->parent() : nullptr; p != nullptr; p = p->parent()) ++level;
+    for (QTreeWidgetItem* p = FItem ? FItem->parent() : nullptr; p != nullptr; p = p->parent())
+        ++level;
     return level;
 }
 
-int TTreeNode::GetCount() const { return FItem ? FItem->childCount() : 0; }
+int TTreeNode::GetCount() const
+{
+    return FItem ? FItem->childCount() : 0;
+}
 
 TTreeNode* TTreeNode::GetItem(int anIndex) const
 {
@@ -229,7 +255,10 @@ TTreeNode* TTreeNode::GetItem(int anIndex) const
     return NodeOf(FItem->child(anIndex));
 }
 
-TTreeNode* TTreeNode::GetLastChild() const { return GetItem(GetCount() - 1); }
+TTreeNode* TTreeNode::GetLastChild() const
+{
+    return GetItem(GetCount() - 1);
+}
 
 static QTreeWidgetItem* ParentItemOf(const TTreeNode* aNode, QTreeWidget* aWidget, QTreeWidgetItem* anItem)
 {
@@ -289,7 +318,8 @@ TTreeNode* TTreeNode::GetPrev() const
 {
     TTreeNode* s = GetPrevSibling();
     if (s == nullptr) return GetParent();
-    while (s->HasChildren()) s = s->GetLastChild();
+    while (s->HasChildren())
+        s = s->GetLastChild();
     return s;
 }
 
@@ -311,7 +341,8 @@ void TTreeNode::Expand(bool aRecurse)
 {
     SetExpanded(true);
     if (aRecurse) {
-        for (int i = 0; i < GetCount(); ++i) GetItem(i)->Expand(true);
+        for (int i = 0; i < GetCount(); ++i)
+            GetItem(i)->Expand(true);
     }
 }
 
@@ -319,7 +350,8 @@ void TTreeNode::Collapse(bool aRecurse)
 {
     SetExpanded(false);
     if (aRecurse) {
-        for (int i = 0; i < GetCount(); ++i) GetItem(i)->Collapse(true);
+        for (int i = 0; i < GetCount(); ++i)
+            GetItem(i)->Collapse(true);
     }
 }
 
@@ -389,11 +421,15 @@ void TTreeNode::EndEdit(bool Cancel)
     if (tv != nullptr && tv->FEditingNode == this) tv->EditorDone(Cancel);
 }
 
-void TTreeNode::Delete() { delete this; }
+void TTreeNode::Delete()
+{
+    delete this;
+}
 
 void TTreeNode::DeleteChildren()
 {
-    while (HasChildren()) delete GetLastChild();
+    while (HasChildren())
+        delete GetLastChild();
 }
 
 void TTreeNode::MoveTo(TTreeNode* aDestination, TNodeAttachMode aMode)
@@ -408,14 +444,27 @@ void TTreeNode::MoveTo(TTreeNode* aDestination, TNodeAttachMode aMode)
     QTreeWidgetItem* newParent = w->invisibleRootItem();
     int index = -1; // append
     if (aDestination != nullptr) {
-        QTreeWidgetItem* destParent = aDestination->FItem->parent() ? aDestination->FItem->parent()
-                                                                     : w->invisibleRootItem();
+        QTreeWidgetItem* destParent =
+            aDestination->FItem->parent() ? aDestination->FItem->parent() : w->invisibleRootItem();
         switch (aMode) {
-        case naAdd: newParent = destParent; break;
-        case naAddFirst: newParent = destParent; index = 0; break;
-        case naAddChild: newParent = aDestination->FItem; break;
-        case naAddChildFirst: newParent = aDestination->FItem; index = 0; break;
-        case naInsert: newParent = destParent; index = destParent->indexOfChild(aDestination->FItem); break;
+        case naAdd:
+            newParent = destParent;
+            break;
+        case naAddFirst:
+            newParent = destParent;
+            index = 0;
+            break;
+        case naAddChild:
+            newParent = aDestination->FItem;
+            break;
+        case naAddChildFirst:
+            newParent = aDestination->FItem;
+            index = 0;
+            break;
+        case naInsert:
+            newParent = destParent;
+            index = destParent->indexOfChild(aDestination->FItem);
+            break;
         }
     } else if (aMode == naAddFirst || aMode == naAddChildFirst) {
         index = 0;
@@ -462,7 +511,8 @@ TTreeNodes::TTreeNodes(TCustomTreeView* anOwner) : FOwner(anOwner) {}
 
 TTreeNodes::~TTreeNodes() = default;
 
-TTreeNode* TTreeNodes::InternalAdd(TTreeNode* aRelative, const QString& S, TObject* aData, TNodeAttachMode aMode)
+TTreeNode* TTreeNodes::InternalAdd(TTreeNode* aRelative, const QString& S, TObject* aData,
+                                   TNodeAttachMode aMode)
 {
     if (aRelative != nullptr && aRelative->GetOwner() != this)
         throw EInvalidOperation(QStringLiteral("The node belongs to another tree"));
@@ -475,13 +525,27 @@ TTreeNode* TTreeNodes::InternalAdd(TTreeNode* aRelative, const QString& S, TObje
     QTreeWidgetItem* parent = w->invisibleRootItem();
     int index = -1;
     if (aRelative != nullptr) {
-        QTreeWidgetItem* relParent = aRelative->FItem->parent() ? aRelative->FItem->parent() : w->invisibleRootItem();
+        QTreeWidgetItem* relParent =
+            aRelative->FItem->parent() ? aRelative->FItem->parent() : w->invisibleRootItem();
         switch (aMode) {
-        case naAdd: parent = relParent; break;
-        case naAddFirst: parent = relParent; index = 0; break;
-        case naAddChild: parent = aRelative->FItem; break;
-        case naAddChildFirst: parent = aRelative->FItem; index = 0; break;
-        case naInsert: parent = relParent; index = relParent->indexOfChild(aRelative->FItem); break;
+        case naAdd:
+            parent = relParent;
+            break;
+        case naAddFirst:
+            parent = relParent;
+            index = 0;
+            break;
+        case naAddChild:
+            parent = aRelative->FItem;
+            break;
+        case naAddChildFirst:
+            parent = aRelative->FItem;
+            index = 0;
+            break;
+        case naInsert:
+            parent = relParent;
+            index = relParent->indexOfChild(aRelative->FItem);
+            break;
         }
     } else if (aMode == naAddFirst || aMode == naAddChildFirst) {
         index = 0;
@@ -494,7 +558,10 @@ TTreeNode* TTreeNodes::InternalAdd(TTreeNode* aRelative, const QString& S, TObje
     return node;
 }
 
-TTreeNode* TTreeNodes::AddChild(TTreeNode* aParent, const QString& S) { return InternalAdd(aParent, S, nullptr, naAddChild); }
+TTreeNode* TTreeNodes::AddChild(TTreeNode* aParent, const QString& S)
+{
+    return InternalAdd(aParent, S, nullptr, naAddChild);
+}
 TTreeNode* TTreeNodes::AddChildObject(TTreeNode* aParent, const QString& S, TObject* aData)
 {
     return InternalAdd(aParent, S, aData, naAddChild);
@@ -507,13 +574,22 @@ TTreeNode* TTreeNodes::AddChildObjectFirst(TTreeNode* aParent, const QString& S,
 {
     return InternalAdd(aParent, S, aData, naAddChildFirst);
 }
-TTreeNode* TTreeNodes::Add(TTreeNode* aSibling, const QString& S) { return InternalAdd(aSibling, S, nullptr, naAdd); }
+TTreeNode* TTreeNodes::Add(TTreeNode* aSibling, const QString& S)
+{
+    return InternalAdd(aSibling, S, nullptr, naAdd);
+}
 TTreeNode* TTreeNodes::AddObject(TTreeNode* aSibling, const QString& S, TObject* aData)
 {
     return InternalAdd(aSibling, S, aData, naAdd);
 }
-TTreeNode* TTreeNodes::AddFirst(TTreeNode* aSibling, const QString& S) { return InternalAdd(aSibling, S, nullptr, naAddFirst); }
-TTreeNode* TTreeNodes::Insert(TTreeNode* aSibling, const QString& S) { return InternalAdd(aSibling, S, nullptr, naInsert); }
+TTreeNode* TTreeNodes::AddFirst(TTreeNode* aSibling, const QString& S)
+{
+    return InternalAdd(aSibling, S, nullptr, naAddFirst);
+}
+TTreeNode* TTreeNodes::Insert(TTreeNode* aSibling, const QString& S)
+{
+    return InternalAdd(aSibling, S, nullptr, naInsert);
+}
 TTreeNode* TTreeNodes::InsertObject(TTreeNode* aSibling, const QString& S, TObject* aData)
 {
     return InternalAdd(aSibling, S, aData, naInsert);
@@ -538,7 +614,10 @@ void TTreeNodes::Clear()
     EndUpdate();
 }
 
-int TTreeNodes::GetCount() const { return FOwner->FNodeCount; }
+int TTreeNodes::GetCount() const
+{
+    return FOwner->FNodeCount;
+}
 
 TTreeNode* TTreeNodes::GetItem(int anAbsoluteIndex) const
 {
@@ -547,9 +626,15 @@ TTreeNode* TTreeNodes::GetItem(int anAbsoluteIndex) const
     return FOwner->FAll[anAbsoluteIndex];
 }
 
-TTreeNode* TTreeNodes::GetFirstNode() const { return GetRoot(0); }
+TTreeNode* TTreeNodes::GetFirstNode() const
+{
+    return GetRoot(0);
+}
 
-int TTreeNodes::GetRootCount() const { return FOwner->FNative->topLevelItemCount(); }
+int TTreeNodes::GetRootCount() const
+{
+    return FOwner->FNative->topLevelItemCount();
+}
 
 TTreeNode* TTreeNodes::GetRoot(int anIndex) const
 {
@@ -582,9 +667,13 @@ bool TTreeNodes::CustomSort(TTVCompare aCompare, std::intptr_t aData, bool aRecu
 // TCustomTreeView
 
 TCustomTreeView::TCustomTreeView(QWidget* aParent)
-    : TWinControl(aParent), FNodes(std::make_unique<TTreeNodes>(this)), FItemCanvas(std::make_unique<TCanvas>())
+    : TWinControl(aParent), FNodes(std::make_unique<TTreeNodes>(this)),
+      FItemCanvas(std::make_unique<TCanvas>())
 {
     FNative = new detail::TNativeTree(this);
+    // Shown explicitly: a tree created on a form that is already shown would
+    // otherwise keep a hidden inner widget that never paints.
+    FNative->show();
     FDelegate = new detail::TTreeDelegate(this, FNative);
     FNative->setItemDelegate(FDelegate);
     FNative->setColumnCount(1);
@@ -632,11 +721,23 @@ TCustomTreeView::~TCustomTreeView()
     FNodes->Clear();
 }
 
-QWidget* TCustomTreeView::NativeWidget() const { return FNative; }
-QWidget* TCustomTreeView::Viewport() const { return FNative->viewport(); }
-QTreeWidgetItem* TCustomTreeView::NativeItem(const TTreeNode* aNode) const { return aNode ? aNode->FItem : nullptr; }
+QWidget* TCustomTreeView::NativeWidget() const
+{
+    return FNative;
+}
+QWidget* TCustomTreeView::Viewport() const
+{
+    return FNative->viewport();
+}
+QTreeWidgetItem* TCustomTreeView::NativeItem(const TTreeNode* aNode) const
+{
+    return aNode ? aNode->FItem : nullptr;
+}
 
-TTreeNode* TCustomTreeView::CreateNode() { return new TTreeNode(FNodes.get()); }
+TTreeNode* TCustomTreeView::CreateNode()
+{
+    return new TTreeNode(FNodes.get());
+}
 
 TRect TCustomTreeView::GetClientRect() const
 {
@@ -712,7 +813,10 @@ int TCustomTreeView::RowHeightFromFont() const
     return h;
 }
 
-int TCustomTreeView::GetItemHeight() const { return FItemHeight > 0 ? FItemHeight : RowHeightFromFont(); }
+int TCustomTreeView::GetItemHeight() const
+{
+    return FItemHeight > 0 ? FItemHeight : RowHeightFromFont();
+}
 
 void TCustomTreeView::SetItemHeight(int aValue)
 {
@@ -721,7 +825,10 @@ void TCustomTreeView::SetItemHeight(int aValue)
     FNative->viewport()->update();
 }
 
-int TCustomTreeView::ImageWidth() const { return FImages != nullptr ? FImages->GetWidth() + 2 : 0; }
+int TCustomTreeView::ImageWidth() const
+{
+    return FImages != nullptr ? FImages->GetWidth() + 2 : 0;
+}
 
 void TCustomTreeView::SetImages(TCustomImageList* aValue)
 {
@@ -832,12 +939,12 @@ void TCustomTreeView::RowsChanged()
     FRowsDirty = true;
 }
 
-namespace {
+namespace
+{
 
 // Pre-order over the nodes of a native tree with an explicit stack of
 // (item, next child); aVisit answers whether to descend into the node.
-template <class Visit>
-void WalkPreOrder(QTreeWidget* aTree, Visit aVisit)
+template <class Visit> void WalkPreOrder(QTreeWidget* aTree, Visit aVisit)
 {
     std::vector<std::pair<QTreeWidgetItem*, int>> stack;
     stack.emplace_back(aTree->invisibleRootItem(), 0);
@@ -888,6 +995,37 @@ void TCustomTreeView::RebuildAbsolute() const
         FAll.push_back(node);
         return item->childCount() > 0;
     });
+}
+
+bool TCustomTreeView::CheckInvariants(QString* theWhy) const
+{
+    auto fail = [&](const QString& why) {
+        if (theWhy != nullptr) *theWhy = why;
+        return false;
+    };
+    std::vector<TTreeNode*> rows;
+    std::vector<TTreeNode*> all;
+    WalkPreOrder(FNative, [&](TTreeNode* node, QTreeWidgetItem* item) {
+        all.push_back(node);
+        return item->childCount() > 0;
+    });
+    WalkPreOrder(FNative, [&](TTreeNode* node, QTreeWidgetItem* item) {
+        rows.push_back(node);
+        return node->FExpanded && item->childCount() > 0;
+    });
+    if (static_cast<int>(all.size()) != FNodeCount)
+        return fail(QStringLiteral("%1 nodes counted, %2 in the view").arg(FNodeCount).arg(all.size()));
+    if (!FRowsDirty) {
+        if (rows != FRows) return fail(QStringLiteral("the cached rows differ from the nodes shown"));
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            if (rows[r]->FRowStamp != FRowStamp || rows[r]->FRow != static_cast<int>(r))
+                return fail(QStringLiteral("the cached row of %1 is wrong").arg(rows[r]->FText));
+    }
+    if (!FAbsDirty && all != FAll) return fail(QStringLiteral("the cached pre-order differs from the nodes"));
+    for (TTreeNode* node : all)
+        if (node->FItem == nullptr || node->FItem->Node != node || node->FOwner != FNodes.get())
+            return fail(QStringLiteral("node %1 and its item disagree").arg(node->FText));
+    return true;
 }
 
 int TCustomTreeView::GetRowOfNode(const TTreeNode* aNode) const
@@ -945,8 +1083,8 @@ TRect TCustomTreeView::NodeRect(const TTreeNode* aNode, bool aTextOnly) const
     const int h = GetItemHeight();
     const int top = (row - FNative->verticalScrollBar()->value()) * h;
     if (!aTextOnly) return TRect(0, top, FNative->viewport()->width(), top + h);
-    const int left = (aNode->GetLevel() + RootIndentLevels()) * FIndent - FNative->horizontalScrollBar()->value() +
-                     ImageWidth();
+    const int left = (aNode->GetLevel() + RootIndentLevels()) * FIndent -
+                     FNative->horizontalScrollBar()->value() + ImageWidth();
     return TRect(left, top, left + aNode->TextWidth(), top + h);
 }
 
@@ -959,7 +1097,10 @@ bool TCustomTreeView::HitButton(TTreeNode* aNode, int X) const
     return X >= x0 && X < x0 + FIndent;
 }
 
-TTreeNode* TCustomTreeView::GetSelected() const { return NodeOf(FNative->currentItem()); }
+TTreeNode* TCustomTreeView::GetSelected() const
+{
+    return NodeOf(FNative->currentItem());
+}
 
 void TCustomTreeView::SelectNative(TTreeNode* aNode)
 {
@@ -976,6 +1117,12 @@ void TCustomTreeView::SelectNative(TTreeNode* aNode)
 void TCustomTreeView::SetSelected(TTreeNode* aNode)
 {
     if (aNode != nullptr && aNode->GetTreeView() != this) return;
+    if (aNode != GetSelected()) {
+        TTreeNode* node = aNode;
+        const auto watch = WatchNode(node);
+        TreeNotify(tncSelChanging, node);
+        if (node != aNode) return; // freed by a handler
+    }
     SelectNative(aNode);
     if (aNode != nullptr) {
         aNode->MakeVisible();
@@ -999,9 +1146,21 @@ void TCustomTreeView::EnsureRowVisible(TTreeNode* aNode)
 void TCustomTreeView::SelectByUser(TTreeNode* aNode)
 {
     if (aNode == nullptr || aNode == GetSelected()) return;
-    if (!CanChange(aNode)) return;
-    SelectNative(aNode);
-    EnsureRowVisible(aNode);
+    // Handlers may free nodes: both are watched.
+    TTreeNode* node = aNode;
+    TTreeNode* before = GetSelected();
+    const auto watchNode = WatchNode(node);
+    const auto watchBefore = WatchNode(before);
+    TreeNotify(tncSelChanging, node);
+    if (node == nullptr || !CanChange(node) || node == nullptr) return;
+    SelectNative(node);
+    if (FAutoExpand && node != nullptr && GetSelected() == node) {
+        // Single expansion: the node selected before closes unless it holds
+        // the new one, and the new one opens.
+        if (before != nullptr && !node->HasAsParent(before)) DoSetExpanded(before, false);
+        if (node != nullptr) DoSetExpanded(node, true);
+    }
+    if (node != nullptr) EnsureRowVisible(node);
 }
 
 void TCustomTreeView::CurrentChangedNative(TTreeNode* aNode)
@@ -1011,16 +1170,21 @@ void TCustomTreeView::CurrentChangedNative(TTreeNode* aNode)
     TreeNotify(tncSelChanged, aNode);
 }
 
-void TCustomTreeView::RowsPaintChanged() { FNative->viewport()->update(); }
+void TCustomTreeView::RowsPaintChanged()
+{
+    FNative->viewport()->update();
+}
 
 void TCustomTreeView::FullExpand()
 {
-    for (int i = 0; i < FNodes->GetRootCount(); ++i) FNodes->GetRoot(i)->Expand(true);
+    for (int i = 0; i < FNodes->GetRootCount(); ++i)
+        FNodes->GetRoot(i)->Expand(true);
 }
 
 void TCustomTreeView::FullCollapse()
 {
-    for (int i = 0; i < FNodes->GetRootCount(); ++i) FNodes->GetRoot(i)->Collapse(true);
+    for (int i = 0; i < FNodes->GetRootCount(); ++i)
+        FNodes->GetRoot(i)->Collapse(true);
 }
 
 bool TCustomTreeView::CustomSort(TTVCompare aCompare, std::intptr_t aData, bool aRecurse)
@@ -1028,7 +1192,8 @@ bool TCustomTreeView::CustomSort(TTVCompare aCompare, std::intptr_t aData, bool 
     return FNodes->CustomSort(aCompare, aData, aRecurse);
 }
 
-bool TCustomTreeView::SortChildren(QTreeWidgetItem* aParent, TTVCompare aCompare, std::intptr_t aData, bool aRecurse)
+bool TCustomTreeView::SortChildren(QTreeWidgetItem* aParent, TTVCompare aCompare, std::intptr_t aData,
+                                   bool aRecurse)
 {
     if (aCompare == nullptr || aParent == nullptr) return false;
     TTreeNode* current = GetSelected();
@@ -1046,14 +1211,15 @@ bool TCustomTreeView::SortChildren(QTreeWidgetItem* aParent, TTVCompare aCompare
     return true;
 }
 
-void TCustomTreeView::SortLevel(QTreeWidgetItem* aParent, TTVCompare aCompare, std::intptr_t aData, bool aRecurse,
-                                bool& aChanged)
+void TCustomTreeView::SortLevel(QTreeWidgetItem* aParent, TTVCompare aCompare, std::intptr_t aData,
+                                bool aRecurse, bool& aChanged)
 {
     const int n = aParent->childCount();
     if (n > 1) {
         std::vector<TTreeNode*> nodes;
         nodes.reserve(n);
-        for (int i = 0; i < n; ++i) nodes.push_back(NodeOf(aParent->child(i)));
+        for (int i = 0; i < n; ++i)
+            nodes.push_back(NodeOf(aParent->child(i)));
         std::vector<TTreeNode*> sorted = nodes;
         std::stable_sort(sorted.begin(), sorted.end(),
                          [&](TTreeNode* a, TTreeNode* b) { return aCompare(a, b, aData) < 0; });
@@ -1061,14 +1227,17 @@ void TCustomTreeView::SortLevel(QTreeWidgetItem* aParent, TTVCompare aCompare, s
         if (sorted != nodes) {
             QList<QTreeWidgetItem*> items = aParent->takeChildren();
             items.clear();
-            for (TTreeNode* node : sorted) items.push_back(node->FItem);
+            for (TTreeNode* node : sorted)
+                items.push_back(node->FItem);
             aParent->addChildren(items);
-            for (TTreeNode* node : sorted) ReapplyExpansion(node);
+            for (TTreeNode* node : sorted)
+                ReapplyExpansion(node);
             aChanged = true;
         }
     }
     if (aRecurse) {
-        for (int i = 0; i < aParent->childCount(); ++i) SortLevel(aParent->child(i), aCompare, aData, true, aChanged);
+        for (int i = 0; i < aParent->childCount(); ++i)
+            SortLevel(aParent->child(i), aCompare, aData, true, aChanged);
     }
 }
 
@@ -1094,9 +1263,11 @@ bool TCustomTreeView::DoSetExpanded(TTreeNode* aNode, bool aValue)
     if (aValue) {
         // As the platform's control: a node without children does not expand.
         if (!aNode->HasChildren()) return false;
+        TreeNotify(tncItemExpanding, aNode);
         if (!CanExpand(aNode)) return false;
         if (!aNode->HasChildren() || aNode->FExpanded) return aNode->FExpanded;
     } else {
+        TreeNotify(tncItemExpanding, aNode);
         if (!CanCollapse(aNode)) return false;
         if (!aNode->FExpanded) return true;
     }
@@ -1125,9 +1296,12 @@ void TCustomTreeView::NodeDestroying(TTreeNode* aNode)
 {
     if (FNodeCount > 0) --FNodeCount;
     FAbsDirty = true;
+    if (!FDestroying) TreeNotify(tncDeleteItem, aNode);
     TTreeNode* parent = aNode->GetParent();
     if (parent == nullptr || (parent->FExpanded && parent->IsVisible())) RowsChanged();
     if (aNode == FPressNode) FPressNode = nullptr;
+    for (TTreeNode** watched : FWatchedNodes)
+        if (*watched == aNode) *watched = nullptr;
     if (aNode == FEditingNode) EditorDone(true);
     if (!FDestroying) {
         Delete(aNode);
@@ -1156,7 +1330,10 @@ bool TCustomTreeView::CanChange(TTreeNode* aNode)
     return allow;
 }
 
-void TCustomTreeView::Change(TTreeNode* aNode) { OnChange(this, aNode); }
+void TCustomTreeView::Change(TTreeNode* aNode)
+{
+    OnChange(this, aNode);
+}
 
 bool TCustomTreeView::CanExpand(TTreeNode* aNode)
 {
@@ -1165,7 +1342,10 @@ bool TCustomTreeView::CanExpand(TTreeNode* aNode)
     return allow;
 }
 
-void TCustomTreeView::Expand(TTreeNode* aNode) { OnExpanded(this, aNode); }
+void TCustomTreeView::Expand(TTreeNode* aNode)
+{
+    OnExpanded(this, aNode);
+}
 
 bool TCustomTreeView::CanCollapse(TTreeNode* aNode)
 {
@@ -1174,7 +1354,10 @@ bool TCustomTreeView::CanCollapse(TTreeNode* aNode)
     return allow;
 }
 
-void TCustomTreeView::Collapse(TTreeNode* aNode) { OnCollapsed(this, aNode); }
+void TCustomTreeView::Collapse(TTreeNode* aNode)
+{
+    OnCollapsed(this, aNode);
+}
 
 bool TCustomTreeView::CanEdit(TTreeNode* aNode)
 {
@@ -1189,7 +1372,10 @@ void TCustomTreeView::Edit(TTreeNode* aNode, QString& S)
     if (aNode != nullptr) aNode->SetText(S);
 }
 
-void TCustomTreeView::Delete(TTreeNode* aNode) { OnDeletion(this, aNode); }
+void TCustomTreeView::Delete(TTreeNode* aNode)
+{
+    OnDeletion(this, aNode);
+}
 
 bool TCustomTreeView::IsCustomDrawn() const
 {
@@ -1206,22 +1392,34 @@ bool TCustomTreeView::CustomDrawItem(TTreeNode* aNode, TCustomDrawState aState, 
     return defaultDraw;
 }
 
-void TCustomTreeView::TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode) { DefaultTreeNotify(aCode, aNode); }
+void TCustomTreeView::TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode)
+{
+    DefaultTreeNotify(aCode, aNode);
+}
 
 void TCustomTreeView::DefaultTreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode)
 {
     switch (aCode) {
-    case tncSelChanged: Change(aNode); break;
+    case tncSelChanged:
+        Change(aNode);
+        break;
     case tncBeginDrag:
         if (GetDragMode() == dmAutomatic) BeginDrag(true);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
-void TCustomTreeView::KeyDown(Word& Key, TShiftState Shift) { TWinControl::KeyDown(Key, Shift); }
+void TCustomTreeView::KeyDown(Word& Key, TShiftState Shift)
+{
+    TWinControl::KeyDown(Key, Shift);
+}
 
-bool TCustomTreeView::IsEditing() const { return FEditor != nullptr; }
+bool TCustomTreeView::IsEditing() const
+{
+    return FEditor != nullptr;
+}
 
 // ---------------------------------------------------------------------------
 // Mouse
@@ -1276,7 +1474,9 @@ void TCustomTreeView::NativeMouse(QMouseEvent* e, int aKind)
             else
                 MouseUp(button, msg.Shift, msg.XPos, msg.YPos);
             break;
-        case 2: WMMouseMove(msg); break;
+        case 2:
+            WMMouseMove(msg);
+            break;
         case 3:
             if (button == mbLeft)
                 WMLButtonDblClk(msg);
@@ -1295,7 +1495,8 @@ void TCustomTreeView::DefaultLButtonDown(const TWMMouse& Msg)
     FPressDragged = false;
     FPressNode = nullptr;
     if (IsEditing()) EditorDone(false);
-    if (FNative->focusPolicy() != Qt::NoFocus && !FNative->hasFocus()) FNative->setFocus(Qt::MouseFocusReason);
+    if (FNative->focusPolicy() != Qt::NoFocus && !FNative->hasFocus())
+        FNative->setFocus(Qt::MouseFocusReason);
     TTreeNode* node = GetNodeAt(Msg.XPos, Msg.YPos);
     if (node == nullptr) return;
     if (HitButton(node, Msg.XPos)) {
@@ -1366,14 +1567,18 @@ void TCustomTreeView::DefaultRButtonDown(const TWMMouse& Msg, bool aRightClickSe
 {
     FRightDown = true;
     if (IsEditing()) EditorDone(false);
-    if (FNative->focusPolicy() != Qt::NoFocus && !FNative->hasFocus()) FNative->setFocus(Qt::MouseFocusReason);
+    if (FNative->focusPolicy() != Qt::NoFocus && !FNative->hasFocus())
+        FNative->setFocus(Qt::MouseFocusReason);
     if (aRightClickSelect) {
         if (TTreeNode* node = GetNodeAt(Msg.XPos, Msg.YPos)) SelectByUser(node);
     }
     MouseDown(mbRight, Msg.Shift, Msg.XPos, Msg.YPos);
 }
 
-void TCustomTreeView::WMRButtonDown(TWMMouse& Msg) { DefaultRButtonDown(Msg, FRightClickSelect); }
+void TCustomTreeView::WMRButtonDown(TWMMouse& Msg)
+{
+    DefaultRButtonDown(Msg, FRightClickSelect);
+}
 
 void TCustomTreeView::WMRButtonUp(TWMMouse& Msg)
 {
@@ -1456,10 +1661,18 @@ void TCustomTreeView::DefaultKeyDown(Word& Key, TShiftState Shift)
         else
             go(row < 0 ? 0 : row + 1);
         break;
-    case VK_HOME: go(0); break;
-    case VK_END: go(rows - 1); break;
-    case VK_PRIOR: go(row < 0 ? 0 : row - page); break;
-    case VK_NEXT: go(row < 0 ? 0 : row + page); break;
+    case VK_HOME:
+        go(0);
+        break;
+    case VK_END:
+        go(rows - 1);
+        break;
+    case VK_PRIOR:
+        go(row < 0 ? 0 : row - page);
+        break;
+    case VK_NEXT:
+        go(row < 0 ? 0 : row + page);
+        break;
     case VK_LEFT:
         if (sel == nullptr) break;
         if (sel->FExpanded && sel->HasChildren())
@@ -1483,7 +1696,8 @@ void TCustomTreeView::DefaultKeyDown(Word& Key, TShiftState Shift)
     case VK_MULTIPLY:
         if (sel) sel->Expand(true);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -1522,7 +1736,8 @@ void TCustomTreeView::DrawBranches(QPainter* aPainter, const QRect& aRect, TTree
         // Continuation lines of the ancestors that have a next sibling.
         int cell = ownCell - 1;
         for (TTreeNode* a = aNode->GetParent(); a != nullptr && cell >= 0; a = a->GetParent(), --cell) {
-            if (a->GetNextSibling() != nullptr) dottedV(aRect.left() + cell * FIndent + FIndent / 2, aRect.top(), aRect.bottom() + 1);
+            if (a->GetNextSibling() != nullptr)
+                dottedV(aRect.left() + cell * FIndent + FIndent / 2, aRect.top(), aRect.bottom() + 1);
         }
         const bool first = aNode->GetParent() == nullptr && aNode->GetIndex() == 0;
         const int yTop = first ? cy : aRect.top();
@@ -1545,10 +1760,7 @@ void TCustomTreeView::DrawItem(QPainter* aPainter, TTreeNode* aNode, const QRect
 {
     TCanvas* c = FItemCanvas.get();
     c->SetPainter(aPainter);
-    struct Unbind {
-        TCanvas* c;
-        ~Unbind() { c->SetPainter(nullptr); }
-    } unbind{c};
+    const auto unbind = qScopeGuard([c] { c->SetPainter(nullptr); });
 
     aPainter->fillRect(aCell, ToQColor(GetColor()));
     const bool selected = aNode == GetSelected();
@@ -1571,6 +1783,7 @@ void TCustomTreeView::DrawItem(QPainter* aPainter, TTreeNode* aNode, const QRect
         c->Font.SetColor(clWindowText);
     }
     bool paintImages = true;
+    TreeNotify(tncCustomDraw, aNode);
     if (IsCustomDrawn() && !CustomDrawItem(aNode, state, cdPrePaint, paintImages)) return;
 
     const int imageW = ImageWidth();
@@ -1582,8 +1795,9 @@ void TCustomTreeView::DrawItem(QPainter* aPainter, TTreeNode* aNode, const QRect
     x += imageW;
     const QFont font = c->Font.Handle();
     const int textW = QFontMetrics(font).horizontalAdvance(aNode->FText) + 4;
-    const QRect label = FRowSelect ? QRect(x, aCell.top(), std::max(textW, aCell.right() + 1 - x), aCell.height())
-                                   : QRect(x, aCell.top(), textW, aCell.height());
+    const QRect label = FRowSelect
+                            ? QRect(x, aCell.top(), std::max(textW, aCell.right() + 1 - x), aCell.height())
+                            : QRect(x, aCell.top(), textW, aCell.height());
     if (c->Brush.GetStyle() != bsClear) aPainter->fillRect(label, ToQColor(c->Brush.GetColor()));
     aPainter->setFont(font);
     aPainter->setPen(ToQColor(c->Font.GetColor()));
@@ -1606,6 +1820,12 @@ bool TCustomTreeView::StartEdit(TTreeNode* aNode)
 {
     if (aNode == nullptr || aNode->GetTreeView() != this || FReadOnly) return false;
     if (IsEditing()) EditorDone(false);
+    {
+        TTreeNode* node = aNode;
+        const auto watch = WatchNode(node);
+        TreeNotify(tncBeginLabelEdit, node);
+        if (node == nullptr) return false;
+    }
     if (!CanEdit(aNode)) return false;
     if (aNode->GetTreeView() != this) return false; // deleted by a handler
     aNode->MakeVisible();
@@ -1619,7 +1839,8 @@ bool TCustomTreeView::StartEdit(TTreeNode* aNode)
     editor->selectAll();
     const TRect r = aNode->DisplayRect(true);
     const int w = std::max(r.Width() + 24, 60);
-    editor->setGeometry(r.Left, r.Top, std::min(w, std::max(60, FNative->viewport()->width() - r.Left)), r.Height());
+    editor->setGeometry(r.Left, r.Top, std::min(w, std::max(60, FNative->viewport()->width() - r.Left)),
+                        r.Height());
     editor->Done = [this](bool aCancel) { EditorDone(aCancel); };
     editor->Press = [this](QChar& aKey) { KeyPress(aKey); };
     FEditor = editor;
@@ -1631,7 +1852,7 @@ bool TCustomTreeView::StartEdit(TTreeNode* aNode)
 void TCustomTreeView::EditorDone(bool aCancel)
 {
     if (FEditor == nullptr || FEndingEdit) return;
-    FEndingEdit = true;
+    const QScopedValueRollback ending(FEndingEdit, true);
     TTreeNode* node = FEditingNode;
     QString text = FEditor->text();
     QLineEdit* editor = FEditor;
@@ -1639,12 +1860,13 @@ void TCustomTreeView::EditorDone(bool aCancel)
     FEditingNode = nullptr;
     editor->hide();
     editor->deleteLater();
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{FEndingEdit};
     if (!FDestroying && FNative->isVisible()) FNative->setFocus(Qt::OtherFocusReason);
-    if (!aCancel && node != nullptr && !FDestroying) Edit(node, text);
+    if (FDestroying || node == nullptr) return;
+    const auto watch = WatchNode(node);
+    TreeNotify(tncEndLabelEdit, node);
+    if (aCancel || node == nullptr) return;
+    Edit(node, text);
+    if (node != nullptr) TreeNotify(tncSetDispInfo, node);
 }
 
 } // namespace skedra

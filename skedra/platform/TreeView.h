@@ -16,6 +16,7 @@
 // Coordinates are client coordinates: the origin is the top-left corner of
 // the area the rows are drawn in (inside the border).
 
+#include <QScopeGuard>
 #include <QString>
 
 #include <cstdint>
@@ -30,14 +31,16 @@ class QPainter;
 class QMouseEvent;
 class QKeyEvent;
 
-namespace skedra {
+namespace skedra
+{
 
 class TCustomTreeView;
 class TTreeNodes;
 class TTreeNode;
 class TCustomImageList;
 
-namespace detail {
+namespace detail
+{
 class TNativeTree;
 class TTreeDelegate;
 struct TTreeItem;
@@ -46,7 +49,15 @@ struct TTreeItem;
 enum TNodeAttachMode { naAdd, naAddFirst, naAddChild, naAddChildFirst, naInsert };
 
 enum TCustomDrawStateItem {
-    cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsDefault, cdsHot, cdsMarked, cdsIndeterminate
+    cdsSelected,
+    cdsGrayed,
+    cdsDisabled,
+    cdsChecked,
+    cdsFocused,
+    cdsDefault,
+    cdsHot,
+    cdsMarked,
+    cdsIndeterminate
 };
 using TCustomDrawState = TSet<TCustomDrawStateItem>;
 enum TCustomDrawStage { cdPrePaint, cdPostPaint, cdPreErase, cdPostErase };
@@ -63,16 +74,28 @@ using TTVEditingEvent = TMethod<void(TObject* Sender, TTreeNode* Node, bool& All
 using TTVEditedEvent = TMethod<void(TObject* Sender, TTreeNode* Node, QString& S)>;
 using TTVCustomDrawItemEvent =
     TMethod<void(TCustomTreeView* Sender, TTreeNode* Node, TCustomDrawState State, bool& DefaultDraw)>;
-using TTVAdvancedCustomDrawItemEvent = TMethod<void(TCustomTreeView* Sender, TTreeNode* Node,
-                                                    TCustomDrawState State, TCustomDrawStage Stage,
-                                                    bool& PaintImages, bool& DefaultDraw)>;
+using TTVAdvancedCustomDrawItemEvent =
+    TMethod<void(TCustomTreeView* Sender, TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,
+                 bool& PaintImages, bool& DefaultDraw)>;
 
 // The notifications the native control sends its owner (the platform's
 // tree-view notification codes). TreeNotify receives every one of them.
 enum TTreeNotifyCode {
-    tncSelChanging, tncSelChanged, tncBeginDrag, tncBeginRDrag, tncBeginLabelEdit, tncEndLabelEdit,
-    tncDeleteItem, tncItemExpanding, tncItemExpanded, tncGetDispInfo, tncSetDispInfo, tncCustomDraw,
-    tncRightClick, tncClick, tncDblClick
+    tncSelChanging,
+    tncSelChanged,
+    tncBeginDrag,
+    tncBeginRDrag,
+    tncBeginLabelEdit,
+    tncEndLabelEdit,
+    tncDeleteItem,
+    tncItemExpanding,
+    tncItemExpanded,
+    tncGetDispInfo,
+    tncSetDispInfo,
+    tncCustomDraw,
+    tncRightClick,
+    tncClick,
+    tncDblClick
 };
 
 // Scroll information of one of the window's scroll bars, as the platform
@@ -104,7 +127,8 @@ struct TWMKey {
 // ---------------------------------------------------------------------------
 // TTreeNode
 
-class TTreeNode : public TObject {
+class TTreeNode : public TObject
+{
 public:
     explicit TTreeNode(TTreeNodes* anOwner);
     // Detaches the node (and frees its children) from its tree; the owner's
@@ -207,18 +231,19 @@ private:
     int FStateIndex = -1;
     bool FExpanded = false;
     bool FDeleting = false;
-    mutable int FTextWidth = -1;     // cached label width, valid while FTextStamp matches the font
+    mutable int FTextWidth = -1; // cached label width, valid while FTextStamp matches the font
     mutable std::uint64_t FTextStamp = 0;
-    mutable int FRow = -1;           // row while FRowStamp matches the view's
+    mutable int FRow = -1; // row while FRowStamp matches the view's
     mutable std::uint64_t FRowStamp = 0;
-    mutable int FAbsIndex = -1;      // pre-order index while FAbsStamp matches
+    mutable int FAbsIndex = -1; // pre-order index while FAbsStamp matches
     mutable std::uint64_t FAbsStamp = 0;
 };
 
 // ---------------------------------------------------------------------------
 // TTreeNodes: the nodes of one tree view.
 
-class TTreeNodes : public TObject {
+class TTreeNodes : public TObject
+{
 public:
     explicit TTreeNodes(TCustomTreeView* anOwner);
     ~TTreeNodes() override;
@@ -270,7 +295,8 @@ private:
 // ---------------------------------------------------------------------------
 // TCustomTreeView
 
-class TCustomTreeView : public TWinControl {
+class TCustomTreeView : public TWinControl
+{
 public:
     explicit TCustomTreeView(QWidget* aParent = nullptr);
     ~TCustomTreeView() override;
@@ -371,6 +397,11 @@ public:
     TTVCustomDrawItemEvent OnCustomDrawItem;
     TTVAdvancedCustomDrawItemEvent OnAdvancedCustomDrawItem;
 
+    // What must hold between operations: the cached rows and pre-order
+    // indexes, when not marked stale, equal a fresh walk of the nodes, and the
+    // node count is right. False with a description in theWhy otherwise.
+    bool CheckInvariants(QString* theWhy = nullptr) const;
+
     // The Qt widget that shows the rows (for tests and hosting code).
     QWidget* NativeWidget() const;
     QWidget* Viewport() const;
@@ -399,8 +430,12 @@ protected:
                                 bool& aPaintImages);
     virtual bool IsCustomDrawn() const;
 
-    // The notifications of the native control. The default runs the
-    // platform's handling (DefaultTreeNotify); an override may drop some.
+    // The notifications of the native control: selection changing and
+    // changed, begin drag, label edit begin and end, item deletion, expanding
+    // and expanded, get and set display information, custom draw (per item
+    // drawn) and right click. The default runs the platform's handling
+    // (DefaultTreeNotify); an override may drop some. Vetoes are asked
+    // separately (CanChange, CanExpand, CanCollapse, CanEdit).
     virtual void TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode);
     void DefaultTreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode);
 
@@ -444,6 +479,14 @@ protected:
     // Marks the cached rows stale (structure or expansion changed).
     void RowsChanged();
     bool IsTreeDestroying() const { return FDestroying; }
+    // Sets aNode to null if that node is freed before the returned guard goes;
+    // for code that calls handlers and then still uses a node.
+    [[nodiscard]] auto WatchNode(TTreeNode*& aNode)
+    {
+        FWatchedNodes.push_back(&aNode);
+        return qScopeGuard([this, p = &aNode] { std::erase(FWatchedNodes, p); });
+    }
+
     void MarkTreeDestroying() { FDestroying = true; }
 
 private:
@@ -459,7 +502,8 @@ private:
     bool DoSetExpanded(TTreeNode* aNode, bool aValue);
     void ReapplyExpansion(TTreeNode* aNode);
     bool SortChildren(QTreeWidgetItem* aParent, TTVCompare aCompare, std::intptr_t aData, bool aRecurse);
-    void SortLevel(QTreeWidgetItem* aParent, TTVCompare aCompare, std::intptr_t aData, bool aRecurse, bool& aChanged);
+    void SortLevel(QTreeWidgetItem* aParent, TTVCompare aCompare, std::intptr_t aData, bool aRecurse,
+                   bool& aChanged);
     void RowsPaintChanged();
     int RowHeightFromFont() const;
     int RootIndentLevels() const { return FShowRoot ? 1 : 0; }
@@ -478,10 +522,10 @@ private:
     void StartEditTimer();
 
     std::unique_ptr<TTreeNodes> FNodes;
-    detail::TNativeTree* FNative = nullptr;        // child widget, owned by Qt
-    detail::TTreeDelegate* FDelegate = nullptr;    // owned by FNative
+    detail::TNativeTree* FNative = nullptr;     // child widget, owned by Qt
+    detail::TTreeDelegate* FDelegate = nullptr; // owned by FNative
     std::unique_ptr<TCanvas> FItemCanvas;
-    QLineEdit* FEditor = nullptr;                  // child of the viewport while editing
+    QLineEdit* FEditor = nullptr; // child of the viewport while editing
     TTreeNode* FEditingNode = nullptr;
     TCustomImageList* FImages = nullptr;
     TCustomImageList* FStateImages = nullptr;
@@ -517,6 +561,7 @@ private:
 
     // Press state for drag detection and the slow second click.
     TTreeNode* FPressNode = nullptr;
+    std::vector<TTreeNode**> FWatchedNodes;
     TPoint FPressPos;
     bool FPressOnSelected = false;
     bool FPressDragged = false;

@@ -4,24 +4,57 @@
 
 #include "skedra/tree/GridTree.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
+#include <functional>
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
-class TDepthGuard {
-public:
-    explicit TDepthGuard(int32_t& depth) : depth_(depth) { ++depth_; }
-    ~TDepthGuard() { --depth_; }
-    TDepthGuard(const TDepthGuard&) = delete;
-    TDepthGuard& operator=(const TDepthGuard&) = delete;
-
-private:
-    int32_t& depth_;
-};
-
-TqvDataEntity_GridTreeNode* AsNode(TqvDataEntity* e) { return dynamic_cast<TqvDataEntity_GridTreeNode*>(e); }
+namespace
+{
+TqvDataEntity_GridTreeNode* AsNode(TqvDataEntity* e)
+{
+    return dynamic_cast<TqvDataEntity_GridTreeNode*>(e);
+}
 } // namespace
+
+// The depth-first order of the nodes as it was before one entity of one list
+// moved from index Old to index New, or was taken out (New -1). With no list
+// it is the order as it is.
+struct TqvGridTree::TOrder {
+    TqvDataList* List = nullptr;
+    TqvDataEntity* Entity = nullptr;
+    int Old = -1;
+    int New = -1;
+
+    int IndexOf(TqvDataEntity* e) const
+    {
+        const int j = e->ListIndex();
+        if (List == nullptr || e->GetDataList() != List) return j;
+        if (e == Entity) return Old;
+        if (New < 0) return j >= Old ? j + 1 : j;
+        if (Old < New) return j >= Old && j < New ? j + 1 : j;
+        if (Old > New) return j > New && j <= Old ? j - 1 : j;
+        return j;
+    }
+    std::vector<int> Path(TqvDataEntity_GridTreeNode* n) const
+    {
+        std::vector<int> path;
+        for (; n; n = n->ParentNode())
+            path.push_back(IndexOf(n));
+        std::reverse(path.begin(), path.end());
+        return path;
+    }
+    // a comes before b (an ancestor comes before its descendants).
+    bool Precedes(TqvDataEntity_GridTreeNode* a, TqvDataEntity_GridTreeNode* b) const
+    {
+        const std::vector<int> pa = Path(a);
+        const std::vector<int> pb = Path(b);
+        return std::lexicographical_compare(pa.begin(), pa.end(), pb.begin(), pb.end());
+    }
+};
 
 // ---------------------------------------------------------------------------
 // TqvDataEntity_GridTreeNode
@@ -35,7 +68,16 @@ void TqvDataEntity_GridTreeNode::AfterCreate(TqvDataList* theList)
 void TqvDataEntity_GridTreeNode::CleanForFree()
 {
     TqvGridTree* tree = GetGridTree();
-    // Children first: their rows follow this node's row and go last to first.
+    if (tree && !tree->FDestroying && !UnloadingKeepsRow) {
+        // The node is already out of its list: its order is the one from
+        // before, with its last index. Its rows and its subtree's go now, so
+        // that loaded and unloaded rows both stay one per node.
+        TqvGridTree::TOrder before;
+        before.List = GetDataList();
+        before.Entity = this;
+        before.Old = ListIndex();
+        tree->TakeOutRows(this, before);
+    }
     if (tree) tree->DeInitSubList(this);
     if (TAxisContentItem* row = Row) {
         Row = nullptr;
@@ -49,7 +91,9 @@ void TqvDataEntity_GridTreeNode::AxisContentItemFreed(TAxisContentItem* theItem)
 {
     if (Row != theItem) return;
     Row = nullptr;
+    RowPlaced = false;
     TqvGridTree* tree = GetGridTree();
+    // An axis that is being freed forgets its items without a word.
     if (!tree || tree->FDestroying || !theItem->List || ParentNode()) return;
     // The grid dropped the row of a root node (a clear of its rows): the node
     // and its subtree go with it, so that rows and nodes stay one to one.
@@ -76,14 +120,16 @@ TqvDataEntity_GridTreeNode* TqvDataEntity_GridTreeNode::ParentNode() const
 int TqvDataEntity_GridTreeNode::GetLevel() const
 {
     int level = 0;
-    for (const TqvDataEntity_GridTreeNode* n = ParentNode(); n; n = n->ParentNode()) ++level;
+    for (const TqvDataEntity_GridTreeNode* n = ParentNode(); n; n = n->ParentNode())
+        ++level;
     return level;
 }
 
 TqvDataEntity_GridTreeNode* TqvDataEntity_GridTreeNode::RootNode()
 {
     TqvDataEntity_GridTreeNode* node = this;
-    while (TqvDataEntity_GridTreeNode* parent = node->ParentNode()) node = parent;
+    while (TqvDataEntity_GridTreeNode* parent = node->ParentNode())
+        node = parent;
     return node;
 }
 
@@ -100,7 +146,10 @@ TqvDataList_GridTree* TqvDataEntity_GridTreeNode::GetSubDataList()
     return list;
 }
 
-int TqvDataEntity_GridTreeNode::GetSubDataListCount() const { return SubDataList ? SubDataList->Count() : 0; }
+int TqvDataEntity_GridTreeNode::GetSubDataListCount() const
+{
+    return SubDataList ? SubDataList->Count() : 0;
+}
 
 TqvDataEntity_GridTreeNode* TqvDataEntity_GridTreeNode::GetNext()
 {
@@ -129,14 +178,16 @@ TqvDataEntity_GridTreeNode* TqvDataEntity_GridTreeNode::GetPrev()
 TqvDataEntity_GridTreeNode* TqvDataEntity_GridTreeNode::GetNextVisible()
 {
     TqvDataEntity_GridTreeNode* node = GetNext();
-    while (node && !node->IsVisible()) node = node->GetNext();
+    while (node && !node->IsVisible())
+        node = node->GetNext();
     return node;
 }
 
 TqvDataEntity_GridTreeNode* TqvDataEntity_GridTreeNode::GetPrevVisible()
 {
     TqvDataEntity_GridTreeNode* node = GetPrev();
-    while (node && !node->IsVisible()) node = node->GetPrev();
+    while (node && !node->IsVisible())
+        node = node->GetPrev();
     return node;
 }
 
@@ -167,7 +218,8 @@ void TqvDataEntity_GridTreeNode::SetExpanded(bool theValue)
     UpdateVisibility();
 }
 
-namespace {
+namespace
+{
 void Repaint(TqvGridTree* tree)
 {
     if (!tree || !tree->GridCell) return;
@@ -204,30 +256,30 @@ void TqvDataEntity_GridTreeNode::SetHidden(bool theValue)
 void TqvDataEntity_GridTreeNode::InitGridRow()
 {
     TqvGridTree* tree = GetGridTree();
-    if (!tree || !tree->GridCell || Row) return;
+    if (!tree || !tree->GridCell || Row || RowPlaced) return;
     TAxisContentList* rows = tree->GridCell->RowList.get();
+    RowPlaced = true;
+    // The row goes right after the predecessor's. It is never loaded for
+    // this: next to a loaded row it joins the loaded block, otherwise it is
+    // counted unloaded on the predecessor's side of the block.
     TqvDataEntity_GridTreeNode* prev = GetPrev();
-    int index;
-    if (!prev) {
-        index = rows->FixedCount;
-    } else if (prev->Row) {
+    const bool blockEmpty = rows->LoadedCount() <= rows->FixedCount;
+    int index = -1;
+    if (prev && prev->Row) {
         index = prev->Row->ListIndex() + 1;
-    } else {
-        // The predecessor's row is unloaded. Only a root node stands for an
-        // unloaded row (rows below a root are never kept unloaded); it counts
-        // on the side of the loaded block where it lies.
-        if (ParentNode()) return;
-        const int first = rows->FirstLoadedIndex();
-        TqvDataEntity_GridTreeNode* firstNode =
-            first >= 0 ? TqvGridTree::NodeOfRow(rows->getLoadedAxisContentItem(rows->IndexConvert_RealToLoaded(first)))
-                       : nullptr;
-        if (firstNode && ListIndex() < firstNode->RootNode()->ListIndex()) {
-            rows->AddUnloadedBefore(1);
-        } else {
+    } else if (!prev) {
+        if (rows->UnloadedBefore == 0 && (!blockEmpty || rows->Count() == rows->FixedCount))
+            index = rows->FixedCount;
+        else if (blockEmpty)
             rows->AddUnloaded(1);
-        }
-        return;
+        else
+            rows->AddUnloadedBefore(1);
+    } else if (!blockEmpty && tree->IsBeforeLoadedRows(prev, TqvGridTree::TOrder())) {
+        rows->AddUnloadedBefore(1);
+    } else {
+        rows->AddUnloaded(1);
     }
+    if (index < 0) return;
     TAxisContentItem* item = rows->InsertNew(index, this);
     item->SetValue2(this);
     Row = item;
@@ -250,7 +302,7 @@ void TqvDataEntity_GridTreeNode::UpdateVisibility()
 void TqvDataList_GridTree::AddUnloaded(int aCount)
 {
     TqvDataList::AddUnloaded(aCount);
-    if (GridTree && GridTree->RootDataList == this && GridTree->GridCell && aCount > 0)
+    if (GridTree && GridTree->GetRootDataList() == this && GridTree->GridCell && aCount > 0)
         GridTree->GridCell->RowList->AddUnloaded(aCount);
 }
 
@@ -260,12 +312,14 @@ void TqvDataList_GridTree::AddUnloaded(int aCount)
 TqvGridTree::TqvGridTree(TOnTreeControllerCallBackInitSubList theOnInitSubDataList)
     : OnInitSubDataList(std::move(theOnInitSubDataList))
 {
+}
+
+void TqvGridTree::BuildDataLists()
+{
+    if (Controller || FDestroying) return;
     DataLists = CreateDataList2Lev();
     FController = std::make_unique<TqvListController>();
     Controller = FController.get();
-    RootDataList = CreateDataList_GridTree();
-    RootDataList->AfterCreate(Controller, GetClassOfDataEntity_GridTreeNode());
-    DataLists->Add(RootDataList);
     Controller->OnDeleteItem = MakeMethod<&TqvGridTree::_DeleteItem>(this);
     Controller->OnInsertItem = MakeMethod<&TqvGridTree::_InsertItem>(this);
     Controller->OnSelectionChanged = MakeMethod<&TqvGridTree::_SelectionChanged>(this);
@@ -275,8 +329,30 @@ TqvGridTree::TqvGridTree(TOnTreeControllerCallBackInitSubList theOnInitSubDataLi
     Controller->OnVisibleChanged = MakeMethod<&TqvGridTree::_OnVisibleChanged>(this);
     Controller->OnHandlePerformedMove = MakeMethod<&TqvGridTree::_OnHandlePerformedMove>(this);
     Controller->OnEnterOwnerAfterChange = MakeMethod<&TqvGridTree::_OnEnterOwnerAfterChange>(this);
+    Controller->OnLeaveOwnerBeforeChange = MakeMethod<&TqvGridTree::_OnLeaveOwnerBeforeChange>(this);
     Controller->OnLoadItem = MakeMethod<&TqvGridTree::_OnLoadItem>(this);
     Controller->OnUnloadItem = MakeMethod<&TqvGridTree::_OnUnloadItem>(this);
+    RootDataList = CreateDataList_GridTree();
+    RootDataList->AfterCreate(Controller, GetClassOfDataEntity_GridTreeNode());
+    DataLists->Add(RootDataList);
+}
+
+TqvDataList_GridTree* TqvGridTree::GetRootDataList()
+{
+    BuildDataLists();
+    return RootDataList;
+}
+
+TqvDataList2lev* TqvGridTree::GetDataLists()
+{
+    BuildDataLists();
+    return DataLists;
+}
+
+TqvListController* TqvGridTree::GetController()
+{
+    BuildDataLists();
+    return Controller;
 }
 
 void TqvGridTree::ClearRows(TqvDataList_GridTree* theList)
@@ -324,18 +400,21 @@ TqvDataList2lev* TqvGridTree::CreateDataList2Lev()
     return lists;
 }
 
-TqvDataEntityClass TqvGridTree::GetClassOfDataEntity_GridTreeNode() { return ClassOf<TqvDataEntity_GridTreeNode>(); }
+TqvDataEntityClass TqvGridTree::GetClassOfDataEntity_GridTreeNode()
+{
+    return ClassOf<TqvDataEntity_GridTreeNode>();
+}
 
 TqvDataEntity_GridTreeNode* TqvGridTree::AddDataEntity(TqvDataEntity_GridTreeNode* theParent)
 {
-    TqvDataList* list = theParent ? theParent->GetSubDataList() : RootDataList;
+    TqvDataList* list = theParent ? theParent->GetSubDataList() : GetRootDataList();
     if (!list) return nullptr;
     return AsNode(list->Add());
 }
 
 TqvDataEntity_GridTreeNode* TqvGridTree::InsertDataEntity(TqvDataEntity_GridTreeNode* theParent, int theIndex)
 {
-    TqvDataList* list = theParent ? theParent->GetSubDataList() : RootDataList;
+    TqvDataList* list = theParent ? theParent->GetSubDataList() : GetRootDataList();
     if (!list) return nullptr;
     return AsNode(list->Insert(std::clamp(theIndex, 0, list->Count())));
 }
@@ -358,10 +437,19 @@ void TqvGridTree::SetExpandedState(TqvDataList_GridTree* theList, bool theValue)
     }
 }
 
-void TqvGridTree::ExpandAll() { SetExpandedState(RootDataList, true); }
-void TqvGridTree::CollapseAll() { SetExpandedState(RootDataList, false); }
+void TqvGridTree::ExpandAll()
+{
+    SetExpandedState(GetRootDataList(), true);
+}
+void TqvGridTree::CollapseAll()
+{
+    SetExpandedState(GetRootDataList(), false);
+}
 
-void TqvGridTree::IntegrationTargetInvalidate() { Integrate(ieInvalidate, nullptr); }
+void TqvGridTree::IntegrationTargetInvalidate()
+{
+    Integrate(ieInvalidate, nullptr);
+}
 
 void TqvGridTree::Integrate(TIntegrationEventKind aKind, TqvDataEntity* aDataEntity)
 {
@@ -426,33 +514,75 @@ int TqvGridTree::_SortCompare(TqvDataEntity* the1, TqvDataEntity* the2)
     return (a > b) - (a < b);
 }
 
-void TqvGridTree::_OnVisibleChanged(TqvDataEntity* theDataEntity) { Integrate(ieVisibleChanged, theDataEntity); }
+void TqvGridTree::_OnVisibleChanged(TqvDataEntity* theDataEntity)
+{
+    Integrate(ieVisibleChanged, theDataEntity);
+}
 
 void TqvGridTree::_InitSubDataList(TqvDataEntity_GridTreeNode* theNode)
 {
     if (OnInitSubDataList) OnInitSubDataList(this, theNode);
 }
 
-void TqvGridTree::_OnHandlePerformedMove(TqvDataEntity* theDataEntity, int /*theOldIndex*/, int /*theNewIndex*/)
+void TqvGridTree::_OnHandlePerformedMove(TqvDataEntity* theDataEntity, int theOldIndex, int theNewIndex)
 {
     Integrate(ieMovePerfomed, theDataEntity);
-    HandleMoveOfTreeNode(AsNode(theDataEntity));
+    TqvDataEntity_GridTreeNode* node = AsNode(theDataEntity);
+    if (!node || !GridCell) return;
+    if (theOldIndex == theNewIndex) return;
+    // Rows that are loaded all through move as rows; once an unloaded row is
+    // involved the subtree's rows are taken out (in the order from before the
+    // move) and put back, so nothing is loaded for it.
+    TOrder before;
+    before.List = node->GetDataList();
+    before.Entity = node;
+    before.Old = theOldIndex;
+    before.New = theNewIndex;
+    if (MovesAsLoadedRows(node)) {
+        HandleMoveOfTreeNode(node);
+        return;
+    }
+    TakeOutRows(node, before);
+    PutBackRows(node);
 }
 
-void TqvGridTree::_OnEnterOwnerAfterChange(TqvDataEntity* theDataEntity) { HandleMoveOfTreeNode(AsNode(theDataEntity)); }
+void TqvGridTree::_OnLeaveOwnerBeforeChange(TqvDataEntity* theDataEntity)
+{
+    TqvDataEntity_GridTreeNode* node = AsNode(theDataEntity);
+    if (!node || !GridCell || FDestroying) return;
+    // Taken out while the order is still the one before the change.
+    TakeOutRows(node, TOrder());
+}
+
+void TqvGridTree::_OnEnterOwnerAfterChange(TqvDataEntity* theDataEntity)
+{
+    TqvDataEntity_GridTreeNode* node = AsNode(theDataEntity);
+    if (!node || !GridCell || FDestroying) return;
+    PutBackRows(node);
+}
+
+bool TqvGridTree::MovesAsLoadedRows(TqvDataEntity_GridTreeNode* theNode)
+{
+    TAxisContentList* rows = GridCell->RowList.get();
+    std::function<bool(TqvDataEntity_GridTreeNode*)> loaded = [&](TqvDataEntity_GridTreeNode* n) {
+        if (!n->Row) return false;
+        if (TqvDataList_GridTree* sub = n->SubDataList)
+            for (int p = 0; p < sub->LoadedCount(); ++p)
+                if (!loaded(AsNode(sub->GetLoaded(p)))) return false;
+        return true;
+    };
+    if (!loaded(theNode)) return false;
+    TqvDataEntity_GridTreeNode* prev = theNode->GetPrev();
+    return prev ? prev->Row != nullptr : rows->UnloadedBefore == 0;
+}
 
 void TqvGridTree::HandleMoveOfTreeNode(TqvDataEntity_GridTreeNode* theNode)
 {
     if (!theNode || !theNode->Row || !GridCell) return;
     TAxisContentList* rows = theNode->Row->List;
     TqvDataEntity_GridTreeNode* prev = theNode->GetPrev();
-    int a;
-    if (!prev)
-        a = rows->FixedCount - 1;
-    else if (prev->Row)
-        a = prev->Row->ListIndex();
-    else
-        a = rows->FirstLoadedIndex() - 1; // the predecessor is unloaded, before the loaded rows
+    if (prev && !prev->Row) return; // the caller moves such subtrees otherwise
+    const int a = prev ? prev->Row->ListIndex() : rows->FixedCount - 1;
     const int i = theNode->Row->ListIndex();
     if (i > a)
         rows->Move(i, a + 1);
@@ -460,14 +590,82 @@ void TqvGridTree::HandleMoveOfTreeNode(TqvDataEntity_GridTreeNode* theNode)
         rows->Move(i, a);
     theNode->UpdateVisibility();
     if (TqvDataList_GridTree* sub = theNode->SubDataList)
-        for (int p = 0; p < sub->LoadedCount(); ++p) HandleMoveOfTreeNode(AsNode(sub->GetLoaded(p)));
+        for (int p = 0; p < sub->LoadedCount(); ++p)
+            HandleMoveOfTreeNode(AsNode(sub->GetLoaded(p)));
+}
+
+void TqvGridTree::CollectSubtree(TqvDataEntity_GridTreeNode* theNode,
+                                 std::vector<TqvDataEntity_GridTreeNode*>& theNodes)
+{
+    theNodes.push_back(theNode);
+    if (TqvDataList_GridTree* sub = theNode->SubDataList)
+        for (int p = 0; p < sub->LoadedCount(); ++p)
+            if (TqvDataEntity_GridTreeNode* child = AsNode(sub->GetLoaded(p)))
+                CollectSubtree(child, theNodes);
+}
+
+TqvDataEntity_GridTreeNode* TqvGridTree::FirstLoadedNode()
+{
+    if (!GridCell) return nullptr;
+    TAxisContentList* rows = GridCell->RowList.get();
+    return rows->LoadedCount() > rows->FixedCount
+               ? NodeOfRow(rows->getLoadedAxisContentItem(rows->FixedCount))
+               : nullptr;
+}
+
+bool TqvGridTree::IsBeforeLoadedRows(TqvDataEntity_GridTreeNode* theNode, const TOrder& theOrder)
+{
+    TqvDataEntity_GridTreeNode* first = FirstLoadedNode();
+    return first && theOrder.Precedes(theNode, first);
+}
+
+void TqvGridTree::TakeOutRows(TqvDataEntity_GridTreeNode* theNode, const TOrder& theOrder)
+{
+    if (!GridCell) return;
+    TAxisContentList* rows = GridCell->RowList.get();
+    std::vector<TqvDataEntity_GridTreeNode*> nodes;
+    CollectSubtree(theNode, nodes);
+    // Sides first, while the loaded block is as it was.
+    std::vector<char> before(nodes.size(), 0);
+    for (size_t k = 0; k < nodes.size(); ++k)
+        if (nodes[k]->RowPlaced && !nodes[k]->Row) before[k] = IsBeforeLoadedRows(nodes[k], theOrder) ? 1 : 0;
+    for (size_t k = nodes.size(); k-- > 0;) {
+        TqvDataEntity_GridTreeNode* n = nodes[k];
+        if (!n->RowPlaced) continue;
+        n->RowPlaced = false;
+        if (TAxisContentItem* row = n->Row) {
+            n->Row = nullptr;
+            row->SetValue2(nullptr);
+            rows->Drop(row->ListIndex());
+        } else if (before[k] && rows->UnloadedBefore > 0) {
+            rows->Drop(rows->FixedCount);
+        } else if (rows->UnloadedAfter > 0) {
+            rows->Drop(rows->Count() - 1);
+        }
+    }
+}
+
+void TqvGridTree::PutBackRows(TqvDataEntity_GridTreeNode* theNode)
+{
+    std::vector<TqvDataEntity_GridTreeNode*> nodes;
+    CollectSubtree(theNode, nodes);
+    for (TqvDataEntity_GridTreeNode* n : nodes) {
+        n->InitGridRow();
+        n->UpdateVisibility();
+    }
 }
 
 void TqvGridTree::_OnLoadItem(TqvDataEntity* theDataEntity)
 {
     TqvDataEntity_GridTreeNode* node = AsNode(theDataEntity);
     if (!node) return;
-    if (ReloadDepth == 0 && node->ParentNode()) node->InitGridRow();
+    node->LoadedByList = true;
+    if (node->ParentNode()) {
+        if (ReloadDepth == 0) node->InitGridRow();
+    } else {
+        // A root that was counted unloaded: its row is there, unloaded.
+        node->RowPlaced = GridCell != nullptr;
+    }
     Integrate(ieLoad, node);
 }
 
@@ -475,9 +673,15 @@ void TqvGridTree::_OnUnloadItem(TqvDataEntity* theDataEntity, bool& theCanUnload
 {
     TqvDataEntity_GridTreeNode* node = AsNode(theDataEntity);
     if (!node) return;
-    // A node goes only once its row and every loaded child are gone.
-    theCanUnload = !node->Row && (!node->SubDataList || node->SubDataList->LoadedCount() == 0);
-    if (theCanUnload) Integrate(ieUnload, node);
+    // Only what the list loaded goes again, once its row and every loaded
+    // child are gone; a root keeps its place as an unloaded row.
+    theCanUnload = node->LoadedByList && !node->ParentNode() && !node->Row &&
+                   (!node->SubDataList || node->SubDataList->LoadedCount() == 0);
+    if (theCanUnload) {
+        // The list unloads it now; its row stays, counted unloaded.
+        node->UnloadingKeepsRow = true;
+        Integrate(ieUnload, node);
+    }
 }
 
 void TqvGridTree::_OnExpand(TqvDataEntity_GridTreeNode* theNode, bool& allow)
@@ -492,36 +696,88 @@ void TqvGridTree::_OnCollapse(TqvDataEntity_GridTreeNode* theNode, bool& allow)
 
 // --- virtual loading of rows ----------------------------------------------------
 
+int TqvGridTree::SubtreeRows(TqvDataEntity_GridTreeNode* theNode)
+{
+    int count = 1;
+    if (TqvDataList_GridTree* sub = theNode->SubDataList)
+        for (int p = 0; p < sub->LoadedCount(); ++p)
+            if (TqvDataEntity_GridTreeNode* child = AsNode(sub->GetLoaded(p))) count += SubtreeRows(child);
+    return count;
+}
+
+TqvGridTree::TRowTarget TqvGridTree::NodeAtRow(int theRow)
+{
+    TRowTarget target;
+    if (!GridCell) return target;
+    // Rows follow the nodes in depth-first order; an unloaded root stands for one row.
+    int k = theRow - GridCell->RowList->FixedCount;
+    TqvDataList_GridTree* roots = GetRootDataList();
+    const int before = roots->GetUnloadedBefore();
+    if (k < 0) return target;
+    if (k < before) {
+        target.UnloadedRoot = k;
+        return target;
+    }
+    k -= before;
+    for (int p = 0; p < roots->LoadedCount(); ++p) {
+        TqvDataEntity_GridTreeNode* node = AsNode(roots->GetLoaded(p));
+        if (!node) continue;
+        int size = SubtreeRows(node);
+        if (k >= size) {
+            k -= size;
+            continue;
+        }
+        // Down into the subtree.
+        while (k > 0) {
+            --k;
+            TqvDataList_GridTree* sub = node->SubDataList;
+            TqvDataEntity_GridTreeNode* next = nullptr;
+            for (int c = 0; sub && c < sub->LoadedCount() && !next; ++c) {
+                TqvDataEntity_GridTreeNode* child = AsNode(sub->GetLoaded(c));
+                size = SubtreeRows(child);
+                if (k < size)
+                    next = child;
+                else
+                    k -= size;
+            }
+            if (!next) return target;
+            node = next;
+        }
+        target.Node = node;
+        return target;
+    }
+    if (k < roots->GetUnloadedAfter()) target.UnloadedRoot = before + roots->LoadedCount() + k;
+    return target;
+}
+
 void TqvGridTree::_OnGridRowReload(TAxisContentItem* theItem)
 {
     if (!theItem || !theItem->List) return;
-    TDepthGuard depth(ReloadDepth);
+    BuildDataLists();
+    const QScopedValueRollback depth(ReloadDepth, ReloadDepth + 1);
     TAxisContentList* rows = theItem->List;
     const int pos = theItem->LoadedListIndex();
-    // Unloaded rows stand for root nodes only, so the neighbour's root tells
-    // which root this row belongs to.
-    TqvDataEntity_GridTreeNode* neighbour = nullptr;
-    if (rows->LoadingBackwards)
-        neighbour = NodeOfRow(rows->getLoadedAxisContentItem(pos + 1));
-    else if (pos - 1 >= rows->FixedCount)
-        neighbour = NodeOfRow(rows->getLoadedAxisContentItem(pos - 1));
-    int rootIndex;
-    if (neighbour)
-        rootIndex = neighbour->RootNode()->ListIndex() + (rows->LoadingBackwards ? -1 : 1);
-    else
-        rootIndex = std::min(theItem->ListIndex() - rows->FixedCount, RootDataList->Count() - 1);
-    TqvDataEntity_GridTreeNode* node =
-        rootIndex >= 0 && rootIndex < RootDataList->Count() ? AsNode(RootDataList->Items(rootIndex)) : nullptr;
+    // The neighbour's depth-first successor (or predecessor, loading
+    // backwards) is the node of the row; without one, the row's place in
+    // depth-first order tells.
+    TqvDataEntity_GridTreeNode* node = nullptr;
+    if (rows->LoadingBackwards) {
+        if (TqvDataEntity_GridTreeNode* neighbour = NodeOfRow(rows->getLoadedAxisContentItem(pos + 1)))
+            node = neighbour->GetPrev();
+    } else if (pos - 1 >= rows->FixedCount) {
+        if (TqvDataEntity_GridTreeNode* neighbour = NodeOfRow(rows->getLoadedAxisContentItem(pos - 1)))
+            node = neighbour->GetNext();
+    }
+    if (!node) {
+        const TRowTarget target = NodeAtRow(theItem->ListIndex());
+        node = target.Node                ? target.Node
+               : target.UnloadedRoot >= 0 ? AsNode(RootDataList->Items(target.UnloadedRoot))
+                                          : nullptr;
+    }
     if (!node) throw Exception(QStringLiteral("No loadeditem found"));
     if (node->Row) throw Exception(QStringLiteral("Unloaded or loaded?"));
-    // Whatever was below the node went with its row; it starts collapsed and
-    // asks for its children again.
-    if (node->SubDataList || node->SubListInitialised || node->Expanded) {
-        DeInitSubList(node);
-        node->SubListInitialised = false;
-        node->Expanded = false;
-    }
     node->Row = theItem;
+    node->RowPlaced = true;
     theItem->Data = node;
     theItem->SetValue2(node);
     if (!node->IsVisible()) theItem->SetHide(true);
@@ -529,13 +785,13 @@ void TqvGridTree::_OnGridRowReload(TAxisContentItem* theItem)
 
 void TqvGridTree::_OnGridRowUnload(TAxisContentItem* theItem, bool theUnloadPerform, bool& /*theCanUnload*/)
 {
-    TDepthGuard depth(UnloadDepth);
+    const QScopedValueRollback depth(UnloadDepth, UnloadDepth + 1);
     TqvDataEntity_GridTreeNode* node = NodeOfRow(theItem);
     if (!node || !theUnloadPerform) return;
     theItem->SetValue2(nullptr);
     node->Row = nullptr;
     // Purge the node's list, then the lists of the ancestors that have lost
-    // their rows too, so a subtree that went row by row leaves no entities.
+    // their rows too, so that what the list loaded goes with its rows.
     TqvDataList_GridTree* list = node->GetGridTreeList();
     while (list) {
         list->Purge();
@@ -545,10 +801,11 @@ void TqvGridTree::_OnGridRowUnload(TAxisContentItem* theItem, bool theUnloadPerf
     }
 }
 
-void TqvGridTree::_OnKeepGridRowAfterUnload(TAxisContentItem* theItem, bool& theKeep)
+void TqvGridTree::_OnKeepGridRowAfterUnload(TAxisContentItem* /*theItem*/, bool& theKeep)
 {
+    // Every node keeps its row, unloaded: children the application added
+    // come back with their parent.
     theKeep = true;
-    if (TqvDataEntity_GridTreeNode* node = NodeOfRow(theItem); node && node->GetLevel() >= 1) theKeep = false;
 }
 
 void TqvGridTree::_OnUnloadIntervall(TAxisContentItem* theItem, int& theStart, int& theStop)
@@ -560,32 +817,87 @@ void TqvGridTree::_OnUnloadIntervall(TAxisContentItem* theItem, int& theStart, i
     theStart = root->Row ? root->Row->ListIndex() : rows->FirstLoadedIndex();
     const int next = root->ListIndex() + 1;
     TqvDataEntity_GridTreeNode* nextRoot =
-        RootDataList->IsLoaded(next) ? AsNode(RootDataList->GetLoaded(next - RootDataList->GetUnloadedBefore())) : nullptr;
+        RootDataList->IsLoaded(next)
+            ? AsNode(RootDataList->GetLoaded(next - RootDataList->GetUnloadedBefore()))
+            : nullptr;
     theStop = nextRoot && nextRoot->Row ? nextRoot->Row->ListIndex() - 1 : rows->LastLoadedIndex();
 }
 
-int TqvGridTree::RootIndexOfUnloadedRow(TAxisContentList* theRows, int theRow)
-{
-    // Rows before the loaded block are one per root; so are rows after it,
-    // counted on from the root of the last loaded row.
-    const int before = std::min(theRows->FixedCount, theRows->LoadedCount());
-    if (theRow < before + theRows->UnloadedBefore) return theRow - before;
-    const int last = theRows->LastLoadedIndex();
-    if (last < 0) return theRow - before;
-    TqvDataEntity_GridTreeNode* lastNode =
-        NodeOfRow(theRows->getLoadedAxisContentItem(theRows->IndexConvert_RealToLoaded(last)));
-    const int base = lastNode ? lastNode->RootNode()->ListIndex() + 1 : theRows->UnloadedBefore;
-    return base + (theRow - (last + 1));
-}
-
-void TqvGridTree::_OnDeleteOfUnloaded(TAxisContentList* theList, int theFrom, int theTo)
+void TqvGridTree::_OnDeleteOfUnloaded(TAxisContentList* theList, int& theFrom, int& theTo)
 {
     if (!GridCell || theList != GridCell->RowList.get() || theTo < theFrom) return;
-    std::vector<int> roots;
-    roots.reserve(static_cast<size_t>(theTo - theFrom + 1));
-    for (int r = theTo; r >= theFrom; --r) roots.push_back(RootIndexOfUnloadedRow(theList, r));
-    std::sort(roots.begin(), roots.end(), std::greater<int>());
-    for (int index : roots) RootDataList->Delete(index);
+    BuildDataLists();
+    // Unloaded roots are deleted by index (no notification); nodes that exist
+    // are removed, children before their parents, and take their rows
+    // off the counts themselves. The bounds come back covering only the
+    // unloaded roots, which the axis takes off.
+    std::vector<int> unloadedRoots;
+    std::vector<TqvDataEntity_GridTreeNode*> nodes;
+    for (int r = theFrom; r <= theTo; ++r) {
+        const TRowTarget target = NodeAtRow(r);
+        if (target.Node)
+            nodes.push_back(target.Node);
+        else if (target.UnloadedRoot >= 0)
+            unloadedRoots.push_back(target.UnloadedRoot);
+    }
+    std::sort(unloadedRoots.begin(), unloadedRoots.end(), std::greater<int>());
+    for (int index : unloadedRoots)
+        RootDataList->Delete(index);
+    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+        TqvDataEntity_GridTreeNode* node = *it;
+        if (TqvDataList* list = node->GetDataList()) list->Remove(node);
+    }
+    theTo = theFrom + static_cast<int>(unloadedRoots.size()) - 1;
+}
+
+bool TqvGridTree::CheckInvariants(QString* theWhy)
+{
+    auto fail = [&](const QString& why) {
+        if (theWhy != nullptr) *theWhy = why;
+        return false;
+    };
+    if (!GridCell || !RootDataList) return true;
+    TAxisContentList* rows = GridCell->RowList.get();
+    QString axis;
+    if (!rows->CheckInvariants(&axis)) return fail(axis);
+    // Depth-first walk: expected row count, and the loaded rows in order.
+    int expected = rows->FixedCount + RootDataList->GetUnloadedBefore() + RootDataList->GetUnloadedAfter();
+    std::vector<TqvDataEntity_GridTreeNode*> loadedInOrder;
+    std::function<bool(TqvDataList_GridTree*)> walk = [&](TqvDataList_GridTree* list) {
+        for (int p = 0; p < list->LoadedCount(); ++p) {
+            TqvDataEntity_GridTreeNode* n = AsNode(list->GetLoaded(p));
+            if (!n->RowPlaced) return fail(QStringLiteral("a node without a row"));
+            ++expected;
+            if (n->Row) {
+                if (n->Row->Value2 != n || n->Row->List != rows)
+                    return fail(QStringLiteral("a row and its node disagree"));
+                if (n->Row->Hidden == n->IsVisible())
+                    return fail(QStringLiteral("a row's hidden flag is wrong"));
+                loadedInOrder.push_back(n);
+            }
+            if (n->SubDataList && !walk(n->SubDataList)) return false;
+        }
+        return true;
+    };
+    if (!walk(RootDataList)) return false;
+    if (expected != rows->Count())
+        return fail(QStringLiteral("%1 rows for %2 nodes and fixed rows").arg(rows->Count()).arg(expected));
+    const int loadedRows = rows->LoadedCount() - std::min(rows->FixedCount, rows->LoadedCount());
+    if (static_cast<int>(loadedInOrder.size()) != loadedRows)
+        return fail(QStringLiteral("%1 loaded rows for %2 nodes with rows")
+                        .arg(loadedRows)
+                        .arg(loadedInOrder.size()));
+    for (size_t k = 0; k < loadedInOrder.size(); ++k)
+        if (rows->getLoadedAxisContentItem(rows->FixedCount + static_cast<int>(k)) != loadedInOrder[k]->Row)
+            return fail(QStringLiteral("the loaded rows are not in depth-first order"));
+    // The rows before the block stand for the nodes before the first loaded one.
+    if (!loadedInOrder.empty()) {
+        const TRowTarget first = NodeAtRow(rows->FirstLoadedIndex());
+        if (first.Node != loadedInOrder.front())
+            return fail(
+                QStringLiteral("the unloaded rows before the block do not match the nodes before it"));
+    }
+    return true;
 }
 
 } // namespace skedra

@@ -9,10 +9,14 @@
 #include "skedra/data/DataListGroups.h"
 #include "skedra/gridengine/GridContentModel.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <memory>
+#include <vector>
 
-namespace skedra {
+namespace skedra
+{
 
 class TqvGridTree;
 class TqvDataEntity_GridTreeNode;
@@ -29,14 +33,16 @@ enum TIntegrationEventKind {
     ieInvalidate
 };
 
-using TOnIntegrationEvent = TMethod<void(TIntegrationEventKind aIntegrationEventKind, TqvDataEntity* aDataEntity)>;
+using TOnIntegrationEvent =
+    TMethod<void(TIntegrationEventKind aIntegrationEventKind, TqvDataEntity* aDataEntity)>;
 using TOnContentChangeEvent = TMethod<void(TqvGridTree* aGridTree, TqvDataEntity_GridTreeNode* aDataEntity)>;
 using TOnExpandCollapseEvent =
     TMethod<void(TqvGridTree* aGridTree, TqvDataEntity_GridTreeNode* aDataEntity, bool& allow)>;
 using TOnTreeControllerCallBackInitSubList =
     TMethod<void(TqvGridTree* aGridTree, TqvDataEntity_GridTreeNode* aDataEntity_GridTreeNode)>;
 
-class TqvDataEntity_GridTreeNode : public TqvDataEntity, public TAxisItemReferrer {
+class TqvDataEntity_GridTreeNode : public TqvDataEntity, public TAxisItemReferrer
+{
 public:
     TObject* IntegrationData = nullptr; // kept for the integration target
     TqvDataList_GridTree* SubDataList = nullptr;
@@ -47,6 +53,13 @@ public:
     TAxisContentItem* Row = nullptr; // none while the row is unloaded
     bool Hidden = false;
     bool HideNode = false;
+    // The node has a row, loaded (Row) or unloaded (counted by the row axis).
+    bool RowPlaced = false;
+    // The node was created by its list's virtual loading; only such nodes are
+    // unloaded again (nothing the application added is ever dropped).
+    bool LoadedByList = false;
+    // Set when the list unloads the node: its unloaded row stays.
+    bool UnloadingKeepsRow = false;
 
     void CleanForFree() override;
     void AfterCreate(TqvDataList* theList) override;
@@ -81,7 +94,8 @@ protected:
     ~TqvDataEntity_GridTreeNode() override = default;
 };
 
-class TqvDataList_GridTree : public TqvDataList {
+class TqvDataList_GridTree : public TqvDataList
+{
 public:
     TqvDataEntity_GridTreeNode* OwnerEntity = nullptr; // none for the root list
     TqvGridTree* GridTree = nullptr;
@@ -92,7 +106,8 @@ protected:
     ~TqvDataList_GridTree() override = default;
 };
 
-class TqvGridTree : public TObject {
+class TqvGridTree : public TObject
+{
 public:
     TOnIntegrationEvent IntegrationEvents;
     TOnContentChangeEvent OnInsertNode;
@@ -101,14 +116,17 @@ public:
     int32_t UnloadDepth = 0;
     TOnExpandCollapseEvent OnExpand;
     TOnExpandCollapseEvent OnCollapse;
-    TqvDataList_GridTree* RootDataList = nullptr;
-    TqvDataList2lev* DataLists = nullptr;
     TMoxGridCell* GridCell = nullptr; // set by the owner after creation
-    TqvListController* Controller = nullptr;
     TOnTreeControllerCallBackInitSubList OnInitSubDataList;
 
     explicit TqvGridTree(TOnTreeControllerCallBackInitSubList theOnInitSubDataList = nullptr);
     ~TqvGridTree() override;
+
+    // The lists and the controller are built through the virtual factories at
+    // their first use, after construction, so a derived class's overrides apply.
+    TqvDataList_GridTree* GetRootDataList();
+    TqvDataList2lev* GetDataLists();
+    TqvListController* GetController();
 
     TqvDataEntity_GridTreeNode* AddDataEntity(TqvDataEntity_GridTreeNode* theParent);
     TqvDataEntity_GridTreeNode* InsertDataEntity(TqvDataEntity_GridTreeNode* theParent, int theIndex);
@@ -123,7 +141,15 @@ public:
     void _OnGridRowUnload(TAxisContentItem* theItem, bool theUnloadPerform, bool& theCanUnload);
     void _OnKeepGridRowAfterUnload(TAxisContentItem* theItem, bool& theKeep);
     void _OnUnloadIntervall(TAxisContentItem* theItem, int& theStart, int& theStop);
-    void _OnDeleteOfUnloaded(TAxisContentList* theList, int theFrom, int theTo);
+    // Deletes the nodes of the unloaded rows theFrom..theTo; the bounds come
+    // back narrowed to the rows the axis must still take off its counts.
+    void _OnDeleteOfUnloaded(TAxisContentList* theList, int& theFrom, int& theTo);
+
+    // What must hold between operations: every node has exactly one row
+    // (loaded or counted unloaded), rows and nodes point at each other, the
+    // loaded rows follow the nodes in depth-first order, and the row count is
+    // the fixed rows plus the nodes plus the unloaded roots.
+    bool CheckInvariants(QString* theWhy = nullptr);
 
     // Sends an integration event when a target is attached.
     void Integrate(TIntegrationEventKind aKind, TqvDataEntity* aDataEntity);
@@ -149,16 +175,33 @@ public:
     void _OnExpand(TqvDataEntity_GridTreeNode* theNode, bool& allow);
     void _OnCollapse(TqvDataEntity_GridTreeNode* theNode, bool& allow);
 
-    // Factories (used while the tree is built, and for every new sub-list).
+    // Factories (used when the lists are first needed, and for every new sub-list).
     virtual TqvDataList_GridTree* CreateDataList_GridTree();
     virtual TqvDataList2lev* CreateDataList2Lev();
     virtual TqvDataEntityClass GetClassOfDataEntity_GridTreeNode();
 
 private:
     friend class TqvDataEntity_GridTreeNode;
-    // Root index of an unloaded row of the tree's row axis.
-    int RootIndexOfUnloadedRow(TAxisContentList* theRows, int theRow);
+    struct TOrder;
+    struct TRowTarget {
+        TqvDataEntity_GridTreeNode* Node = nullptr;
+        int UnloadedRoot = -1; // index of an unloaded root entity
+    };
+    TRowTarget NodeAtRow(int theRow);
+    int SubtreeRows(TqvDataEntity_GridTreeNode* theNode);
+    TqvDataEntity_GridTreeNode* FirstLoadedNode();
+    bool IsBeforeLoadedRows(TqvDataEntity_GridTreeNode* theNode, const TOrder& theOrder);
+    void TakeOutRows(TqvDataEntity_GridTreeNode* theNode, const TOrder& theOrder);
+    void PutBackRows(TqvDataEntity_GridTreeNode* theNode);
+    void _OnLeaveOwnerBeforeChange(TqvDataEntity* theDataEntity);
+    bool MovesAsLoadedRows(TqvDataEntity_GridTreeNode* theNode);
+    static void CollectSubtree(TqvDataEntity_GridTreeNode* theNode,
+                               std::vector<TqvDataEntity_GridTreeNode*>& theNodes);
     void ClearRows(TqvDataList_GridTree* theList);
+    void BuildDataLists();
+    TqvDataList_GridTree* RootDataList = nullptr;
+    TqvDataList2lev* DataLists = nullptr;
+    TqvListController* Controller = nullptr;
     std::unique_ptr<TqvListController> FController;
     bool FDestroying = false;
 };

@@ -1,5 +1,11 @@
 #include "skedra/tree/qvTree.h"
 
+#include <QScopeGuard>
+#include <QScopedValueRollback>
+
+#include <functional>
+#include <unordered_set>
+
 #include "skedra/foundation/DoLater.h"
 #include "skedra/platform/DateTime.h"
 #include "skedra/platform/Messages.h"
@@ -208,7 +214,6 @@ void TqvTree_ComBasic::Initialize()
 
     GetItems()->Clear();
     NodesToDelete.clear();
-    DataLists = CreateDataList2Lev();
     InExpand = false;
     MaxLevels = -1;
     SetHideSelection(false);
@@ -217,10 +222,16 @@ void TqvTree_ComBasic::Initialize()
     MultiSelect = false;
     SelectAnchor = nullptr;
 
-    Controller = new TqvListController_Tree();
-    Controller->Tree = this;
-    RootDataList = NewList(nullptr);
+    OnCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvCustomDrawItem>(this);
+    OnAdvancedCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvAdvancedCustomDrawItem>(this);
+}
 
+void TqvTree_ComBasic::BuildDataLists()
+{
+    if (Controller != nullptr) return;
+    DataLists = CreateDataList2Lev();
+    Controller = CreateListController();
+    Controller->Tree = this;
     Controller->OnDeleteItem = MakeMethod<&TqvTree_ComBasic::_DeleteItem>(this);
     Controller->OnInsertItem = MakeMethod<&TqvTree_ComBasic::_InsertItem>(this);
     Controller->OnEnterOwnerAfterChange = MakeMethod<&TqvTree_ComBasic::_EnterOwnerAfterChange>(this);
@@ -232,12 +243,33 @@ void TqvTree_ComBasic::Initialize()
     Controller->OnContentChanged = MakeMethod<&TqvTree_ComBasic::_ContentChanged>(this);
     Controller->OnSelectionChanged = MakeMethod<&TqvTree_ComBasic::_SelectionChanged>(this);
     Controller->OnHandlePerformedMove = MakeMethod<&TqvTree_ComBasic::_OnHandlePerformedMove>(this);
-
-    OnCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvCustomDrawItem>(this);
-    OnAdvancedCustomDrawItem = MakeMethod<&TqvTree_ComBasic::qvAdvancedCustomDrawItem>(this);
+    RootDataList = NewList(nullptr);
 }
 
-TqvDataList_Tree* TqvTree_ComBasic::NewList(TqvDataEntity_Tree* theOwner)
+TqvDataList_Tree* TqvTree_ComBasic::GetRootDataList() const
+{
+    const_cast<TqvTree_ComBasic*>(this)->BuildDataLists();
+    return RootDataList;
+}
+
+TqvDataList2lev* TqvTree_ComBasic::GetDataLists() const
+{
+    const_cast<TqvTree_ComBasic*>(this)->BuildDataLists();
+    return DataLists;
+}
+
+TqvListController_Tree* TqvTree_ComBasic::GetController() const
+{
+    const_cast<TqvTree_ComBasic*>(this)->BuildDataLists();
+    return Controller;
+}
+
+TqvListController_Tree* TqvTree_ComBasic::CreateListController()
+{
+    return new TqvListController_Tree();
+}
+
+TqvDataList_Tree* TqvTree_ComBasic::CreateDataList()
 {
     TqvDataList* raw = DataListClass ? DataListClass() : MakeTreeList();
     auto* list = dynamic_cast<TqvDataList_Tree*>(raw);
@@ -245,6 +277,12 @@ TqvDataList_Tree* TqvTree_ComBasic::NewList(TqvDataEntity_Tree* theOwner)
         raw->FreeWheneverPossible();
         throw EInvalidCast(QStringLiteral("The tree's lists must be TqvDataList_Tree"));
     }
+    return list;
+}
+
+TqvDataList_Tree* TqvTree_ComBasic::NewList(TqvDataEntity_Tree* theOwner)
+{
+    TqvDataList_Tree* list = CreateDataList();
     list->AfterCreate(Controller, DataEntityClass);
     list->OwnerEntity = theOwner;
     DataLists->Add(list);
@@ -283,7 +321,7 @@ TqvTree::TqvTree(QWidget* aParent) : TqvTree_ComBasic(aParent)
 
 TqvDataEntity_Tree* TqvTree_ComBasic::AddDataEntity(TqvDataEntity_Tree* theParent)
 {
-    TqvDataList_Tree* list = theParent ? theParent->SubDataList : RootDataList;
+    TqvDataList_Tree* list = theParent ? theParent->SubDataList : GetRootDataList();
     if (list == nullptr)
         throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
     return static_cast<TqvDataEntity_Tree*>(list->Add());
@@ -291,7 +329,7 @@ TqvDataEntity_Tree* TqvTree_ComBasic::AddDataEntity(TqvDataEntity_Tree* theParen
 
 TqvDataEntity_Tree* TqvTree_ComBasic::InsertDataEntity(TqvDataEntity_Tree* theParent, int theIndex)
 {
-    TqvDataList_Tree* list = theParent ? theParent->SubDataList : RootDataList;
+    TqvDataList_Tree* list = theParent ? theParent->SubDataList : GetRootDataList();
     if (list == nullptr)
         throw EInvalidOperation(QStringLiteral("The parent entity does not belong to a tree"));
     return static_cast<TqvDataEntity_Tree*>(list->Insert(theIndex));
@@ -394,13 +432,14 @@ void TqvTree_ComBasic::NeverMindLocal(int theCall)
 
 void TqvTree_ComBasic::ClearAllSelections()
 {
+    if (DataLists == nullptr) return;
     for (int i = 0; i < DataLists->Count(); ++i)
         DataLists->GetDataList(i)->ClearSelections();
 }
 
 void TqvTree_ComBasic::UpdateMultiSelect(TqvDataEntity_Tree* theEntity, TShiftState theShift)
 {
-    if (theEntity != GetCurrentDataEntity()) LastCurrentChangeTime = Now();
+    if (theEntity != GetCurrentDataEntity()) LastCurrentChangeTime = CurrentTime();
     if (theEntity == nullptr) {
         SelectAnchor = nullptr;
         ClearAllSelections();
@@ -408,15 +447,30 @@ void TqvTree_ComBasic::UpdateMultiSelect(TqvDataEntity_Tree* theEntity, TShiftSt
     }
     if (MultiSelect && theShift.Contains(ssShift)) {
         if (SelectAnchor == nullptr) SelectAnchor = theEntity->Node;
-        if (SelectAnchor != nullptr && theEntity->Node != nullptr) {
-            int a = SelectAnchor->GetAbsoluteIndex();
-            int b = theEntity->Node->GetAbsoluteIndex();
-            if (a > b) std::swap(a, b);
-            // Collected first: selecting may run handlers that change nodes.
+        TqvDataEntity_Tree* anchor = GetDataEntityFromNode(SelectAnchor);
+        if (anchor != nullptr && theEntity->Node != nullptr) {
+            // The range runs in the tree's order over every shown entity,
+            // those inside collapsed subtrees included (they may have no
+            // node yet); collected first, as selecting runs handlers.
             std::vector<TqvDataEntity_Tree*> range;
-            for (int i = std::max(a, 0); i <= b; ++i) {
-                if (TqvDataEntity_Tree* e = GetDataEntityFromNode(GetItems()->GetItem(i))) range.push_back(e);
-            }
+            int inRange = 0; // 0 before the range, 1 inside, 2 after
+            std::function<void(TqvDataList_Tree*)> walk = [&](TqvDataList_Tree* list) {
+                for (int i = 0; i < list->LoadedCount() && inRange < 2; ++i) {
+                    auto* e = static_cast<TqvDataEntity_Tree*>(list->GetLoaded(i));
+                    if (e->HideNode) continue;
+                    const bool end = e == anchor || e == theEntity;
+                    if (end && inRange == 0) {
+                        inRange = 1;
+                        range.push_back(e);
+                        if (anchor == theEntity) inRange = 2;
+                    } else if (inRange == 1) {
+                        range.push_back(e);
+                        if (end) inRange = 2;
+                    }
+                    if (e->SubDataList != nullptr && inRange < 2) walk(e->SubDataList);
+                }
+            };
+            walk(GetRootDataList());
             if (!theShift.Contains(ssCtrl)) ClearAllSelections();
             for (TqvDataEntity_Tree* e : range)
                 e->SetSelected(true);
@@ -437,8 +491,16 @@ void TqvTree_ComBasic::UpdateMultiSelect(TqvDataEntity_Tree* theEntity, TShiftSt
 // ===========================================================================
 // Scrolling and geometry
 
+void TqvTree_ComBasic::RefreshForQuery() const
+{
+    // Geometry questions answer for the data as it is now.
+    if (DisplayDirty && !Updating && !InExpand && !FBeingDestroyed)
+        const_cast<TqvTree_ComBasic*>(this)->EnsureDisplayUpToDate();
+}
+
 TqvDataEntity_Tree* TqvTree_ComBasic::GetTopItem() const
 {
+    RefreshForQuery();
     TTreeNode* node = TCustomTreeView::GetTopItem();
     if (node == nullptr || node->IsDeleting()) return nullptr;
     if (auto* sub = dynamic_cast<TTreeNode_qvSub*>(node); sub && (sub->Destroying || sub->FDeleteSlot >= 0))
@@ -486,12 +548,16 @@ TqvDataEntity_Tree* TqvTree_ComBasic::GetPrevVisible(TqvDataEntity_Tree* theEnti
 
 TRect TqvTree_ComBasic::GetRect(const TqvDataEntity_Tree* theEntity) const
 {
-    if (theEntity == nullptr || theEntity->Node == nullptr) return TRect(-1, -1, -1, -1);
+    RefreshForQuery();
+    // No node, or a node under a collapsed parent: no row, no rectangle.
+    if (theEntity == nullptr || theEntity->Node == nullptr || GetRowOfNode(theEntity->Node) < 0)
+        return TRect(-1, -1, -1, -1);
     return theEntity->Node->DisplayRect(true);
 }
 
 TqvDataEntity_Tree* TqvTree_ComBasic::GetDataEntityFromRow(int theRow) const
 {
+    RefreshForQuery();
     const std::uint64_t stamp = GetRowsStamp();
     if (FEntityRowsDirty || stamp != FEntityRowsStamp) {
         FEntityRowsDirty = false;
@@ -513,13 +579,7 @@ TqvDataEntity_Tree* TqvTree_ComBasic::GetDataEntityFromRow(int theRow) const
 
 void TqvTree_ComBasic::ExpandLevels(int theLevels)
 {
-    const int saved = AutoExpandLevels;
-    AutoExpandLevels = theLevels;
-    struct Restore {
-        int& field;
-        int value;
-        ~Restore() { field = value; }
-    } restore{AutoExpandLevels, saved};
+    const QScopedValueRollback levels(AutoExpandLevels, theLevels);
     HandleAutoExpand();
 }
 
@@ -607,36 +667,49 @@ void TqvTree_ComBasic::EnsureDisplayUpToDate()
     HandleAutoExpand();
 }
 
+void TqvTree_ComBasic::RestoreAfterUpdate(int theHorz)
+{
+    SelectNative(SavedSelected);
+    if (SavedTopItem != nullptr) TCustomTreeView::SetTopItem(SavedTopItem);
+    SetHorzScrollPos(theHorz);
+    FEntityRowsDirty = true;
+}
+
 void TqvTree_ComBasic::UpdateDisplay()
 {
     if (FBeingDestroyed) return;
+    UpdateDisplayPass();
+#ifndef QT_NO_DEBUG
+    QString why;
+    Q_ASSERT_X(InExpand || CheckInvariants(&why), "TqvTree_ComBasic::UpdateDisplay", qPrintable(why));
+#endif
+}
+
+void TqvTree_ComBasic::UpdateDisplayPass()
+{
     ++FUpdateDisplayCount;
     Updating = true;
+    // Cleared on every exit: a handler that raises during the update must not
+    // leave the tree never updating again.
+    const auto clearUpdating = qScopeGuard([this] { Updating = false; });
     SavedSelected = GetSelected();
     SavedTopItem = TCustomTreeView::GetTopItem();
     const int horz = GetHorzScrollPos();
     {
         TqvBeginUpdate bracket(MakeMethod<&TqvTree_ComBasic::BeginUpdate>(this),
                                MakeMethod<&TqvTree_ComBasic::EndUpdate>(this));
-        // Whatever happens, the selection, the top row and the horizontal
-        // position come back and the flag is cleared.
-        struct Finally {
-            TqvTree_ComBasic* t;
-            int horz;
-            ~Finally()
-            {
-                t->SelectNative(t->SavedSelected);
-                if (t->SavedTopItem != nullptr) t->TCustomTreeView::SetTopItem(t->SavedTopItem);
-                t->SetHorzScrollPos(horz);
-                t->FEntityRowsDirty = true;
+        // On a failure the selection, the top row and the horizontal position
+        // still come back; the failure itself is what the caller sees.
+        auto restore = qScopeGuard([&] {
+            try {
+                RestoreAfterUpdate(horz);
+            } catch (...) {
             }
-        } finally{this, horz};
-        struct ClearFlag {
-            bool& flag;
-            ~ClearFlag() { flag = false; }
-        };
-        for (int i = 0; i < RootDataList->Count(); ++i) {
-            auto* e = static_cast<TqvDataEntity_Tree*>(RootDataList->GetItems(i));
+        });
+        // Nothing to show before the lists exist.
+        TqvDataList_Tree* roots = RootDataList;
+        for (int i = 0; roots != nullptr && i < roots->Count(); ++i) {
+            auto* e = static_cast<TqvDataEntity_Tree*>(roots->GetItems(i));
             if (e != nullptr) SyncEntity(e, e->Node, bracket);
         }
         // Free the queued nodes; each leaves the queue in its destructor.
@@ -651,9 +724,10 @@ void TqvTree_ComBasic::UpdateDisplay()
             if (!node->Destroying) delete node;
         }
         NodesToDelete.clear();
-        SortPass(RootDataList, bracket);
+        if (RootDataList != nullptr) SortPass(RootDataList, bracket);
+        restore.dismiss();
+        RestoreAfterUpdate(horz);
     }
-    Updating = false;
 }
 
 void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginUpdate& theBracket)
@@ -673,6 +747,7 @@ void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginU
         RemoveNode(N);
         return;
     }
+    TqvDataList_Tree* sub = E->SubDataList;
     if (N == nullptr) {
         TqvDataEntity_Tree* P = E->ParentNode();
         TTreeNode* PN = P ? P->Node : nullptr;
@@ -681,15 +756,30 @@ void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginU
             N = P->DummyNode;
             P->DummyNode = nullptr;
             N->SetData(E);
+            if (N->GetText() != E->Text) N->SetText(E->Text);
         } else {
             theBracket.Mark();
+            // A new node goes last among its siblings: when a later sibling
+            // already has a node, the level is sorted again at the end.
+            TTreeNode* last = PN ? PN->GetLastChild() : GetItems()->GetRoot(GetItems()->GetRootCount() - 1);
+            if (TqvDataEntity_Tree* le = GetDataEntityFromNode(last);
+                le != nullptr && le->GetDataList() == E->GetDataList() && le->ListIndex() > E->ListIndex()) {
+                if (auto* list = dynamic_cast<TqvDataList_Tree*>(E->GetDataList())) list->SortPending = true;
+            }
             N = GetItems()->AddChildObject(PN, E->Text, E);
+            // Linked before any handler runs, so that a failing one leaves no half pair.
+            E->Node = N;
             if (P != nullptr && P->Expanded && PN != nullptr && !PN->GetExpanded()) PN->SetExpanded(true);
+            if (E->Node != N) return; // a handler took the node away
         }
         E->Node = N;
-        if (E->SubDataList != nullptr && E->SubDataList->Count() == 0 && E->DummyNode == nullptr &&
-            NeedsDummyNode(E)) {
-            if (MaxLevels == -1 || N->GetLevel() < MaxLevels - 1) {
+        // A placeholder gives the node its button: for an entity without
+        // children (within MaxLevels), and for a collapsed one whose children
+        // are then made only when it is expanded.
+        if (sub != nullptr && E->DummyNode == nullptr) {
+            const bool lazy = sub->Count() > 0 && !E->Expanded;
+            if (lazy || (sub->Count() == 0 && NeedsDummyNode(E) &&
+                         (MaxLevels == -1 || N->GetLevel() < MaxLevels - 1))) {
                 theBracket.Mark();
                 E->DummyNode = GetItems()->AddChildObject(N, PlaceholderText(), nullptr);
             }
@@ -716,8 +806,9 @@ void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginU
         N->SetExpanded(E->Expanded);
         if (E->Node != N) return; // a handler took the node away
     }
-    if (!N->IsVisible() && E->DummyNode != nullptr) return;
-    TqvDataList_Tree* sub = E->SubDataList;
+    // Behind a placeholder the children wait for the entity's expansion.
+    if (E->DummyNode != nullptr && (!E->Expanded || !N->GetExpanded())) return;
+    sub = E->SubDataList;
     if (sub == nullptr) return;
     for (int i = 0; i < sub->Count(); ++i) {
         auto* child = static_cast<TqvDataEntity_Tree*>(sub->GetItems(i));
@@ -738,7 +829,10 @@ void TqvTree_ComBasic::SortPass(TqvDataList_Tree* L, TqvBeginUpdate& theBracket)
 {
     for (int i = 0; i < L->LoadedCount(); ++i) {
         auto* e = static_cast<TqvDataEntity_Tree*>(L->GetLoaded(i));
-        if (e->SubDataList != nullptr && e->SubDataList->Count() > 0) SortPass(e->SubDataList, theBracket);
+        // Children behind a placeholder have no nodes to order.
+        if (e->SubDataList != nullptr && e->SubDataList->Count() > 0 && e->Node != nullptr &&
+            e->DummyNode == nullptr)
+            SortPass(e->SubDataList, theBracket);
     }
     if (L->SortPending && L->Count() > 0) {
         theBracket.Mark();
@@ -797,10 +891,62 @@ void TqvTree_ComBasic::NodeGone(TTreeNode_qvSub* theNode)
     FEntityRowsDirty = true;
 }
 
+bool TqvTree_ComBasic::CheckInvariants(QString* theWhy) const
+{
+    auto fail = [&](const QString& why) {
+        if (theWhy != nullptr) *theWhy = why;
+        return false;
+    };
+    QString platform;
+    if (!TCustomTreeView::CheckInvariants(&platform)) return fail(platform);
+    if (Updating || InExpand) return fail(QStringLiteral("an update or expansion flag is still up"));
+    for (const TTreeNode_qvSub* node : NodesToDelete)
+        if (node != nullptr && node->GetData() != nullptr)
+            return fail(QStringLiteral("a queued node keeps its data"));
+    if (RootDataList == nullptr) return true;
+    std::unordered_set<const TqvDataList*> lists;
+    for (int i = 0; i < DataLists->Count(); ++i)
+        lists.insert(DataLists->GetDataList(i));
+    std::function<bool(TqvDataList_Tree*)> walk = [&](TqvDataList_Tree* list) {
+        for (int i = 0; i < list->LoadedCount(); ++i) {
+            auto* e = static_cast<TqvDataEntity_Tree*>(list->GetLoaded(i));
+            const QString name = e->Text;
+            if (e->SubDataList == nullptr || e->SubDataList->OwnerEntity != e ||
+                !lists.contains(e->SubDataList))
+                return fail(QStringLiteral("%1 has no registered sub-list").arg(name));
+            if (e->Node != nullptr) {
+                if (e->Node->GetData() != e)
+                    return fail(QStringLiteral("%1 and its node disagree").arg(name));
+                if (e->HideNode && !DisplayDirty)
+                    return fail(QStringLiteral("%1 is hidden but has a node").arg(name));
+                TqvDataEntity_Tree* parent = e->ParentNode();
+                if (e->Node->GetParent() != (parent ? parent->Node : nullptr))
+                    return fail(QStringLiteral("%1's node is under the wrong parent").arg(name));
+            }
+            if (e->DummyNode != nullptr) {
+                if (e->Node == nullptr || e->DummyNode->GetParent() != e->Node || e->Node->GetCount() != 1 ||
+                    e->DummyNode->GetData() != nullptr)
+                    return fail(
+                        QStringLiteral("%1's placeholder is not the only child of its node").arg(name));
+            }
+            if (!walk(e->SubDataList)) return false;
+        }
+        return true;
+    };
+    if (!walk(RootDataList)) return false;
+    // Every node with data belongs to that entity.
+    for (int i = 0; i < GetItems()->GetCount(); ++i) {
+        TTreeNode* node = GetItems()->GetItem(i);
+        if (auto* e = GetDataEntityFromNode(node); e != nullptr && e->Node != node)
+            return fail(QStringLiteral("a node points at %1, which does not point back").arg(e->Text));
+    }
+    return true;
+}
+
 void TqvTree_ComBasic::HandleAutoExpand()
 {
     if (AutoExpandLevels >= 1) {
-        TDataListTrav trav(DataLists);
+        TDataListTrav trav(GetDataLists());
         trav.First();
         while (!trav.Eof()) {
             auto* e = dynamic_cast<TqvDataEntity_Tree*>(trav.DataEntity());
@@ -993,18 +1139,17 @@ void TqvTree_ComBasic::Change(TTreeNode* aNode)
 
 void TqvTree_ComBasic::Expand(TTreeNode* aNode)
 {
-    InExpand = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{InExpand};
+    const QScopedValueRollback inExpand(InExpand, true);
     TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode);
     if (entity != nullptr) {
         const bool hasChildren = entity->SubDataList != nullptr && entity->SubDataList->Count() > 0;
         if (hasChildren && entity->DummyNode != nullptr) {
+            // The children get their nodes at the next update, however the
+            // node was expanded (a click, SetExpanded, MakeVisible).
             TTreeNode* dummy = entity->DummyNode;
             entity->DummyNode = nullptr;
             delete dummy;
+            DisplayOutOfDate();
         } else if (!hasChildren) {
             entity->DummyNode = nullptr;
             aNode->DeleteChildren();
@@ -1025,7 +1170,7 @@ bool TqvTree_ComBasic::CanEdit(TTreeNode* aNode)
 {
     bool result = TCustomTreeView::CanEdit(aNode);
     // The click that made the node current does not also open its editor.
-    if (result && Now() - LastCurrentChangeTime < kEditGuard) result = false;
+    if (result && CurrentTime() - LastCurrentChangeTime < kEditGuard) result = false;
     if (result) {
         if (TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode)) {
             try {
@@ -1042,6 +1187,10 @@ bool TqvTree_ComBasic::CanEdit(TTreeNode* aNode)
 void TqvTree_ComBasic::Edit(TTreeNode* aNode, QString& S)
 {
     TCustomTreeView::Edit(aNode, S);
+    // An OnEdited handler may lengthen the text: it is cut to the longest
+    // caption, as the editor cuts typing, so caption and entity stay equal.
+    if (aNode != nullptr && aNode->GetText().length() > kMaxTreeTextLength)
+        aNode->SetText(aNode->GetText().left(kMaxTreeTextLength));
     if (TqvDataEntity_Tree* entity = GetDataEntityFromNode(aNode)) {
         entity->SetText(aNode->GetText());
         entity->DoInfoPush();
@@ -1149,21 +1298,22 @@ void TqvTree_ComBasic::qvCustomDrawItem(TCustomTreeView*, TTreeNode* Node, TCust
         canvas->Font.SetName(entity->FontName.isEmpty() ? GetFont()->GetName() : entity->FontName);
         canvas->Font.SetStyle(entity->FontStyle);
     }
-    if (DrawGridLines) {
-        const TRect t = Node->DisplayRect(true);
-        const TRect r = Node->DisplayRect(false);
-        if (Node != GetItems()->GetFirstNode()) {
-            canvas->MoveTo(t.Left, t.Top);
-            canvas->LineTo(r.Right, t.Top);
-        }
-        canvas->MoveTo(t.Left, t.Bottom);
-        canvas->LineTo(r.Right, t.Bottom);
-    }
 }
 
-void TqvTree_ComBasic::qvAdvancedCustomDrawItem(TCustomTreeView*, TTreeNode*, TCustomDrawState,
-                                                TCustomDrawStage, bool&, bool&)
+void TqvTree_ComBasic::qvAdvancedCustomDrawItem(TCustomTreeView*, TTreeNode* Node, TCustomDrawState,
+                                                TCustomDrawStage Stage, bool&, bool&)
 {
+    // Grid lines go over the drawn row, so that its fill does not cover them.
+    if (!DrawGridLines || Stage != cdPostPaint || Node == nullptr) return;
+    TCanvas* canvas = GetCanvas();
+    const TRect t = Node->DisplayRect(true);
+    const TRect r = Node->DisplayRect(false);
+    if (Node != GetItems()->GetFirstNode()) {
+        canvas->MoveTo(t.Left, t.Top);
+        canvas->LineTo(r.Right, t.Top);
+    }
+    canvas->MoveTo(t.Left, t.Bottom);
+    canvas->LineTo(r.Right, t.Bottom);
 }
 
 } // namespace skedra

@@ -149,9 +149,12 @@ public:
     // missing entity or parent, the entity itself, or one of its descendants.
     void ChangeOwner(TqvDataEntity_Tree* theEntity, TqvDataEntity_Tree* theNewParent);
     void Clear();
-    TqvDataList_Tree* GetRootDataList() const { return RootDataList; }
-    TqvDataList2lev* GetDataLists() const { return DataLists; }
-    TqvListController_Tree* GetController() const { return Controller; }
+    // The lists and the controller are built through the virtual factories
+    // at their first use, after construction, so that a derived class's
+    // overrides (and the classes it sets in its constructor) take effect.
+    TqvDataList_Tree* GetRootDataList() const;
+    TqvDataList2lev* GetDataLists() const;
+    TqvListController_Tree* GetController() const;
 
     // Current entity and selection.
     TqvDataEntity_Tree* GetCurrentDataEntity();
@@ -167,7 +170,9 @@ public:
     void DoUpdateTopItem();
     TqvDataEntity_Tree* GetNextVisible(TqvDataEntity_Tree* theEntity) const;
     TqvDataEntity_Tree* GetPrevVisible(TqvDataEntity_Tree* theEntity) const;
-    // The entity's label rectangle; (-1, -1, -1, -1) without a node.
+    // The entity's label rectangle; (-1, -1, -1, -1) when it has no row (no
+    // node, or a collapsed ancestor). GetRect, GetDataEntityFromRow and
+    // GetTopItem bring an out-of-date display up to date first.
     TRect GetRect(const TqvDataEntity_Tree* theEntity) const;
 
     // Expansion and update control.
@@ -206,6 +211,12 @@ public:
     TTreeNode* GetSelectAnchor() const { return SelectAnchor; }
     // How many times UpdateDisplay ran (diagnostics for tests and benchmarks).
     int UpdateDisplayCount() const { return FUpdateDisplayCount; }
+    // What must hold between operations: entities and nodes point at each
+    // other or not at all, a placeholder is the only child of its entity's
+    // node, queued nodes have no data, every entity's sub-list is among the
+    // lists, the flags of an update are down, and the platform's row cache is
+    // right. Answers false with a description in theWhy when something fails.
+    bool CheckInvariants(QString* theWhy = nullptr) const;
     // Triggered with the entity as Info when an entity of the tree is deleted
     // (before OnDataEntityDelete), so that holders of entity pointers forget it.
     TEvent* GetEntityDeleteEvent() { return &FEntityDeleteEvent; }
@@ -223,7 +234,8 @@ public:
     TOnBeforeCanEditItem OnBeforeCanEditItem;
     TOnTreeRightClick OnRightClick;
 
-    // Classes of the lists and entities the tree creates.
+    // Classes of the lists and entities the tree creates; a derived class may
+    // set them in its constructor.
     TqvDataListClass DataListClass = nullptr;
     TqvDataEntityClass DataEntityClass;
 
@@ -247,9 +259,15 @@ protected:
                                   bool& DefaultDraw);
     virtual void qvAdvancedCustomDrawItem(TCustomTreeView* Sender, TTreeNode* Node, TCustomDrawState State,
                                           TCustomDrawStage Stage, bool& PaintImages, bool& DefaultDraw);
+    // Factories, called after construction (see GetRootDataList).
     virtual TqvDataList2lev* CreateDataList2Lev();
+    // A new list of DataListClass; it must be a TqvDataList_Tree.
+    virtual TqvDataList_Tree* CreateDataList();
+    virtual TqvListController_Tree* CreateListController();
     virtual void InitializeInConstructor();
     void Initialize();
+    // The clock that the one-second guard of label editing reads; tests replace it.
+    virtual TDateTime CurrentTime() const { return Now(); }
 
     // Overrides of the platform tree view.
     TTreeNode* CreateNode() override;
@@ -285,7 +303,6 @@ protected:
     int SavedHorzScroll = -1;
     int SavedHorzScrollAfter = -1;
     bool DrawGridLines = false;
-    TqvDataList2lev* DataLists = nullptr;
     TTreeNode* EditingNode = nullptr;
     bool InExpand = false;
     int AutoExpandLevels = 0;
@@ -296,8 +313,6 @@ protected:
     TShiftState ShiftAtButtonDown;
     bool DragStarted = false;
     TqvDataEntity_Tree* LastTopItem = nullptr;
-    TqvDataList_Tree* RootDataList = nullptr;
-    TqvListController_Tree* Controller = nullptr;
     bool DisplayDirty = false;
     bool Updating = false;
     TTreeNode* SavedSelected = nullptr;
@@ -310,9 +325,18 @@ private:
     friend class TTreeNode_qvSub;
     friend class TqvDataEntity_Tree;
 
+    // Builds the lists and the controller through the factories, once.
+    void BuildDataLists();
+    TqvDataList2lev* DataLists = nullptr;
+    TqvDataList_Tree* RootDataList = nullptr;
+    TqvListController_Tree* Controller = nullptr;
+
     void SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginUpdate& theBracket);
     void SortPass(TqvDataList_Tree* L, TqvBeginUpdate& theBracket);
     void ClearAllSelections();
+    void RefreshForQuery() const;
+    void RestoreAfterUpdate(int theHorz);
+    void UpdateDisplayPass();
     void NodeGone(TTreeNode_qvSub* theNode);
     TqvDataList_Tree* NewList(TqvDataEntity_Tree* theOwner);
     static int CompareNodesByListIndex(TTreeNode* a, TTreeNode* b, std::intptr_t theData);

@@ -7,19 +7,25 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
-class TTestCellData : public TMoxSimpleCellData {};
-class TTestGridData : public TMoxGridCellData {};
+class TTestCellData : public TMoxSimpleCellData
+{
+};
+class TTestGridData : public TMoxGridCellData
+{
+};
 
 // A root grid with one column and a hook log.
 struct TGrid {
-    TMoxGridCellForViewer Root{nullptr, MoxCellDataClassOf<TTestGridData>(), MoxCellDataClassOf<TTestCellData>()};
+    TMoxGridCellForViewer Root{nullptr, MoxCellDataClassOf<TTestGridData>(),
+                               MoxCellDataClassOf<TTestCellData>()};
     TAxisContentList& Rows = *Root.RowList;
     TAxisContentList& Cols = *Root.ColumnList;
-    std::vector<int> Loaded;        // real indexes given to OnVirtualLoad, in call order
+    std::vector<int> Loaded; // real indexes given to OnVirtualLoad, in call order
     std::vector<bool> LoadedBackwards;
-    int Unloaded = 0;               // unloads performed
+    int Unloaded = 0; // unloads performed
     bool AllowUnload = true;
     bool Keep = true;
 
@@ -36,7 +42,9 @@ struct TGrid {
                 else
                     can = AllowUnload;
             };
-        Root.OnKeepAfterUnloadCheck = [this](TMoxGridCell*, TAxisContentItem*, bool, bool& keep) { keep = Keep; };
+        Root.OnKeepAfterUnloadCheck = [this](TMoxGridCell*, TAxisContentItem*, bool, bool& keep) {
+            keep = Keep;
+        };
         Cols.AddNew(nullptr);
     }
 
@@ -90,7 +98,8 @@ TEST(AxisContentList, WithoutUnloadHandlerEverythingStaysLoaded)
 {
     TGrid g(false);
     g.Rows.AddUnloaded(10000);
-    for (int top = 0; top < 10000; top += 50) g.Layout(top, 50);
+    for (int top = 0; top < 10000; top += 50)
+        g.Layout(top, 50);
     EXPECT_EQ(g.Rows.LoadedCount(), 10000);
     EXPECT_EQ(g.Rows.Count(), 10000);
     g.CheckConsistent();
@@ -350,7 +359,8 @@ TEST(AxisContentList, DropMoveHideAndEvents)
     TUserSizeItem shared;
     item->UserSizeItem = &shared;
     TObject* sized = nullptr;
-    TSingleEventListener us(g.Root.UserSizeChangedEvent.get(), [&](TSingleEventListener* l) { sized = l->Info; });
+    TSingleEventListener us(g.Root.UserSizeChangedEvent.get(),
+                            [&](TSingleEventListener* l) { sized = l->Info; });
     item->SetUserSize(33);
     item->SetUserSizeActive(true);
     EXPECT_EQ(shared.Size, 33);
@@ -377,14 +387,16 @@ TEST(AxisContentList, DropMoveHideAndEvents)
 // A grid whose cell (0,0) is a grid again, down to the given depth; each grid
 // gets two columns and two rows when its content is initialised.
 struct TNested {
-    TMoxGridCellForViewer Root{nullptr, MoxCellDataClassOf<TTestGridData>(), MoxCellDataClassOf<TTestCellData>()};
+    TMoxGridCellForViewer Root{nullptr, MoxCellDataClassOf<TTestGridData>(),
+                               MoxCellDataClassOf<TTestCellData>()};
     int DeInits = 0;
     int Depth;
 
     static int Level(TMoxCell* cell)
     {
         int level = 0;
-        for (; cell->ParentCell; cell = cell->ParentCell) ++level;
+        for (; cell->ParentCell; cell = cell->ParentCell)
+            ++level;
         return level;
     }
 
@@ -435,7 +447,8 @@ TEST(MoxGridCell, NestsThreeLevels)
         EXPECT_EQ(focus, 1);
 
         // Sizes: a grid cell is at least the sum of its items.
-        for (auto& item : level2->ColumnList->LoadedItems) item->Size = 30;
+        for (auto& item : level2->ColumnList->LoadedItems)
+            item->Size = 30;
         EXPECT_EQ(level2->GetCalculatedWidth(), 60);
         EXPECT_EQ(level2->GetCalculatedHeight(), 20);
 
@@ -542,15 +555,77 @@ TEST(AxisContentList, TenMillionRowsWalkedInWindowsStayBounded)
         g.Layout(top, 50);
         maxLoaded = std::max(maxLoaded, g.Rows.LoadedCount());
     };
-    for (int top = 1; top < 30'000; top += 50) window(top);
+    for (int top = 1; top < 30'000; top += 50)
+        window(top);
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> pos(1, total - 50);
-    for (int i = 0; i < 300; ++i) window(pos(rng));
-    for (int top = total - 2000; top <= total; top += 50) window(top);
-    for (int top = total - 50; top > total - 3000; top -= 50) window(top);
+    for (int i = 0; i < 300; ++i)
+        window(pos(rng));
+    for (int top = total - 2000; top <= total; top += 50)
+        window(top);
+    for (int top = total - 50; top > total - 3000; top -= 50)
+        window(top);
     EXPECT_LT(maxLoaded, 1000);
     EXPECT_EQ(g.Rows.Count(), total + 1);
     g.CheckConsistent();
+}
+
+TEST(AxisContentList, AHeaderRowInsertedWhileRowsBeforeTheBlockAreUnloadedKeepsTheOrder)
+{
+    TGrid g(true);
+    std::vector<TObject> data(1000);
+    for (auto& d : data)
+        g.Rows.AddNew(&d);
+    // Reloaded rows get their data back from their place after the fixed rows.
+    g.Root.OnVirtualLoad = [&](TMoxGridCell*, TAxisContentItem* item, bool) {
+        item->Data = &data[static_cast<size_t>(item->CachedIndex - g.Rows.FixedCount)];
+    };
+    g.Layout(700, 10); // far from the start: the rows before the block are unloaded
+    ASSERT_GT(g.Rows.UnloadedBefore, 500);
+    const int loaded = g.Rows.LoadedCount();
+    TObject header;
+    // How a grid adds its header row: the fixed count first, then the item at 0.
+    g.Root.SetFixedRows(1);
+    g.Rows.InsertNew(0, &header);
+    QString why;
+    ASSERT_TRUE(g.Rows.CheckInvariants(&why)) << why.toStdString();
+    EXPECT_EQ(g.Rows.LoadedCount(), loaded + 1); // nothing else was loaded
+    EXPECT_EQ(g.Rows.Count(), 1001);
+    EXPECT_EQ(g.Rows.getAxisContentItem(0)->Data, &header);
+    for (int r = 701; r < 711; ++r)
+        EXPECT_EQ(g.Rows.getAxisContentItem(r)->Data, &data[static_cast<size_t>(r - 1)]);
+    g.Layout(1, 5);
+    EXPECT_EQ(g.Rows.getAxisContentItem(1)->Data, &data[0]);
+    // And taken away again: the fixed count first, then the item at 0.
+    g.Layout(700, 10);
+    g.Root.SetFixedRows(0);
+    g.Rows.Drop(0);
+    EXPECT_EQ(g.Rows.Count(), 1000);
+    EXPECT_EQ(g.Rows.getAxisContentItem(700)->Data, &data[700]);
+    EXPECT_TRUE(g.Rows.CheckInvariants(&why)) << why.toStdString();
+}
+
+TEST(AxisContentList, ReadingACellNeverUnloadsOrDeselects)
+{
+    TGrid g(true);
+    std::vector<TObject> data(2000);
+    for (auto& d : data)
+        g.Rows.AddNew(&d);
+    g.Layout(10, 10);
+    g.Unloaded = 0;
+    TMoxCell* selected = g.Root.getCell(0, 12);
+    ASSERT_NE(selected, nullptr);
+    selected->SetSelected(true);
+    const int first = g.Rows.FirstLoadedIndex();
+    // Far away: the answer is nil instead of a purge.
+    EXPECT_EQ(g.Root.getCell(0, 1500), nullptr);
+    EXPECT_TRUE(selected->GetSelected());
+    EXPECT_EQ(g.Rows.FirstLoadedIndex(), first);
+    EXPECT_EQ(g.Unloaded, 0);
+    // Near the block it loads as before.
+    EXPECT_NE(g.Root.getCell(0, first + g.Rows.LoadedCount() + 5), nullptr);
+    QString why;
+    EXPECT_TRUE(g.Rows.CheckInvariants(&why)) << why.toStdString();
 }
 
 } // namespace

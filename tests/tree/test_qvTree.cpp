@@ -6,8 +6,10 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
+#include <QScopeGuard>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -18,7 +20,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 void Flush()
 {
@@ -28,12 +31,31 @@ void Flush()
     }
 }
 
-class TreeTest : public ::testing::Test {
+// The tree with a clock the test sets and a record of the native notifications.
+class TTestTree : public TqvTree
+{
+public:
+    TDateTime Clock = 45000.0;
+    std::vector<TTreeNotifyCode> Notified;
+
+protected:
+    TDateTime CurrentTime() const override { return Clock; }
+    void TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode) override
+    {
+        Notified.push_back(aCode);
+        TqvTree::TreeNotify(aCode, aNode);
+    }
+};
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+class TreeTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         test::ClearShownMessages();
-        tree = std::make_unique<TqvTree>();
+        tree = std::make_unique<TTestTree>();
         tree->SetBounds(0, 0, 300, 400);
         tree->show();
         Flush();
@@ -91,15 +113,17 @@ protected:
         }
     }
 
-    std::unique_ptr<TqvTree> tree;
+    std::unique_ptr<TTestTree> tree;
 };
 
 // The native nodes under parentNode (roots when null) against the entities of list.
-::testing::AssertionResult SameAsData(TqvTree* tree, TqvDataList_Tree* list, TTreeNode* parentNode, int maxLevels)
+::testing::AssertionResult SameAsData(TqvTree* tree, TqvDataList_Tree* list, TTreeNode* parentNode,
+                                      int maxLevels)
 {
     std::vector<TTreeNode*> nodes;
     const int n = parentNode ? parentNode->GetCount() : tree->GetItems()->GetRootCount();
-    for (int i = 0; i < n; ++i) nodes.push_back(parentNode ? parentNode->GetItem(i) : tree->GetItems()->GetRoot(i));
+    for (int i = 0; i < n; ++i)
+        nodes.push_back(parentNode ? parentNode->GetItem(i) : tree->GetItems()->GetRoot(i));
     std::vector<TqvDataEntity_Tree*> shown;
     for (int i = 0; i < list->Count(); ++i) {
         TqvDataEntity_Tree* e = list->GetTreeItem(i);
@@ -107,33 +131,39 @@ protected:
             bool anyNode = false;
             std::function<void(TqvDataEntity_Tree*)> check = [&](TqvDataEntity_Tree* x) {
                 if (x->GetNode() || x->GetDummyNode()) anyNode = true;
-                for (int k = 0; k < x->GetSubDataList()->Count(); ++k) check(x->GetSubDataList()->GetTreeItem(k));
+                for (int k = 0; k < x->GetSubDataList()->Count(); ++k)
+                    check(x->GetSubDataList()->GetTreeItem(k));
             };
             check(e);
-            if (anyNode) return ::testing::AssertionFailure() << "hidden entity with a node: " << e->GetText().toStdString();
+            if (anyNode)
+                return ::testing::AssertionFailure()
+                       << "hidden entity with a node: " << e->GetText().toStdString();
             continue;
         }
         shown.push_back(e);
     }
     if (shown.size() != nodes.size())
-        return ::testing::AssertionFailure() << "under " << (parentNode ? parentNode->GetText().toStdString() : "root")
-                                             << ": " << nodes.size() << " nodes for " << shown.size() << " entities";
+        return ::testing::AssertionFailure()
+               << "under " << (parentNode ? parentNode->GetText().toStdString() : "root") << ": "
+               << nodes.size() << " nodes for " << shown.size() << " entities";
     for (std::size_t i = 0; i < shown.size(); ++i) {
         TqvDataEntity_Tree* e = shown[i];
         TTreeNode* node = nodes[i];
         if (e->GetNode() != node || node->GetData() != e)
             return ::testing::AssertionFailure() << "order or link differs at " << e->GetText().toStdString();
         if (node->GetText() != e->GetText())
-            return ::testing::AssertionFailure() << "text " << node->GetText().toStdString() << " vs "
-                                                 << e->GetText().toStdString();
+            return ::testing::AssertionFailure()
+                   << "text " << node->GetText().toStdString() << " vs " << e->GetText().toStdString();
         if (node->HasChildren() && node->GetExpanded() != e->GetExpanded())
             return ::testing::AssertionFailure() << "expansion differs at " << e->GetText().toStdString();
         if (TTreeNode* dummy = e->GetDummyNode()) {
             if (node->GetCount() != 1 || node->GetItem(0) != dummy || dummy->GetData() != nullptr ||
                 dummy->GetText() != "Not initiated")
                 return ::testing::AssertionFailure() << "placeholder of " << e->GetText().toStdString();
-            if (e->GetSubDataList()->Count() > 0 && node->IsVisible())
-                return ::testing::AssertionFailure() << "placeholder beside children: " << e->GetText().toStdString();
+            // Children of a collapsed entity wait behind the placeholder.
+            if (e->GetExpanded())
+                return ::testing::AssertionFailure()
+                       << "placeholder under an expanded entity: " << e->GetText().toStdString();
             continue;
         }
         if (e->GetSubDataList()->Count() == 0 && node->HasChildren())
@@ -154,11 +184,13 @@ protected:
         const QRect q = native->visualItemRect(tree->NativeItem(node));
         const TRect r = node->DisplayRect(true);
         if (r.Top != q.top() || r.Bottom != q.bottom() + 1 || r.Left != q.left())
-            return ::testing::AssertionFailure() << "row " << row << " (" << node->GetText().toStdString()
-                                                 << "): " << r.Left << "," << r.Top << "," << r.Bottom << " vs "
-                                                 << q.left() << "," << q.top() << "," << q.bottom() + 1;
+            return ::testing::AssertionFailure()
+                   << "row " << row << " (" << node->GetText().toStdString() << "): " << r.Left << ","
+                   << r.Top << "," << r.Bottom << " vs " << q.left() << "," << q.top() << ","
+                   << q.bottom() + 1;
         if (auto* e = tree->GetDataEntityFromNode(node)) {
-            if (tree->GetRect(e) != r) return ::testing::AssertionFailure() << "GetRect differs at row " << row;
+            if (tree->GetRect(e) != r)
+                return ::testing::AssertionFailure() << "GetRect differs at row " << row;
         }
     }
     return ::testing::AssertionSuccess();
@@ -167,7 +199,8 @@ protected:
 TEST_F(TreeTest, BurstOfChangesCostsOneUpdateAndAnIdlePassNeverBrackets)
 {
     std::vector<TqvDataEntity_Tree*> roots;
-    for (int i = 0; i < 20; ++i) roots.push_back(Add(nullptr, QString("R%1").arg(i)));
+    for (int i = 0; i < 20; ++i)
+        roots.push_back(Add(nullptr, QString("R%1").arg(i)));
     Paint();
     const int updates = tree->UpdateDisplayCount();
     for (int i = 0; i < 20; ++i) {
@@ -234,7 +267,8 @@ TEST_F(TreeTest, RandomEditsLeaveTheNativeTreeEqualToTheDataAfterOnePaint)
         }
         if (step % 25 == 24) {
             Paint();
-            ASSERT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1)) << "after step " << step;
+            ASSERT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1))
+                << "after step " << step;
             ASSERT_TRUE(GeometryMatches(tree.get())) << "after step " << step;
         }
     }
@@ -251,7 +285,7 @@ TEST_F(TreeTest, MaxLevelsLimitsPlaceholders)
         bool childButton;
     };
     for (const Case c : {Case{1, false, false}, Case{2, true, false}, Case{-1, true, true}}) {
-        tree = std::make_unique<TqvTree>();
+        tree = std::make_unique<TTestTree>();
         tree->SetBounds(0, 0, 300, 400);
         tree->show();
         tree->SetMaxLevels(c.maxLevels);
@@ -311,8 +345,10 @@ TEST_F(TreeTest, AutoExpandLevelsTwoOpensRootsAndTheirChildrenOnly)
     }
     tree->SetAutoExpandLevels(2);
     Paint();
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(tree->GetRootDataList()->GetTreeItem(i)->GetExpanded());
-    for (auto* c : level1) EXPECT_TRUE(c->GetExpanded());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(tree->GetRootDataList()->GetTreeItem(i)->GetExpanded());
+    for (auto* c : level1)
+        EXPECT_TRUE(c->GetExpanded());
     for (auto* g : level2) {
         EXPECT_FALSE(g->ParentNode()->GetExpanded());
         EXPECT_FALSE(g->GetVisible());
@@ -386,38 +422,48 @@ TEST_F(TreeTest, F2EditsTheLabelAndTheEditorStopsAt255Characters)
 
 TEST_F(TreeTest, EditorDoesNotOpenWithinASecondOfTheClickThatMadeTheNodeCurrent)
 {
+    const int interval = QApplication::doubleClickInterval();
+    QApplication::setDoubleClickInterval(60);
+    const auto restore = qScopeGuard([interval] { QApplication::setDoubleClickInterval(interval); });
     TqvDataEntity_Tree* a = Add(nullptr, "A");
     TqvDataEntity_Tree* b = Add(nullptr, "B");
     tree->OnBeforeCanEditItem = [](TObject*, TqvDataEntity* d) { d->CanEdit = true; };
     Paint();
     tree->SetCurrentDataEntity(a);
     Flush();
-    Click(b); // b becomes current now
+    auto slowClick = [&] {
+        QTest::qWait(100); // past the double-click time: a slow second click
+        Click(b);
+        QTest::qWait(100); // the platform's slow-click timer opens the editor
+        Flush();
+    };
+    Click(b); // b becomes current at the tree's clock
     EXPECT_EQ(tree->GetCurrentDataEntity(), b);
-    QTest::qWait(450);
-    Click(b); // a slow second click on the selected node, within the second
-    QTest::qWait(QApplication::doubleClickInterval() + 150);
+    tree->Clock += 0.9 * kSecond;
+    slowClick();
     EXPECT_EQ(tree->InPlaceEditor(), nullptr);
-    QTest::qWait(600);
-    Click(b); // more than a second later: the editor opens
-    QTest::qWait(QApplication::doubleClickInterval() + 150);
+    tree->Clock += 0.2 * kSecond; // 1.1 s after b became current
+    slowClick();
     ASSERT_NE(tree->InPlaceEditor(), nullptr);
     QTest::keyClick(tree->InPlaceEditor(), Qt::Key_Escape);
     Flush();
     EXPECT_EQ(b->GetText(), "B");
 }
 
-class SelectionTest : public TreeTest {
+class SelectionTest : public TreeTest
+{
 protected:
     void SetUp() override
     {
         TreeTest::SetUp();
         tree->SetMultiSelect(true);
-        for (int i = 0; i < 6; ++i) r.push_back(Add(nullptr, QString("R%1").arg(i)));
+        for (int i = 0; i < 6; ++i)
+            r.push_back(Add(nullptr, QString("R%1").arg(i)));
         r1a = Add(r[1], "R1a");
         r1b = Add(r[1], "R1b");
         Paint();
-        ASSERT_NE(r1a->GetNode(), nullptr); // nodes exist inside the collapsed subtree
+        // The children of a collapsed entity get nodes when it is expanded.
+        ASSERT_EQ(r1a->GetNode(), nullptr);
         ASSERT_FALSE(r1a->GetVisible());
     }
     std::vector<TqvDataEntity_Tree*> r;
@@ -530,7 +576,8 @@ TEST_F(TreeTest, GeometryMatchesTheRowsOnScreen)
         TqvDataEntity_Tree* root = Add(nullptr, QString("Root %1").arg(i));
         all.push_back(root);
         if (i % 3 == 0) {
-            for (int j = 0; j < 3; ++j) all.push_back(Add(root, QString("Child %1.%2").arg(i).arg(j)));
+            for (int j = 0; j < 3; ++j)
+                all.push_back(Add(root, QString("Child %1.%2").arg(i).arg(j)));
             root->SetExpanded(true);
         }
     }
@@ -538,7 +585,8 @@ TEST_F(TreeTest, GeometryMatchesTheRowsOnScreen)
     ASSERT_TRUE(GeometryMatches(tree.get()));
     // Rows counted over visible entities, in pre-order.
     int row = 0;
-    for (auto* e : all) EXPECT_EQ(tree->GetDataEntityFromRow(row++), e);
+    for (auto* e : all)
+        EXPECT_EQ(tree->GetDataEntityFromRow(row++), e);
     EXPECT_EQ(tree->GetDataEntityFromRow(row), nullptr);
 
     TqvDataEntity_Tree* target = all[20];
@@ -555,19 +603,29 @@ TEST_F(TreeTest, GeometryMatchesTheRowsOnScreen)
     EXPECT_EQ(tree->GetPrevVisible(target), all[19]);
     ASSERT_TRUE(GeometryMatches(tree.get()));
 
-    // A collapsed child has a node but no row: an empty rectangle; no node: (-1, -1, -1, -1).
+    // A collapsed child has a node but no row, and an entity without a node
+    // has neither: both answer (-1, -1, -1, -1).
     all[0]->SetExpanded(false);
     Paint();
-    EXPECT_EQ(tree->GetRect(all[1]), TRect());
-    TqvDataEntity_Tree* fresh = Add(nullptr, "fresh");
+    ASSERT_NE(all[1]->GetNode(), nullptr);
+    EXPECT_EQ(tree->GetRect(all[1]), TRect(-1, -1, -1, -1));
+    // Geometry answers for the data as it is now, without waiting for a paint.
+    TqvDataEntity_Tree* fresh = tree->InsertDataEntity(nullptr, 0);
+    fresh->SetText("fresh");
+    EXPECT_NE(tree->GetRect(fresh), TRect(-1, -1, -1, -1));
+    EXPECT_EQ(tree->GetDataEntityFromRow(0), fresh);
+    fresh->Set_HideNode(true);
     EXPECT_EQ(tree->GetRect(fresh), TRect(-1, -1, -1, -1));
+    EXPECT_EQ(tree->GetDataEntityFromRow(0), all[0]);
 }
 
 TEST_F(TreeTest, ReorderingAListReordersTheNodesAtTheNextPaint)
 {
     std::vector<TqvDataEntity_Tree*> e;
-    for (int i = 0; i < 5; ++i) e.push_back(tree->InsertDataEntity(nullptr, 0));
-    for (int i = 0; i < 5; ++i) e[i]->SetText(QString::number(i));
+    for (int i = 0; i < 5; ++i)
+        e.push_back(tree->InsertDataEntity(nullptr, 0));
+    for (int i = 0; i < 5; ++i)
+        e[i]->SetText(QString::number(i));
     Paint();
     EXPECT_EQ(tree->GetItems()->GetRoot(0)->GetText(), "4");
     e[0]->Move(0);
@@ -579,7 +637,8 @@ TEST_F(TreeTest, ReorderingAListReordersTheNodesAtTheNextPaint)
     int calls = 0;
     tree->OnSortCompare = [&](TqvDataEntity* a, TqvDataEntity* b) {
         ++calls;
-        return static_cast<TqvDataEntity_Tree*>(b)->GetText().compare(static_cast<TqvDataEntity_Tree*>(a)->GetText());
+        return static_cast<TqvDataEntity_Tree*>(b)->GetText().compare(
+            static_cast<TqvDataEntity_Tree*>(a)->GetText());
     };
     tree->GetRootDataList()->Sort();
     EXPECT_GT(calls, 0);
@@ -596,13 +655,15 @@ TEST_F(TreeTest, ExpandingAPlaceholderLetsTheApplicationFillChildren)
         auto* e = tree->GetDataEntityFromNode(node);
         seen.push_back(e);
         if (e->GetSubDataList()->Count() == 0)
-            for (int i = 0; i < 3; ++i) Add(e, QString("kid %1").arg(i));
+            for (int i = 0; i < 3; ++i)
+                Add(e, QString("kid %1").arg(i));
     };
     Paint();
     ASSERT_NE(lazy->GetDummyNode(), nullptr);
     // Click the expand button in front of the label.
     const TRect r = tree->GetRect(lazy);
-    QTest::mouseClick(tree->Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(r.Left - tree->GetIndent() / 2, r.Top + 5));
+    QTest::mouseClick(tree->Viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(r.Left - tree->GetIndent() / 2, r.Top + 5));
     Flush();
     Paint();
     EXPECT_EQ(seen, (std::vector<TqvDataEntity_Tree*>{lazy}));
@@ -643,6 +704,366 @@ TEST_F(TreeTest, EventsCarryTheTreeAsCaller)
     e->SetSelected(true);
     tree->RemoveDataEntity(e);
     EXPECT_EQ(log, (std::vector<QString>{"insert", "selection", "entity-delete", "delete"}));
+}
+
+TEST_F(TreeTest, AFailingHandlerDuringAnUpdateLeavesTheTreeUpdatingAgain)
+{
+    TqvDataEntity_Tree* a = Add(nullptr, "A");
+    Add(a, "A1");
+    int raised = 0;
+    tree->OnExpanding = [&](TObject*, TTreeNode*, bool&) {
+        if (raised++ == 0) throw Exception("refused");
+    };
+    // Expanding an entity without a node brings the display up to date at
+    // once; the handler raises in the middle of that update.
+    EXPECT_THROW(a->SetExpanded(true), Exception);
+    EXPECT_FALSE(tree->IsUpdating());
+    // The tree keeps updating: a new entity gets its node at the next paint.
+    TqvDataEntity_Tree* b = Add(nullptr, "B");
+    Paint();
+    EXPECT_NE(b->GetNode(), nullptr);
+    EXPECT_TRUE(a->GetExpanded());
+    EXPECT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1));
+    QString why;
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+}
+
+TEST_F(TreeTest, TheNativeTreeRaisesEveryNotificationTheTreeActsOn)
+{
+    TqvDataEntity_Tree* a = Add(nullptr, "A");
+    TqvDataEntity_Tree* b = Add(nullptr, "B");
+    Add(b, "B1");
+    tree->OnBeforeCanEditItem = [](TObject*, TqvDataEntity* d) { d->CanEdit = true; };
+    tree->SetDragMode(dmManual);
+    Paint();
+    Click(a);
+    const TRect r = tree->GetRect(b);
+    QTest::mouseClick(tree->Viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(r.Left - tree->GetIndent() / 2, r.Top + 5));
+    Flush();
+    tree->Clock += 5 * kSecond;
+    Key(Qt::Key_F2);
+    ASSERT_NE(tree->InPlaceEditor(), nullptr);
+    QTest::keyClick(tree->InPlaceEditor(), Qt::Key_Return);
+    Flush();
+    Click(a, Qt::NoModifier, Qt::RightButton);
+    QTest::mousePress(tree->Viewport(), Qt::LeftButton, Qt::NoModifier, At(a));
+    QTest::mouseMove(tree->Viewport(), At(a) + QPoint(0, 30));
+    QTest::mouseRelease(tree->Viewport(), Qt::LeftButton, Qt::NoModifier, At(a) + QPoint(0, 30));
+    tree->RemoveDataEntity(a);
+    Paint();
+    for (TTreeNotifyCode code :
+         {tncSelChanging, tncSelChanged, tncBeginLabelEdit, tncEndLabelEdit, tncDeleteItem, tncItemExpanding,
+          tncItemExpanded, tncGetDispInfo, tncSetDispInfo, tncCustomDraw, tncRightClick, tncBeginDrag})
+        EXPECT_NE(std::find(tree->Notified.begin(), tree->Notified.end(), code), tree->Notified.end())
+            << "notification " << code;
+}
+
+TEST_F(TreeTest, AutoExpandOpensTheSelectedNodeAndClosesThePreviousOne)
+{
+    TqvDataEntity_Tree* a = Add(nullptr, "A");
+    Add(a, "A1");
+    TqvDataEntity_Tree* b = Add(nullptr, "B");
+    Add(b, "B1");
+    tree->SetAutoExpand(true);
+    Paint();
+    Click(a);
+    EXPECT_TRUE(a->GetExpanded());
+    Paint();
+    Click(b);
+    EXPECT_FALSE(a->GetExpanded());
+    EXPECT_TRUE(b->GetExpanded());
+    Paint();
+    // A child of the open node keeps its parent open.
+    Click(b->GetSubDataList()->GetTreeItem(0));
+    EXPECT_TRUE(b->GetExpanded());
+    EXPECT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1));
+}
+
+TEST_F(TreeTest, GridLinesAreDrawnOverTheRows)
+{
+    Add(nullptr, "First");
+    TqvDataEntity_Tree* second = Add(nullptr, "Second");
+    tree->SetDrawGridLines(true);
+    Paint();
+    const QImage image = tree->Viewport()->grab().toImage();
+    const TRect t = tree->GetRect(second);
+    // Inside the label, where the row's fill used to cover the line.
+    EXPECT_EQ(image.pixelColor(t.Left + 3, t.Top), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(t.Left + 3, t.Top + 2), ToQColor(clWindow));
+}
+
+TEST_F(TreeTest, AnEditedHandlerThatLengthensTheTextIsCutToTheLongestCaption)
+{
+    TqvDataEntity_Tree* e = Add(nullptr, "old");
+    tree->OnBeforeCanEditItem = [](TObject*, TqvDataEntity* d) { d->CanEdit = true; };
+    tree->OnEdited = [](TObject*, TTreeNode*, QString& S) { S = S + QString(300, QChar('z')); };
+    Paint();
+    tree->SetCurrentDataEntity(e);
+    Flush();
+    Key(Qt::Key_F2);
+    ASSERT_NE(tree->InPlaceEditor(), nullptr);
+    QTest::keyClick(tree->InPlaceEditor(), Qt::Key_Return);
+    Flush();
+    EXPECT_EQ(e->GetText().length(), 255);
+    EXPECT_TRUE(e->GetText().startsWith("oldzzz"));
+    EXPECT_EQ(e->GetNode()->GetText(), e->GetText());
+}
+
+TEST_F(TreeTest, ClickingWhereAFreedSelectedNodeWasReadsNoFreedMemory)
+{
+    Add(nullptr, "A");
+    TqvDataEntity_Tree* b = Add(nullptr, "B");
+    Paint();
+    const QPoint where = At(b);
+    Click(b);
+    ASSERT_EQ(tree->GetCurrentDataEntity(), b);
+    b->GetDataList()->Remove(b);
+    Paint();
+    QTest::mouseClick(tree->Viewport(), Qt::LeftButton, Qt::NoModifier, where);
+    Flush();
+    Paint();
+    EXPECT_EQ(tree->GetItems()->GetCount(), 2); // A and its placeholder
+    QString why;
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+}
+
+TEST(TreeOnAShownForm, ATreeCreatedAtRunTimeShowsItsRows)
+{
+    QWidget form;
+    form.resize(300, 300);
+    form.show();
+    Flush();
+    auto* tree = new TqvTree(&form);
+    tree->SetBounds(0, 0, 200, 200);
+    tree->show();
+    TqvDataEntity_Tree* e = tree->AddDataEntity(nullptr);
+    e->SetText("Visible");
+    Flush();
+    EXPECT_TRUE(tree->NativeWidget()->isVisible());
+    EXPECT_NE(e->GetNode(), nullptr);
+    EXPECT_GT(tree->UpdateDisplayCount(), 0);
+}
+
+TEST_F(TreeTest, ChildrenUnderACollapsedSubtreeAppearAfterProgrammaticExpansion)
+{
+    TqvDataEntity_Tree* a = Add(nullptr, "A");
+    TqvDataEntity_Tree* a1 = Add(a, "A1");
+    Paint();
+    TqvDataEntity_Tree* a11 = Add(a1, "A11");
+    Add(a1, "A12");
+    a->SetExpanded(true);
+    a1->SetExpanded(true);
+    Paint();
+    ASSERT_NE(a11->GetNode(), nullptr);
+    EXPECT_TRUE(a11->GetVisible());
+    EXPECT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1));
+    // MakeVisible on a node expands its ancestors the same way.
+    TqvDataEntity_Tree* b = Add(nullptr, "B");
+    TqvDataEntity_Tree* b1 = Add(b, "B1");
+    Paint();
+    TqvDataEntity_Tree* b2 = Add(b, "B2");
+    b->GetNode()->GetItem(0)->MakeVisible();
+    Paint();
+    ASSERT_NE(b2->GetNode(), nullptr);
+    EXPECT_TRUE(b1->GetVisible());
+    EXPECT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1));
+}
+
+TEST_F(TreeTest, ClearingHideNodePutsTheNodeBackInItsPlace)
+{
+    TqvDataEntity_Tree* a = Add(nullptr, "A");
+    Add(nullptr, "B");
+    Add(nullptr, "C");
+    Paint();
+    a->Set_HideNode(true);
+    Paint();
+    a->Set_HideNode(false);
+    Paint();
+    ASSERT_EQ(tree->GetItems()->GetRootCount(), 3);
+    EXPECT_EQ(tree->GetItems()->GetRoot(0)->GetText(), "A");
+    EXPECT_EQ(tree->GetItems()->GetRoot(1)->GetText(), "B");
+    EXPECT_EQ(tree->GetItems()->GetRoot(2)->GetText(), "C");
+}
+
+// Data changes interleaved with real clicks, keys and paints: after every step
+// the native tree equals the data and the row cache is right.
+class TreeRandomTest : public TreeTest
+{
+protected:
+    std::mt19937 rng;
+    int counter = 0;
+    int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+    std::vector<TqvDataEntity_Tree*> All()
+    {
+        std::vector<TqvDataEntity_Tree*> all;
+        Walk([&](TqvDataEntity_Tree* e) { all.push_back(e); });
+        return all;
+    }
+    TqvDataEntity_Tree* Pick(const std::vector<TqvDataEntity_Tree*>& v)
+    {
+        return v.empty() ? nullptr : v[static_cast<std::size_t>(Uniform(0, static_cast<int>(v.size()) - 1))];
+    }
+    static bool IsUnder(TqvDataEntity_Tree* e, TqvDataEntity_Tree* ancestor)
+    {
+        for (auto* p = e; p != nullptr; p = p->ParentNode())
+            if (p == ancestor) return true;
+        return false;
+    }
+    std::vector<TqvDataEntity_Tree*> Shown()
+    {
+        std::vector<TqvDataEntity_Tree*> shown;
+        for (int row = 0; auto* e = tree->GetDataEntityFromRow(row); ++row)
+            shown.push_back(e);
+        return shown;
+    }
+
+    void Step()
+    {
+        std::vector<TqvDataEntity_Tree*> all = All();
+        TqvDataEntity_Tree* e = Pick(all);
+        const int op = Uniform(0, 19);
+        if (op <= 2 || e == nullptr) { // insert, often under a collapsed entity
+            TqvDataEntity_Tree* parent = Uniform(0, 3) == 0 ? nullptr : e;
+            TqvDataList_Tree* list = parent ? parent->GetSubDataList() : tree->GetRootDataList();
+            tree->InsertDataEntity(parent, Uniform(0, list->Count()))->SetText(QString("N%1").arg(++counter));
+        } else if (op == 3) { // delete, the current entity half of the time
+            TqvDataEntity_Tree* current = tree->GetCurrentDataEntity();
+            tree->RemoveDataEntity(current != nullptr && Uniform(0, 1) == 0 ? current : e);
+        } else if (op == 4) {
+            e->Move(Uniform(0, e->GetDataList()->Count() - 1));
+        } else if (op == 5) {
+            TqvDataEntity_Tree* target = Pick(all);
+            if (target && !IsUnder(target, e)) tree->ChangeOwner(e, target);
+        } else if (op == 6) { // programmatic expansion
+            e->SetExpanded(!e->GetExpanded());
+        } else if (op == 7) {
+            if (e->GetNode() != nullptr) e->GetNode()->MakeVisible();
+        } else if (op == 8) {
+            e->Set_HideNode(!e->Get_HideNode());
+        } else if (op == 9) {
+            e->SetText(QString("T%1").arg(++counter));
+        } else if (op == 10) {
+            tree->SetCurrentDataEntity(e);
+        } else if (op <= 13) { // a click on a shown row, with or without modifiers
+            std::vector<TqvDataEntity_Tree*> shown = Shown();
+            if (TqvDataEntity_Tree* target = Pick(shown)) {
+                const int m = Uniform(0, 3);
+                const Qt::KeyboardModifiers mods = m == 0   ? Qt::ControlModifier
+                                                   : m == 1 ? Qt::ShiftModifier
+                                                            : Qt::NoModifier;
+                const TRect r = tree->GetRect(target);
+                if (r.Top >= 0 && r.Bottom <= tree->Viewport()->height())
+                    QTest::mouseClick(tree->Viewport(), Uniform(0, 5) == 0 ? Qt::RightButton : Qt::LeftButton,
+                                      mods, QPoint(r.Left + 3, r.Top + 2));
+            }
+        } else if (op == 14) { // a click on an expand button
+            std::vector<TqvDataEntity_Tree*> shown = Shown();
+            if (TqvDataEntity_Tree* target = Pick(shown)) {
+                const TRect r = tree->GetRect(target);
+                if (r.Top >= 0 && r.Bottom <= tree->Viewport()->height())
+                    QTest::mouseClick(tree->Viewport(), Qt::LeftButton, Qt::NoModifier,
+                                      QPoint(r.Left - tree->GetIndent() / 2, r.Top + r.Height() / 2));
+            }
+        } else if (op <= 16) {
+            static const Qt::Key keys[] = {Qt::Key_Up,   Qt::Key_Down, Qt::Key_Left,    Qt::Key_Right,
+                                           Qt::Key_Home, Qt::Key_End,  Qt::Key_PageDown};
+            QTest::keyClick(tree->NativeWidget(), keys[Uniform(0, 6)],
+                            Uniform(0, 3) == 0 ? Qt::ShiftModifier : Qt::NoModifier);
+        } else if (op == 17) {
+            tree->SetTopItem(Pick(Shown()));
+        } else {
+            tree->Viewport()->repaint();
+        }
+        QCoreApplication::sendPostedEvents();
+    }
+
+    void Check(int step)
+    {
+        tree->GetCurrentDataEntity(); // brings the display up to date
+        ASSERT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1)) << "after step " << step;
+        QString why;
+        ASSERT_TRUE(tree->CheckInvariants(&why)) << why.toStdString() << " after step " << step;
+        if (step % 20 == 0) {
+            ASSERT_TRUE(GeometryMatches(tree.get())) << "after step " << step;
+        }
+        for (TqvDataEntity_Tree* x : Shown())
+            ASSERT_TRUE(x->GetVisible()) << "after step " << step;
+    }
+};
+
+TEST_F(TreeRandomTest, DataChangesInterleavedWithInputKeepTheNativeTreeEqualToTheData)
+{
+    tree->SetMultiSelect(true);
+    for (unsigned seed : {1u, 2u, 3u}) {
+        rng.seed(seed);
+        tree->Clear();
+        for (int i = 0; i < 8; ++i)
+            Add(nullptr, QString("R%1").arg(i));
+        for (int step = 0; step < 450; ++step) {
+            Step();
+            Check(step);
+            if (HasFatalFailure()) {
+                ADD_FAILURE() << "seed " << seed;
+                return;
+            }
+        }
+    }
+}
+
+// A derived tree substitutes every class the tree creates: its factories run
+// after construction, where the derived overrides are reached.
+class TMyTreeEntity : public TqvDataEntity_Tree
+{
+};
+class TMyTreeList : public TqvDataList_Tree
+{
+};
+class TMyTreeLists : public TqvDataList2lev
+{
+};
+class TMyTreeController : public TqvListController_Tree
+{
+};
+
+class TMyTree : public TqvTree_ComBasic
+{
+public:
+    TMyTree() { DataEntityClass = ClassOf<TMyTreeEntity>(); }
+    int ListsMade = 0;
+
+protected:
+    TqvDataList2lev* CreateDataList2Lev() override
+    {
+        auto* lists = new TMyTreeLists();
+        lists->AfterCreate();
+        return lists;
+    }
+    TqvDataList_Tree* CreateDataList() override
+    {
+        ++ListsMade;
+        return new TMyTreeList();
+    }
+    TqvListController_Tree* CreateListController() override { return new TMyTreeController(); }
+};
+
+TEST(TreeFactories, ADerivedTreeSubstitutesItsListsEntitiesAndController)
+{
+    auto tree = std::make_unique<TMyTree>();
+    tree->SetBounds(0, 0, 200, 200);
+    tree->show();
+    EXPECT_NE(dynamic_cast<TMyTreeLists*>(tree->GetDataLists()), nullptr);
+    EXPECT_NE(dynamic_cast<TMyTreeList*>(tree->GetRootDataList()), nullptr);
+    EXPECT_NE(dynamic_cast<TMyTreeController*>(tree->GetController()), nullptr);
+    TqvDataEntity_Tree* root = tree->AddDataEntity(nullptr);
+    TqvDataEntity_Tree* child = tree->AddDataEntity(root);
+    EXPECT_NE(dynamic_cast<TMyTreeEntity*>(root), nullptr);
+    EXPECT_NE(dynamic_cast<TMyTreeEntity*>(child), nullptr);
+    EXPECT_NE(dynamic_cast<TMyTreeList*>(root->GetSubDataList()), nullptr);
+    EXPECT_EQ(tree->ListsMade, 3); // the root list and one sub-list per entity
+    EXPECT_EQ(root->Tree(), tree.get());
+    tree->RemoveDataEntity(root);
+    EXPECT_EQ(tree->GetRootDataList()->Count(), 0);
 }
 
 } // namespace
