@@ -8,6 +8,7 @@
 #include <QMetaEnum>
 #include <QMetaProperty>
 #include <QPluginLoader>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
@@ -92,8 +93,10 @@ protected:
     }
 };
 
-// The form as Designer writes it. QFormBuilder writes no property of an enum
-// type, which Designer writes as <enum>Scope::key</enum>: those are added.
+// The form as Designer writes it: the published properties in declaration
+// order (a loader sets them in file order, and Start before Stop is not Stop
+// before Start), enum-typed ones as <enum>Scope::key</enum>. QFormBuilder
+// writes properties in no fixed order and no enum-typed property at all.
 QByteArray SaveForm(QWidget* aForm, QWidget* aComponent)
 {
     QBuffer buffer;
@@ -101,16 +104,25 @@ QByteArray SaveForm(QWidget* aForm, QWidget* aComponent)
     TFormWriter writer;
     writer.save(&buffer, aForm);
     QString text = QString::fromUtf8(buffer.data());
-    QString enums;
+    QString published;
     for (const QMetaProperty& p : PublishedProperties(aComponent)) {
-        if (!p.isEnumType()) continue;
-        const QString key = QString::fromLatin1(p.enumerator().valueToKey(p.read(aComponent).toInt()));
-        enums += QStringLiteral("<property name=\"%1\"><enum>%2::%3</enum></property>")
-                     .arg(QString::fromLatin1(p.name()), QString::fromLatin1(p.enumerator().scope()), key);
+        const QString name = QString::fromLatin1(p.name());
+        if (p.isEnumType()) {
+            const QString key = QString::fromLatin1(p.enumerator().valueToKey(p.read(aComponent).toInt()));
+            published += QStringLiteral("<property name=\"%1\"><enum>%2::%3</enum></property>")
+                             .arg(name, QString::fromLatin1(p.enumerator().scope()), key);
+            continue;
+        }
+        const QRegularExpression block(QStringLiteral("<property name=\"%1\"[^>]*>.*?</property>").arg(name),
+                                       QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch m = block.match(text);
+        if (!m.hasMatch()) continue;
+        published += m.captured(0);
+        text.remove(m.capturedStart(0), m.capturedLength(0));
     }
     const QString tag = QStringLiteral("name=\"%1\">").arg(aComponent->objectName());
     const int at = text.indexOf(tag);
-    if (at >= 0) text.insert(at + tag.size(), enums);
+    if (at >= 0) text.insert(at + tag.size(), published);
     return text.toUtf8();
 }
 
