@@ -152,26 +152,34 @@ void TqvDataList2lev::Step(bool aForward)
 
 void TqvDataList3lev::AfterCreate()
 {
-    FLists.clear();
+    Clear();
 }
 
 int TqvDataList3lev::Add(TqvDataList2lev* a2lev)
 {
     if (a2lev == nullptr) return -1;
-    const int i = IndexOf(a2lev);
-    if (i >= 0) return i;
+    if (FMembers.count(a2lev) != 0) return IndexOf(a2lev);
     FLists.push_back(a2lev);
+    ++FMembers[a2lev];
     return Count() - 1;
+}
+
+void TqvDataList3lev::Forget(const TqvDataList2lev* a2lev)
+{
+    const auto it = FMembers.find(a2lev);
+    if (it != FMembers.end() && --it->second == 0) FMembers.erase(it);
 }
 
 void TqvDataList3lev::Delete(int i)
 {
     if (i < 0 || i >= Count()) throw EListError::IndexOutOfBounds(i);
+    Forget(FLists[static_cast<size_t>(i)]);
     FLists.erase(FLists.begin() + i);
 }
 
 int TqvDataList3lev::IndexOf(const TqvDataList2lev* a2lev) const
 {
+    if (FMembers.count(a2lev) == 0) return -1;
     const auto it = std::find(FLists.begin(), FLists.end(), a2lev);
     return it == FLists.end() ? -1 : static_cast<int>(it - FLists.begin());
 }
@@ -179,7 +187,7 @@ int TqvDataList3lev::IndexOf(const TqvDataList2lev* a2lev) const
 int TqvDataList3lev::Remove(TqvDataList2lev* a2lev)
 {
     const int i = IndexOf(a2lev);
-    if (i >= 0) FLists.erase(FLists.begin() + i);
+    if (i >= 0) Delete(i);
     return i;
 }
 
@@ -192,7 +200,9 @@ TqvDataList2lev* TqvDataList3lev::GetDataListList(int i) const
 void TqvDataList3lev::SetDataListList(int i, TqvDataList2lev* a2lev)
 {
     if (i < 0 || i >= Count()) throw EListError::IndexOutOfBounds(i);
+    Forget(FLists[static_cast<size_t>(i)]);
     FLists[static_cast<size_t>(i)] = a2lev;
+    if (a2lev != nullptr) ++FMembers[a2lev];
 }
 
 // ================================================================ TDataListTrav

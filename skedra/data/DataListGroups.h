@@ -71,7 +71,11 @@ public:
     virtual void AfterCreate();
 
     int Add(TqvDataList2lev* a2lev);
-    void Clear() { FLists.clear(); }
+    void Clear()
+    {
+        FLists.clear();
+        FMembers.clear();
+    }
     int Count() const { return static_cast<int>(FLists.size()); }
     void Delete(int i);
     int IndexOf(const TqvDataList2lev* a2lev) const;
@@ -83,7 +87,12 @@ protected:
     ~TqvDataList3lev() override = default;
 
 private:
+    void Forget(const TqvDataList2lev* a2lev);
     std::vector<TqvDataList2lev*> FLists;
+    // How often each group stands in FLists: Add's duplicate check and the
+    // look-up of a group that is not there cost no scan (a chart has one
+    // group per row).
+    std::unordered_map<const TqvDataList2lev*, int> FMembers;
 };
 
 enum TTravMode { trmMultiList, trmMulti, trmSingle };

@@ -1,8 +1,10 @@
 #include "skedra/gantt/TimeDistinctThread.h"
 
+#include "skedra/gantt/SubColumnDriver.h"
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
 std::atomic<int> TTimeDistinctGenericThread::gThreadCount{0};
 
@@ -20,7 +22,8 @@ TTimeDistinctGenericThread::~TTimeDistinctGenericThread()
         Terminate();
         WaitFor();
     }
-    --gThreadCount;
+    // Paused work waits for this count to fall, on whichever thread it falls.
+    TSubColumnDriver::ComputationEnded(--gThreadCount);
 }
 
 void TTimeDistinctGenericThread::ResolveConflicts(TTimeDistinctGeneric& anEngine)
@@ -38,7 +41,8 @@ void TTimeDistinctGenericThread::Execute()
         }
         if (!Terminated()) Synchronize(MakeMethod<&TTimeDistinctGenericThread::DoOnDone>(this));
     } catch (...) {
-        ShowMessage(QStringLiteral("TTimeDistinctGenericThread.Execute ") + ExceptionText(std::current_exception()));
+        ShowMessage(QStringLiteral("TTimeDistinctGenericThread.Execute ") +
+                    ExceptionText(std::current_exception()));
     }
 }
 

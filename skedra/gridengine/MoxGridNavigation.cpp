@@ -32,6 +32,15 @@ TMoxDirection ContinuingStep(TMoxDirection aDirection)
     }
 }
 
+// The cell at real indexes, loading its items as far as a jump needs (a move
+// may land anywhere on a virtual axis).
+TMoxCell* LoadedCellAt(TMoxGridCell* aGrid, int aCol, int aRow)
+{
+    aGrid->ColumnList->getAxisContentItem(aCol);
+    aGrid->RowList->getAxisContentItem(aRow);
+    return aGrid->getCell(aCol, aRow);
+}
+
 bool IsInside(const TMoxCell* aCell, const TMoxGridCell* aGrid)
 {
     for (const TMoxCell* c = aCell; c; c = c->ParentCell)
@@ -140,7 +149,7 @@ TMoxCell* TMoxGridCell::ClosestVisibleNeighbour(int aStart, TAxisContentList* aL
     for (int i = index;; i += step) {
         TAxisContentItem* item = aList->getAxisContentItem(i);
         if (item && !item->Hidden) {
-            if (TMoxCell* cell = rows ? getCell(col, i) : getCell(i, row)) return cell;
+            if (TMoxCell* cell = rows ? LoadedCellAt(this, col, i) : LoadedCellAt(this, i, row)) return cell;
         }
         if (i == aStart || i < 0 || i >= aList->Count()) break;
     }
@@ -158,7 +167,7 @@ TMoxCell* TMoxGridCell::FindNeighbourCell(TMoxCell* aCell, TMoxDirection aDirect
         auto* grid = dynamic_cast<TMoxGridCell*>(aCell);
         if (grid && (grid->FocusedCell || aDirection == moxdirInwards)) {
             if (!grid->FocusedCell)
-                grid->SetFocusedCell(grid->getCell(grid->GetFixedCols(), grid->GetFixedRows()));
+                grid->SetFocusedCell(LoadedCellAt(grid, grid->GetFixedCols(), grid->GetFixedRows()));
             if (grid->FocusedCell) return grid->FindNeighbourCell(grid->FocusedCell, aDirection, aDescend);
         }
     }
@@ -213,7 +222,7 @@ TMoxCell* TMoxGridCell::FindNeighbourCell(TMoxCell* aCell, TMoxDirection aDirect
         case moxdirNone:
             break;
         }
-        target = getCell(col, row);
+        target = LoadedCellAt(this, col, row);
         if (!target) {
             target = from;
             break;

@@ -848,6 +848,13 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
         StretchDrawImage(dest, *img);
         return;
     }
+    if (sameSize && CopyMode == cmSrcCopy && p->device() != img) {
+        // Another device: the part is drawn straight from the source, without
+        // a temporary copy of it (a paint surface copies most of a window).
+        ModeScope mode(p, IsRaster(p) ? CopyComposition(CopyMode) : QPainter::CompositionMode_SourceOver);
+        p->drawImage(QPoint(dest.Left, dest.Top), *img, s);
+        return;
+    }
     // A sub-image copy keeps the source intact when both canvases share the image.
     StretchDrawImage(dest, img->copy(s));
 }

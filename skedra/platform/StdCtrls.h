@@ -72,4 +72,11 @@ private:
     bool FUpdating = false;
 };
 
+// The scroll bar the grid view owns: a plain scroll bar that never takes the
+// focus, so keys stay with the view.
+class TScrollbar_qv : public TScrollBar {
+public:
+    explicit TScrollbar_qv(QWidget* aParent = nullptr) : TScrollBar(aParent) { SetTabStop(false); }
+};
+
 } // namespace skedra

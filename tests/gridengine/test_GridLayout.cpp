@@ -301,6 +301,13 @@ TEST(GridLayout, VirtualRowsStayFewAndThePlacedRowsAreTheRightOnes)
         for (size_t i = 1; i < placed.size(); ++i)
             ASSERT_EQ(placed[i], std::min(g.Root.Top, 10000000) + static_cast<int>(i) - 1);
     }
+    // A move may land anywhere on the axis.
+    TMoxCell* from = g.Root.getCell(1, g.Root.Top);
+    ASSERT_NE(from, nullptr);
+    TMoxCell* last = g.Root.FindNeighbourCell(from, moxdirEndRow, true);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->RowItem->ListIndex(), 10000000);
+    EXPECT_EQ(g.Root.FindNeighbourCell(last, moxdirHomeRow, true)->RowItem->ListIndex(), 1);
 }
 
 // Rows 0 and columns 0 fixed; columns 3 and 5 hidden (5 is the last); rows 4..6 and 9 hidden.
