@@ -19,21 +19,18 @@ function(skedra_folder_library folder previous)
       <QtCore/QtCore> <QtGui/QtGui> <QtWidgets/QtWidgets> <vector> <memory> <functional> <string>)
 endfunction()
 
-# skedra_folder_tests(folder)
-# Every tests/<folder>/test_*.cpp becomes one test program that links
-# skedra_<folder> and the shared test main, registered with CTest.
-function(skedra_folder_tests folder)
-  if(NOT TARGET skedra_${folder})
-    return()
-  endif()
+# skedra_test_programs(prefix testmain libraries...)
+# Every test_*.cpp of the current source folder becomes one test program
+# <prefix>_<name> that links the libraries and the given test main,
+# registered with CTest.
+function(skedra_test_programs prefix testmain)
   file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp)
   file(GLOB _helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Support.cpp)
   foreach(_test IN LISTS _tests)
     get_filename_component(_name ${_test} NAME_WE)
-    set(_target ${folder}_${_name})
+    set(_target ${prefix}_${_name})
     add_executable(${_target} ${_test} ${_helpers})
-    target_link_libraries(${_target} PRIVATE skedra_${folder} skedra_testmain
-        GTest::gtest GTest::gmock Qt6::Test)
+    target_link_libraries(${_target} PRIVATE ${ARGN} ${testmain} GTest::gtest GTest::gmock Qt6::Test)
     add_test(NAME ${_target} COMMAND ${_target})
     set_tests_properties(${_target} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
@@ -41,4 +38,12 @@ function(skedra_folder_tests folder)
   endforeach()
 endfunction()
 
-find_package(Threads REQUIRED)
+# skedra_folder_tests(folder)
+# The test programs of tests/<folder>, each linking skedra_<folder> and the
+# shared test main.
+function(skedra_folder_tests folder)
+  if(NOT TARGET skedra_${folder})
+    return()
+  endif()
+  skedra_test_programs(${folder} skedra_testmain skedra_${folder})
+endfunction()

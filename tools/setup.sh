@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, testing and running Skedra needs on Debian 12, when missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           fonts-dejavu-core poppler-utils)
 missing=()
 for p in "${packages[@]}"; do

@@ -7,18 +7,27 @@
 
 #include "skedra/platform/Controls.h"
 
-namespace skedra {
+namespace skedra
+{
 
 class TqvSplitLine;
 
-// How a drag is shown: not at all, by an inverted line, by resizing the
-// control live, or by a checkered inverted line.
-enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
-
 using TCanResizeEvent = TMethod<void(TObject* Sender, int& NewSize, bool& Accept)>;
 
-class TqvSplitter : public TGraphicControl {
+class TqvSplitter : public TGraphicControl
+{
+    Q_OBJECT
+    // Published properties, as a form designer sets and stores them.
+    Q_PROPERTY(bool Beveled READ GetBeveled WRITE SetBeveled)
+    Q_PROPERTY(int MinSize READ GetMinSize WRITE SetMinSize)
+    Q_PROPERTY(TResizeStyle ResizeStyle READ GetResizeStyle WRITE SetResizeStyle)
+    Q_PROPERTY(bool ParentColor READ GetParentColor WRITE SetParentColor)
 public:
+    // How a drag is shown: not at all, by an inverted line, by resizing the
+    // control live, or by a checkered inverted line.
+    enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
+    Q_ENUM(TResizeStyle)
+
     explicit TqvSplitter(QWidget* aParent = nullptr);
     ~TqvSplitter() override;
 
@@ -84,5 +93,8 @@ private:
     bool FLineVisible = false;
     QPointer<TqvSplitLine> FLine;
 };
+
+using TResizeStyle = TqvSplitter::TResizeStyle;
+using enum TqvSplitter::TResizeStyle;
 
 } // namespace skedra

@@ -7,13 +7,20 @@
 
 #include "skedra/platform/Controls.h"
 
-namespace skedra {
+namespace skedra
+{
 
 class TXYSizer;
 
 using TOnResize = TMethod<void(TXYSizer* Sender, TPoint theNewPoint)>;
 
-class TXYSizer : public TPanel {
+class TXYSizer : public TPanel
+{
+    Q_OBJECT
+    Q_PROPERTY(int TopMargin MEMBER TopMargin)
+    Q_PROPERTY(int LeftMargin MEMBER LeftMargin)
+    Q_PROPERTY(int RightMargin MEMBER RightMargin)
+    Q_PROPERTY(int BottomMargin MEMBER BottomMargin)
 public:
     explicit TXYSizer(QWidget* aParent = nullptr);
     ~TXYSizer() override;

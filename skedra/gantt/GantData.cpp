@@ -28,6 +28,16 @@ TqvDataList_GantRow* TqvDataEntity_GantTime::GetLayer() const
     return dynamic_cast<TqvDataList_GantRow*>(GetDataList());
 }
 
+TqvTimeItemTextCollection* TqvDataEntity_GantTime::GetTexts()
+{
+    if (!Texts) {
+        Texts = std::make_unique<TqvTimeItemTextCollection>();
+        if (TGantRow* row = GetRow())
+            if (TqvGant_ComBasic* gant = row->GetGant()) Texts->OnStyleSet = gant->TimeItemStyleSetter();
+    }
+    return Texts.get();
+}
+
 TGantRow* TqvDataEntity_GantTime::GetRow() const
 {
     const TqvDataList_GantRow* layer = GetLayer();

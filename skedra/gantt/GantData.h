@@ -7,8 +7,11 @@
 // whoever changes an item announces it with DoInfoPush.
 
 #include <cstdint>
+#include <memory>
 
 #include "skedra/data/DataList.h"
+#include "skedra/gantt/GantTypes.h"
+#include "skedra/gantt/TimeItemText.h"
 #include "skedra/platform/Color.h"
 #include "skedra/platform/DateTime.h"
 
@@ -17,22 +20,6 @@ namespace skedra
 
 class TGantRow;
 class TqvGant_ComBasic;
-
-// How a time item is drawn; the style byte of an item uses only its low seven bits.
-enum TGantTimeStyle : std::uint8_t {
-    gtsSquare,
-    gtsSpan,
-    gtsUser,
-    gtsLine,
-    gtsLineWEnd,
-    gtsWave,
-    gtsRomb,
-    gtsImage,
-    gtsPipe
-};
-
-enum TLinkStartFinishOption { tlsfNormal, tlsfSS, tlsfSF, tlsfFS, tlsfFF };
-enum TLinkStyle { tlsDefault, tlsMSProject, tlsUserDraw };
 
 class TqvDataEntity_GantTime : public TqvDataEntity
 {
@@ -72,10 +59,17 @@ public:
     // Image number in the chart's image list, for gtsImage.
     int ImageIndex = 0;
 
+    // The texts drawn inside or beside the item, made on first use; an item
+    // in a chart's list gets the chart's font choice for them.
+    TqvTimeItemTextCollection* GetTexts();
+    // The texts when the item has any collection, else none (drawing asks this).
+    TqvTimeItemTextCollection* FindTexts() const { return Texts.get(); }
+
 protected:
     ~TqvDataEntity_GantTime() override = default;
 
 private:
+    std::unique_ptr<TqvTimeItemTextCollection> Texts;
     TDateTime StartDateTime = 0;
     TDateTime StopDateTime = 0;
     TColor Color = 0;

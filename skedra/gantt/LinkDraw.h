@@ -3,6 +3,7 @@
 // attaches to its items, the substitute position of an item out of view, and
 // the line with its arrow head in each style.
 
+#include "skedra/gantt/GantTypes.h"
 #include "skedra/platform/Color.h"
 #include "skedra/platform/Geometry.h"
 
@@ -10,17 +11,6 @@ namespace skedra
 {
 
 class TCanvas;
-
-// A three-segment line through the items' horizontal middles with an open
-// head; a right-angled line entering the second item from above or below with
-// a filled head; drawn by the application.
-enum TLinkStyle { tlsDefault, tlsMSProject, tlsUserDraw };
-// Which edges the link joins: automatic; start to start; start to finish;
-// finish to start; finish to finish (start is an item's left edge).
-enum TLinkStartFinishOption { tlsfNormal, tlsfSS, tlsfSF, tlsfFS, tlsfFF };
-// Draw a link when at least one of its items is visible; only when both are;
-// whenever at least one of them has a position.
-enum TLinkShow { lsOneEndVisible, lsBothEndsVisible, lsAlways };
 
 // The end points of a link line and the style it is drawn in.
 struct TLinkEnds {

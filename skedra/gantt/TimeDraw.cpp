@@ -1,6 +1,8 @@
 #include "skedra/gantt/TimeDraw.h"
 
+#include <array>
 #include <cmath>
+#include <span>
 #include <numbers>
 
 #include "skedra/foundation/GStuff.h"
@@ -111,14 +113,28 @@ void TqvTimeDraw::WaveOutline(TColor aColor, const TRect& aRect, TCanvas* aCanva
     const int w = aRect.Width();
     aCanvas->Pen.SetColor(aColor);
     aCanvas->Pen.SetWidth(3);
+    // A segment to P(i) is drawn only when P(i) lies right of the point before
+    // it (starting from the right edge, so never for P(1)). Runs of joined
+    // segments are stroked as one line each: one wide stroke instead of twenty.
+    std::array<TPoint, 21> run;
+    size_t count = 0;
+    auto flush = [&] {
+        if (count > 1) aCanvas->Polyline(std::span<const TPoint>(run.data(), count));
+        count = 0;
+    };
     TPoint previous(aRect.Right, m);
     for (int i = 1; i <= 20; ++i) {
         const TPoint p(aRect.Left + RoundPixel(w * i / 20.0),
                        m + RoundPixel(std::sin(2 * std::numbers::pi * i / 20.0) * h / 2.0));
-        aCanvas->MoveTo(previous.X, previous.Y);
-        if (p.X > previous.X) aCanvas->LineTo(p.X, p.Y);
+        if (p.X > previous.X) {
+            if (count == 0) run[count++] = previous;
+            run[count++] = p;
+        } else {
+            flush();
+        }
         previous = p;
     }
+    flush();
     aCanvas->Pen.SetWidth(1);
 }
 

@@ -2,8 +2,7 @@
 // The shapes of Gantt time items. TqvTimeDraw has class operations only: each
 // draws one shape into a rectangle on the canvas it is given.
 
-#include <cstdint>
-
+#include "skedra/gantt/GantTypes.h"
 #include "skedra/platform/Color.h"
 #include "skedra/platform/Geometry.h"
 
@@ -12,23 +11,6 @@ namespace skedra
 
 class TCanvas;
 class TCustomImageList;
-
-// The shape of a time item. An item's style byte selects it with its low seven
-// bits; a value beyond gtsPipe draws no shape.
-enum TGantTimeStyle : std::uint8_t {
-    gtsSquare,   // filled rectangle with a black frame
-    gtsSpan,     // thin bar along the top with a triangular foot under each end
-    gtsUser,     // drawn by the chart's user-draw event
-    gtsLine,     // 3-pixel line through the middle inside a 4-pixel-high black frame
-    gtsLineWEnd, // as gtsLine, with a 2-pixel black bar at each end
-    gtsWave,     // one period of a sine wave
-    gtsRomb,     // outline of a rhombus
-    gtsImage,    // an image of the chart's image list
-    gtsPipe      // rectangle with a shaded fill
-};
-
-// The bits of a style byte that select the shape.
-constexpr int kGantTimeStyleMask = 0x7F;
 
 class TqvTimeDraw
 {

@@ -247,7 +247,10 @@ TqvDataList3lev* TqvGant_ComBasic::CreateDataList3Lev()
     return lists;
 }
 
-void TqvGant_ComBasic::InitTimeItem(TqvDataEntity_GantTime*) {}
+void TqvGant_ComBasic::InitTimeItem(TqvDataEntity_GantTime* anItem)
+{
+    if (TqvTimeItemTextCollection* texts = anItem->FindTexts()) texts->OnStyleSet = TimeItemStyleSetter();
+}
 
 // ===========================================================================
 // Layout and state
@@ -526,18 +529,6 @@ void TqvGant_ComBasic::DoBackground()
         canvas->Brush.SetColor(clSilver);
         canvas->FillRect(TRect(0, 0, GA->GetWidth(), GA->GetHeight()));
     }
-}
-
-void TqvGant_ComBasic::RenderLinks() {}
-
-void TqvGant_ComBasic::DrawContent(TqvDataEntity_GantTime* anItem, const TRect& aRect)
-{
-    // A plain filled box framed in black; the item styles draw over this hook.
-    TCanvas* canvas = GA->GetOffscreenCanvas();
-    canvas->Brush.SetColor(anItem->GetColor());
-    canvas->FillRect(aRect);
-    canvas->Brush.SetColor(clBlack);
-    canvas->FrameRect(aRect);
 }
 
 TRect TqvGant_ComBasic::GridNodeBand(TqvDataEntity_GridTreeNode*)

@@ -22,12 +22,14 @@
 #include "skedra/gantt/GantTree.h"
 #include "skedra/gantt/SubColumnDriver.h"
 #include "skedra/platform/StdCtrls.h"
+#include "skedra/platform/TextLayoutCache.h"
 #include "skedra/scaler/qvScaler.h"
 #include "skedra/tree/GridTree.h"
 
 namespace skedra
 {
 
+class TCustomImageList;
 class TqvSplitter;
 
 using TOnUserCreateGantRow =
@@ -40,6 +42,10 @@ using TOnVirtualUnLoad_GantTime =
     TMethod<void(TqvGant_ComBasic* theGant, TqvDataEntity* theDataEntity, bool& CanUnload)>;
 using TOnCollisionDetected =
     TMethod<void(TqvGant_ComBasic* theGant, TqvDataEntity_GantTime* theDataEntity, int theNewSubColPosition)>;
+using TOnUserDrawTime = TMethod<void(TqvGant_ComBasic* theGant, TqvDataEntity_GantTime* theDataEntity,
+                                     TCanvas* theCanvas, const TRect& theRect)>;
+using TOnUserDrawLinks = TMethod<void(TqvGant_ComBasic* theGant, TqvDataEntity_Link* theDataEntity_Link,
+                                      TCanvas* theCanvas, TPoint theStart, TPoint theStop)>;
 using TOnHintInfo =
     TMethod<void(TObject* theObject, TDateTime theStart, TDateTime theStop, TDateTime theLength)>;
 
@@ -136,6 +142,12 @@ public:
     void SetDefaultLinkColor(TColor aValue) { DefaultLinkColor = aValue; }
     int GetDefaultLinkPenWidth() const { return DefaultLinkPenWidth; }
     void SetDefaultLinkPenWidth(int aValue) { DefaultLinkPenWidth = aValue; }
+    // The cursor over the area while links are drawn with the mouse.
+    int GetDefaultLinkCursor() const { return DefaultLinkCursor; }
+    void SetDefaultLinkCursor(int aValue) { DefaultLinkCursor = aValue; }
+    // Which links whose items are out of view are drawn.
+    TLinkShow GetLinkShow() const { return LinkShow; }
+    void SetLinkShow(TLinkShow aValue);
 
     // --- sub-columns
     bool GetSomeRowPaused() const { return SomeRowPaused; }
@@ -159,8 +171,31 @@ public:
     // --- drawing
     // The Gantt area's paint: bands, background, rows, links, foreground.
     void GantAreaPaint(TObject* Sender);
-    // Draws one time item whose rectangle is aRect.
+    // Draws one time item whose rectangle is aRect: its shape by its style,
+    // its texts, and on screen its selection marks and focus rectangle.
     virtual void DrawContent(TqvDataEntity_GantTime* anItem, const TRect& aRect);
+    // Draws a gtsUser item through OnUserDrawTime.
+    virtual void UserDrawTime(TqvDataEntity_GantTime* anItem, const TRect& aRect);
+    // Sets the canvas font for a text style: style 2 and 3 their fonts, any
+    // other style FontTimeItemStyle1; sized for printing while printing.
+    void _OnTimeItemSyleSet(TqvTimeItemTextCollection* aTimeItemTextCollection, TCanvas* aCanvas, int aStyle);
+    // The handler above, for item text collections.
+    TOnStyleSet TimeItemStyleSetter() { return MakeMethod<&TqvGant_ComBasic::_OnTimeItemSyleSet>(this); }
+    // The fonts of item texts by style; the setters copy the given font.
+    const TFont* GetFontTimeItemStyle1() const { return &FontTimeItemStyle1; }
+    void SetFontTimeItemStyle1(const TFont* aFont);
+    const TFont* GetFontTimeItemStyle2() const { return &FontTimeItemStyle2; }
+    void SetFontTimeItemStyle2(const TFont* aFont);
+    const TFont* GetFontTimeItemStyle3() const { return &FontTimeItemStyle3; }
+    void SetFontTimeItemStyle3(const TFont* aFont);
+    // The images of gtsImage items: the tree's image list (not owned).
+    TCustomImageList* GetImageList() const;
+    void SetImageList(TCustomImageList* anImageList);
+    // Draws one link line with its head from aStart to aStop; aLink may be none.
+    void DrawLink(TPoint aStart, TPoint aStop, TCanvas* aCanvas, TLinkStyle aStyle, TColor aColor,
+                  int aPenWidth, TqvDataEntity_Link* aLink);
+    // Whether a link from a to b can cross the scaler's time window.
+    bool LinePassesThroughWindow(const TqvDataEntity_GantTime* a, const TqvDataEntity_GantTime* b) const;
 
     // The chart's state holds (asserted in Debug builds, called by tests).
     void CheckInvariants() const;
@@ -180,6 +215,8 @@ public:
     TOnVirtualUnLoad_GantTime OnVirtualUnLoad_GantTime;
     TOnCollisionDetected OnCollisionDetected;
     TOnHintInfo OnHintInfo;
+    TOnUserDrawTime OnUserDrawTime;
+    TOnUserDrawLinks OnUserDrawLinks;
 
 protected:
     // Builds the chart without calling the creation hooks; a derived class
@@ -210,6 +247,9 @@ protected:
     // Grid mode: the band of a grid node's row, (-1, -1, -1, -1) without a
     // visible grid row. No grid is hosted yet, so every answer is none.
     virtual TRect GridNodeBand(TqvDataEntity_GridTreeNode* aGridNode);
+    // Grid mode: whether row a's grid row comes before row b's. No grid is
+    // hosted yet, so the answer is false.
+    virtual bool GridRowComesBefore(const TGantRow* a, const TGantRow* b) const;
     // Grid mode: the grid row's height becomes aHeight.
     virtual void SetGridNodeRowHeight(TqvDataEntity_GridTreeNode* aGridNode, int aHeight);
 
@@ -251,6 +291,11 @@ protected:
     TLinkStyle DefaultLinkStyle = tlsDefault;
     TColor DefaultLinkColor = clBlue;
     int DefaultLinkPenWidth = 1;
+    int DefaultLinkCursor = -21;
+    TLinkShow LinkShow = lsOneEndVisible;
+    TFont FontTimeItemStyle1;
+    TFont FontTimeItemStyle2;
+    TFont FontTimeItemStyle3;
     TqvDataEntity_GantTime* ActiveDataEntity = nullptr;
     TqvDataEntity_GantTime* PressedTime = nullptr;
     bool UseGridNotTree = false;
@@ -268,6 +313,8 @@ private:
     bool FDestroying = false;
     // Rows in view, reused between paints.
     std::vector<TGantRow*> FRowsInView;
+    // Item texts laid out once and drawn again on every paint.
+    TTextLayoutCache FTextLayouts;
     // Rows whose sub-columns were requested, in order of request, from
     // FRequestedHead on (withdrawn entries are none).
     std::vector<TGantRow*> FRequestedRows;

@@ -536,8 +536,25 @@ void TCanvas::StrokeThin(QPainter* p, const QPoint* pts, int n, bool closed)
     auto pixel = [&](int x, int y) {
         if (style.Next()) runs.Pixel(x, y);
     };
-    for (int i = 0; i + 1 < n; ++i) SegmentPixels(pts[i].x(), pts[i].y(), pts[i + 1].x(), pts[i + 1].y(), pixel);
-    if (closed && n > 2) SegmentPixels(pts[n - 1].x(), pts[n - 1].y(), pts[0].x(), pts[0].y(), pixel);
+    const bool solid = StylePattern(Pen.GetStyle()).empty();
+    const QColor color = PenColor(Pen);
+    auto segment = [&](const QPoint& a, const QPoint& b) {
+        // A solid level or upright segment is one rectangle: the same pixels
+        // (end pixel left out, each once), without walking them one by one.
+        if (solid && (a.y() == b.y() || a.x() == b.x())) {
+            if (a == b) return;
+            runs.Flush();
+            const int l = a.x() < b.x() ? a.x() : (a.x() > b.x() ? b.x() + 1 : a.x());
+            const int r = a.x() < b.x() ? b.x() - 1 : a.x();
+            const int t = a.y() < b.y() ? a.y() : (a.y() > b.y() ? b.y() + 1 : a.y());
+            const int bottom = a.y() < b.y() ? b.y() - 1 : a.y();
+            p->fillRect(QRect(QPoint(l, t), QPoint(r, bottom)), color);
+            return;
+        }
+        SegmentPixels(a.x(), a.y(), b.x(), b.y(), pixel);
+    };
+    for (int i = 0; i + 1 < n; ++i) segment(pts[i], pts[i + 1]);
+    if (closed && n > 2) segment(pts[n - 1], pts[0]);
 }
 
 void TCanvas::FillShape(QPainter* p, const QRect& r)

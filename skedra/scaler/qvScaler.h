@@ -10,16 +10,44 @@
 #include "skedra/foundation/qvOffscreenPaint.h"
 #include "skedra/scaler/qvScalerModel.h"
 
-namespace skedra {
-
-enum TIndicatorStyle { isNone, isNormal, isColorfull, isSober };
-enum TLookAndFeel { tlfClassic, tlfBoxed };
-enum TScrollButtons { tsbClassic, tsbSmall, tsbOff };
+namespace skedra
+{
 
 using TOnScalerUserDraw = TMethod<void(TqvDateScaler* caller, TCanvas* aCanvas, const TRect& aRect)>;
 
-class TqvDateScaler : public TqvOffscreenPaint, public TqvDateScalerModel {
+class TqvDateScaler : public TqvOffscreenPaint, public TqvDateScalerModel
+{
+    Q_OBJECT
+    // Published properties, as a form designer sets and stores them.
+    Q_PROPERTY(QString DateFormat READ GetDateFormat WRITE SetDateFormat)
+    Q_PROPERTY(QString TimeFormat READ GetTimeFormat WRITE SetTimeFormat)
+    Q_PROPERTY(int FirstDayOfWeek READ GetFirstDayOfWeek WRITE SetFirstDayOfWeek)
+    Q_PROPERTY(bool WeekNumbers READ GetWeekNumbers WRITE SetWeekNumbers)
+    Q_PROPERTY(QString WeekPrefix READ GetWeekPrefix WRITE SetWeekPrefix)
+    Q_PROPERTY(QString WeekYearFormat READ GetWeekYearFormat WRITE SetWeekYearFormat)
+    Q_PROPERTY(QString QuarterPrefix READ GetQuarterPrefix WRITE SetQuarterPrefix)
+    Q_PROPERTY(bool IndicatorOn READ GetIndicatorOn WRITE SetIndicatorOn)
+    Q_PROPERTY(bool Horizontal READ GetHorizontal WRITE SetHorizontal)
+    Q_PROPERTY(int PixelsForModeSwitch READ GetPixelsForModeSwitch WRITE SetPixelsForModeSwitch)
+    Q_PROPERTY(double Scale READ GetScale STORED false)
+    Q_PROPERTY(double MinStart READ GetMinStart WRITE SetMinStart)
+    Q_PROPERTY(double MaxStop READ GetMaxStop WRITE SetMaxStop)
+    Q_PROPERTY(double Start READ GetStart WRITE SetStart)
+    Q_PROPERTY(double Stop READ GetStop WRITE SetStop)
+    Q_PROPERTY(double ZoomFactor READ GetZoomFactor WRITE SetZoomFactor)
+    Q_PROPERTY(TIndicatorStyle IndicatorStyle READ GetIndicatorStyle WRITE SetIndicatorStyle)
+    Q_PROPERTY(bool RescaleWithCtrl READ GetRescaleWithCtrl WRITE SetRescaleWithCtrl)
+    Q_PROPERTY(TLookAndFeel LookAndFeel READ GetLookAndFeel WRITE SetLookAndFeel)
+    Q_PROPERTY(TScrollButtons ScrollButtons READ GetScrollButtons WRITE SetScrollButtons)
+    Q_PROPERTY(bool VerticalText READ GetVerticalText WRITE SetVerticalText)
 public:
+    enum TIndicatorStyle { isNone, isNormal, isColorfull, isSober };
+    Q_ENUM(TIndicatorStyle)
+    enum TLookAndFeel { tlfClassic, tlfBoxed };
+    Q_ENUM(TLookAndFeel)
+    enum TScrollButtons { tsbClassic, tsbSmall, tsbOff };
+    Q_ENUM(TScrollButtons)
+
     explicit TqvDateScaler(QWidget* aOwner = nullptr);
     ~TqvDateScaler() override;
 
@@ -146,5 +174,12 @@ private:
     std::unique_ptr<QTimer> fTimer;
     int fPrintLength = -1; // the screen length of the axis while printing
 };
+
+using TIndicatorStyle = TqvDateScaler::TIndicatorStyle;
+using TLookAndFeel = TqvDateScaler::TLookAndFeel;
+using TScrollButtons = TqvDateScaler::TScrollButtons;
+using enum TqvDateScaler::TIndicatorStyle;
+using enum TqvDateScaler::TLookAndFeel;
+using enum TqvDateScaler::TScrollButtons;
 
 } // namespace skedra

@@ -356,6 +356,25 @@ private:
 // The published component.
 class TqvTree : public TqvTree_ComBasic
 {
+    Q_OBJECT
+    // Published properties, as a form designer sets and stores them.
+    Q_PROPERTY(int AutoExpandLevels READ GetAutoExpandLevels WRITE SetAutoExpandLevels)
+    Q_PROPERTY(int MaxLevels READ GetMaxLevels WRITE SetMaxLevels)
+    Q_PROPERTY(bool MultiSelect READ GetMultiSelect WRITE SetMultiSelect)
+    Q_PROPERTY(bool DrawGridLines READ GetDrawGridLines WRITE SetDrawGridLines)
+    Q_PROPERTY(bool ScrollBarVert READ GetScrollBarVert WRITE SetScrollBarVert)
+    Q_PROPERTY(bool ScrollBarHorz READ GetScrollBarHorz WRITE SetScrollBarHorz)
+    Q_PROPERTY(bool AutoExpand READ GetAutoExpand WRITE SetAutoExpand)
+    Q_PROPERTY(bool RowSelect READ GetRowSelect WRITE SetRowSelect)
+    Q_PROPERTY(bool ShowButtons READ GetShowButtons WRITE SetShowButtons)
+    Q_PROPERTY(bool ShowLines READ GetShowLines WRITE SetShowLines)
+    Q_PROPERTY(bool ShowRoot READ GetShowRoot WRITE SetShowRoot)
+    Q_PROPERTY(int ChangeDelay READ GetChangeDelay WRITE SetChangeDelay)
+    Q_PROPERTY(bool HideSelection READ GetHideSelection WRITE SetHideSelection)
+    Q_PROPERTY(bool HotTrack READ GetHotTrack WRITE SetHotTrack)
+    Q_PROPERTY(int Indent READ GetIndent WRITE SetIndent)
+    Q_PROPERTY(bool RightClickSelect READ GetRightClickSelect WRITE SetRightClickSelect)
+    Q_PROPERTY(bool ToolTips READ GetToolTips WRITE SetToolTips)
 public:
     explicit TqvTree(QWidget* aParent = nullptr);
 };

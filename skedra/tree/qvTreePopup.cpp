@@ -1,5 +1,8 @@
 #include "skedra/tree/qvTreePopup.h"
 
+#include <QEvent>
+#include <QPainter>
+
 #include <algorithm>
 
 #include "skedra/tree/qvTree.h"
@@ -193,6 +196,71 @@ void TqvTreePopup::OnPerformDataEntityAction(TObject* Sender)
 {
     auto* item = dynamic_cast<TqvMenuItem*>(Sender);
     if (item != nullptr && item->DataEntity != nullptr) OnUserPickDataEntity(this, item->DataEntity);
+}
+
+// ===========================================================================
+// TqvTreePopupHolder
+
+TqvTreePopupHolder::TqvTreePopupHolder(QWidget* aParent) : QWidget(aParent), FPopup(new TqvTreePopup(this))
+{
+    resize(100, 24);
+    setVisible(false); // stays hidden when its form is shown
+}
+
+TqvTreePopupHolder::~TqvTreePopupHolder()
+{
+    TqvTree_ComBasic* tree = FPopup->GetTree();
+    if (tree != nullptr && tree->GetPopupMenu() == FPopup) tree->SetPopupMenu(nullptr);
+}
+
+TqvTreePopup* TqvTreePopupHolder::GetPopupMenu()
+{
+    ResolveTree();
+    return FPopup;
+}
+
+void TqvTreePopupHolder::SetTreeName(const QString& aName)
+{
+    FTreeName = aName;
+    FPopup->SetTree(nullptr);
+    ResolveTree();
+    update();
+}
+
+void TqvTreePopupHolder::SetDesigning(bool aValue)
+{
+    FDesigning = aValue;
+    setVisible(aValue);
+}
+
+void TqvTreePopupHolder::ResolveTree()
+{
+    if (FTreeName.isEmpty() || FPopup->GetTree() != nullptr) return;
+    for (QWidget* candidate : window()->findChildren<QWidget*>(FTreeName)) {
+        auto* tree = dynamic_cast<TqvTree_ComBasic*>(candidate);
+        if (tree == nullptr) continue;
+        FPopup->SetTree(tree);
+        if (!FDesigning && tree->GetPopupMenu() == nullptr) tree->SetPopupMenu(FPopup);
+        return;
+    }
+}
+
+bool TqvTreePopupHolder::event(QEvent* anEvent)
+{
+    // A loaded form creates its widgets in any order: the tree is looked for
+    // once the form is complete.
+    if (anEvent->type() == QEvent::Polish || anEvent->type() == QEvent::ParentChange) ResolveTree();
+    return QWidget::event(anEvent);
+}
+
+void TqvTreePopupHolder::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DashLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    const QString name =
+        FTreeName.isEmpty() ? QStringLiteral("TqvTreePopup") : QStringLiteral("TqvTreePopup: ") + FTreeName;
+    painter.drawText(rect(), Qt::AlignCenter, name);
 }
 
 } // namespace skedra

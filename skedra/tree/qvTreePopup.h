@@ -5,6 +5,8 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <QString>
+#include <QWidget>
 
 #include <cstdint>
 #include <memory>
@@ -107,6 +109,43 @@ private:
     QMetaObject::Connection FTreeDestroyed;
     // The items that stand for each entity, so a deleted entity is forgotten at once.
     std::unordered_map<const TqvDataEntity_Tree*, std::vector<TqvMenuItem*>> FItemsOfEntity;
+};
+
+// A TqvTreePopup placed on a form: a form designer places widgets only, so
+// this widget owns the popup and names the tree of its window to mirror.
+// When the form is polished the popup takes that tree and becomes the tree's
+// context menu (unless the tree has one). Hidden outside design time.
+class TqvTreePopupHolder : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Tree READ GetTreeName WRITE SetTreeName)
+    Q_PROPERTY(bool AutoPopup READ GetAutoPopup WRITE SetAutoPopup)
+public:
+    explicit TqvTreePopupHolder(QWidget* aParent = nullptr);
+    // The tree it served as context menu forgets it.
+    ~TqvTreePopupHolder() override;
+
+    // The popup, with the named tree resolved when it is there.
+    TqvTreePopup* GetPopupMenu();
+    // The object name of a tree in the same window.
+    QString GetTreeName() const { return FTreeName; }
+    void SetTreeName(const QString& aName);
+    bool GetAutoPopup() const { return FPopup->GetAutoPopup(); }
+    void SetAutoPopup(bool aValue) { FPopup->SetAutoPopup(aValue); }
+    // Shown in a form designer: visible, drawn as a labelled box.
+    bool GetDesigning() const { return FDesigning; }
+    void SetDesigning(bool aValue);
+
+protected:
+    bool event(QEvent* anEvent) override;
+    void paintEvent(QPaintEvent* anEvent) override;
+
+private:
+    void ResolveTree();
+
+    TqvTreePopup* FPopup; // owned as a child object
+    QString FTreeName;
+    bool FDesigning = false;
 };
 
 } // namespace skedra

@@ -1,0 +1,253 @@
+// The Designer plugin as Designer and the form loaders see it: loaded from
+// its file, every component in the group "Tavrel", widgets whose published
+// properties survive a .ui file written and read again.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QMetaEnum>
+#include <QMetaProperty>
+#include <QPluginLoader>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+#include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
+#include <QtUiPlugin/QDesignerCustomWidgetInterface>
+#include <QtDesigner/QFormBuilder>
+#include <QtUiTools/QUiLoader>
+
+#include <map>
+#include <memory>
+
+#include "skedra/tree/qvTree.h"
+#include "skedra/tree/qvTreePopup.h"
+#include "tests/common/TestSupport.h"
+
+using namespace skedra;
+
+namespace
+{
+
+const QString cPluginFile = QStringLiteral(SKEDRA_DESIGNER_PLUGIN_FILE);
+
+QList<QDesignerCustomWidgetInterface*> Components()
+{
+    static QPluginLoader loader(cPluginFile); // stays loaded for the whole program
+    if (!loader.isLoaded() && !loader.load()) {
+        ADD_FAILURE() << loader.errorString().toStdString();
+        return {};
+    }
+    auto* collection = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(loader.instance());
+    if (collection == nullptr) {
+        ADD_FAILURE() << "the plugin is no widget collection";
+        return {};
+    }
+    return collection->customWidgets();
+}
+
+// The properties a component publishes itself (those after QWidget's).
+QList<QMetaProperty> PublishedProperties(const QObject* anObject)
+{
+    QList<QMetaProperty> properties;
+    const QMetaObject* meta = anObject->metaObject();
+    for (int i = QWidget::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
+        const QMetaProperty p = meta->property(i);
+        if (p.isWritable() && p.isStored() && p.isDesignable()) properties << p;
+    }
+    return properties;
+}
+
+// A value other than the current one, of the property's type.
+QVariant OtherValue(const QMetaProperty& aProperty, const QVariant& aCurrent)
+{
+    if (aProperty.isEnumType()) {
+        const QMetaEnum e = aProperty.enumerator();
+        int index = 0;
+        while (index < e.keyCount() && e.value(index) != aCurrent.toInt())
+            ++index;
+        return e.value((index + 1) % e.keyCount());
+    }
+    switch (aCurrent.typeId()) {
+    case QMetaType::Bool:
+        return !aCurrent.toBool();
+    case QMetaType::Int:
+        return aCurrent.toInt() + 3;
+    case QMetaType::Double:
+        return aCurrent.toDouble() + 1.5;
+    case QMetaType::QString:
+        return aCurrent.toString() + QStringLiteral("x");
+    default:
+        ADD_FAILURE() << aProperty.name() << " has a type a form cannot store: " << aCurrent.typeName();
+        return aCurrent;
+    }
+}
+
+// Writes forms as Designer does: a component's own child widgets are its
+// business, not the form's, and are not written.
+class TFormWriter : public QFormBuilder
+{
+protected:
+    DomWidget* createDom(QWidget* aWidget, DomWidget* aParent, bool aRecursive) override
+    {
+        const bool component = QByteArray(aWidget->metaObject()->className()).startsWith("skedra::");
+        return QFormBuilder::createDom(aWidget, aParent, aRecursive && !component);
+    }
+};
+
+// The form as Designer writes it: the published properties in declaration
+// order (a loader sets them in file order, and Start before Stop is not Stop
+// before Start), enum-typed ones as <enum>Scope::key</enum>. QFormBuilder
+// writes properties in no fixed order and no enum-typed property at all.
+QByteArray SaveForm(QWidget* aForm, QWidget* aComponent)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    TFormWriter writer;
+    writer.save(&buffer, aForm);
+    QString text = QString::fromUtf8(buffer.data());
+    QString published;
+    for (const QMetaProperty& p : PublishedProperties(aComponent)) {
+        const QString name = QString::fromLatin1(p.name());
+        if (p.isEnumType()) {
+            const QString key = QString::fromLatin1(p.enumerator().valueToKey(p.read(aComponent).toInt()));
+            published += QStringLiteral("<property name=\"%1\"><enum>%2::%3</enum></property>")
+                             .arg(name, QString::fromLatin1(p.enumerator().scope()), key);
+            continue;
+        }
+        const QRegularExpression block(QStringLiteral("<property name=\"%1\"[^>]*>.*?</property>").arg(name),
+                                       QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch m = block.match(text);
+        if (!m.hasMatch()) continue;
+        published += m.captured(0);
+        text.remove(m.capturedStart(0), m.capturedLength(0));
+    }
+    const QString tag = QStringLiteral("name=\"%1\">").arg(aComponent->objectName());
+    const int at = text.indexOf(tag);
+    if (at >= 0) text.insert(at + tag.size(), published);
+    return text.toUtf8();
+}
+
+QString PluginFolder()
+{
+    return QFileInfo(cPluginFile).absolutePath();
+}
+
+} // namespace
+
+TEST(DesignerPlugin, ListsEveryComponentInTheTavrelGroup)
+{
+    std::map<QString, QDesignerCustomWidgetInterface*> byName;
+    for (QDesignerCustomWidgetInterface* c : Components()) {
+        byName[c->name()] = c;
+        EXPECT_EQ(c->group(), "Tavrel") << c->name().toStdString();
+        EXPECT_FALSE(c->isContainer());
+        EXPECT_FALSE(c->icon().isNull());
+        EXPECT_TRUE(QFileInfo::exists(QStringLiteral(SKEDRA_SOURCE_DIR "/") + c->includeFile()))
+            << c->includeFile().toStdString();
+        // The widget box entry makes a widget of the class itself.
+        QXmlStreamReader xml(c->domXml());
+        while (!xml.atEnd() && !(xml.isStartElement() && xml.name() == QLatin1String("widget")))
+            xml.readNext();
+        EXPECT_EQ(xml.attributes().value("class").toString(), c->name());
+    }
+    for (const char* name : {"skedra::TqvDateScaler", "skedra::TqvTree", "skedra::TqvTreePopupHolder",
+                             "skedra::TqvSplitter", "skedra::TXYSizer"})
+        EXPECT_EQ(byName.count(QString::fromLatin1(name)), 1u) << name;
+    EXPECT_EQ(byName.size(), static_cast<std::size_t>(Components().size())); // no name twice
+}
+
+TEST(DesignerPlugin, EveryComponentsPropertiesRoundTripThroughAUiFile)
+{
+    for (QDesignerCustomWidgetInterface* c : Components()) {
+        SCOPED_TRACE(c->name().toStdString());
+        QWidget form;
+        form.setObjectName("Form");
+        QWidget* widget = c->createWidget(&form);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(QString::fromLatin1(widget->metaObject()->className()), c->name());
+        widget->setObjectName("component");
+        const QList<QMetaProperty> published = PublishedProperties(widget);
+        for (const QMetaProperty& p : published) {
+            const QVariant other = OtherValue(p, p.read(widget));
+            EXPECT_TRUE(p.write(widget, other)) << p.name();
+        }
+        std::map<QString, QVariant> expected;
+        for (const QMetaProperty& p : published)
+            expected[QString::fromLatin1(p.name())] = p.read(widget);
+
+        QBuffer ui;
+        ui.setData(SaveForm(&form, widget));
+        ui.open(QIODevice::ReadOnly);
+        const QString text = QString::fromUtf8(ui.data());
+        EXPECT_TRUE(text.contains(QStringLiteral("class=\"%1\"").arg(c->name())));
+        for (const auto& [name, value] : expected)
+            EXPECT_TRUE(text.contains(QStringLiteral("name=\"%1\"").arg(name))) << name.toStdString();
+
+        auto check = [&](QWidget* loadedForm, const char* by) {
+            ASSERT_NE(loadedForm, nullptr) << by;
+            std::unique_ptr<QWidget> owner(loadedForm);
+            QWidget* loaded = loadedForm->findChild<QWidget*>("component");
+            ASSERT_NE(loaded, nullptr) << by;
+            EXPECT_EQ(QString::fromLatin1(loaded->metaObject()->className()), c->name()) << by;
+            for (const auto& [name, value] : expected)
+                EXPECT_EQ(loaded->property(name.toLatin1()), value) << by << " " << name.toStdString();
+        };
+        QUiLoader uiLoader;
+        uiLoader.clearPluginPaths();
+        uiLoader.addPluginPath(PluginFolder());
+        ui.seek(0);
+        check(uiLoader.load(&ui), "QUiLoader");
+        QFormBuilder builder;
+        builder.setPluginPath({PluginFolder()});
+        ui.seek(0);
+        check(builder.load(&ui), "QFormBuilder");
+    }
+}
+
+TEST(DesignerPlugin, WidgetsMadeOutsideDesignerAreNotForDesign)
+{
+    QDesignerCustomWidgetInterface* popupEntry = nullptr;
+    for (QDesignerCustomWidgetInterface* c : Components())
+        if (c->name() == "skedra::TqvTreePopupHolder") popupEntry = c;
+    ASSERT_NE(popupEntry, nullptr);
+    QWidget form;
+    auto* runtime = dynamic_cast<TqvTreePopupHolder*>(popupEntry->createWidget(&form));
+    ASSERT_NE(runtime, nullptr);
+    EXPECT_FALSE(runtime->GetDesigning());
+    form.show();
+    EXPECT_FALSE(runtime->isVisible()); // nothing of it shows in a running form
+}
+
+TEST(DesignerPlugin, TreePopupOnALoadedFormMirrorsTheNamedTree)
+{
+    const QByteArray ui = R"(<ui version="4.0"><class>Form</class>
+<widget class="QWidget" name="Form">
+ <widget class="skedra::TqvTreePopupHolder" name="projectsPopup">
+  <property name="Tree"><string>projects</string></property>
+ </widget>
+ <widget class="skedra::TqvTree" name="projects">
+  <property name="MultiSelect"><bool>true</bool></property>
+ </widget>
+</widget></ui>)";
+    QUiLoader loader;
+    loader.clearPluginPaths();
+    loader.addPluginPath(PluginFolder());
+    QBuffer buffer;
+    buffer.setData(ui);
+    std::unique_ptr<QWidget> form(loader.load(&buffer));
+    ASSERT_NE(form, nullptr) << loader.errorString().toStdString();
+    form->show();
+    auto* tree = dynamic_cast<TqvTree*>(form->findChild<QWidget*>("projects"));
+    auto* holder = dynamic_cast<TqvTreePopupHolder*>(form->findChild<QWidget*>("projectsPopup"));
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(holder, nullptr);
+    EXPECT_TRUE(tree->GetMultiSelect());
+    EXPECT_EQ(holder->GetPopupMenu()->GetTree(), tree);
+    EXPECT_EQ(tree->GetPopupMenu(), holder->GetPopupMenu());
+    TqvDataEntity_Tree* e = tree->AddDataEntity(nullptr);
+    e->SetText("Alpha");
+    holder->GetPopupMenu()->InitRootLevel();
+    ASSERT_EQ(holder->GetPopupMenu()->GetItems()->Count(), 1);
+    EXPECT_EQ(holder->GetPopupMenu()->Items(0)->GetCaption(), "Alpha");
+    delete holder; // the tree forgets its context menu
+    EXPECT_EQ(tree->GetPopupMenu(), nullptr);
+}
