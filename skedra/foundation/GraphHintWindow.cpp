@@ -11,7 +11,7 @@ namespace {
 constexpr int kMinWidth = 120;
 constexpr int kMinHeight = 30;
 
-// Carriage returns separate the lines of a hint, as the platform's text drawing takes them.
+// Carriage returns separate the lines of a hint; text drawing breaks lines only at line feeds.
 QString Lines(const QString& aText)
 {
     QString s = aText;

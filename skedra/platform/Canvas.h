@@ -251,7 +251,7 @@ private:
     TPoint penPos_;
 };
 
-// Draw-text flags, as the platform's draw-text operation takes them.
+// Draw-text flags: alignment, line breaking, clipping and measuring of DrawText.
 enum : unsigned {
     DT_TOP = 0x0,
     DT_LEFT = 0x0,

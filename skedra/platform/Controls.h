@@ -7,7 +7,7 @@
 // Coordinates: a control's Left/Top are in its parent's client coordinates;
 // mouse positions and the canvas of Paint are in the control's own client
 // coordinates. A control with a border (a panel with BorderStyle bsSingle)
-// keeps the border outside its client area, as the toolkit does: ClientOffset()
+// keeps the border outside its client area: ClientOffset()
 // is where the client area starts inside the widget.
 //
 // Exceptions never leave an event override: each catches and routes the
@@ -482,7 +482,7 @@ public:
 
 // A control without a window of its own: it takes no focus and no keys, and
 // draws over its parent (nothing is erased behind it). It stays below its
-// windowed siblings, as the toolkit's graphic controls do.
+// windowed siblings.
 class TGraphicControl : public TControl {
 public:
     explicit TGraphicControl(QWidget* aParent = nullptr);

@@ -38,7 +38,7 @@ public:
     using Exception::Exception;
 };
 
-// Casts an object to T or raises EInvalidCast, as the toolkit's checked "as" does.
+// Casts an object to T, or raises EInvalidCast when it is not a T.
 template <class T, class U>
 T* CheckedCast(U* object)
 {
