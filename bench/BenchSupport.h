@@ -5,9 +5,13 @@
 #include <cstdlib>
 #include <initializer_list>
 
-namespace skedra::bench {
+namespace skedra::bench
+{
 
-inline bool Smoke() { return std::getenv("SKEDRA_BENCH_SMOKE") != nullptr; }
+inline bool Smoke()
+{
+    return std::getenv("SKEDRA_BENCH_SMOKE") != nullptr;
+}
 
 inline void Sizes(benchmark::internal::Benchmark* b, std::initializer_list<long> sizes)
 {

@@ -13,17 +13,20 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-class TBenchArea : public TqvOffscreenPaint {
+class TBenchArea : public TqvOffscreenPaint
+{
 public:
     TBenchArea()
     {
         std::mt19937 rng(42);
-        std::uniform_int_distribution<int> x(0, kWidth - 1), y(0, kHeight - 1), size(4, 120), colour(0, 0xFFFFFF);
+        std::uniform_int_distribution<int> x(0, kWidth - 1), y(0, kHeight - 1), size(4, 120),
+            colour(0, 0xFFFFFF);
         for (int i = 0; i < 10000; ++i) {
             const int l = x(rng), t = y(rng);
             rects.push_back(Rect(l, t, l + size(rng), t + size(rng) / 3 + 2));
@@ -45,7 +48,8 @@ public:
         }
         c->Brush.SetStyle(bsClear);
         c->Font.SetColor(clBlack);
-        for (size_t i = 0; i < texts.size(); ++i) c->TextOut(points[i].X, points[i].Y, texts[i]);
+        for (size_t i = 0; i < texts.size(); ++i)
+            c->TextOut(points[i].X, points[i].Y, texts[i]);
     }
     void PaintNow() { Paint(); }
 
@@ -88,7 +92,8 @@ void BM_TwoThousandTexts(benchmark::State& state)
     TCanvas* c = bmp.GetCanvas();
     c->Brush.SetStyle(bsClear);
     for (auto _ : state)
-        for (size_t i = 0; i < area.texts.size(); ++i) c->TextOut(area.points[i].X, area.points[i].Y, area.texts[i]);
+        for (size_t i = 0; i < area.texts.size(); ++i)
+            c->TextOut(area.points[i].X, area.points[i].Y, area.texts[i]);
 }
 BENCHMARK(BM_TwoThousandTexts)->Unit(benchmark::kMillisecond);
 

@@ -14,7 +14,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 constexpr double kMinute = 1.0 / MinsPerDay;
 const TDateTime kStart = EncodeDate(2026, 1, 5);
@@ -25,7 +26,8 @@ void FillSparse(TDistinctTimeHolderList& list, long n)
 {
     std::mt19937 rng(1);
     std::vector<long> order(static_cast<size_t>(n));
-    for (long i = 0; i < n; ++i) order[static_cast<size_t>(i)] = i;
+    for (long i = 0; i < n; ++i)
+        order[static_cast<size_t>(i)] = i;
     std::shuffle(order.begin(), order.end(), rng);
     for (long i : order) {
         const TDateTime start = kStart + static_cast<double>(i) * 10 * kMinute;
@@ -47,11 +49,11 @@ void FillDense(TDistinctTimeHolderList& list, long n)
 
 void Reset(TDistinctTimeHolderList& list)
 {
-    for (TDistinctTimeHolder* h : list.Items()) h->SubCol = 0;
+    for (TDistinctTimeHolder* h : list.Items())
+        h->SubCol = 0;
 }
 
-template <void (*Fill)(TDistinctTimeHolderList&, long)>
-void BM_Engine(benchmark::State& state)
+template <void (*Fill)(TDistinctTimeHolderList&, long)> void BM_Engine(benchmark::State& state)
 {
     TDistinctTimeHolderList list;
     Fill(list, state.range(0));
@@ -68,8 +70,7 @@ void BM_Engine(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-template <void (*Fill)(TDistinctTimeHolderList&, long)>
-void BM_Oracle(benchmark::State& state)
+template <void (*Fill)(TDistinctTimeHolderList&, long)> void BM_Oracle(benchmark::State& state)
 {
     TDistinctTimeHolderList list;
     Fill(list, state.range(0));
@@ -84,18 +85,37 @@ void BM_Oracle(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_Sparse_Engine(benchmark::State& s) { BM_Engine<FillSparse>(s); }
-void BM_Dense_Engine(benchmark::State& s) { BM_Engine<FillDense>(s); }
-void BM_Sparse_Oracle(benchmark::State& s) { BM_Oracle<FillSparse>(s); }
-void BM_Dense_Oracle(benchmark::State& s) { BM_Oracle<FillDense>(s); }
+void BM_Sparse_Engine(benchmark::State& s)
+{
+    BM_Engine<FillSparse>(s);
+}
+void BM_Dense_Engine(benchmark::State& s)
+{
+    BM_Engine<FillDense>(s);
+}
+void BM_Sparse_Oracle(benchmark::State& s)
+{
+    BM_Oracle<FillSparse>(s);
+}
+void BM_Dense_Oracle(benchmark::State& s)
+{
+    BM_Oracle<FillDense>(s);
+}
 
 // Every interval overlapping every other: the worst case of both.
 void FillAllOverlapping(TDistinctTimeHolderList& list, long n)
 {
-    for (long i = 0; i < n; ++i) list.Add(kStart + static_cast<double>(i) * 1e-6, kStart + 1, QString(), nullptr);
+    for (long i = 0; i < n; ++i)
+        list.Add(kStart + static_cast<double>(i) * 1e-6, kStart + 1, QString(), nullptr);
 }
-void BM_AllOverlapping_Engine(benchmark::State& s) { BM_Engine<FillAllOverlapping>(s); }
-void BM_AllOverlapping_Oracle(benchmark::State& s) { BM_Oracle<FillAllOverlapping>(s); }
+void BM_AllOverlapping_Engine(benchmark::State& s)
+{
+    BM_Engine<FillAllOverlapping>(s);
+}
+void BM_AllOverlapping_Oracle(benchmark::State& s)
+{
+    BM_Oracle<FillAllOverlapping>(s);
+}
 
 // Milliseconds from the terminate request to the return of a placement of
 // range(0) sparse intervals, cancelled 1 to 100 ms after its start.
@@ -115,7 +135,8 @@ void BM_CancelLatency(benchmark::State& state)
             engine.ResolveConflicts();
             end = std::chrono::steady_clock::now();
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(1, 100)(rng)));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::uniform_int_distribution<int>(1, 100)(rng)));
         const auto cancelledAt = std::chrono::steady_clock::now();
         cancel = true;
         worker.join();
@@ -129,8 +150,7 @@ void BM_CancelLatency(benchmark::State& state)
 // The widest stretch of processor time between two questions to the
 // terminate request during a whole placement: what a cancel may have to wait
 // for when the machine is not busy with other work.
-template <void (*Fill)(TDistinctTimeHolderList&, long)>
-void BM_TerminateCheckGap(benchmark::State& state)
+template <void (*Fill)(TDistinctTimeHolderList&, long)> void BM_TerminateCheckGap(benchmark::State& state)
 {
     TDistinctTimeHolderList list;
     Fill(list, state.range(0));
@@ -155,26 +175,43 @@ void BM_TerminateCheckGap(benchmark::State& state)
     }
     state.counters["widest_gap_ms"] = widest;
 }
-void BM_TerminateCheckGap_Sparse(benchmark::State& s) { BM_TerminateCheckGap<FillSparse>(s); }
-void BM_TerminateCheckGap_Dense(benchmark::State& s) { BM_TerminateCheckGap<FillDense>(s); }
+void BM_TerminateCheckGap_Sparse(benchmark::State& s)
+{
+    BM_TerminateCheckGap<FillSparse>(s);
+}
+void BM_TerminateCheckGap_Dense(benchmark::State& s)
+{
+    BM_TerminateCheckGap<FillDense>(s);
+}
 
 } // namespace
 
-BENCHMARK(BM_TerminateCheckGap_Sparse)->Apply([](auto* b) { bench::Sizes(b, {100000, 1000000}); })
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TerminateCheckGap_Dense)->Apply([](auto* b) { bench::Sizes(b, {100000, 1000000}); })
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Sparse_Engine)->Apply([](auto* b) { bench::Sizes(b, {1000, 10000, 100000, 1000000}); })
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Dense_Engine)->Apply([](auto* b) { bench::Sizes(b, {1000, 10000, 100000, 1000000}); })
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Sparse_Oracle)->Apply([](auto* b) { bench::Sizes(b, {1000, 10000}); })->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Dense_Oracle)->Apply([](auto* b) { bench::Sizes(b, {1000, 10000}); })->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AllOverlapping_Engine)->Apply([](auto* b) { bench::Sizes(b, {1000, 5000}); })
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AllOverlapping_Oracle)->Apply([](auto* b) { bench::Sizes(b, {1000, 5000}); })
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CancelLatency)->Apply([](auto* b) { bench::Sizes(b, {100000, 1000000}); })
-    ->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TerminateCheckGap_Sparse)->Apply([](auto* b) {
+                                          bench::Sizes(b, {100000, 1000000});
+                                      }) -> Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TerminateCheckGap_Dense)->Apply([](auto* b) {
+                                         bench::Sizes(b, {100000, 1000000});
+                                     }) -> Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sparse_Engine)->Apply([](auto* b) {
+                               bench::Sizes(b, {1000, 10000, 100000, 1000000});
+                           }) -> Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Dense_Engine)->Apply([](auto* b) {
+                              bench::Sizes(b, {1000, 10000, 100000, 1000000});
+                          }) -> Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sparse_Oracle)->Apply([](auto* b) {
+                               bench::Sizes(b, {1000, 10000});
+                           }) -> Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Dense_Oracle)->Apply([](auto* b) {
+                              bench::Sizes(b, {1000, 10000});
+                          }) -> Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AllOverlapping_Engine)->Apply([](auto* b) {
+                                       bench::Sizes(b, {1000, 5000});
+                                   }) -> Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AllOverlapping_Oracle)->Apply([](auto* b) {
+                                       bench::Sizes(b, {1000, 5000});
+                                   }) -> Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CancelLatency)->Apply([](auto* b) {
+                               bench::Sizes(b, {100000, 1000000});
+                           }) -> UseManualTime() -> Iterations(20) -> Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -7,9 +7,12 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
-class TBenchCellData : public TMoxSimpleCellData {};
+class TBenchCellData : public TMoxSimpleCellData
+{
+};
 
 void BM_RandomWindow(benchmark::State& state)
 {
@@ -37,9 +40,11 @@ void BM_RandomWindow(benchmark::State& state)
     }
     state.counters["loaded"] = rows.LoadedCount();
 }
-BENCHMARK(BM_RandomWindow)->Apply([](benchmark::internal::Benchmark* b) {
-    skedra::bench::Sizes(b, {100000, 10000000});
-})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RandomWindow)
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        skedra::bench::Sizes(b, {100000, 10000000});
+    })
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -11,9 +11,11 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
-class BenchModel : public TqvDateScalerModel {
+class BenchModel : public TqvDateScalerModel
+{
 public:
     BenchModel() { SetModelLength(1920); }
 };
@@ -41,12 +43,16 @@ void BM_DateToPixel(benchmark::State& state)
     std::mt19937 rng(1);
     std::uniform_real_distribution<double> when(m.GetStart(), m.GetStop());
     std::vector<TDateTime> dates(static_cast<size_t>(state.range(0)));
-    for (TDateTime& d : dates) d = when(rng);
+    for (TDateTime& d : dates)
+        d = when(rng);
     for (auto _ : state)
-        for (TDateTime d : dates) benchmark::DoNotOptimize(m.DateToPixel(d));
+        for (TDateTime d : dates)
+            benchmark::DoNotOptimize(m.DateToPixel(d));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_DateToPixel)->Apply([](benchmark::internal::Benchmark* b) { skedra::bench::Sizes(b, {1000, 100000}); });
+BENCHMARK(BM_DateToPixel)->Apply([](benchmark::internal::Benchmark* b) {
+    skedra::bench::Sizes(b, {1000, 100000});
+});
 
 void BM_PixelToDate(benchmark::State& state)
 {
@@ -55,19 +61,23 @@ void BM_PixelToDate(benchmark::State& state)
     std::mt19937 rng(2);
     std::uniform_real_distribution<double> where(0, 1920);
     std::vector<double> pixels(static_cast<size_t>(state.range(0)));
-    for (double& p : pixels) p = std::floor(where(rng));
+    for (double& p : pixels)
+        p = std::floor(where(rng));
     for (auto _ : state)
-        for (double p : pixels) benchmark::DoNotOptimize(m.PixelToDate(p));
+        for (double p : pixels)
+            benchmark::DoNotOptimize(m.PixelToDate(p));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_PixelToDate)->Apply([](benchmark::internal::Benchmark* b) { skedra::bench::Sizes(b, {1000, 100000}); });
+BENCHMARK(BM_PixelToDate)->Apply([](benchmark::internal::Benchmark* b) {
+    skedra::bench::Sizes(b, {1000, 100000});
+});
 
 // One rebuild of both mark lists per iteration; the argument is the row of
 // the step table that becomes the minor step (0 = 10 ms ... 13 = 100 years).
 void BM_CalcDrawMode(benchmark::State& state)
 {
-    static const TDateTime steps[] = {kScale10Hun, kScale1Sec, kScale10Sec, kScale1Min, kScale10Min,
-                                      kScale1Hour, kScale1Day, kScale1Week, kScale1Month, kScale3Month,
+    static const TDateTime steps[] = {kScale10Hun, kScale1Sec,   kScale10Sec,  kScale1Min,   kScale10Min,
+                                      kScale1Hour, kScale1Day,   kScale1Week,  kScale1Month, kScale3Month,
                                       kScale1Year, kScale10Year, kScale20Year, kScale100Year};
     const int row = static_cast<int>(state.range(0));
     BenchModel m;
@@ -76,7 +86,9 @@ void BM_CalcDrawMode(benchmark::State& state)
     // Centuries under 15 pixels need a shorter axis: 1920 pixels would pass the year 4000.
     const int len = row == 13 ? 1000 : 1920;
     m.SetModelLength(len);
-    const TDateTime L = row == 0 ? steps[0] / 2 : row == 13 ? kScale20Year * 1.05 : (steps[row - 1] + steps[row]) / 2;
+    const TDateTime L = row == 0    ? steps[0] / 2
+                        : row == 13 ? kScale20Year * 1.05
+                                    : (steps[row - 1] + steps[row]) / 2;
     const TDateTime start = row >= 11 ? EncodeDate(1901, 3, 4) + 0.4 : EncodeDate(2024, 3, 4) + 0.4;
     m.SetStart(start);
     m.SetStop(m.VisibleTimeDiffToTrueTime(start, L * len / 15));

@@ -8,9 +8,12 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
-class TBenchCellData : public TMoxSimpleCellData {};
+class TBenchCellData : public TMoxSimpleCellData
+{
+};
 
 void BM_ExpandCollapse(benchmark::State& state)
 {
@@ -19,10 +22,12 @@ void BM_ExpandCollapse(benchmark::State& state)
     double collapseSeconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto root = std::make_unique<TMoxGridCellForViewer>(nullptr, nullptr, MoxCellDataClassOf<TBenchCellData>());
+        auto root =
+            std::make_unique<TMoxGridCellForViewer>(nullptr, nullptr, MoxCellDataClassOf<TBenchCellData>());
         root->ColumnList->AddNew(nullptr);
         auto tree = std::make_unique<TqvGridTree>([children](TqvGridTree* t, TqvDataEntity_GridTreeNode* n) {
-            for (int i = 0; i < children; ++i) t->AddDataEntity(n);
+            for (int i = 0; i < children; ++i)
+                t->AddDataEntity(n);
         });
         tree->GridCell = root.get();
         TqvDataEntity_GridTreeNode* node = tree->AddDataEntity(nullptr);
@@ -39,12 +44,16 @@ void BM_ExpandCollapse(benchmark::State& state)
         root.reset();
         state.ResumeTiming();
     }
-    state.counters["expand_ms"] = benchmark::Counter(expandSeconds * 1000, benchmark::Counter::kAvgIterations);
-    state.counters["collapse_ms"] = benchmark::Counter(collapseSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["expand_ms"] =
+        benchmark::Counter(expandSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["collapse_ms"] =
+        benchmark::Counter(collapseSeconds * 1000, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_ExpandCollapse)->Apply([](benchmark::internal::Benchmark* b) {
-    skedra::bench::Sizes(b, {1000, 100000});
-})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExpandCollapse)
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        skedra::bench::Sizes(b, {1000, 100000});
+    })
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -11,7 +11,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 std::unique_ptr<TqvTree> MakeTree()
 {
@@ -29,7 +30,8 @@ void Fill(TqvTree* tree, long n, int perRoot)
     for (long r = 0; r < roots; ++r) {
         TqvDataEntity_Tree* root = tree->AddDataEntity(nullptr);
         root->SetText(QStringLiteral("Root %1").arg(r));
-        for (int c = 0; c < perRoot; ++c) tree->AddDataEntity(root)->SetText(QStringLiteral("Child %1").arg(c));
+        for (int c = 0; c < perRoot; ++c)
+            tree->AddDataEntity(root)->SetText(QStringLiteral("Child %1").arg(c));
     }
 }
 
@@ -48,7 +50,9 @@ void BM_UpdateDisplay_AfterInsert_RootsCollapsed(benchmark::State& state)
     state.counters["entities"] = static_cast<double>(state.range(0));
 }
 BENCHMARK(BM_UpdateDisplay_AfterInsert_RootsCollapsed)
-    ->Apply([](benchmark::internal::Benchmark* b) { skedra::bench::Sizes(b, {1000, 100000}); })
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        skedra::bench::Sizes(b, {1000, 100000});
+    })
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
@@ -59,7 +63,8 @@ void BM_UpdateDisplay_ExpandOneRoot(benchmark::State& state)
     // (9 in the smoke run).
     Fill(tree.get(), skedra::bench::Smoke() ? 900 : 99900, 100);
     TqvDataEntity_Tree* root = tree->InsertDataEntity(nullptr, skedra::bench::Smoke() ? 5 : 500);
-    for (long c = 0; c < state.range(0); ++c) tree->AddDataEntity(root)->SetText(QStringLiteral("Task %1").arg(c));
+    for (long c = 0; c < state.range(0); ++c)
+        tree->AddDataEntity(root)->SetText(QStringLiteral("Task %1").arg(c));
     tree->EnsureDisplayUpToDate();
     for (auto _ : state) {
         root->SetExpanded(true);
@@ -85,12 +90,14 @@ void BM_GetRect_EveryVisibleRow(benchmark::State& state)
         TqvDataEntity_Tree* root = tree->GetRootDataList()->GetTreeItem(r);
         root->SetExpanded(true);
         all.push_back(root);
-        for (int c = 0; c < root->GetSubDataList()->Count(); ++c) all.push_back(root->GetSubDataList()->GetTreeItem(c));
+        for (int c = 0; c < root->GetSubDataList()->Count(); ++c)
+            all.push_back(root->GetSubDataList()->GetTreeItem(c));
     }
     tree->EnsureDisplayUpToDate();
     tree->GetRect(all.front());
     for (auto _ : state) {
-        for (TqvDataEntity_Tree* e : all) benchmark::DoNotOptimize(tree->GetRect(e));
+        for (TqvDataEntity_Tree* e : all)
+            benchmark::DoNotOptimize(tree->GetRect(e));
     }
     state.SetItemsProcessed(static_cast<long>(state.iterations()) * static_cast<long>(all.size()));
 }

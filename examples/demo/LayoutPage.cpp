@@ -17,7 +17,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 enum class TBoxLook { Raised, Sunken, Selected };
 
@@ -36,7 +37,8 @@ struct TDemoBox : TObject {
 
 // The drawing area: a radiated background with a row of boxes laid out for
 // the present size, so a resize by the grip rearranges them.
-class TDemoCanvas : public TqvOffscreenPaint {
+class TDemoCanvas : public TqvOffscreenPaint
+{
 public:
     explicit TDemoCanvas(QWidget* aParent) : TqvOffscreenPaint(aParent)
     {
@@ -74,11 +76,13 @@ public:
         c->Font.SetStyle(TFontStyles{});
 
         LayOutBoxes(Rect(client.Left + 12, client.Top + 36, client.Right - 12, client.Bottom - 36));
-        for (const auto& box : FBoxes) DrawBox(c, *box);
+        for (const auto& box : FBoxes)
+            DrawBox(c, *box);
 
         c->Brush.SetStyle(bsClear);
         c->Font.SetColor(RGB(60, 60, 60));
-        DrawText(c, QStringLiteral("%1 x %2 - drag the black grip to resize").arg(GetWidth()).arg(GetHeight()),
+        DrawText(c,
+                 QStringLiteral("%1 x %2 - drag the black grip to resize").arg(GetWidth()).arg(GetHeight()),
                  Rect(client.Left + 12, client.Bottom - 28, client.Right - 12, client.Bottom - 8),
                  DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
         c->Brush.SetStyle(bsSolid);
@@ -138,7 +142,8 @@ private:
     TGraphHintWindow* FHint = nullptr; // a child widget: freed with the canvas
 };
 
-TPanel* MakePanel(QWidget* aParent, TAlign anAlign, const TRect& aBounds, TColor aColor, const QString& aCaption)
+TPanel* MakePanel(QWidget* aParent, TAlign anAlign, const TRect& aBounds, TColor aColor,
+                  const QString& aCaption)
 {
     auto* panel = new TPanel(aParent);
     panel->SetBoundsRect(aBounds);
@@ -178,7 +183,8 @@ QWidget* CreateLayoutPage(QWidget* parent)
               QStringLiteral("Left panel (min. 120)"));
     MakeSplitter(page, alLeft, Bounds(kLeftWidth, kTopHeight + kBar, kBar, 600), 120);
 
-    TPanel* client = MakePanel(page, alClient, Bounds(kLeftWidth + kBar, kTopHeight + kBar, 700, 600), clWindow, {});
+    TPanel* client =
+        MakePanel(page, alClient, Bounds(kLeftWidth + kBar, kTopHeight + kBar, 700, 600), clWindow, {});
     client->SetBevelOuter(bvLowered);
 
     auto* canvas = new TDemoCanvas(client);
@@ -195,7 +201,8 @@ QWidget* CreateLayoutPage(QWidget* parent)
         // Held within the panel and never so small that the boxes vanish.
         const int maxW = std::max(200, client->GetClientWidth() - canvas->GetLeft() - 10);
         const int maxH = std::max(150, client->GetClientHeight() - canvas->GetTop() - 10);
-        canvas->SetBounds(canvas->GetLeft(), canvas->GetTop(), std::clamp(canvas->GetWidth() + aMove.X, 200, maxW),
+        canvas->SetBounds(canvas->GetLeft(), canvas->GetTop(),
+                          std::clamp(canvas->GetWidth() + aMove.X, 200, maxW),
                           std::clamp(canvas->GetHeight() + aMove.Y, 150, maxH));
         placeGrip();
     };

@@ -13,10 +13,14 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 // A fixed Monday, so that screenshots are the same every day.
-TDateTime DemoMonday() { return EncodeDate(2024, 3, 4); }
+TDateTime DemoMonday()
+{
+    return EncodeDate(2024, 3, 4);
+}
 
 TqvHiddenHours NightHours()
 {
@@ -72,12 +76,12 @@ QWidget* CreateScalerPage(QWidget* parent)
         {QStringLiteral("Days under weeks; weekend hidden; week numbers"), monday, monday + 35, tlfClassic,
          isNormal, false, true, true},
         {QStringLiteral("The same, boxed"), monday, monday + 35, tlfBoxed, isNormal, false, true, true},
-        {QStringLiteral("Months under quarters; sober indicator"), EncodeDate(2024, 1, 1), EncodeDate(2025, 7, 1),
-         tlfClassic, isSober, false, false, false},
-        {QStringLiteral("Quarters under years, boxed"), EncodeDate(2022, 1, 1), EncodeDate(2030, 1, 1), tlfBoxed,
-         isNormal, false, false, false},
-        {QStringLiteral("Minutes under hours, boxed"), monday + 9.0 / 24, monday + 13.0 / 24, tlfBoxed, isSober,
-         false, false, false},
+        {QStringLiteral("Months under quarters; sober indicator"), EncodeDate(2024, 1, 1),
+         EncodeDate(2025, 7, 1), tlfClassic, isSober, false, false, false},
+        {QStringLiteral("Quarters under years, boxed"), EncodeDate(2022, 1, 1), EncodeDate(2030, 1, 1),
+         tlfBoxed, isNormal, false, false, false},
+        {QStringLiteral("Minutes under hours, boxed"), monday + 9.0 / 24, monday + 13.0 / 24, tlfBoxed,
+         isSober, false, false, false},
         {QStringLiteral("Years under decades (drag to zoom, Ctrl+drag to pan, hold the arrows to scroll)"),
          EncodeDate(1960, 1, 1), EncodeDate(2060, 1, 1), tlfClassic, isNormal, false, false, false},
     };
@@ -87,9 +91,10 @@ QWidget* CreateScalerPage(QWidget* parent)
     }
     column->addStretch(1);
     grid->addLayout(column, 0, 0);
-    auto* flat = MakeScaler(page, {QString(), monday + 6.0 / 24, monday + 2, tlfClassic, isNone, false, false, false},
-                            false);
-    auto* upright = MakeScaler(page, {QString(), monday, monday + 28, tlfBoxed, isSober, false, false, true}, false);
+    auto* flat = MakeScaler(
+        page, {QString(), monday + 6.0 / 24, monday + 2, tlfClassic, isNone, false, false, false}, false);
+    auto* upright =
+        MakeScaler(page, {QString(), monday, monday + 28, tlfBoxed, isSober, false, false, true}, false);
     upright->SetVerticalText(true);
     grid->addWidget(flat, 0, 1);
     grid->addWidget(upright, 0, 2);
@@ -128,6 +133,7 @@ void PrintScalerPage(QWidget* page, QPainter& painter, const QRect& pageRect)
     }
 }
 
-DemoPageRegistration scalerPage(DemoPage{10, QStringLiteral("Date scaler"), CreateScalerPage, PrintScalerPage});
+DemoPageRegistration scalerPage(DemoPage{10, QStringLiteral("Date scaler"), CreateScalerPage,
+                                         PrintScalerPage});
 
 } // namespace

@@ -7,17 +7,20 @@
 #include "examples/demo/DemoPage.h"
 #include "skedra/tree/qvTree.h"
 
-namespace {
+namespace
+{
 
 using namespace skedra;
 
-class TreePage : public QWidget {
+class TreePage : public QWidget
+{
 public:
     explicit TreePage(QWidget* parent) : QWidget(parent)
     {
         auto* layout = new QVBoxLayout(this);
         auto* hint = new QLabel(
-            QStringLiteral("Open a project to create its tasks. Ctrl and Shift select several; F2 edits a caption."),
+            QStringLiteral(
+                "Open a project to create its tasks. Ctrl and Shift select several; F2 edits a caption."),
             this);
         status = new QLabel(this);
         tree = new TqvTree(this);
@@ -28,7 +31,9 @@ public:
         tree->SetMultiSelect(true);
         tree->SetDrawGridLines(true);
         tree->OnBeforeCanEditItem = [](TObject*, TqvDataEntity* e) { e->CanEdit = true; };
-        tree->OnExpanding = [this](TObject*, TTreeNode* node, bool&) { Fill(tree->GetDataEntityFromNode(node)); };
+        tree->OnExpanding = [this](TObject*, TTreeNode* node, bool&) {
+            Fill(tree->GetDataEntityFromNode(node));
+        };
         tree->OnCurrentDataEntityChange = [this](TqvTree_ComBasic*, TqvDataEntity_Tree* e) {
             status->setText(e ? QStringLiteral("Current: %1 (level %2)").arg(e->GetText()).arg(e->GetLevel())
                               : QStringLiteral("No current entity"));

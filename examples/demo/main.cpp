@@ -22,7 +22,8 @@ std::vector<DemoPage>& DemoPages()
     return pages;
 }
 
-namespace {
+namespace
+{
 
 QString FileNameFor(int index, const QString& title)
 {
@@ -80,11 +81,10 @@ int WriteScreenshots(QMainWindow& window, QTabWidget& tabs, const QString& dir)
 int main(int argc, char** argv)
 {
     // Screenshots need no display: use the offscreen platform when there is none.
-    const bool wantsScreenshots = std::any_of(argv, argv + argc, [](const char* a) {
-        return QByteArray(a).startsWith("--screenshot");
-    });
-    if (wantsScreenshots && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const bool wantsScreenshots = std::any_of(
+        argv, argv + argc, [](const char* a) { return QByteArray(a).startsWith("--screenshot"); });
+    if (wantsScreenshots && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skedra demo"));
@@ -97,12 +97,14 @@ int main(int argc, char** argv)
     parser.process(app);
 
     auto& pages = DemoPages();
-    std::stable_sort(pages.begin(), pages.end(), [](const DemoPage& a, const DemoPage& b) { return a.order < b.order; });
+    std::stable_sort(pages.begin(), pages.end(),
+                     [](const DemoPage& a, const DemoPage& b) { return a.order < b.order; });
 
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Skedra demo"));
     auto* tabs = new QTabWidget(&window);
-    for (const DemoPage& page : pages) tabs->addTab(page.create(tabs), page.title);
+    for (const DemoPage& page : pages)
+        tabs->addTab(page.create(tabs), page.title);
     window.setCentralWidget(tabs);
     window.resize(1200, 760);
     window.show();

@@ -15,26 +15,30 @@
 
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 std::uint64_t ThreadCreationTime()
 {
-    thread_local const std::uint64_t created = static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
+    thread_local const std::uint64_t created =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     return created;
 }
 
 // The hidden window: a QObject on the user-interface thread that receives the
 // wake-up events.
-class TDoLaterWindow : public QObject {
+class TDoLaterWindow : public QObject
+{
 public:
     bool event(QEvent* e) override;
 };
 
 // One per user-interface thread; in practice one.
-class TDoLaterWinPerThread {
+class TDoLaterWinPerThread
+{
 public:
     TDoLaterWinPerThread();
     ~TDoLaterWinPerThread();
@@ -92,7 +96,8 @@ void PostWake()
     if (gState.window == nullptr || gState.window->Window() == nullptr)
         gState.window = std::make_unique<TDoLaterWinPerThread>();
     if (gState.wakePosted.exchange(true)) return;
-    QCoreApplication::postEvent(gState.window->Window(), new QEvent(static_cast<QEvent::Type>(WM_DOLATER_RUN)));
+    QCoreApplication::postEvent(gState.window->Window(),
+                                new QEvent(static_cast<QEvent::Type>(WM_DOLATER_RUN)));
 }
 
 bool TDoLaterWindow::event(QEvent* e)

@@ -17,14 +17,16 @@
 #include "skedra/platform/Object.h"
 #include "skedra/platform/Threads.h"
 
-namespace skedra {
+namespace skedra
+{
 
 // A method bound to an object, taking the data object it was queued with.
 using TDoLaterCall = TMethod<void(TObject* theData)>;
 
 // The thread that created something, told apart from a later thread that
 // happens to get the same identifier by its creation time.
-class TThreadSyncInfo : public TObject {
+class TThreadSyncInfo : public TObject
+{
 public:
     // Records the calling thread.
     TThreadSyncInfo();
@@ -38,7 +40,8 @@ private:
 };
 
 // One queued request (owned by the queue).
-class TDoLaterContainer {
+class TDoLaterContainer
+{
 public:
     TDoLaterCall Call;
     TObject* Data = nullptr; // not owned
@@ -52,13 +55,15 @@ public:
 constexpr int WM_DOLATER_RUN = 40925;
 constexpr int WM_DOLATER_SYNCHRONIZE = 40924;
 
-class TDoLater {
+class TDoLater
+{
 public:
     TDoLater() = delete;
 
     // Queues aCall with aData unless that pair is queued already, and wakes
     // the user-interface thread. aSyncInfo is accepted and not used.
-    static void DoLater(const TDoLaterCall& aCall, TObject* aData = nullptr, TThreadSyncInfo* aSyncInfo = nullptr);
+    static void DoLater(const TDoLaterCall& aCall, TObject* aData = nullptr,
+                        TThreadSyncInfo* aSyncInfo = nullptr);
     // Runs the queue until it is empty, also what is queued meanwhile.
     // Requests whose call is running (when called from inside a call) are left alone.
     static void DoAllNow();

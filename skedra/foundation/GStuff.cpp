@@ -11,9 +11,11 @@
 #include "skedra/platform/ImageList.h"
 #include "skedra/platform/Menus.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 int TintChannel(int aChannel, double aFactor)
 {
@@ -44,8 +46,10 @@ void GStuff::FillRadiated(TCanvas* aCanvas, const TRect& aRect, TColor aColor)
         aCanvas->LineTo(aRect.Right, aRect.Top + y);
         if (y % step == 0) aCanvas->Pen.SetColor(TintColor(aCanvas->Pen.GetColor(), factor));
     };
-    for (int y = 0; y <= split; ++y) line(y, 0.97);
-    for (int y = split + 1; y < h; ++y) line(y, 1.031);
+    for (int y = 0; y <= split; ++y)
+        line(y, 0.97);
+    for (int y = split + 1; y < h; ++y)
+        line(y, 1.031);
 }
 
 TColor GStuff::TintColor(TColor aColor, double aFactor)
@@ -142,7 +146,8 @@ int GStuff::UserOption(TControl* aControl, int x, int y, std::span<const QString
 {
     QStringList strings;
     strings.reserve(static_cast<qsizetype>(anOptions.size()));
-    for (const QString& s : anOptions) strings.append(s);
+    for (const QString& s : anOptions)
+        strings.append(s);
     return UserOptionStrings(aControl, x, y, strings, aDefault);
 }
 

@@ -9,7 +9,8 @@
 
 #include "skedra/platform/Types.h"
 
-namespace skedra {
+namespace skedra
+{
 
 class TBitmap;
 class TCanvas;
@@ -19,7 +20,8 @@ class TFont;
 class TMenuItem;
 class TPopupMenu;
 
-class GStuff {
+class GStuff
+{
 public:
     GStuff() = delete;
 
@@ -44,22 +46,25 @@ public:
     // One item per string, captioned with it and bound to aOnClick; the item at
     // aDefault becomes the default item. With aAddCancel a separator and
     // "Avbryt" follow, neither bound to aOnClick.
-    static void CreateMenuOptions(TPopupMenu* aMenu, const QStringList& aStrings, const TNotifyEvent& aOnClick,
-                                  int aDefault, bool aAddCancel);
+    static void CreateMenuOptions(TPopupMenu* aMenu, const QStringList& aStrings,
+                                  const TNotifyEvent& aOnClick, int aDefault, bool aAddCancel);
     // Asks the user to pick one of aStrings from a popup menu at (x, y) of
     // aControl's client area; answers the picked index, or -1 when the menu
     // was closed or "Avbryt" was chosen.
     static int UserOptionStrings(TControl* aControl, int x, int y, const QStringList& aStrings, int aDefault);
     static int UserOption(TControl* aControl, int x, int y, std::span<const QString> anOptions, int aDefault);
-    static int UserOption(TControl* aControl, int x, int y, std::initializer_list<QString> anOptions, int aDefault)
+    static int UserOption(TControl* aControl, int x, int y, std::initializer_list<QString> anOptions,
+                          int aDefault)
     {
-        return UserOption(aControl, x, y, std::span<const QString>(anOptions.begin(), anOptions.size()), aDefault);
+        return UserOption(aControl, x, y, std::span<const QString>(anOptions.begin(), anOptions.size()),
+                          aDefault);
     }
 };
 
 // Carries the click handler of the option menu; the picked index lives in one
 // process-wide value (only one option menu is open at a time).
-class TPopUpHandler : public TObject {
+class TPopUpHandler : public TObject
+{
 public:
     void Click(TObject* Sender);
     // The index last picked, -1 when nothing was picked.

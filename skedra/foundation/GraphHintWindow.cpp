@@ -4,9 +4,11 @@
 
 #include "skedra/foundation/DoLater.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMinWidth = 120;
 constexpr int kMinHeight = 30;
@@ -56,8 +58,8 @@ void TGraphHintWindow::SetStaticRect(int aLeft, int aTop, int aWidth, int aHeigh
     FStaticHeight = aHeight;
 }
 
-void TGraphHintWindow::ShowMoveInfo(const QString& aLine1, const QString& aLine2, const QString& aLine3, int x,
-                                    int y)
+void TGraphHintWindow::ShowMoveInfo(const QString& aLine1, const QString& aLine2, const QString& aLine3,
+                                    int x, int y)
 {
     SetText(aLine1 + QLatin1Char('\r') + aLine2 + QLatin1Char('\r') + aLine3);
     ShowDirect(x, y);

@@ -11,13 +11,15 @@
 #include "skedra/platform/ExtCtrls.h"
 #include "skedra/platform/HintWindow.h"
 
-namespace skedra {
+namespace skedra
+{
 
 class TGraphHintWindow;
 
 using TOnUpdateTextEvent = TMethod<void(TGraphHintWindow* theGraphHintWindow, TObject* theObject)>;
 
-class TGraphHintWindow : public THintWindow {
+class TGraphHintWindow : public THintWindow
+{
 public:
     // Hidden, 120 x 30, positioned relative to anOwner's client area.
     explicit TGraphHintWindow(TWinControl* anOwner);

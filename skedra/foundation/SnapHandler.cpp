@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-namespace skedra {
+namespace skedra
+{
 
 TDateTime TSnapHandler::CalcScreenSnap(TDateTime aUnit) const
 {
@@ -34,7 +35,7 @@ void TSnapHandler::SnapMove(TDateTime& aStart, TDateTime& aStop) const
 }
 
 void TSnapHandler::SnapMoveTo24HIfMoveOver12H(TDateTime anOldStart, TDateTime anOldStop, TDateTime& aStart,
-                                               TDateTime& aStop)
+                                              TDateTime& aStop)
 {
     const double halfDay = 0.5;
     if (std::fabs(aStart - anOldStart) > halfDay && std::fabs(aStop - anOldStop) > halfDay) {

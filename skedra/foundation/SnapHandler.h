@@ -3,9 +3,11 @@
 
 #include "skedra/platform/Types.h"
 
-namespace skedra {
+namespace skedra
+{
 
-class TSnapHandler : public TObject {
+class TSnapHandler : public TObject
+{
 public:
     bool StartSnapOn = true;
     bool StopSnapOn = true;

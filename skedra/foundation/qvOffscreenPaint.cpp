@@ -7,9 +7,11 @@
 
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 // Half to even, with the range checked before the conversion.
 int RoundToInt(double v)
@@ -63,7 +65,10 @@ void TqvOffscreenPaint::Repaint()
     TCustomPanel::Repaint();
 }
 
-void TqvOffscreenPaint::BeginUpdate() { ++FUpdateCount; }
+void TqvOffscreenPaint::BeginUpdate()
+{
+    ++FUpdateCount;
+}
 
 void TqvOffscreenPaint::EndUpdate()
 {
@@ -119,7 +124,10 @@ void TqvOffscreenPaint::Paint()
     SmashPaint();
 }
 
-void TqvOffscreenPaint::OffscreenPaint() { OnPaint(this); }
+void TqvOffscreenPaint::OffscreenPaint()
+{
+    OnPaint(this);
+}
 
 void TqvOffscreenPaint::SmashPaint()
 {
@@ -148,7 +156,8 @@ void TqvOffscreenPaint::PaintWindow(QPainter* aPainter)
         ~InPaint() { flag = false; }
     } inPaint(FInPaintWindow);
     const TRect client = GetClientRect();
-    if (!GetIsPrinting() && (FSurface.GetWidth() != client.Width() || FSurface.GetHeight() != client.Height()))
+    if (!GetIsPrinting() &&
+        (FSurface.GetWidth() != client.Width() || FSurface.GetHeight() != client.Height()))
         FNeedsPaint = true;
     if (FNeedsPaint) {
         // The toolkit's canvas of the control is bound for the duration of Paint.
@@ -164,7 +173,10 @@ void TqvOffscreenPaint::PaintWindow(QPainter* aPainter)
 // ---------------------------------------------------------------------------
 // Printing
 
-void TqvOffscreenPaint::BeginPrint() { ++FPrintingCount; }
+void TqvOffscreenPaint::BeginPrint()
+{
+    ++FPrintingCount;
+}
 
 void TqvOffscreenPaint::EndPrint()
 {
@@ -186,7 +198,10 @@ double TqvOffscreenPaint::GetFontScale(TCanvas* aCanvas)
     return h == 0 ? 1.0 : 13.0 / h;
 }
 
-void TqvOffscreenPaint::CalculateFontScale() { FFontScale = GetFontScale(GetOffscreenCanvas()); }
+void TqvOffscreenPaint::CalculateFontScale()
+{
+    FFontScale = GetFontScale(GetOffscreenCanvas());
+}
 
 void TqvOffscreenPaint::PrintResizeFont()
 {
@@ -202,9 +217,11 @@ void TqvOffscreenPaint::PrintResizeFont()
     c->Font.SetSize(RoundToInt(GetPrintScaley() * size * FFontScale));
 }
 
-void TqvOffscreenPaint::Print(TDeviceContext* aDC, int x, int y, double aScaleX, double aScaleY, bool aScaleSize)
+void TqvOffscreenPaint::Print(TDeviceContext* aDC, int x, int y, double aScaleX, double aScaleY,
+                              bool aScaleSize)
 {
-    if (aDC == nullptr || aDC->Painter() == nullptr) throw Exception(QStringLiteral("No device context to print on"));
+    if (aDC == nullptr || aDC->Painter() == nullptr)
+        throw Exception(QStringLiteral("No device context to print on"));
     if (!(aScaleX > 0) || !(aScaleY > 0) || !std::isfinite(aScaleX) || !std::isfinite(aScaleY))
         throw Exception(QStringLiteral("Invalid print scale"));
 
@@ -251,7 +268,8 @@ void TqvOffscreenPaint::Print(TDeviceContext* aDC, int x, int y, double aScaleX,
             }
             if (printing) self->EndPrint();
         }
-    } restore{this, aDC, nullptr, false, false, TPoint(), false, TClipState(), hadLogicalSize, w, h, savedPrintOrigin};
+    } restore{this,  aDC,          nullptr,        false, false, TPoint(),
+              false, TClipState(), hadLogicalSize, w,     h,     savedPrintOrigin};
 
     SetSizeDontTell(TRect(left, top, left + printW, top + printH));
     restore.previousCanvas = std::move(FPrintingCanvas);
@@ -283,9 +301,15 @@ void TqvOffscreenPaint::SetSizeDontTell(const TRect& aRect)
     FLogicalHeight = std::max(0, aRect.Height());
 }
 
-int TqvOffscreenPaint::GetWidth() const { return FHasLogicalSize ? FLogicalWidth : width(); }
+int TqvOffscreenPaint::GetWidth() const
+{
+    return FHasLogicalSize ? FLogicalWidth : width();
+}
 
-int TqvOffscreenPaint::GetHeight() const { return FHasLogicalSize ? FLogicalHeight : height(); }
+int TqvOffscreenPaint::GetHeight() const
+{
+    return FHasLogicalSize ? FLogicalHeight : height();
+}
 
 TRect TqvOffscreenPaint::GetClientRect() const
 {

@@ -18,7 +18,8 @@
 #include "skedra/platform/Controls.h"
 #include "skedra/platform/DeviceContext.h"
 
-namespace skedra {
+namespace skedra
+{
 
 enum TScrollDirection { tsdUp, tsdDown, tsdLeft, tsdRight };
 
@@ -29,7 +30,8 @@ using TWheelMessageEvent = TMethod<void(TWMMouseWheel& Msg)>;
 using TOnPrintResizeFont = TMethod<void(TqvOffscreenPaint* caller, int& FontSize, bool& DefaultResize)>;
 using TSetOfChar = TSet<unsigned char>;
 
-class TqvOffscreenPaint : public TCustomPanel {
+class TqvOffscreenPaint : public TCustomPanel
+{
 public:
     explicit TqvOffscreenPaint(QWidget* aOwner = nullptr);
     ~TqvOffscreenPaint() override;

@@ -5,13 +5,15 @@
 #include <QPainter>
 #include <QPixmap>
 
-namespace skedra {
+namespace skedra
+{
 
 // The drag line: a window-less strip over the parent and all its children
 // that shows the pixels under it inverted (every pixel for the line style,
 // every other one for the checkered pattern). Showing it again where it is
 // shown removes it, as an inverting blit drawn twice does.
-class TqvSplitLine : public QWidget {
+class TqvSplitLine : public QWidget
+{
 public:
     explicit TqvSplitLine(QWidget* aParent) : QWidget(aParent)
     {
@@ -125,11 +127,20 @@ TControl* TqvSplitter::FindControl() const
     if (!parent) return nullptr;
     TPoint p(GetLeft(), GetTop());
     switch (GetAlign()) {
-    case alLeft: --p.X; break;
-    case alRight: p.X += GetWidth(); break;
-    case alTop: --p.Y; break;
-    case alBottom: p.Y += GetHeight(); break;
-    default: return nullptr;
+    case alLeft:
+        --p.X;
+        break;
+    case alRight:
+        p.X += GetWidth();
+        break;
+    case alTop:
+        --p.Y;
+        break;
+    case alBottom:
+        p.Y += GetHeight();
+        break;
+    default:
+        return nullptr;
     }
     const bool before = GetAlign() == alTop || GetAlign() == alLeft;
     for (int i = 0; i < parent->ControlCount(); ++i) {
@@ -174,11 +185,20 @@ void TqvSplitter::CalcSplitSize(int X, int Y, int& aNewSize, int& aSplit) const
     aSplit = Horizontal() ? X - FDownPos.X : Y - FDownPos.Y;
     int s = 0;
     switch (GetAlign()) {
-    case alLeft: s = FControl->GetWidth() + aSplit; break;
-    case alRight: s = FControl->GetWidth() - aSplit; break;
-    case alTop: s = FControl->GetHeight() + aSplit; break;
-    case alBottom: s = FControl->GetHeight() - aSplit; break;
-    default: break;
+    case alLeft:
+        s = FControl->GetWidth() + aSplit;
+        break;
+    case alRight:
+        s = FControl->GetWidth() - aSplit;
+        break;
+    case alTop:
+        s = FControl->GetHeight() + aSplit;
+        break;
+    case alBottom:
+        s = FControl->GetHeight() - aSplit;
+        break;
+    default:
+        break;
     }
     aNewSize = s;
     if (s < FMinSize)
@@ -223,7 +243,8 @@ void TqvSplitter::UpdateControlSize()
         r.Bottom = std::max(r.Bottom, self.Bottom + 1);
         r.Top = r.Bottom - FNewSize;
         break;
-    default: return;
+    default:
+        return;
     }
     {
         TWinControl* parent = GetParent();

@@ -1,6 +1,7 @@
 #include "skedra/foundation/qvXYSizer.h"
 
-namespace skedra {
+namespace skedra
+{
 
 TXYSizer::TXYSizer(QWidget* aParent) : TPanel(aParent)
 {

@@ -1,10 +1,12 @@
 #include "skedra/platform/Bitmap.h"
 
-namespace skedra {
+namespace skedra
+{
 
 // A bitmap's canvas begins its painter on the pixels when drawing needs it;
 // an empty bitmap draws nothing.
-class TBitmapCanvas : public TCanvas {
+class TBitmapCanvas : public TCanvas
+{
 public:
     explicit TBitmapCanvas(TBitmap* owner) : owner_(owner) { DrawsNothingWithoutPainter = true; }
 
@@ -17,7 +19,10 @@ private:
 
 TBitmap::TBitmap() : canvas_(std::make_unique<TBitmapCanvas>(this)) {}
 
-TBitmap::TBitmap(int width, int height) : TBitmap() { SetSize(width, height); }
+TBitmap::TBitmap(int width, int height) : TBitmap()
+{
+    SetSize(width, height);
+}
 
 TBitmap::~TBitmap()
 {

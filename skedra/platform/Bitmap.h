@@ -8,9 +8,11 @@
 
 #include "skedra/platform/Canvas.h"
 
-namespace skedra {
+namespace skedra
+{
 
-class TBitmap : public TObject {
+class TBitmap : public TObject
+{
 public:
     TBitmap();
     TBitmap(int width, int height);

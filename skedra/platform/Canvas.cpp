@@ -13,14 +13,19 @@
 #include "skedra/platform/Bitmap.h"
 #include "skedra/platform/Exceptions.h"
 
-namespace skedra {
+namespace skedra
+{
 
 // ---------------------------------------------------------------------------
 // Pens, brushes, fonts
 
-void TGraphicsObject::Changed() { OnChange(this); }
+void TGraphicsObject::Changed()
+{
+    OnChange(this);
+}
 
-namespace {
+namespace
+{
 
 QString DefaultFontName()
 {
@@ -28,11 +33,17 @@ QString DefaultFontName()
     return QStringLiteral("DejaVu Sans");
 }
 
-int PointsToPixels(int points) { return static_cast<int>(std::lround(std::abs(points) * 96.0 / 72.0)); }
+int PointsToPixels(int points)
+{
+    return static_cast<int>(std::lround(std::abs(points) * 96.0 / 72.0));
+}
 
 } // namespace
 
-TFont::TFont() : name_(DefaultFontName()) { Rebuild(); }
+TFont::TFont() : name_(DefaultFontName())
+{
+    Rebuild();
+}
 
 void TFont::SetName(const QString& value)
 {
@@ -149,8 +160,8 @@ const QFontMetrics& TFont::Metrics() const
 
 bool operator==(const TFont& a, const TFont& b)
 {
-    return a.name_ == b.name_ && a.size_ == b.size_ && a.pixelHeight_ == b.pixelHeight_ && a.color_ == b.color_ &&
-           a.style_ == b.style_ && a.orientation_ == b.orientation_;
+    return a.name_ == b.name_ && a.size_ == b.size_ && a.pixelHeight_ == b.pixelHeight_ &&
+           a.color_ == b.color_ && a.style_ == b.style_ && a.orientation_ == b.orientation_;
 }
 
 void TPen::SetColor(TColor value)
@@ -236,14 +247,22 @@ QBrush TBrush::ToQBrush() const
     if (!pattern_.isNull()) return QBrush(pattern_);
     const QColor c = ToQColor(color_);
     switch (style_) {
-    case bsSolid: return QBrush(c);
-    case bsClear: return QBrush(Qt::NoBrush);
-    case bsHorizontal: return QBrush(c, Qt::HorPattern);
-    case bsVertical: return QBrush(c, Qt::VerPattern);
-    case bsFDiagonal: return QBrush(c, Qt::FDiagPattern);
-    case bsBDiagonal: return QBrush(c, Qt::BDiagPattern);
-    case bsCross: return QBrush(c, Qt::CrossPattern);
-    case bsDiagCross: return QBrush(c, Qt::DiagCrossPattern);
+    case bsSolid:
+        return QBrush(c);
+    case bsClear:
+        return QBrush(Qt::NoBrush);
+    case bsHorizontal:
+        return QBrush(c, Qt::HorPattern);
+    case bsVertical:
+        return QBrush(c, Qt::VerPattern);
+    case bsFDiagonal:
+        return QBrush(c, Qt::FDiagPattern);
+    case bsBDiagonal:
+        return QBrush(c, Qt::BDiagPattern);
+    case bsCross:
+        return QBrush(c, Qt::CrossPattern);
+    case bsDiagCross:
+        return QBrush(c, Qt::DiagCrossPattern);
     }
     return QBrush(c);
 }
@@ -251,7 +270,8 @@ QBrush TBrush::ToQBrush() const
 // ---------------------------------------------------------------------------
 // Canvas
 
-namespace {
+namespace
+{
 
 bool IsRaster(const QPainter* p)
 {
@@ -260,29 +280,60 @@ bool IsRaster(const QPainter* p)
 }
 
 // The painter's composition for a pen mode, restored when the scope ends.
-class ModeScope {
+class ModeScope
+{
 public:
     ModeScope(QPainter* p, TPenMode mode, bool raster) : p_(p)
     {
         if (mode == pmCopy || !raster) return;
         QPainter::CompositionMode m = QPainter::CompositionMode_SourceOver;
         switch (mode) {
-        case pmBlack: m = QPainter::RasterOp_ClearDestination; break;
-        case pmWhite: m = QPainter::RasterOp_SetDestination; break;
-        case pmNop: return;
-        case pmNot: m = QPainter::RasterOp_NotDestination; break;
-        case pmCopy: return;
-        case pmNotCopy: m = QPainter::RasterOp_NotSource; break;
-        case pmMergePenNot: m = QPainter::RasterOp_SourceOrNotDestination; break;
-        case pmMaskPenNot: m = QPainter::RasterOp_SourceAndNotDestination; break;
-        case pmMergeNotPen: m = QPainter::RasterOp_NotSourceOrDestination; break;
-        case pmMaskNotPen: m = QPainter::RasterOp_NotSourceAndDestination; break;
-        case pmMerge: m = QPainter::RasterOp_SourceOrDestination; break;
-        case pmNotMerge: m = QPainter::RasterOp_NotSourceAndNotDestination; break;
-        case pmMask: m = QPainter::RasterOp_SourceAndDestination; break;
-        case pmNotMask: m = QPainter::RasterOp_NotSourceOrNotDestination; break;
-        case pmXor: m = QPainter::RasterOp_SourceXorDestination; break;
-        case pmNotXor: m = QPainter::RasterOp_NotSourceXorDestination; break;
+        case pmBlack:
+            m = QPainter::RasterOp_ClearDestination;
+            break;
+        case pmWhite:
+            m = QPainter::RasterOp_SetDestination;
+            break;
+        case pmNop:
+            return;
+        case pmNot:
+            m = QPainter::RasterOp_NotDestination;
+            break;
+        case pmCopy:
+            return;
+        case pmNotCopy:
+            m = QPainter::RasterOp_NotSource;
+            break;
+        case pmMergePenNot:
+            m = QPainter::RasterOp_SourceOrNotDestination;
+            break;
+        case pmMaskPenNot:
+            m = QPainter::RasterOp_SourceAndNotDestination;
+            break;
+        case pmMergeNotPen:
+            m = QPainter::RasterOp_NotSourceOrDestination;
+            break;
+        case pmMaskNotPen:
+            m = QPainter::RasterOp_NotSourceAndDestination;
+            break;
+        case pmMerge:
+            m = QPainter::RasterOp_SourceOrDestination;
+            break;
+        case pmNotMerge:
+            m = QPainter::RasterOp_NotSourceAndNotDestination;
+            break;
+        case pmMask:
+            m = QPainter::RasterOp_SourceAndDestination;
+            break;
+        case pmNotMask:
+            m = QPainter::RasterOp_NotSourceOrNotDestination;
+            break;
+        case pmXor:
+            m = QPainter::RasterOp_SourceXorDestination;
+            break;
+        case pmNotXor:
+            m = QPainter::RasterOp_NotSourceXorDestination;
+            break;
         }
         saved_ = p->compositionMode();
         p->setCompositionMode(m);
@@ -310,7 +361,8 @@ private:
 
 // Collects pixels into horizontal or vertical runs and fills each run once,
 // so that every pixel is touched exactly once (an inverting pen stays exact).
-class RunFiller {
+class RunFiller
+{
 public:
     RunFiller(QPainter* p, const QColor& c) : p_(p), c_(c) {}
     ~RunFiller() { Flush(); }
@@ -369,15 +421,21 @@ std::span<const int> StylePattern(TPenStyle style)
     static constexpr int dashDot[] = {9, 6, 3, 6};
     static constexpr int dashDotDot[] = {9, 3, 3, 3, 3, 3};
     switch (style) {
-    case psDash: return dash;
-    case psDot: return dot;
-    case psDashDot: return dashDot;
-    case psDashDotDot: return dashDotDot;
-    default: return {};
+    case psDash:
+        return dash;
+    case psDot:
+        return dot;
+    case psDashDot:
+        return dashDot;
+    case psDashDotDot:
+        return dashDotDot;
+    default:
+        return {};
     }
 }
 
-class StyleCursor {
+class StyleCursor
+{
 public:
     explicit StyleCursor(std::span<const int> pattern) : pattern_(pattern) {}
     // Whether the next pixel is drawn; advances.
@@ -399,8 +457,7 @@ private:
 };
 
 // The pixels of the segment from (x0, y0) towards (x1, y1), the end pixel left out.
-template <class F>
-void SegmentPixels(int x0, int y0, int x1, int y1, F&& pixel)
+template <class F> void SegmentPixels(int x0, int y0, int x1, int y1, F&& pixel)
 {
     const int dx = std::abs(x1 - x0);
     const int dy = -std::abs(y1 - y0);
@@ -426,12 +483,18 @@ void SegmentPixels(int x0, int y0, int x1, int y1, F&& pixel)
 Qt::PenStyle ToQtPenStyle(TPenStyle s)
 {
     switch (s) {
-    case psDash: return Qt::DashLine;
-    case psDot: return Qt::DotLine;
-    case psDashDot: return Qt::DashDotLine;
-    case psDashDotDot: return Qt::DashDotDotLine;
-    case psClear: return Qt::NoPen;
-    default: return Qt::SolidLine;
+    case psDash:
+        return Qt::DashLine;
+    case psDot:
+        return Qt::DotLine;
+    case psDashDot:
+        return Qt::DashDotLine;
+    case psDashDotDot:
+        return Qt::DashDotDotLine;
+    case psClear:
+        return Qt::NoPen;
+    default:
+        return Qt::SolidLine;
     }
 }
 
@@ -444,7 +507,10 @@ QColor PenColor(const TPen& pen)
 
 } // namespace
 
-TCanvas::TCanvas(QPainter* painter) { SetPainter(painter); }
+TCanvas::TCanvas(QPainter* painter)
+{
+    SetPainter(painter);
+}
 
 TCanvas::~TCanvas() = default;
 
@@ -454,7 +520,10 @@ void TCanvas::SetPainter(QPainter* painter)
     if (painter_ != nullptr && painter_->isActive()) painter_->setRenderHint(QPainter::Antialiasing, false);
 }
 
-QPaintDevice* TCanvas::Device() const { return painter_ != nullptr ? painter_->device() : nullptr; }
+QPaintDevice* TCanvas::Device() const
+{
+    return painter_ != nullptr ? painter_->device() : nullptr;
+}
 
 QImage* TCanvas::Image() const
 {
@@ -473,9 +542,15 @@ QPainter* TCanvas::RequirePainter() const
     return painter_;
 }
 
-bool TCanvas::UsesRasterOps(QPainter* p) const { return Pen.GetMode() != pmCopy && IsRaster(p); }
+bool TCanvas::UsesRasterOps(QPainter* p) const
+{
+    return Pen.GetMode() != pmCopy && IsRaster(p);
+}
 
-void TCanvas::MoveTo(int x, int y) { penPos_ = TPoint(x, y); }
+void TCanvas::MoveTo(int x, int y)
+{
+    penPos_ = TPoint(x, y);
+}
 
 void TCanvas::LineTo(int x, int y)
 {
@@ -489,7 +564,8 @@ void TCanvas::Polyline(std::span<const TPoint> points)
     if (points.size() < 2) return;
     std::vector<QPoint> pts;
     pts.reserve(points.size());
-    for (const TPoint& p : points) pts.emplace_back(p.X, p.Y);
+    for (const TPoint& p : points)
+        pts.emplace_back(p.X, p.Y);
     StrokePath(pts.data(), static_cast<int>(pts.size()), false);
 }
 
@@ -500,7 +576,8 @@ void TCanvas::Polygon(std::span<const TPoint> points)
     if (p == nullptr || Pen.GetMode() == pmNop) return;
     QPolygon poly;
     poly.reserve(static_cast<int>(points.size()));
-    for (const TPoint& pt : points) poly << QPoint(pt.X, pt.Y);
+    for (const TPoint& pt : points)
+        poly << QPoint(pt.X, pt.Y);
     if (Brush.GetStyle() != bsClear || !Brush.Pattern().isNull()) {
         ModeScope mode(p, Pen.GetMode(), IsRaster(p));
         p->setPen(Qt::NoPen);
@@ -553,7 +630,8 @@ void TCanvas::StrokeThin(QPainter* p, const QPoint* pts, int n, bool closed)
         }
         SegmentPixels(a.x(), a.y(), b.x(), b.y(), pixel);
     };
-    for (int i = 0; i + 1 < n; ++i) segment(pts[i], pts[i + 1]);
+    for (int i = 0; i + 1 < n; ++i)
+        segment(pts[i], pts[i + 1]);
     if (closed && n > 2) segment(pts[n - 1], pts[0]);
 }
 
@@ -579,10 +657,12 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     }
     if (w == 1) {
         FillShape(p, QRect(x1 + 1, y1 + 1, x2 - x1 - 2, y2 - y1 - 2));
-        const QPoint pts[4] = {QPoint(x1, y1), QPoint(x2 - 1, y1), QPoint(x2 - 1, y2 - 1), QPoint(x1, y2 - 1)};
+        const QPoint pts[4] = {QPoint(x1, y1), QPoint(x2 - 1, y1), QPoint(x2 - 1, y2 - 1),
+                               QPoint(x1, y2 - 1)};
         if (x2 - x1 == 1 || y2 - y1 == 1) {
             // A line: stroke it once, end pixel included.
-            const QPoint line[2] = {pts[0], QPoint(pts[2].x() + (x2 - x1 == 1 ? 0 : 1), pts[2].y() + (x2 - x1 == 1 ? 1 : 0))};
+            const QPoint line[2] = {
+                pts[0], QPoint(pts[2].x() + (x2 - x1 == 1 ? 0 : 1), pts[2].y() + (x2 - x1 == 1 ? 1 : 0))};
             StrokePath(line, 2, false);
         } else {
             StrokePath(pts, 4, true);
@@ -678,9 +758,11 @@ void TCanvas::DrawFocusRect(const TRect& r)
             runs.Flush();
         }
     };
-    for (int x = r.Left; x < r.Right; ++x) pixel(x, r.Top);
+    for (int x = r.Left; x < r.Right; ++x)
+        pixel(x, r.Top);
     if (r.Height() > 1)
-        for (int x = r.Left; x < r.Right; ++x) pixel(x, r.Bottom - 1);
+        for (int x = r.Left; x < r.Right; ++x)
+            pixel(x, r.Bottom - 1);
     for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
         pixel(r.Left, y);
         if (r.Width() > 1) pixel(r.Right - 1, y);
@@ -726,13 +808,14 @@ void TCanvas::SetPixel(int x, int y, TColor color)
 // ---------------------------------------------------------------------------
 // Text
 
-namespace {
+namespace
+{
 
 // Draws one line of text with its top-left at (x, y), rotated by the font's
 // orientation around that point; the background is filled when opaque.
 // `width` is the text's advance when the caller knows it, else -1.
-void PaintTextLine(QPainter* p, const TFont& font, int x, int y, const QString& text, const QBrush* background,
-                   int width = -1)
+void PaintTextLine(QPainter* p, const TFont& font, int x, int y, const QString& text,
+                   const QBrush* background, int width = -1)
 {
     const QFontMetrics& fm = font.Metrics();
     ModeScope mode(p, QPainter::CompositionMode_SourceOver);
@@ -782,24 +865,38 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
     p->restore();
 }
 
-int TCanvas::TextWidth(const QString& text) const { return Font.Metrics().horizontalAdvance(text); }
+int TCanvas::TextWidth(const QString& text) const
+{
+    return Font.Metrics().horizontalAdvance(text);
+}
 
-int TCanvas::TextHeight(const QString& /*text*/) const { return Font.Metrics().height(); }
+int TCanvas::TextHeight(const QString& /*text*/) const
+{
+    return Font.Metrics().height();
+}
 
-TSize TCanvas::TextExtent(const QString& text) const { return TSize(TextWidth(text), TextHeight(text)); }
+TSize TCanvas::TextExtent(const QString& text) const
+{
+    return TSize(TextWidth(text), TextHeight(text));
+}
 
 // ---------------------------------------------------------------------------
 // Copies
 
-namespace {
+namespace
+{
 
 QPainter::CompositionMode CopyComposition(TCopyMode m)
 {
     switch (m) {
-    case cmSrcInvert: return QPainter::RasterOp_SourceXorDestination;
-    case cmSrcAnd: return QPainter::RasterOp_SourceAndDestination;
-    case cmSrcPaint: return QPainter::RasterOp_SourceOrDestination;
-    default: return QPainter::CompositionMode_Source;
+    case cmSrcInvert:
+        return QPainter::RasterOp_SourceXorDestination;
+    case cmSrcAnd:
+        return QPainter::RasterOp_SourceAndDestination;
+    case cmSrcPaint:
+        return QPainter::RasterOp_SourceOrDestination;
+    default:
+        return QPainter::CompositionMode_Source;
     }
 }
 
@@ -811,14 +908,26 @@ void TCanvas::StretchDrawImage(const TRect& dest, const QImage& image)
     QPainter* p = RequirePainter();
     if (p == nullptr) return;
     switch (CopyMode) {
-    case cmDstInvert: InvertRect(dest); return;
-    case cmPatInvert: PatInvert(dest); return;
-    case cmPatCopy: FillRect(dest); return;
-    case cmBlackness: p->fillRect(dest.ToQRect(), Qt::black); return;
-    case cmWhiteness: p->fillRect(dest.ToQRect(), Qt::white); return;
-    default: break;
+    case cmDstInvert:
+        InvertRect(dest);
+        return;
+    case cmPatInvert:
+        PatInvert(dest);
+        return;
+    case cmPatCopy:
+        FillRect(dest);
+        return;
+    case cmBlackness:
+        p->fillRect(dest.ToQRect(), Qt::black);
+        return;
+    case cmWhiteness:
+        p->fillRect(dest.ToQRect(), Qt::white);
+        return;
+    default:
+        break;
     }
-    const QPainter::CompositionMode m = IsRaster(p) ? CopyComposition(CopyMode) : QPainter::CompositionMode_SourceOver;
+    const QPainter::CompositionMode m =
+        IsRaster(p) ? CopyComposition(CopyMode) : QPainter::CompositionMode_SourceOver;
     ModeScope mode(p, m);
     if (dest.Width() == image.width() && dest.Height() == image.height())
         p->drawImage(QPoint(dest.Left, dest.Top), image);
@@ -896,7 +1005,8 @@ void TCanvas::IntersectClipRect(const TRect& r)
 // ---------------------------------------------------------------------------
 // Draw-text
 
-namespace {
+namespace
+{
 
 QString StripPrefixes(const QString& s)
 {
@@ -938,9 +1048,11 @@ void BreakWords(const QString& paragraph, int width, const QFontMetrics& fm, std
     const int n = static_cast<int>(paragraph.size());
     while (i < n) {
         int j = i;
-        while (j < n && paragraph[j] == QLatin1Char(' ')) ++j;
+        while (j < n && paragraph[j] == QLatin1Char(' '))
+            ++j;
         int k = j;
-        while (k < n && paragraph[k] != QLatin1Char(' ')) ++k;
+        while (k < n && paragraph[k] != QLatin1Char(' '))
+            ++k;
         const QString candidate = line + paragraph.mid(i, k - i);
         if (!line.isEmpty() && fm.horizontalAdvance(candidate) > width) {
             lines.push_back(line);
@@ -990,7 +1102,8 @@ int DrawText(TCanvas* canvas, const QString& text, TRect& rect, unsigned flags)
     const int total = lineHeight * static_cast<int>(lines.size());
     if (flags & DT_CALCRECT) {
         int widest = 0;
-        for (const QString& line : lines) widest = std::max(widest, fm.horizontalAdvance(line));
+        for (const QString& line : lines)
+            widest = std::max(widest, fm.horizontalAdvance(line));
         rect.Right = rect.Left + widest;
         rect.Bottom = rect.Top + total;
         return total;

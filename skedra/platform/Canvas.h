@@ -27,7 +27,8 @@
 class QPainter;
 class QPaintDevice;
 
-namespace skedra {
+namespace skedra
+{
 
 class TBitmap;
 class TCanvas;
@@ -39,14 +40,38 @@ enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psIns
 
 // The pen's raster operation (the binary raster ops of the platform).
 enum TPenMode {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
 };
 
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle {
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
+};
 
 // Shared by pens, brushes and fonts: OnChange is raised after every change.
-class TGraphicsObject : public TObject {
+class TGraphicsObject : public TObject
+{
 public:
     TNotifyEvent OnChange;
 
@@ -54,7 +79,8 @@ protected:
     void Changed();
 };
 
-class TFont : public TGraphicsObject {
+class TFont : public TGraphicsObject
+{
 public:
     TFont();
 
@@ -103,7 +129,8 @@ private:
     mutable std::optional<QFontMetrics> metrics_;
 };
 
-class TPen : public TGraphicsObject {
+class TPen : public TGraphicsObject
+{
 public:
     TColor GetColor() const { return color_; }
     void SetColor(TColor value);
@@ -122,7 +149,8 @@ private:
     TPenMode mode_ = pmCopy;
 };
 
-class TBrush : public TGraphicsObject {
+class TBrush : public TGraphicsObject
+{
 public:
     TColor GetColor() const { return color_; }
     // As in the toolkit, giving a clear brush a colour makes it solid again.
@@ -147,9 +175,20 @@ private:
 };
 
 // Copy modes for CopyRect and Draw.
-enum TCopyMode { cmSrcCopy, cmSrcInvert, cmSrcAnd, cmSrcPaint, cmDstInvert, cmPatInvert, cmPatCopy, cmBlackness, cmWhiteness };
+enum TCopyMode {
+    cmSrcCopy,
+    cmSrcInvert,
+    cmSrcAnd,
+    cmSrcPaint,
+    cmDstInvert,
+    cmPatInvert,
+    cmPatCopy,
+    cmBlackness,
+    cmWhiteness
+};
 
-class TCanvas : public TObject {
+class TCanvas : public TObject
+{
 public:
     explicit TCanvas(QPainter* painter = nullptr);
     ~TCanvas() override;
@@ -180,10 +219,16 @@ public:
     void SetPenPos(TPoint p) { penPos_ = p; }
     // Connected segments; the last point is left out as by LineTo.
     void Polyline(std::span<const TPoint> points);
-    void Polyline(std::initializer_list<TPoint> points) { Polyline(std::span<const TPoint>(points.begin(), points.size())); }
+    void Polyline(std::initializer_list<TPoint> points)
+    {
+        Polyline(std::span<const TPoint>(points.begin(), points.size()));
+    }
     // A closed outline with the pen, filled with the brush (alternate filling).
     void Polygon(std::span<const TPoint> points);
-    void Polygon(std::initializer_list<TPoint> points) { Polygon(std::span<const TPoint>(points.begin(), points.size())); }
+    void Polygon(std::initializer_list<TPoint> points)
+    {
+        Polygon(std::span<const TPoint>(points.begin(), points.size()));
+    }
 
     // Outline with the pen and interior with the brush, covering x1..x2-1 and y1..y2-1.
     void Rectangle(int x1, int y1, int x2, int y2);

@@ -2,9 +2,11 @@
 
 #include <array>
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 // The classic desktop scheme, by system colour index.
 constexpr std::array<TColor, 31> kSystemColors = {

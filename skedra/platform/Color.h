@@ -6,7 +6,8 @@
 #include <QColor>
 #include <cstdint>
 
-namespace skedra {
+namespace skedra
+{
 
 using TColor = uint32_t;
 
@@ -14,9 +15,18 @@ constexpr TColor RGB(int r, int g, int b)
 {
     return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(TColor c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRValue(TColor c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GetGValue(TColor c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(TColor c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clMaroon = 0x000080;
@@ -73,7 +83,10 @@ constexpr TColor clGradientInactiveCaption = clSystemColor | 28;
 constexpr TColor clMenuHighlight = clSystemColor | 29;
 constexpr TColor clMenuBar = clSystemColor | 30;
 
-constexpr bool IsSystemColor(TColor c) { return (c & 0xFF000000u) == clSystemColor; }
+constexpr bool IsSystemColor(TColor c)
+{
+    return (c & 0xFF000000u) == clSystemColor;
+}
 
 // Plain 0x00BBGGRR for any colour: system colours through the fixed table,
 // clNone and clDefault as white and black, other high bytes dropped.

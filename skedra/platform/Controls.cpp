@@ -19,7 +19,8 @@
 #include "skedra/platform/Menus.h"
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
 // ---------------------------------------------------------------------------
 // Cursors and keys
@@ -27,31 +28,53 @@ namespace skedra {
 Qt::CursorShape CursorToQt(TCursor aCursor)
 {
     switch (aCursor) {
-    case crNone: return Qt::BlankCursor;
-    case crCross: return Qt::CrossCursor;
-    case crIBeam: return Qt::IBeamCursor;
-    case crSizeNESW: return Qt::SizeBDiagCursor;
-    case crSizeNS: return Qt::SizeVerCursor;
-    case crSizeNWSE: return Qt::SizeFDiagCursor;
-    case crSizeWE: return Qt::SizeHorCursor;
-    case crUpArrow: return Qt::UpArrowCursor;
-    case crHourGlass: return Qt::WaitCursor;
-    case crDrag: return Qt::DragCopyCursor;
-    case crNoDrop: return Qt::ForbiddenCursor;
-    case crHSplit: return Qt::SplitHCursor;
-    case crVSplit: return Qt::SplitVCursor;
-    case crMultiDrag: return Qt::DragCopyCursor;
-    case crSQLWait: return Qt::BusyCursor;
-    case crNo: return Qt::ForbiddenCursor;
-    case crAppStart: return Qt::BusyCursor;
-    case crHelp: return Qt::WhatsThisCursor;
-    case crHandPoint: return Qt::PointingHandCursor;
-    case crSizeAll: return Qt::SizeAllCursor;
-    default: return Qt::ArrowCursor;
+    case crNone:
+        return Qt::BlankCursor;
+    case crCross:
+        return Qt::CrossCursor;
+    case crIBeam:
+        return Qt::IBeamCursor;
+    case crSizeNESW:
+        return Qt::SizeBDiagCursor;
+    case crSizeNS:
+        return Qt::SizeVerCursor;
+    case crSizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case crSizeWE:
+        return Qt::SizeHorCursor;
+    case crUpArrow:
+        return Qt::UpArrowCursor;
+    case crHourGlass:
+        return Qt::WaitCursor;
+    case crDrag:
+        return Qt::DragCopyCursor;
+    case crNoDrop:
+        return Qt::ForbiddenCursor;
+    case crHSplit:
+        return Qt::SplitHCursor;
+    case crVSplit:
+        return Qt::SplitVCursor;
+    case crMultiDrag:
+        return Qt::DragCopyCursor;
+    case crSQLWait:
+        return Qt::BusyCursor;
+    case crNo:
+        return Qt::ForbiddenCursor;
+    case crAppStart:
+        return Qt::BusyCursor;
+    case crHelp:
+        return Qt::WhatsThisCursor;
+    case crHandPoint:
+        return Qt::PointingHandCursor;
+    case crSizeAll:
+        return Qt::SizeAllCursor;
+    default:
+        return Qt::ArrowCursor;
     }
 }
 
-namespace {
+namespace
+{
 
 struct KeyMapping {
     int qtKey;
@@ -63,48 +86,106 @@ struct KeyMapping {
 // to their upper-case ASCII codes and are handled by range; shifted symbols of
 // the US layout map to the key that produces them.
 constexpr KeyMapping kKeyTable[] = {
-    {Qt::Key_0, true, VK_NUMPAD0}, {Qt::Key_1, true, VK_NUMPAD1}, {Qt::Key_2, true, VK_NUMPAD2},
-    {Qt::Key_3, true, VK_NUMPAD3}, {Qt::Key_4, true, VK_NUMPAD4}, {Qt::Key_5, true, VK_NUMPAD5},
-    {Qt::Key_6, true, VK_NUMPAD6}, {Qt::Key_7, true, VK_NUMPAD7}, {Qt::Key_8, true, VK_NUMPAD8},
-    {Qt::Key_9, true, VK_NUMPAD9}, {Qt::Key_Asterisk, true, VK_MULTIPLY}, {Qt::Key_Plus, true, VK_ADD},
-    {Qt::Key_Minus, true, VK_SUBTRACT}, {Qt::Key_Period, true, VK_DECIMAL}, {Qt::Key_Comma, true, VK_DECIMAL},
+    {Qt::Key_0, true, VK_NUMPAD0},
+    {Qt::Key_1, true, VK_NUMPAD1},
+    {Qt::Key_2, true, VK_NUMPAD2},
+    {Qt::Key_3, true, VK_NUMPAD3},
+    {Qt::Key_4, true, VK_NUMPAD4},
+    {Qt::Key_5, true, VK_NUMPAD5},
+    {Qt::Key_6, true, VK_NUMPAD6},
+    {Qt::Key_7, true, VK_NUMPAD7},
+    {Qt::Key_8, true, VK_NUMPAD8},
+    {Qt::Key_9, true, VK_NUMPAD9},
+    {Qt::Key_Asterisk, true, VK_MULTIPLY},
+    {Qt::Key_Plus, true, VK_ADD},
+    {Qt::Key_Minus, true, VK_SUBTRACT},
+    {Qt::Key_Period, true, VK_DECIMAL},
+    {Qt::Key_Comma, true, VK_DECIMAL},
     {Qt::Key_Slash, true, VK_DIVIDE},
-    {Qt::Key_Backspace, false, VK_BACK}, {Qt::Key_Tab, false, VK_TAB}, {Qt::Key_Backtab, false, VK_TAB},
-    {Qt::Key_Clear, false, VK_CLEAR}, {Qt::Key_Return, false, VK_RETURN}, {Qt::Key_Enter, false, VK_RETURN},
-    {Qt::Key_Shift, false, VK_SHIFT}, {Qt::Key_Control, false, VK_CONTROL}, {Qt::Key_Alt, false, VK_MENU},
-    {Qt::Key_AltGr, false, VK_MENU}, {Qt::Key_Pause, false, VK_PAUSE}, {Qt::Key_CapsLock, false, VK_CAPITAL},
-    {Qt::Key_Escape, false, VK_ESCAPE}, {Qt::Key_Space, false, VK_SPACE}, {Qt::Key_PageUp, false, VK_PRIOR},
-    {Qt::Key_PageDown, false, VK_NEXT}, {Qt::Key_End, false, VK_END}, {Qt::Key_Home, false, VK_HOME},
-    {Qt::Key_Left, false, VK_LEFT}, {Qt::Key_Up, false, VK_UP}, {Qt::Key_Right, false, VK_RIGHT},
-    {Qt::Key_Down, false, VK_DOWN}, {Qt::Key_Select, false, VK_SELECT}, {Qt::Key_Printer, false, VK_PRINT},
-    {Qt::Key_Execute, false, VK_EXECUTE}, {Qt::Key_Print, false, VK_SNAPSHOT}, {Qt::Key_SysReq, false, VK_SNAPSHOT},
-    {Qt::Key_Insert, false, VK_INSERT}, {Qt::Key_Delete, false, VK_DELETE}, {Qt::Key_Help, false, VK_HELP},
-    {Qt::Key_Meta, false, VK_LWIN}, {Qt::Key_Super_L, false, VK_LWIN}, {Qt::Key_Super_R, false, VK_RWIN},
-    {Qt::Key_Menu, false, VK_APPS}, {Qt::Key_NumLock, false, VK_NUMLOCK}, {Qt::Key_ScrollLock, false, VK_SCROLL},
-    {Qt::Key_Exclam, false, '1'}, {Qt::Key_At, false, '2'}, {Qt::Key_NumberSign, false, '3'},
-    {Qt::Key_Dollar, false, '4'}, {Qt::Key_Percent, false, '5'}, {Qt::Key_AsciiCircum, false, '6'},
-    {Qt::Key_Ampersand, false, '7'}, {Qt::Key_Asterisk, false, '8'}, {Qt::Key_ParenLeft, false, '9'},
+    {Qt::Key_Backspace, false, VK_BACK},
+    {Qt::Key_Tab, false, VK_TAB},
+    {Qt::Key_Backtab, false, VK_TAB},
+    {Qt::Key_Clear, false, VK_CLEAR},
+    {Qt::Key_Return, false, VK_RETURN},
+    {Qt::Key_Enter, false, VK_RETURN},
+    {Qt::Key_Shift, false, VK_SHIFT},
+    {Qt::Key_Control, false, VK_CONTROL},
+    {Qt::Key_Alt, false, VK_MENU},
+    {Qt::Key_AltGr, false, VK_MENU},
+    {Qt::Key_Pause, false, VK_PAUSE},
+    {Qt::Key_CapsLock, false, VK_CAPITAL},
+    {Qt::Key_Escape, false, VK_ESCAPE},
+    {Qt::Key_Space, false, VK_SPACE},
+    {Qt::Key_PageUp, false, VK_PRIOR},
+    {Qt::Key_PageDown, false, VK_NEXT},
+    {Qt::Key_End, false, VK_END},
+    {Qt::Key_Home, false, VK_HOME},
+    {Qt::Key_Left, false, VK_LEFT},
+    {Qt::Key_Up, false, VK_UP},
+    {Qt::Key_Right, false, VK_RIGHT},
+    {Qt::Key_Down, false, VK_DOWN},
+    {Qt::Key_Select, false, VK_SELECT},
+    {Qt::Key_Printer, false, VK_PRINT},
+    {Qt::Key_Execute, false, VK_EXECUTE},
+    {Qt::Key_Print, false, VK_SNAPSHOT},
+    {Qt::Key_SysReq, false, VK_SNAPSHOT},
+    {Qt::Key_Insert, false, VK_INSERT},
+    {Qt::Key_Delete, false, VK_DELETE},
+    {Qt::Key_Help, false, VK_HELP},
+    {Qt::Key_Meta, false, VK_LWIN},
+    {Qt::Key_Super_L, false, VK_LWIN},
+    {Qt::Key_Super_R, false, VK_RWIN},
+    {Qt::Key_Menu, false, VK_APPS},
+    {Qt::Key_NumLock, false, VK_NUMLOCK},
+    {Qt::Key_ScrollLock, false, VK_SCROLL},
+    {Qt::Key_Exclam, false, '1'},
+    {Qt::Key_At, false, '2'},
+    {Qt::Key_NumberSign, false, '3'},
+    {Qt::Key_Dollar, false, '4'},
+    {Qt::Key_Percent, false, '5'},
+    {Qt::Key_AsciiCircum, false, '6'},
+    {Qt::Key_Ampersand, false, '7'},
+    {Qt::Key_Asterisk, false, '8'},
+    {Qt::Key_ParenLeft, false, '9'},
     {Qt::Key_ParenRight, false, '0'},
-    {Qt::Key_Semicolon, false, VK_OEM_1}, {Qt::Key_Colon, false, VK_OEM_1},
-    {Qt::Key_Equal, false, VK_OEM_PLUS}, {Qt::Key_Plus, false, VK_OEM_PLUS},
-    {Qt::Key_Comma, false, VK_OEM_COMMA}, {Qt::Key_Less, false, VK_OEM_COMMA},
-    {Qt::Key_Minus, false, VK_OEM_MINUS}, {Qt::Key_Underscore, false, VK_OEM_MINUS},
-    {Qt::Key_Period, false, VK_OEM_PERIOD}, {Qt::Key_Greater, false, VK_OEM_PERIOD},
-    {Qt::Key_Slash, false, VK_OEM_2}, {Qt::Key_Question, false, VK_OEM_2},
-    {Qt::Key_QuoteLeft, false, VK_OEM_3}, {Qt::Key_AsciiTilde, false, VK_OEM_3},
-    {Qt::Key_BracketLeft, false, VK_OEM_4}, {Qt::Key_BraceLeft, false, VK_OEM_4},
-    {Qt::Key_Backslash, false, VK_OEM_5}, {Qt::Key_Bar, false, VK_OEM_5},
-    {Qt::Key_BracketRight, false, VK_OEM_6}, {Qt::Key_BraceRight, false, VK_OEM_6},
-    {Qt::Key_Apostrophe, false, VK_OEM_7}, {Qt::Key_QuoteDbl, false, VK_OEM_7},
+    {Qt::Key_Semicolon, false, VK_OEM_1},
+    {Qt::Key_Colon, false, VK_OEM_1},
+    {Qt::Key_Equal, false, VK_OEM_PLUS},
+    {Qt::Key_Plus, false, VK_OEM_PLUS},
+    {Qt::Key_Comma, false, VK_OEM_COMMA},
+    {Qt::Key_Less, false, VK_OEM_COMMA},
+    {Qt::Key_Minus, false, VK_OEM_MINUS},
+    {Qt::Key_Underscore, false, VK_OEM_MINUS},
+    {Qt::Key_Period, false, VK_OEM_PERIOD},
+    {Qt::Key_Greater, false, VK_OEM_PERIOD},
+    {Qt::Key_Slash, false, VK_OEM_2},
+    {Qt::Key_Question, false, VK_OEM_2},
+    {Qt::Key_QuoteLeft, false, VK_OEM_3},
+    {Qt::Key_AsciiTilde, false, VK_OEM_3},
+    {Qt::Key_BracketLeft, false, VK_OEM_4},
+    {Qt::Key_BraceLeft, false, VK_OEM_4},
+    {Qt::Key_Backslash, false, VK_OEM_5},
+    {Qt::Key_Bar, false, VK_OEM_5},
+    {Qt::Key_BracketRight, false, VK_OEM_6},
+    {Qt::Key_BraceRight, false, VK_OEM_6},
+    {Qt::Key_Apostrophe, false, VK_OEM_7},
+    {Qt::Key_QuoteDbl, false, VK_OEM_7},
 };
 
 bool ButtonFromQt(Qt::MouseButton aButton, TMouseButton& aResult)
 {
     switch (aButton) {
-    case Qt::LeftButton: aResult = mbLeft; return true;
-    case Qt::RightButton: aResult = mbRight; return true;
-    case Qt::MiddleButton: aResult = mbMiddle; return true;
-    default: return false;
+    case Qt::LeftButton:
+        aResult = mbLeft;
+        return true;
+    case Qt::RightButton:
+        aResult = mbRight;
+        return true;
+    case Qt::MiddleButton:
+        aResult = mbMiddle;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -124,7 +205,8 @@ std::atomic<int> gTabCounter{0};
 Word KeyCodeFromQt(int aQtKey, Qt::KeyboardModifiers aModifiers)
 {
     if (aQtKey >= Qt::Key_A && aQtKey <= Qt::Key_Z) return static_cast<Word>('A' + (aQtKey - Qt::Key_A));
-    if (aQtKey >= Qt::Key_F1 && aQtKey <= Qt::Key_F24) return static_cast<Word>(VK_F1 + (aQtKey - Qt::Key_F1));
+    if (aQtKey >= Qt::Key_F1 && aQtKey <= Qt::Key_F24)
+        return static_cast<Word>(VK_F1 + (aQtKey - Qt::Key_F1));
     const bool keypad = aModifiers.testFlag(Qt::KeypadModifier);
     if (keypad) {
         for (const KeyMapping& m : kKeyTable)
@@ -173,7 +255,8 @@ TShiftState KeyboardStateToShiftState()
 // ---------------------------------------------------------------------------
 // In-process drag and drop (one drag at a time, on the user-interface thread)
 
-namespace {
+namespace
+{
 
 struct DragState {
     QPointer<QWidget> source;
@@ -196,8 +279,14 @@ DragState& Drag()
     return d;
 }
 
-TControl* DragSource() { return dynamic_cast<TControl*>(Drag().source.data()); }
-TControl* DragTarget() { return dynamic_cast<TControl*>(Drag().target.data()); }
+TControl* DragSource()
+{
+    return dynamic_cast<TControl*>(Drag().source.data());
+}
+TControl* DragTarget()
+{
+    return dynamic_cast<TControl*>(Drag().target.data());
+}
 
 TObject* DragSourceObject()
 {
@@ -238,7 +327,10 @@ void TControl::BeginDrag(bool Immediate, int Threshold)
     }
 }
 
-bool TControl::Dragging() const { return DragSource() == this && Drag().started; }
+bool TControl::Dragging() const
+{
+    return DragSource() == this && Drag().started;
+}
 
 void TControl::EndDrag(bool Drop)
 {
@@ -302,19 +394,30 @@ void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& A
     OnDragOver(this, Source, X, Y, State, Accept);
 }
 
-void TControl::DragDrop(TObject* Source, int X, int Y) { OnDragDrop(this, Source, X, Y); }
+void TControl::DragDrop(TObject* Source, int X, int Y)
+{
+    OnDragDrop(this, Source, X, Y);
+}
 
-void TControl::DoStartDrag(TObject*& DragObject) { OnStartDrag(this, DragObject); }
+void TControl::DoStartDrag(TObject*& DragObject)
+{
+    OnStartDrag(this, DragObject);
+}
 
-void TControl::DoEndDrag(TObject* Target, int X, int Y) { OnEndDrag(this, Target, X, Y); }
+void TControl::DoEndDrag(TObject* Target, int X, int Y)
+{
+    OnEndDrag(this, Target, X, Y);
+}
 
 // ---------------------------------------------------------------------------
 // TControl
 
-namespace {
+namespace
+{
 
 // A control's canvas: outside Paint it has no painter, measures text and draws nothing.
-class TControlCanvas : public TCanvas {
+class TControlCanvas : public TCanvas
+{
 public:
     TControlCanvas() { DrawsNothingWithoutPainter = true; }
 };
@@ -338,7 +441,10 @@ TControl::~TControl()
     if (Drag().source == this) FinishDrag();
 }
 
-TWinControl* TControl::GetParent() const { return dynamic_cast<TWinControl*>(parentWidget()); }
+TWinControl* TControl::GetParent() const
+{
+    return dynamic_cast<TWinControl*>(parentWidget());
+}
 
 void TControl::SetParent(QWidget* aParent)
 {
@@ -389,7 +495,10 @@ void TControl::InternalSetBounds(int aLeft, int aTop, int aWidth, int aHeight)
     }
 }
 
-TRect TControl::GetClientRect() const { return TRect(0, 0, width(), height()); }
+TRect TControl::GetClientRect() const
+{
+    return TRect(0, 0, width(), height());
+}
 
 void TControl::SetClientWidth(int aValue)
 {
@@ -472,7 +581,10 @@ void TControl::SetParentFont(bool aValue)
     TakeParentFont();
 }
 
-void TControl::FontChanged() { Invalidate(); }
+void TControl::FontChanged()
+{
+    Invalidate();
+}
 
 void TControl::SetCursor(TCursor aValue)
 {
@@ -495,7 +607,10 @@ void TControl::SetShowHint(bool aValue)
     ApplyHint();
 }
 
-void TControl::ApplyHint() { setToolTip(FShowHint ? FHint : QString()); }
+void TControl::ApplyHint()
+{
+    setToolTip(FShowHint ? FHint : QString());
+}
 
 void TControl::SetCaption(const QString& aValue)
 {
@@ -504,7 +619,10 @@ void TControl::SetCaption(const QString& aValue)
     TextChanged();
 }
 
-bool TControl::GetMouseCapture() const { return QWidget::mouseGrabber() == this; }
+bool TControl::GetMouseCapture() const
+{
+    return QWidget::mouseGrabber() == this;
+}
 
 void TControl::SetMouseCapture(bool aValue)
 {
@@ -516,9 +634,15 @@ void TControl::SetMouseCapture(bool aValue)
     }
 }
 
-void TControl::Invalidate() { update(); }
+void TControl::Invalidate()
+{
+    update();
+}
 
-void TControl::Repaint() { repaint(); }
+void TControl::Repaint()
+{
+    repaint();
+}
 
 void TControl::Update()
 {
@@ -546,7 +670,8 @@ void TControl::SendToBack()
         // Below the other windowed siblings, still above the graphic ones.
         for (QObject* o : parentWidget()->children()) {
             auto* w = qobject_cast<QWidget*>(o);
-            if (w == nullptr || w == this || w->isWindow() || dynamic_cast<TGraphicControl*>(w) != nullptr) continue;
+            if (w == nullptr || w == this || w->isWindow() || dynamic_cast<TGraphicControl*>(w) != nullptr)
+                continue;
             stackUnder(w);
             break;
         }
@@ -572,16 +697,25 @@ void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
     OnMouseDown(this, Button, Shift, X, Y);
 }
 
-void TControl::MouseMove(TShiftState Shift, int X, int Y) { OnMouseMove(this, Shift, X, Y); }
+void TControl::MouseMove(TShiftState Shift, int X, int Y)
+{
+    OnMouseMove(this, Shift, X, Y);
+}
 
 void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     OnMouseUp(this, Button, Shift, X, Y);
 }
 
-void TControl::Click() { OnClick(this); }
+void TControl::Click()
+{
+    OnClick(this);
+}
 
-void TControl::DblClick() { OnDblClick(this); }
+void TControl::DblClick()
+{
+    OnDblClick(this);
+}
 
 bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
 {
@@ -623,16 +757,25 @@ void TControl::WMMouseWheel(TWMMouseWheel& Msg)
     Msg.Handled = DoMouseWheel(Msg.Keys, Msg.WheelDelta, TPoint(Msg.XPos, Msg.YPos));
 }
 
-void TControl::DoContextPopup(TPoint MousePos, bool& Handled) { OnContextPopup(this, MousePos, Handled); }
+void TControl::DoContextPopup(TPoint MousePos, bool& Handled)
+{
+    OnContextPopup(this, MousePos, Handled);
+}
 
-void TControl::Resize() { OnResize(this); }
+void TControl::Resize()
+{
+    OnResize(this);
+}
 
 void TControl::BoundsChanged(bool aSizeChanged)
 {
     if (aSizeChanged) Resize();
 }
 
-bool TControl::EraseBackground() const { return !FControlStyle.Contains(csOpaque); }
+bool TControl::EraseBackground() const
+{
+    return !FControlStyle.Contains(csOpaque);
+}
 
 void TControl::PaintWindow(QPainter* aPainter)
 {
@@ -769,7 +912,10 @@ void TControl::resizeEvent(QResizeEvent* e)
     });
 }
 
-void TControl::moveEvent(QMoveEvent* e) { QWidget::moveEvent(e); }
+void TControl::moveEvent(QMoveEvent* e)
+{
+    QWidget::moveEvent(e);
+}
 
 void TControl::contextMenuEvent(QContextMenuEvent* e)
 {
@@ -801,10 +947,11 @@ TWinControl::TWinControl(QWidget* aParent) : TControl(aParent), FTabIndex(++gTab
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        FFocusConnection = QObject::connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-            if (IsDestroying() || now == nullptr || now->window() != window()) return;
-            GuardedCall([&] { FocusChanged(dynamic_cast<TWinControl*>(now)); });
-        });
+        FFocusConnection =
+            QObject::connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+                if (IsDestroying() || now == nullptr || now->window() != window()) return;
+                GuardedCall([&] { FocusChanged(dynamic_cast<TWinControl*>(now)); });
+            });
     }
 }
 
@@ -846,7 +993,10 @@ TControl* TWinControl::Controls(int anIndex) const
     throw EListError::IndexOutOfBounds(anIndex);
 }
 
-void TWinControl::DisableAlign() { ++FAlignLevel; }
+void TWinControl::DisableAlign()
+{
+    ++FAlignLevel;
+}
 
 void TWinControl::EnableAlign()
 {
@@ -902,17 +1052,23 @@ void TWinControl::AlignControls(TControl* aControl, TRect& aRect)
     DoAlign(alClient, aControl, aRect);
 }
 
-namespace {
+namespace
+{
 
 // Whether c1 goes before c2 in the placing order of an alignment group.
 bool InsertBefore(const TControl* c1, const TControl* c2, TAlign anAlign)
 {
     switch (anAlign) {
-    case alTop: return c1->GetTop() < c2->GetTop();
-    case alBottom: return c1->GetTop() + c1->GetHeight() >= c2->GetTop() + c2->GetHeight();
-    case alLeft: return c1->GetLeft() < c2->GetLeft();
-    case alRight: return c1->GetLeft() + c1->GetWidth() >= c2->GetLeft() + c2->GetWidth();
-    default: return false;
+    case alTop:
+        return c1->GetTop() < c2->GetTop();
+    case alBottom:
+        return c1->GetTop() + c1->GetHeight() >= c2->GetTop() + c2->GetHeight();
+    case alLeft:
+        return c1->GetLeft() < c2->GetLeft();
+    case alRight:
+        return c1->GetLeft() + c1->GetWidth() >= c2->GetLeft() + c2->GetWidth();
+    default:
+        return false;
     }
 }
 
@@ -928,7 +1084,8 @@ void TWinControl::DoAlign(TAlign anAlign, TControl* aControl, TRect& aRect)
         auto* c = dynamic_cast<TControl*>(o);
         if (c == nullptr || c == aControl || c->isWindow() || !c->FVisible || c->FAlign != anAlign) continue;
         std::size_t j = 0;
-        while (j < list.size() && !InsertBefore(c, list[j], anAlign)) ++j;
+        while (j < list.size() && !InsertBefore(c, list[j], anAlign))
+            ++j;
         list.insert(list.begin() + static_cast<std::ptrdiff_t>(j), c);
     }
     for (TControl* c : list) {
@@ -955,7 +1112,8 @@ void TWinControl::DoAlign(TAlign anAlign, TControl* aControl, TRect& aRect)
             aRect.Right -= width;
             left = aRect.Right;
             break;
-        default: break;
+        default:
+            break;
         }
         c->InternalSetBounds(left, top, width, height);
     }
@@ -991,7 +1149,8 @@ void TWinControl::SetTabStop(bool aValue)
     ApplyTabOrder();
 }
 
-namespace {
+namespace
+{
 
 std::vector<TWinControl*> TabSiblings(const QWidget* aParent)
 {
@@ -1023,7 +1182,8 @@ void TWinControl::SetTabOrder(int aValue)
     siblings.erase(std::find(siblings.begin(), siblings.end(), this));
     const int pos = std::clamp(aValue, 0, static_cast<int>(siblings.size()));
     siblings.insert(siblings.begin() + pos, this);
-    for (std::size_t i = 0; i < siblings.size(); ++i) siblings[i]->FTabIndex = static_cast<int>(i);
+    for (std::size_t i = 0; i < siblings.size(); ++i)
+        siblings[i]->FTabIndex = static_cast<int>(i);
     ApplyTabOrder();
 }
 
@@ -1040,15 +1200,30 @@ void TWinControl::ApplyTabOrder()
     }
 }
 
-void TWinControl::KeyDown(Word& Key, TShiftState Shift) { OnKeyDown(this, Key, Shift); }
+void TWinControl::KeyDown(Word& Key, TShiftState Shift)
+{
+    OnKeyDown(this, Key, Shift);
+}
 
-void TWinControl::KeyPress(QChar& Key) { OnKeyPress(this, Key); }
+void TWinControl::KeyPress(QChar& Key)
+{
+    OnKeyPress(this, Key);
+}
 
-void TWinControl::KeyUp(Word& Key, TShiftState Shift) { OnKeyUp(this, Key, Shift); }
+void TWinControl::KeyUp(Word& Key, TShiftState Shift)
+{
+    OnKeyUp(this, Key, Shift);
+}
 
-void TWinControl::DoEnter() { OnEnter(this); }
+void TWinControl::DoEnter()
+{
+    OnEnter(this);
+}
 
-void TWinControl::DoExit() { OnExit(this); }
+void TWinControl::DoExit()
+{
+    OnExit(this);
+}
 
 bool TWinControl::event(QEvent* e)
 {
@@ -1068,7 +1243,8 @@ bool TWinControl::event(QEvent* e)
     case QEvent::ChildRemoved:
         if (!IsDestroying()) GuardedCall([&] { Realign(); });
         break;
-    default: break;
+    default:
+        break;
     }
     return TControl::event(e);
 }
@@ -1086,7 +1262,8 @@ void TWinControl::keyPressEvent(QKeyEvent* e)
     // The character a key produces, as the platform delivers it after the key
     // press: none for Delete and none while Alt alone is held (menu keys).
     const QString text = e->text();
-    const bool altOnly = e->modifiers().testFlag(Qt::AltModifier) && !e->modifiers().testFlag(Qt::ControlModifier);
+    const bool altOnly =
+        e->modifiers().testFlag(Qt::AltModifier) && !e->modifiers().testFlag(Qt::ControlModifier);
     if (text.isEmpty() || altOnly) return;
     for (QChar c : text) {
         if (alive.isNull()) return;
@@ -1126,7 +1303,8 @@ void TWinControl::focusOutEvent(QFocusEvent* e)
     TControl::focusOutEvent(e);
     GuardedCall([&] {
         WMKillFocus();
-        if (!FEntered || e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
+        if (!FEntered || e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
+            return;
         FEntered = false;
         DoExit();
     });
@@ -1157,7 +1335,8 @@ void TGraphicControl::KeepBelowWindowedSiblings()
     if (p == nullptr) return;
     for (QObject* o : p->children()) {
         auto* w = qobject_cast<QWidget*>(o);
-        if (w == nullptr || w == this || w->isWindow() || dynamic_cast<TGraphicControl*>(w) != nullptr) continue;
+        if (w == nullptr || w == this || w->isWindow() || dynamic_cast<TGraphicControl*>(w) != nullptr)
+            continue;
         stackUnder(w);
         return;
     }
@@ -1233,7 +1412,8 @@ void TCustomPanel::SetBorderStyle(TBorderStyle aValue)
     const int delta = (aValue == bsSingle ? 2 : 0) - BorderEdge();
     FBorderStyle = aValue;
     for (QObject* o : children())
-        if (auto* w = qobject_cast<QWidget*>(o); w != nullptr && !w->isWindow()) w->move(w->pos() + QPoint(delta, delta));
+        if (auto* w = qobject_cast<QWidget*>(o); w != nullptr && !w->isWindow())
+            w->move(w->pos() + QPoint(delta, delta));
     BorderChanged();
 }
 
@@ -1280,8 +1460,12 @@ void TCustomPanel::PaintNonClient(QPainter* aPainter)
     const int w = width();
     const int h = height();
     if (w <= 0 || h <= 0) return;
-    auto hline = [&](int x1, int x2, int y, TColor c) { aPainter->fillRect(QRect(x1, y, x2 - x1, 1), ToQColor(c)); };
-    auto vline = [&](int x, int y1, int y2, TColor c) { aPainter->fillRect(QRect(x, y1, 1, y2 - y1), ToQColor(c)); };
+    auto hline = [&](int x1, int x2, int y, TColor c) {
+        aPainter->fillRect(QRect(x1, y, x2 - x1, 1), ToQColor(c));
+    };
+    auto vline = [&](int x, int y1, int y2, TColor c) {
+        aPainter->fillRect(QRect(x, y1, 1, y2 - y1), ToQColor(c));
+    };
     hline(0, w - 1, 0, clBtnShadow);
     vline(0, 0, h - 1, clBtnShadow);
     hline(0, w, h - 1, clBtnHighlight);

@@ -29,12 +29,14 @@
 class QKeyEvent;
 class QMouseEvent;
 
-namespace skedra {
+namespace skedra
+{
 
 using Word = std::uint16_t;
 
 // An operation that is not valid in the control's present state.
-class EInvalidOperation : public Exception {
+class EInvalidOperation : public Exception
+{
 public:
     using Exception::Exception;
 };
@@ -60,9 +62,23 @@ enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 enum TDragMode { dmManual, dmAutomatic };
 
 enum TControlStyleItem {
-    csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
-    csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
-    csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents
+    csAcceptsControls,
+    csCaptureMouse,
+    csDesignInteractive,
+    csClickEvents,
+    csFramed,
+    csSetCaption,
+    csOpaque,
+    csDoubleClicks,
+    csFixedWidth,
+    csFixedHeight,
+    csNoDesignVisible,
+    csReplicatable,
+    csNoStdEvents,
+    csDisplayDragImage,
+    csReflector,
+    csActionClient,
+    csMenuEvents
 };
 using TControlStyle = TSet<TControlStyleItem>;
 
@@ -98,24 +114,92 @@ Qt::CursorShape CursorToQt(TCursor aCursor);
 // Windows-style virtual-key codes. Letters and digits are their upper-case
 // ASCII codes ('A' = 65, '0' = 48).
 enum : Word {
-    VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_CANCEL = 0x03, VK_MBUTTON = 0x04,
-    VK_BACK = 0x08, VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D,
-    VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14,
-    VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23,
-    VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28,
-    VK_SELECT = 0x29, VK_PRINT = 0x2A, VK_EXECUTE = 0x2B, VK_SNAPSHOT = 0x2C,
-    VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_HELP = 0x2F,
-    VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_APPS = 0x5D,
-    VK_NUMPAD0 = 0x60, VK_NUMPAD1, VK_NUMPAD2, VK_NUMPAD3, VK_NUMPAD4, VK_NUMPAD5, VK_NUMPAD6,
-    VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9,
-    VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SEPARATOR = 0x6C, VK_SUBTRACT = 0x6D,
-    VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F,
-    VK_F1 = 0x70, VK_F2, VK_F3, VK_F4, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9, VK_F10, VK_F11, VK_F12,
-    VK_F13, VK_F14, VK_F15, VK_F16, VK_F17, VK_F18, VK_F19, VK_F20, VK_F21, VK_F22, VK_F23, VK_F24,
-    VK_NUMLOCK = 0x90, VK_SCROLL = 0x91,
-    VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD,
-    VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB, VK_OEM_5 = 0xDC,
-    VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE
+    VK_LBUTTON = 0x01,
+    VK_RBUTTON = 0x02,
+    VK_CANCEL = 0x03,
+    VK_MBUTTON = 0x04,
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_CLEAR = 0x0C,
+    VK_RETURN = 0x0D,
+    VK_SHIFT = 0x10,
+    VK_CONTROL = 0x11,
+    VK_MENU = 0x12,
+    VK_PAUSE = 0x13,
+    VK_CAPITAL = 0x14,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,
+    VK_NEXT = 0x22,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_UP = 0x26,
+    VK_RIGHT = 0x27,
+    VK_DOWN = 0x28,
+    VK_SELECT = 0x29,
+    VK_PRINT = 0x2A,
+    VK_EXECUTE = 0x2B,
+    VK_SNAPSHOT = 0x2C,
+    VK_INSERT = 0x2D,
+    VK_DELETE = 0x2E,
+    VK_HELP = 0x2F,
+    VK_LWIN = 0x5B,
+    VK_RWIN = 0x5C,
+    VK_APPS = 0x5D,
+    VK_NUMPAD0 = 0x60,
+    VK_NUMPAD1,
+    VK_NUMPAD2,
+    VK_NUMPAD3,
+    VK_NUMPAD4,
+    VK_NUMPAD5,
+    VK_NUMPAD6,
+    VK_NUMPAD7,
+    VK_NUMPAD8,
+    VK_NUMPAD9,
+    VK_MULTIPLY = 0x6A,
+    VK_ADD = 0x6B,
+    VK_SEPARATOR = 0x6C,
+    VK_SUBTRACT = 0x6D,
+    VK_DECIMAL = 0x6E,
+    VK_DIVIDE = 0x6F,
+    VK_F1 = 0x70,
+    VK_F2,
+    VK_F3,
+    VK_F4,
+    VK_F5,
+    VK_F6,
+    VK_F7,
+    VK_F8,
+    VK_F9,
+    VK_F10,
+    VK_F11,
+    VK_F12,
+    VK_F13,
+    VK_F14,
+    VK_F15,
+    VK_F16,
+    VK_F17,
+    VK_F18,
+    VK_F19,
+    VK_F20,
+    VK_F21,
+    VK_F22,
+    VK_F23,
+    VK_F24,
+    VK_NUMLOCK = 0x90,
+    VK_SCROLL = 0x91,
+    VK_OEM_1 = 0xBA,
+    VK_OEM_PLUS = 0xBB,
+    VK_OEM_COMMA = 0xBC,
+    VK_OEM_MINUS = 0xBD,
+    VK_OEM_PERIOD = 0xBE,
+    VK_OEM_2 = 0xBF,
+    VK_OEM_3 = 0xC0,
+    VK_OEM_4 = 0xDB,
+    VK_OEM_5 = 0xDC,
+    VK_OEM_6 = 0xDD,
+    VK_OEM_7 = 0xDE
 };
 
 // The virtual-key code of a Qt key (with the keypad modifier for keypad
@@ -142,7 +226,8 @@ using TKeyEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = TMethod<void(TObject* Sender, QChar& Key)>;
 using TMouseWheelEvent =
     TMethod<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
-using TMouseWheelUpDownEvent = TMethod<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent =
+    TMethod<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 using TContextPopupEvent = TMethod<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 using TDragOverEvent =
     TMethod<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
@@ -164,7 +249,8 @@ struct TWMMouseWheel {
 // ---------------------------------------------------------------------------
 // TControl
 
-class TControl : public QWidget, public TObject {
+class TControl : public QWidget, public TObject
+{
 public:
     explicit TControl(QWidget* aParent = nullptr);
     ~TControl() override;
@@ -394,7 +480,8 @@ private:
 
 using TWinControlNotify = TNotifyEvent;
 
-class TWinControl : public TControl {
+class TWinControl : public TControl
+{
 public:
     explicit TWinControl(QWidget* aParent = nullptr);
     ~TWinControl() override;
@@ -474,7 +561,8 @@ private:
 };
 
 // A windowed control that draws itself on a canvas.
-class TCustomControl : public TWinControl {
+class TCustomControl : public TWinControl
+{
 public:
     explicit TCustomControl(QWidget* aParent = nullptr);
     TCanvas* GetCanvas() const { return GetCanvasInternal(); }
@@ -483,7 +571,8 @@ public:
 // A control without a window of its own: it takes no focus and no keys, and
 // draws over its parent (nothing is erased behind it). It stays below its
 // windowed siblings.
-class TGraphicControl : public TControl {
+class TGraphicControl : public TControl
+{
 public:
     explicit TGraphicControl(QWidget* aParent = nullptr);
     TCanvas* GetCanvas() const { return GetCanvasInternal(); }
@@ -500,7 +589,8 @@ private:
 // ---------------------------------------------------------------------------
 // Panels
 
-class TCustomPanel : public TCustomControl {
+class TCustomPanel : public TCustomControl
+{
 public:
     explicit TCustomPanel(QWidget* aParent = nullptr);
 
@@ -544,7 +634,8 @@ private:
     bool FLocked = false;
 };
 
-class TPanel : public TCustomPanel {
+class TPanel : public TCustomPanel
+{
 public:
     using TCustomPanel::TCustomPanel;
 };

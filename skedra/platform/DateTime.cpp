@@ -7,9 +7,11 @@
 
 #include "skedra/platform/Exceptions.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 constexpr int kDaysBeforeMonth[2][13] = {
     {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334},
@@ -18,8 +20,8 @@ constexpr int kDaysBeforeMonth[2][13] = {
 
 // Days and milliseconds of the day, rounded to the millisecond half to even.
 struct Parts {
-    int days = 0;  // days since 30 December 1899
-    int msec = 0;  // 0 .. 86'399'999
+    int days = 0; // days since 30 December 1899
+    int msec = 0; // 0 .. 86'399'999
 };
 
 Parts Split(TDateTime value)
@@ -35,7 +37,8 @@ Parts Split(TDateTime value)
     const auto perDay = static_cast<int64_t>(MSecsPerDay);
     Parts p{static_cast<int>(total / perDay), static_cast<int>(std::llabs(total) % perDay)};
     // Rounding to the millisecond must not leave the calendar at either end.
-    if (p.days > kLastDay || p.days < kFirstDay) p = Parts{p.days > kLastDay ? kLastDay : kFirstDay, 86399999};
+    if (p.days > kLastDay || p.days < kFirstDay)
+        p = Parts{p.days > kLastDay ? kLastDay : kFirstDay, 86399999};
     return p;
 }
 
@@ -78,7 +81,8 @@ bool StartsWithI(const QString& s, int at, const char* what)
     return s.mid(at).startsWith(QLatin1String(what), Qt::CaseInsensitive);
 }
 
-class Formatter {
+class Formatter
+{
 public:
     Formatter(TDateTime value, const TFormatSettings& settings) : value_(value), s_(settings) {}
 
@@ -90,7 +94,8 @@ public:
         const int n = fmt.size();
         auto count = [&](char16_t token) {
             int k = i;
-            while (k < n && Upper(fmt[k]) == token) ++k;
+            while (k < n && Upper(fmt[k]) == token)
+                ++k;
             return k - i;
         };
         while (i < n) {
@@ -105,18 +110,25 @@ public:
             case 'Y': {
                 const int k = count('Y');
                 DecodeDateOnce();
-                if (k <= 2) AppendNumber(out, year_ % 100, 2);
-                else AppendNumber(out, year_, 4);
+                if (k <= 2)
+                    AppendNumber(out, year_ % 100, 2);
+                else
+                    AppendNumber(out, year_, 4);
                 i += k;
                 break;
             }
-            case 'G': i += count('G'); break; // eras are not used
+            case 'G':
+                i += count('G');
+                break; // eras are not used
             case 'M': {
                 const int k = count('M');
                 DecodeDateOnce();
-                if (k <= 2) AppendNumber(out, month_, k);
-                else if (k == 3) out += s_.ShortMonthNames[month_ - 1];
-                else out += s_.LongMonthNames[month_ - 1];
+                if (k <= 2)
+                    AppendNumber(out, month_, k);
+                else if (k == 3)
+                    out += s_.ShortMonthNames[month_ - 1];
+                else
+                    out += s_.LongMonthNames[month_ - 1];
                 i += k;
                 break;
             }
@@ -124,11 +136,16 @@ public:
                 const int k = count('D');
                 DecodeDateOnce();
                 const int dow = DayOfWeek(value_) - 1;
-                if (k <= 2) AppendNumber(out, day_, k);
-                else if (k == 3) out += s_.ShortDayNames[dow];
-                else if (k == 4) out += s_.LongDayNames[dow];
-                else if (k == 5) Append(out, s_.ShortDateFormat, depth + 1);
-                else Append(out, s_.LongDateFormat, depth + 1);
+                if (k <= 2)
+                    AppendNumber(out, day_, k);
+                else if (k == 3)
+                    out += s_.ShortDayNames[dow];
+                else if (k == 4)
+                    out += s_.LongDayNames[dow];
+                else if (k == 5)
+                    Append(out, s_.ShortDateFormat, depth + 1);
+                else
+                    Append(out, s_.LongDateFormat, depth + 1);
                 i += k;
                 break;
             }
@@ -213,7 +230,8 @@ public:
             case '\'':
             case '"': {
                 int k = i + 1;
-                while (k < n && fmt[k] != c) ++k;
+                while (k < n && fmt[k] != c)
+                    ++k;
                 out += fmt.mid(i + 1, k - i - 1);
                 i = std::min(k + 1, n);
                 break;
@@ -233,10 +251,13 @@ private:
         bool quoted = false;
         for (int k = from; k < fmt.size(); ++k) {
             const char16_t u = Upper(fmt[k]);
-            if (u == '\'' || u == '"') quoted = !quoted;
-            else if (!quoted && u == 'H') return false;
+            if (u == '\'' || u == '"')
+                quoted = !quoted;
+            else if (!quoted && u == 'H')
+                return false;
             else if (!quoted && u == 'A')
-                return StartsWithI(fmt, k, "am/pm") || StartsWithI(fmt, k, "a/p") || StartsWithI(fmt, k, "ampm");
+                return StartsWithI(fmt, k, "am/pm") || StartsWithI(fmt, k, "a/p") ||
+                       StartsWithI(fmt, k, "ampm");
         }
         return false;
     }
@@ -295,7 +316,8 @@ TDateTime EncodeDate(int year, int month, int day)
 {
     TDateTime r = 0;
     if (!TryEncodeDate(year, month, day, r))
-        throw EConvertError(QStringLiteral("Invalid argument to date encode (%1-%2-%3)").arg(year).arg(month).arg(day));
+        throw EConvertError(
+            QStringLiteral("Invalid argument to date encode (%1-%2-%3)").arg(year).arg(month).arg(day));
     return r;
 }
 
@@ -303,8 +325,11 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec)
 {
     TDateTime r = 0;
     if (!TryEncodeTime(hour, min, sec, msec, r))
-        throw EConvertError(
-            QStringLiteral("Invalid argument to time encode (%1:%2:%3.%4)").arg(hour).arg(min).arg(sec).arg(msec));
+        throw EConvertError(QStringLiteral("Invalid argument to time encode (%1:%2:%3.%4)")
+                                .arg(hour)
+                                .arg(min)
+                                .arg(sec)
+                                .arg(msec));
     return r;
 }
 
@@ -335,7 +360,8 @@ void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec)
     msec = ms % 1000;
 }
 
-void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& min, int& sec, int& msec)
+void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& min, int& sec,
+                    int& msec)
 {
     DecodeDate(value, year, month, day);
     DecodeTime(value, hour, min, sec, msec);
@@ -395,7 +421,8 @@ QString FromQtDateTimePattern(const QString& qt)
     int i = 0;
     auto run = [&](QChar c) {
         int k = i;
-        while (k < n && qt[k] == c) ++k;
+        while (k < n && qt[k] == c)
+            ++k;
         return k - i;
     };
     while (i < n) {
@@ -423,12 +450,22 @@ QString FromQtDateTimePattern(const QString& qt)
         }
         const int k = run(c);
         switch (u) {
-        case 'd': case 'y': case 's': case 'z': case 'h':
+        case 'd':
+        case 'y':
+        case 's':
+        case 'z':
+        case 'h':
             out += QString(k, c);
             break;
-        case 'M': out += QString(k, QLatin1Char('m')); break;
-        case 'm': out += QString(k, QLatin1Char('n')); break;
-        case 'H': out += QString(k, QLatin1Char('h')); break;
+        case 'M':
+            out += QString(k, QLatin1Char('m'));
+            break;
+        case 'm':
+            out += QString(k, QLatin1Char('n'));
+            break;
+        case 'H':
+            out += QString(k, QLatin1Char('h'));
+            break;
         case 'A':
             out += QStringLiteral("AMPM");
             if (i + 1 < n && (qt[i + 1] == QLatin1Char('P') || qt[i + 1] == QLatin1Char('p'))) ++i;
@@ -444,8 +481,10 @@ QString FromQtDateTimePattern(const QString& qt)
             if (out.endsWith(QLatin1Char(' '))) out.chop(1);
             break;
         default:
-            if (IsAsciiLetter(c)) out += QLatin1Char('"') + QString(k, c) + QLatin1Char('"');
-            else out += QString(k, c);
+            if (IsAsciiLetter(c))
+                out += QLatin1Char('"') + QString(k, c) + QLatin1Char('"');
+            else
+                out += QString(k, c);
             break;
         }
         i += k;
@@ -453,14 +492,17 @@ QString FromQtDateTimePattern(const QString& qt)
     return out.trimmed();
 }
 
-namespace {
+namespace
+{
 
 QChar FirstSeparator(const QString& format, QChar fallback)
 {
     bool quoted = false;
     for (QChar c : format) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) quoted = !quoted;
-        else if (!quoted && !IsAsciiLetter(c) && !c.isSpace()) return c;
+        if (c == QLatin1Char('"') || c == QLatin1Char('\''))
+            quoted = !quoted;
+        else if (!quoted && !IsAsciiLetter(c) && !c.isSpace())
+            return c;
     }
     return fallback;
 }
@@ -507,10 +549,12 @@ TFormatSettings TFormatSettings::Invariant()
     s.TimePMString = QStringLiteral("PM");
     static const char* kShortMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    static const char* kLongMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                                        "July",    "August",   "September", "October", "November", "December"};
+    static const char* kLongMonths[] = {"January",   "February", "March",    "April",
+                                        "May",       "June",     "July",     "August",
+                                        "September", "October",  "November", "December"};
     static const char* kShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* kLongDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    static const char* kLongDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                      "Thursday", "Friday", "Saturday"};
     for (int m = 0; m < 12; ++m) {
         s.ShortMonthNames[m] = QLatin1String(kShortMonths[m]);
         s.LongMonthNames[m] = QLatin1String(kLongMonths[m]);

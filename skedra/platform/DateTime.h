@@ -10,7 +10,8 @@
 #include <array>
 #include <cstdint>
 
-namespace skedra {
+namespace skedra
+{
 
 using TDateTime = double;
 

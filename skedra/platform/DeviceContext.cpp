@@ -6,7 +6,8 @@
 #include "skedra/platform/Bitmap.h"
 #include "skedra/platform/Exceptions.h"
 
-namespace skedra {
+namespace skedra
+{
 
 TDeviceContext::TDeviceContext(QPaintDevice* aDevice)
 {
@@ -19,7 +20,8 @@ TDeviceContext::TDeviceContext(QPaintDevice* aDevice)
 
 TDeviceContext::TDeviceContext(QPainter* aPainter) : painter_(aPainter)
 {
-    if (painter_ == nullptr || !painter_->isActive()) throw Exception(QStringLiteral("Cannot paint on the device"));
+    if (painter_ == nullptr || !painter_->isActive())
+        throw Exception(QStringLiteral("Cannot paint on the device"));
 }
 
 TDeviceContext::~TDeviceContext()
@@ -54,11 +56,11 @@ TPoint TDeviceContext::OffsetViewportOrg(int dx, int dy)
     return SetViewportOrg(o.X + dx, o.Y + dy);
 }
 
-namespace {
+namespace
+{
 
 // Runs f with the painter in device coordinates (identity world transform).
-template <class F>
-void InDeviceCoordinates(QPainter* p, F&& f)
+template <class F> void InDeviceCoordinates(QPainter* p, F&& f)
 {
     const QTransform t = p->worldTransform();
     p->setWorldTransform(QTransform());
@@ -115,10 +117,22 @@ void TDeviceContext::RestoreClip(const TClipState& aState)
     InDeviceCoordinates(painter_, [&] { painter_->setClipRegion(aState.Region, Qt::ReplaceClip); });
 }
 
-int TDeviceContext::GetDeviceWidth() const { return Device() != nullptr ? Device()->width() : 0; }
-int TDeviceContext::GetDeviceHeight() const { return Device() != nullptr ? Device()->height() : 0; }
-int TDeviceContext::GetLogPixelsX() const { return Device() != nullptr ? Device()->logicalDpiX() : 96; }
-int TDeviceContext::GetLogPixelsY() const { return Device() != nullptr ? Device()->logicalDpiY() : 96; }
+int TDeviceContext::GetDeviceWidth() const
+{
+    return Device() != nullptr ? Device()->width() : 0;
+}
+int TDeviceContext::GetDeviceHeight() const
+{
+    return Device() != nullptr ? Device()->height() : 0;
+}
+int TDeviceContext::GetLogPixelsX() const
+{
+    return Device() != nullptr ? Device()->logicalDpiX() : 96;
+}
+int TDeviceContext::GetLogPixelsY() const
+{
+    return Device() != nullptr ? Device()->logicalDpiY() : 96;
+}
 
 bool TDeviceContext::NewPage()
 {

@@ -13,7 +13,8 @@
 
 class QPaintDevice;
 
-namespace skedra {
+namespace skedra
+{
 
 class TBitmap;
 
@@ -23,7 +24,8 @@ struct TClipState {
     QRegion Region;
 };
 
-class TDeviceContext : public TObject {
+class TDeviceContext : public TObject
+{
 public:
     // Begins (and owns) a painter on the device; raises when the device cannot be painted on.
     explicit TDeviceContext(QPaintDevice* aDevice);

@@ -1,6 +1,7 @@
 #include "skedra/platform/Exceptions.h"
 
-namespace skedra {
+namespace skedra
+{
 
 EListError EListError::IndexOutOfBounds(int index)
 {

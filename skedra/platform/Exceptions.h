@@ -5,9 +5,11 @@
 #include <exception>
 #include <string>
 
-namespace skedra {
+namespace skedra
+{
 
-class Exception : public std::exception {
+class Exception : public std::exception
+{
 public:
     explicit Exception(QString message) : message_(std::move(message)), utf8_(message_.toStdString()) {}
     const QString& Message() const { return message_; }
@@ -19,28 +21,30 @@ private:
 };
 
 // An index outside a list: "List index out of bounds (5)".
-class EListError : public Exception {
+class EListError : public Exception
+{
 public:
     using Exception::Exception;
     static EListError IndexOutOfBounds(int index);
 };
 
 // A cast of an object to a class it is not: "Invalid class typecast".
-class EInvalidCast : public Exception {
+class EInvalidCast : public Exception
+{
 public:
     EInvalidCast() : Exception(QStringLiteral("Invalid class typecast")) {}
     using Exception::Exception;
 };
 
 // A text or number that cannot be converted (dates, times, integers).
-class EConvertError : public Exception {
+class EConvertError : public Exception
+{
 public:
     using Exception::Exception;
 };
 
 // Casts an object to T, or raises EInvalidCast when it is not a T.
-template <class T, class U>
-T* CheckedCast(U* object)
+template <class T, class U> T* CheckedCast(U* object)
 {
     if (object == nullptr) return nullptr;
     T* result = dynamic_cast<T*>(object);

@@ -6,7 +6,8 @@
 
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
 TTimer::TTimer(QObject* anOwner) : QObject(anOwner), FTimer(new QTimer(this))
 {
@@ -14,7 +15,10 @@ TTimer::TTimer(QObject* anOwner) : QObject(anOwner), FTimer(new QTimer(this))
     UpdateTimer();
 }
 
-TTimer::~TTimer() { FTimer->stop(); }
+TTimer::~TTimer()
+{
+    FTimer->stop();
+}
 
 void TTimer::SetEnabled(bool aValue)
 {
@@ -28,7 +32,10 @@ void TTimer::SetInterval(int aValue)
     UpdateTimer();
 }
 
-bool TTimer::IsActive() const { return FTimer->isActive(); }
+bool TTimer::IsActive() const
+{
+    return FTimer->isActive();
+}
 
 void TTimer::UpdateTimer()
 {

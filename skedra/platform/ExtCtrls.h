@@ -13,9 +13,11 @@
 
 class QTimer;
 
-namespace skedra {
+namespace skedra
+{
 
-class TTimer : public QObject, public TObject {
+class TTimer : public QObject, public TObject
+{
 public:
     // anOwner (optional) frees the timer with itself.
     explicit TTimer(QObject* anOwner = nullptr);
@@ -44,7 +46,8 @@ private:
     int FInterval = 1000;
 };
 
-class TPaintBox : public TGraphicControl {
+class TPaintBox : public TGraphicControl
+{
 public:
     explicit TPaintBox(QWidget* aParent = nullptr);
 

@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-namespace skedra {
+namespace skedra
+{
 
 THintWindow::THintWindow(QWidget* anOwner) : TCustomControl(nullptr)
 {
@@ -58,9 +59,15 @@ void THintWindow::ActivateHint(TRect aRect, const QString& aHint)
     Invalidate();
 }
 
-void THintWindow::ActivateHintData(TRect aRect, const QString& aHint, void*) { ActivateHint(aRect, aHint); }
+void THintWindow::ActivateHintData(TRect aRect, const QString& aHint, void*)
+{
+    ActivateHint(aRect, aHint);
+}
 
-void THintWindow::ReleaseHandle() { setVisible(false); }
+void THintWindow::ReleaseHandle()
+{
+    setVisible(false);
+}
 
 void THintWindow::PaintNonClient(QPainter* aPainter)
 {

@@ -4,9 +4,11 @@
 
 #include "skedra/platform/Controls.h"
 
-namespace skedra {
+namespace skedra
+{
 
-class THintWindow : public TCustomControl {
+class THintWindow : public TCustomControl
+{
 public:
     // anOwner (optional) frees the window with itself; the window stays top-level.
     explicit THintWindow(QWidget* anOwner = nullptr);

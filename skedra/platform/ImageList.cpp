@@ -2,9 +2,13 @@
 
 #include <QPainter>
 
-namespace skedra {
+namespace skedra
+{
 
-TCustomImageList::TCustomImageList(int aWidth, int aHeight) : width_(std::max(1, aWidth)), height_(std::max(1, aHeight)) {}
+TCustomImageList::TCustomImageList(int aWidth, int aHeight)
+    : width_(std::max(1, aWidth)), height_(std::max(1, aHeight))
+{
+}
 
 void TCustomImageList::SetSize(int aWidth, int aHeight)
 {
@@ -17,7 +21,8 @@ void TCustomImageList::SetSize(int aWidth, int aHeight)
     Changed();
 }
 
-namespace {
+namespace
+{
 
 // Cuts a strip into images of the list's width (the last partial one padded).
 std::vector<QImage> Cut(const QImage& strip, int w, int h)
@@ -52,7 +57,8 @@ int TCustomImageList::Add(const TBitmap* image, const TBitmap* mask)
         }
     }
     const int first = Count();
-    for (QImage& part : Cut(img, width_, height_)) images_.push_back(std::move(part));
+    for (QImage& part : Cut(img, width_, height_))
+        images_.push_back(std::move(part));
     Changed();
     return first;
 }
@@ -68,7 +74,8 @@ int TCustomImageList::AddMasked(const TBitmap* image, TColor maskColor)
             if ((line[x] & 0xFFFFFF) == key) line[x] = qRgba(0, 0, 0, 0);
     }
     const int first = Count();
-    for (QImage& part : Cut(img, width_, height_)) images_.push_back(std::move(part));
+    for (QImage& part : Cut(img, width_, height_))
+        images_.push_back(std::move(part));
     Changed();
     return first;
 }

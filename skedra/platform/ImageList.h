@@ -8,9 +8,11 @@
 #include "skedra/platform/Bitmap.h"
 #include "skedra/platform/Canvas.h"
 
-namespace skedra {
+namespace skedra
+{
 
-class TCustomImageList : public TObject {
+class TCustomImageList : public TObject
+{
 public:
     explicit TCustomImageList(int aWidth = 16, int aHeight = 16);
 
@@ -55,7 +57,8 @@ private:
     std::vector<QImage> images_;
 };
 
-class TImageList : public TCustomImageList {
+class TImageList : public TCustomImageList
+{
 public:
     using TCustomImageList::TCustomImageList;
 };

@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <mutex>
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 std::mutex& SinkMutex()
 {

@@ -11,7 +11,8 @@
 #include <exception>
 #include <functional>
 
-namespace skedra {
+namespace skedra
+{
 
 // Receives the text of a plain message box. May be called from any thread.
 // The default sink shows a QMessageBox from the user-interface thread's event
@@ -35,8 +36,7 @@ void HandleException(std::exception_ptr anException = std::current_exception());
 
 // Runs f and routes any exception to HandleException; answers whether f
 // completed normally. Used at every boundary where Qt calls into the package.
-template <class F>
-bool GuardedCall(F&& f) noexcept
+template <class F> bool GuardedCall(F&& f) noexcept
 {
     try {
         std::forward<F>(f)();

@@ -13,13 +13,13 @@
 #include <type_traits>
 #include <utility>
 
-namespace skedra {
+namespace skedra
+{
 
-template <class Sig>
-class TMethod;
+template <class Sig> class TMethod;
 
-template <class R, class... Args>
-class TMethod<R(Args...)> {
+template <class R, class... Args> class TMethod<R(Args...)>
+{
 public:
     using Thunk = R (*)(void*, Args...);
 
@@ -27,10 +27,9 @@ public:
     TMethod(std::nullptr_t) {}
 
     // Any plain callable (lambda, free function, std::function).
-    template <class F,
-              class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TMethod> &&
-                                       !std::is_same_v<std::decay_t<F>, std::nullptr_t> &&
-                                       std::is_invocable_r_v<R, F&, Args...>>>
+    template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TMethod> &&
+                                                !std::is_same_v<std::decay_t<F>, std::nullptr_t> &&
+                                                std::is_invocable_r_v<R, F&, Args...>>>
     TMethod(F&& f) : fn_(std::make_shared<std::function<R(Args...)>>(std::forward<F>(f)))
     {
     }
@@ -71,29 +70,25 @@ private:
     std::shared_ptr<std::function<R(Args...)>> fn_;
 };
 
-namespace detail {
+namespace detail
+{
 
-template <class>
-struct MemberTraits;
-template <class C, class R, class... A>
-struct MemberTraits<R (C::*)(A...)> {
+template <class> struct MemberTraits;
+template <class C, class R, class... A> struct MemberTraits<R (C::*)(A...)> {
     using Sig = R(A...);
 };
-template <class C, class R, class... A>
-struct MemberTraits<R (C::*)(A...) const> {
+template <class C, class R, class... A> struct MemberTraits<R (C::*)(A...) const> {
     using Sig = R(A...);
 };
 
 // One instantiation per (member function, object type): its address is the
 // handler's identity.
-template <auto F, class T, class R, class... A>
-R MethodThunk(void* object, A... args)
+template <auto F, class T, class R, class... A> R MethodThunk(void* object, A... args)
 {
     return (static_cast<T*>(object)->*F)(std::forward<A>(args)...);
 }
 
-template <auto F, class T, class R, class... A>
-TMethod<R(A...)> MakeMethodFor(T* object, R (*)(A...))
+template <auto F, class T, class R, class... A> TMethod<R(A...)> MakeMethodFor(T* object, R (*)(A...))
 {
     return TMethod<R(A...)>::Bind(static_cast<void*>(object), &MethodThunk<F, T, R, A...>);
 }
@@ -105,8 +100,7 @@ class TObject;
 using TNotifyEvent = TMethod<void(TObject* Sender)>;
 
 // MakeMethod<&TMyClass::Handler>(this)
-template <auto F, class T>
-auto MakeMethod(T* object)
+template <auto F, class T> auto MakeMethod(T* object)
 {
     using Sig = typename detail::MemberTraits<decltype(F)>::Sig;
     return detail::MakeMethodFor<F, T>(object, static_cast<Sig*>(nullptr));

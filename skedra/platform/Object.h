@@ -1,10 +1,12 @@
 #pragma once
 
-namespace skedra {
+namespace skedra
+{
 
 // Root of the package's class hierarchy: anything a handler may be bound to,
 // anything a list or a caller may hand around as "an object".
-class TObject {
+class TObject
+{
 public:
     TObject() = default;
     TObject(const TObject&) = delete;

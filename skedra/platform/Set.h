@@ -4,17 +4,19 @@
 #include <bitset>
 #include <initializer_list>
 
-namespace skedra {
+namespace skedra
+{
 
-template <class E>
-class TSet {
+template <class E> class TSet
+{
 public:
     static constexpr int kCapacity = 256;
 
     TSet() = default;
     TSet(std::initializer_list<E> items)
     {
-        for (E e : items) Include(e);
+        for (E e : items)
+            Include(e);
     }
 
     bool Contains(E e) const { return Valid(e) && bits_.test(Index(e)); }
@@ -35,11 +37,33 @@ public:
     TSet operator+(const TSet& o) const { return TSet(bits_ | o.bits_); }
     TSet operator-(const TSet& o) const { return TSet(bits_ & ~o.bits_); }
     TSet operator*(const TSet& o) const { return TSet(bits_ & o.bits_); }
-    TSet& operator+=(const TSet& o) { bits_ |= o.bits_; return *this; }
-    TSet& operator-=(const TSet& o) { bits_ &= ~o.bits_; return *this; }
-    TSet& operator*=(const TSet& o) { bits_ &= o.bits_; return *this; }
-    TSet operator+(E e) const { TSet r(*this); r.Include(e); return r; }
-    TSet operator-(E e) const { TSet r(*this); r.Exclude(e); return r; }
+    TSet& operator+=(const TSet& o)
+    {
+        bits_ |= o.bits_;
+        return *this;
+    }
+    TSet& operator-=(const TSet& o)
+    {
+        bits_ &= ~o.bits_;
+        return *this;
+    }
+    TSet& operator*=(const TSet& o)
+    {
+        bits_ &= o.bits_;
+        return *this;
+    }
+    TSet operator+(E e) const
+    {
+        TSet r(*this);
+        r.Include(e);
+        return r;
+    }
+    TSet operator-(E e) const
+    {
+        TSet r(*this);
+        r.Exclude(e);
+        return r;
+    }
     TSet& operator+=(E e) { return Include(e); }
     TSet& operator-=(E e) { return Exclude(e); }
     bool operator==(const TSet& o) const { return bits_ == o.bits_; }

@@ -8,15 +8,18 @@
 
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
 TScrollBar::TScrollBar(QWidget* aParent) : TWinControl(aParent), FBar(new QScrollBar(Qt::Horizontal, this))
 {
     FBar->setFocusPolicy(Qt::NoFocus);
     FBar->setTracking(true);
     FBar->installEventFilter(this);
-    QObject::connect(FBar, &QAbstractSlider::actionTriggered, this, [this](int action) { ActionTriggered(action); });
-    QObject::connect(FBar, &QAbstractSlider::valueChanged, this, [this](int value) { SetPositionFromBar(value); });
+    QObject::connect(FBar, &QAbstractSlider::actionTriggered, this,
+                     [this](int action) { ActionTriggered(action); });
+    QObject::connect(FBar, &QAbstractSlider::valueChanged, this,
+                     [this](int value) { SetPositionFromBar(value); });
     QObject::connect(FBar, &QAbstractSlider::sliderReleased, this, [this] {
         DoScroll(scPosition, FBar->sliderPosition());
         DoScroll(scEndScroll, FPosition);
@@ -36,7 +39,10 @@ void TScrollBar::SetKind(TScrollBarKind aValue)
     SetBounds(GetLeft(), GetTop(), GetHeight(), GetWidth());
 }
 
-int TScrollBar::MaxPosition() const { return std::max(FMin, FPageSize > 0 ? FMax - FPageSize + 1 : FMax); }
+int TScrollBar::MaxPosition() const
+{
+    return std::max(FMin, FPageSize > 0 ? FMax - FPageSize + 1 : FMax);
+}
 
 void TScrollBar::SetParams(int aPosition, int aMin, int aMax)
 {
@@ -95,14 +101,36 @@ void TScrollBar::ActionTriggered(int anAction)
     int newPos = FPosition;
     TScrollCode code;
     switch (anAction) {
-    case QAbstractSlider::SliderSingleStepAdd: code = scLineDown; newPos += FSmallChange; break;
-    case QAbstractSlider::SliderSingleStepSub: code = scLineUp; newPos -= FSmallChange; break;
-    case QAbstractSlider::SliderPageStepAdd: code = scPageDown; newPos += FLargeChange; break;
-    case QAbstractSlider::SliderPageStepSub: code = scPageUp; newPos -= FLargeChange; break;
-    case QAbstractSlider::SliderToMinimum: code = scTop; newPos = FMin; break;
-    case QAbstractSlider::SliderToMaximum: code = scBottom; newPos = MaxPosition(); break;
-    case QAbstractSlider::SliderMove: code = scTrack; newPos = FBar->sliderPosition(); break;
-    default: return;
+    case QAbstractSlider::SliderSingleStepAdd:
+        code = scLineDown;
+        newPos += FSmallChange;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        code = scLineUp;
+        newPos -= FSmallChange;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        code = scPageDown;
+        newPos += FLargeChange;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        code = scPageUp;
+        newPos -= FLargeChange;
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        code = scTop;
+        newPos = FMin;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        code = scBottom;
+        newPos = MaxPosition();
+        break;
+    case QAbstractSlider::SliderMove:
+        code = scTrack;
+        newPos = FBar->sliderPosition();
+        break;
+    default:
+        return;
     }
     DoScroll(code, newPos);
     // The action then moves the bar to the position we leave in sliderPosition.
@@ -118,9 +146,15 @@ void TScrollBar::DoScroll(TScrollCode aCode, int aNewPos)
     });
 }
 
-void TScrollBar::Scroll(TScrollCode ScrollCode, int& ScrollPos) { OnScroll(this, ScrollCode, ScrollPos); }
+void TScrollBar::Scroll(TScrollCode ScrollCode, int& ScrollPos)
+{
+    OnScroll(this, ScrollCode, ScrollPos);
+}
 
-void TScrollBar::Change() { OnChange(this); }
+void TScrollBar::Change()
+{
+    OnChange(this);
+}
 
 void TScrollBar::BoundsChanged(bool aSizeChanged)
 {

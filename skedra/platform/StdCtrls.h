@@ -6,15 +6,27 @@
 
 class QScrollBar;
 
-namespace skedra {
+namespace skedra
+{
 
 enum TScrollBarKind { sbHorizontal, sbVertical };
 
-enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
+enum TScrollCode {
+    scLineUp,
+    scLineDown,
+    scPageUp,
+    scPageDown,
+    scPosition,
+    scTrack,
+    scTop,
+    scBottom,
+    scEndScroll
+};
 
 using TScrollEvent = TMethod<void(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos)>;
 
-class TScrollBar : public TWinControl {
+class TScrollBar : public TWinControl
+{
 public:
     explicit TScrollBar(QWidget* aParent = nullptr);
 
@@ -74,7 +86,8 @@ private:
 
 // The scroll bar the grid view owns: a plain scroll bar that never takes the
 // focus, so keys stay with the view.
-class TScrollbar_qv : public TScrollBar {
+class TScrollbar_qv : public TScrollBar
+{
 public:
     explicit TScrollbar_qv(QWidget* aParent = nullptr) : TScrollBar(aParent) { SetTabStop(false); }
 };

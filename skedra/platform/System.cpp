@@ -8,7 +8,8 @@
 #include "skedra/platform/Controls.h"
 #include "skedra/platform/Threads.h"
 
-namespace skedra {
+namespace skedra
+{
 
 void ProcessMessages()
 {
@@ -38,17 +39,30 @@ TClipboard& Clipboard()
     return clipboard;
 }
 
-TPoint GetCursorPos() { return TPoint::From(QCursor::pos()); }
+TPoint GetCursorPos()
+{
+    return TPoint::From(QCursor::pos());
+}
 
-void SetCursorPos(int X, int Y) { QCursor::setPos(X, Y); }
+void SetCursorPos(int X, int Y)
+{
+    QCursor::setPos(X, Y);
+}
 
-QWidget* GetActiveWindow() { return QApplication::activeWindow(); }
+QWidget* GetActiveWindow()
+{
+    return QApplication::activeWindow();
+}
 
-namespace {
+namespace
+{
 int gScreenCursor = crDefault;
 }
 
-int GetScreenCursor() { return gScreenCursor; }
+int GetScreenCursor()
+{
+    return gScreenCursor;
+}
 
 void SetScreenCursor(int aCursor)
 {
@@ -63,10 +77,19 @@ void Beep()
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) QApplication::beep();
 }
 
-void MessageBeep(unsigned) { Beep(); }
+void MessageBeep(unsigned)
+{
+    Beep();
+}
 
-int Win32Platform() { return VER_PLATFORM_WIN32_NT; }
+int Win32Platform()
+{
+    return VER_PLATFORM_WIN32_NT;
+}
 
-bool IsNTFamily() { return Win32Platform() == VER_PLATFORM_WIN32_NT; }
+bool IsNTFamily()
+{
+    return Win32Platform() == VER_PLATFORM_WIN32_NT;
+}
 
 } // namespace skedra

@@ -9,14 +9,16 @@
 
 class QWidget;
 
-namespace skedra {
+namespace skedra
+{
 
 // Processes the pending events (input, paints, posted calls, the calls that
 // workers handed over) and returns; for use inside a long operation.
 void ProcessMessages();
 
 // The clipboard's text.
-class TClipboard {
+class TClipboard
+{
 public:
     void SetAsText(const QString& aText);
     QString GetAsText() const;

@@ -10,12 +10,14 @@
 #include <deque>
 #include <vector>
 
-namespace skedra {
+namespace skedra
+{
 
 std::atomic<int> TThread::gLiveCount{0};
 std::atomic<int> TThread::gRunningCount{0};
 
-namespace {
+namespace
+{
 
 std::atomic<TThreadID> gNextThreadID{1};
 
@@ -75,7 +77,8 @@ TThreadID GetCurrentThreadId()
     return id;
 }
 
-namespace {
+namespace
+{
 
 // The application's thread, once it has been seen (asking Qt for the current
 // thread from a std::thread makes Qt adopt that thread, so ask only until known).
@@ -112,16 +115,21 @@ void Sleep(int aMilliseconds)
 std::uint64_t GetTickCount64()
 {
     using namespace std::chrono;
-    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 std::int64_t QueryPerformanceCounter()
 {
     using namespace std::chrono;
-    return static_cast<std::int64_t>(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<std::int64_t>(
+        duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-std::int64_t QueryPerformanceFrequency() { return 1000000000; }
+std::int64_t QueryPerformanceFrequency()
+{
+    return 1000000000;
+}
 
 std::int64_t GetThreadCPUTime()
 {
@@ -159,7 +167,10 @@ bool CheckSynchronize(int aTimeoutMs)
     return any;
 }
 
-TThread::TThread(bool CreateSuspended) : FCreateSuspended(CreateSuspended) { ++gLiveCount; }
+TThread::TThread(bool CreateSuspended) : FCreateSuspended(CreateSuspended)
+{
+    ++gLiveCount;
+}
 
 TThread::~TThread()
 {
@@ -209,7 +220,8 @@ void TThread::AfterConstruction()
 
 void TThread::Start()
 {
-    if (FStarted.exchange(true)) throw EThread(QStringLiteral("Cannot call Start on a running or finished thread"));
+    if (FStarted.exchange(true))
+        throw EThread(QStringLiteral("Cannot call Start on a running or finished thread"));
     std::lock_guard guard(FStartMutex);
     FThread = std::thread(&TThread::ThreadProc, this);
 }
@@ -262,7 +274,8 @@ int TThread::WaitFor()
     if (FThreadID != 0 && FThreadID == GetCurrentThreadId())
         throw EThread(QStringLiteral("A thread cannot wait for itself"));
     if (!FStarted) {
-        if (FCreateSuspended) throw EThread(QStringLiteral("Cannot wait for a thread that has not been started"));
+        if (FCreateSuspended)
+            throw EThread(QStringLiteral("Cannot wait for a thread that has not been started"));
         Start();
     }
     WaitUntilFinished();

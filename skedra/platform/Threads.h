@@ -23,10 +23,12 @@
 #include "skedra/platform/Method.h"
 #include "skedra/platform/Object.h"
 
-namespace skedra {
+namespace skedra
+{
 
 // A thread operation that is not allowed (e.g. WaitFor on a thread that frees itself).
-class EThread : public Exception {
+class EThread : public Exception
+{
 public:
     using Exception::Exception;
 };
@@ -35,7 +37,8 @@ using TThreadMethod = TMethod<void()>;
 
 // The recursive lock of the platform: the same thread may enter it again.
 // Also a BasicLockable, for std::lock_guard / std::unique_lock.
-class TCriticalSection : public TObject {
+class TCriticalSection : public TObject
+{
 public:
     void Enter() { FMutex.lock(); }
     void Leave() { FMutex.unlock(); }
@@ -73,7 +76,8 @@ std::int64_t GetThreadCPUTime();
 // nothing). With a timeout, waits up to that many milliseconds for one.
 bool CheckSynchronize(int aTimeoutMs = 0);
 
-class TThread : public TObject {
+class TThread : public TObject
+{
 public:
     // A suspended thread starts with Start (or Resume). A C++ base class cannot
     // start the body before the derived object is complete, so a thread created
@@ -81,8 +85,7 @@ public:
     // TThread::New<T>(false, ...), which calls it, or call it yourself.
     explicit TThread(bool CreateSuspended);
 
-    template <class T, class... Args>
-    static T* New(Args&&... args)
+    template <class T, class... Args> static T* New(Args&&... args)
     {
         T* thread = new T(std::forward<Args>(args)...);
         thread->AfterConstruction();

@@ -7,9 +7,11 @@
 #include "skedra/platform/Exceptions.h"
 #include "skedra/platform/Messages.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 int RoundPx(double v)
 {
@@ -37,7 +39,8 @@ TqvDateScaler::TqvDateScaler(QWidget* aOwner) : TqvOffscreenPaint(aOwner), fTime
         f->SetSize(7);
     }
     fTimer->setInterval(50);
-    QObject::connect(fTimer.get(), &QTimer::timeout, this, [this] { GuardedCall([this] { RepeatTimerTick(); }); });
+    QObject::connect(fTimer.get(), &QTimer::timeout, this,
+                     [this] { GuardedCall([this] { RepeatTimerTick(); }); });
     SetTabStop(true);
     CalcDrawMode();
 }
@@ -69,9 +72,12 @@ int TqvDateScaler::Scaled(double v, bool alongX) const
 TFont* TqvDateScaler::FontOf(TScalerFont f)
 {
     switch (f) {
-    case sTextFont2: return &fTextFont2;
-    case sTextFont3: return &fTextFont3;
-    default: return &fTextFont1;
+    case sTextFont2:
+        return &fTextFont2;
+    case sTextFont3:
+        return &fTextFont3;
+    default:
+        return &fTextFont1;
     }
 }
 
@@ -180,7 +186,8 @@ void TqvDateScaler::OffscreenPaint()
 {
     const bool printing = GetIsPrinting();
     if (!printing) HandleFixedScaleResizing();
-    DoThePaint(GetOffscreenCanvas(), TRect(0, 0, TqvOffscreenPaint::GetWidth(), TqvOffscreenPaint::GetHeight()));
+    DoThePaint(GetOffscreenCanvas(),
+               TRect(0, 0, TqvOffscreenPaint::GetWidth(), TqvOffscreenPaint::GetHeight()));
     if (!printing) RememberStopAfterPaint();
     TqvOffscreenPaint::OffscreenPaint();
 }
@@ -425,12 +432,17 @@ void TqvDateScaler::DrawTriangleButton(TCanvas* aCanvas, const TRect& r, int aDi
 void TqvDateScaler::DrawScaleIndicator(TCanvas* aCanvas)
 {
     switch (fIndicatorStyle) {
-    case isNormal: NormalIndicator(aCanvas); break;
-    case isSober: SoberIndicator(aCanvas); break;
+    case isNormal:
+        NormalIndicator(aCanvas);
+        break;
+    case isSober:
+        SoberIndicator(aCanvas);
+        break;
     case isColorfull:
         if (!GetIsPrinting()) ColorFullIndicator(aCanvas);
         break;
-    case isNone: break;
+    case isNone:
+        break;
     }
 }
 
@@ -444,13 +456,15 @@ void TqvDateScaler::NormalIndicator(TCanvas* aCanvas)
         first = Snap(kScale1Year, start);
         last = Snap(kScale1Year, stop);
         if (last < stop) last += GetAdaptiveStep(kScale1Year, last);
-        text = FormatDateTime(QStringLiteral("YYYY"), first) + QLatin1Char('-') + FormatDateTime(QStringLiteral("YYYY"), last);
+        text = FormatDateTime(QStringLiteral("YYYY"), first) + QLatin1Char('-') +
+               FormatDateTime(QStringLiteral("YYYY"), last);
     } else {
         first = Snap(kScale1Month, start);
         last = Snap(kScale1Month, stop);
         if (last < stop) last += GetAdaptiveStep(kScale1Month, last);
         text = FormatDateTime(QStringLiteral("YYYY"), start) + QLatin1Char(' ') +
-               FormatDateTime(QStringLiteral("mmm"), first) + QLatin1Char('-') + FormatDateTime(QStringLiteral("mmm"), last);
+               FormatDateTime(QStringLiteral("mmm"), first) + QLatin1Char('-') +
+               FormatDateTime(QStringLiteral("mmm"), last);
     }
     TScalerFont font = sTextFont1;
     OnInfoStringEvent(text, font);
@@ -494,13 +508,14 @@ void TqvDateScaler::SoberIndicator(TCanvas* aCanvas)
     DecodeDate(start, y1, m1, d1);
     DecodeDate(stop, y2, m2, d2);
     // "dddd dddddd": the weekday and the long date, unless the long date format names the weekday itself.
-    const bool longDateHasWeekday =
-        FormatSettings().LongDateFormat.contains(QRegularExpression(QStringLiteral("(^|[^dD])[dD]{4}($|[^dD])")));
-    const QString longStart = FormatDateTime(
-        longDateHasWeekday ? QStringLiteral("dddddd") : QStringLiteral("dddd dddddd"), start);
+    const bool longDateHasWeekday = FormatSettings().LongDateFormat.contains(
+        QRegularExpression(QStringLiteral("(^|[^dD])[dD]{4}($|[^dD])")));
+    const QString longStart =
+        FormatDateTime(longDateHasWeekday ? QStringLiteral("dddddd") : QStringLiteral("dddd dddddd"), start);
     QString text;
     if (span > 365)
-        text = FormatDateTime(QStringLiteral("YYYY"), start) + QStringLiteral(" - ") + FormatDateTime(QStringLiteral("YYYY"), stop);
+        text = FormatDateTime(QStringLiteral("YYYY"), start) + QStringLiteral(" - ") +
+               FormatDateTime(QStringLiteral("YYYY"), stop);
     else if ((m1 != m2 || y1 != y2) && span > 30)
         text = longStart + QStringLiteral(" - ") + FormatDateTime(QStringLiteral("mmmm"), stop);
     else if (span > 6)
@@ -530,7 +545,8 @@ void TqvDateScaler::ColorFullIndicator(TCanvas* aCanvas)
     const struct {
         double unit;
         TColor color;
-    } bars[] = {{kDay, RGB(0, 128, 0)}, {kWeek, RGB(255, 255, 0)}, {kMonth, RGB(255, 0, 0)}, {kYear, RGB(0, 0, 255)}};
+    } bars[] = {
+        {kDay, RGB(0, 128, 0)}, {kWeek, RGB(255, 255, 0)}, {kMonth, RGB(255, 0, 0)}, {kYear, RGB(0, 0, 255)}};
     aCanvas->Brush.SetStyle(bsSolid);
     for (const auto& b : bars) {
         const int v = std::min(100, RoundPx(amount * 100 / b.unit));
@@ -609,8 +625,9 @@ void TqvDateScaler::MouseMove(TShiftState Shift, int X, int Y)
         const TDateTime t = GetTenPixelTime() / 10;
         const TDateTime amount = VisibleTimeAmount();
         const TDateTime start = GetStart();
-        const TDateTime newStart = d < 1 ? VisibleTimeToTrueTime_High(VisibleTimeToTrueTime_High(start) - d * t)
-                                         : VisibleTimeToTrueTime_Low(VisibleTimeToTrueTime_Low(start) - d * t);
+        const TDateTime newStart = d < 1
+                                       ? VisibleTimeToTrueTime_High(VisibleTimeToTrueTime_High(start) - d * t)
+                                       : VisibleTimeToTrueTime_Low(VisibleTimeToTrueTime_Low(start) - d * t);
         if (CheckIfOkStartStop(newStart, newStart + amount)) {
             SetStart(newStart);
             SetStop(VisibleTimeDiffToTrueTime(GetStart(), amount));
@@ -659,7 +676,8 @@ void TqvDateScaler::RepeatTimerTick()
         }
         const TDateTime start = GetStart();
         const TDateTime newStart = VisibleTimeDiffToTrueTime(start, fForwardPressed ? step : -step);
-        if (newStart != start && CheckIfOkStartStop(newStart, newStart + VisibleTimeAmount())) SetStart(newStart);
+        if (newStart != start && CheckIfOkStartStop(newStart, newStart + VisibleTimeAmount()))
+            SetStart(newStart);
     } catch (...) {
         EndUpdate();
         throw;

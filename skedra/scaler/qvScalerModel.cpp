@@ -8,9 +8,11 @@
 
 #include "skedra/platform/Exceptions.h"
 
-namespace skedra {
+namespace skedra
+{
 
-namespace {
+namespace
+{
 
 constexpr int64_t kMsPerHour = 3600000;
 constexpr int64_t kMsPerDay = 86400000;
@@ -33,7 +35,8 @@ DayMs Split(double d)
 {
     d = std::clamp(d, kLowestDay, kHighestDay);
     const double f = std::floor(d);
-    DayMs r{static_cast<int64_t>(f), static_cast<int64_t>(std::llround((d - f) * static_cast<double>(kMsPerDay)))};
+    DayMs r{static_cast<int64_t>(f),
+            static_cast<int64_t>(std::llround((d - f) * static_cast<double>(kMsPerDay)))};
     if (r.ms >= kMsPerDay) {
         ++r.day;
         r.ms -= kMsPerDay;
@@ -126,7 +129,8 @@ void TqvDateScalerModel::RecountHidden()
     fHiddenHourCount = fHiddenHours.Count();
     fHiddenDayCount = fHiddenDays.Count();
     fHourPrefix[0] = 0;
-    for (int h = 0; h < 24; ++h) fHourPrefix[h + 1] = fHourPrefix[h] + ((fHourMask >> h) & 1u ? 0 : kMsPerHour);
+    for (int h = 0; h < 24; ++h)
+        fHourPrefix[h + 1] = fHourPrefix[h] + ((fHourMask >> h) & 1u ? 0 : kMsPerHour);
     fDayVisibleMs = fHourPrefix[24];
     fWeekVisibleMs = fDayVisibleMs * (7 - fHiddenDayCount);
     // Both caches depend on the hidden sets.
@@ -184,14 +188,16 @@ TDateTime TqvDateScalerModel::VisibleTimeForWeek() const
     return MsToDays(fWeekVisibleMs);
 }
 
-TDateTime TqvDateScalerModel::VisibleTimeForPartOfDay(TDateTime aDay, TDateTime aLength, TDateTime aStartInDay) const
+TDateTime TqvDateScalerModel::VisibleTimeForPartOfDay(TDateTime aDay, TDateTime aLength,
+                                                      TDateTime aStartInDay) const
 {
     if (std::isnan(aDay) || std::isnan(aLength) || std::isnan(aStartInDay)) return 0;
     if (IsHiddenDay(aDay)) return 0;
     if (aLength <= 0) return aLength;
     const double len = aLength - std::floor(aLength);
     const int64_t from = Split(aStartInDay).ms;
-    const int64_t to = std::min<int64_t>(from + std::llround(len * static_cast<double>(kMsPerDay)), kMsPerDay);
+    const int64_t to =
+        std::min<int64_t>(from + std::llround(len * static_cast<double>(kMsPerDay)), kMsPerDay);
     return MsToDays(VisibleMsOfDay(to) - VisibleMsOfDay(from));
 }
 
@@ -255,11 +261,13 @@ TDateTime TqvDateScalerModel::VisibleTimeDiffToTrueTimeMs(TDateTime aFrom, TDate
     CheckDate(aFrom);
     if (std::isnan(aVisible) || aVisible == 0) return std::max(aFrom, 0.0);
     const double maxVisible = kHighestDay - kLowestDay;
-    const int64_t v0 = std::llround(std::clamp(std::fabs(aVisible), 0.0, maxVisible) * static_cast<double>(kMsPerDay));
+    const int64_t v0 =
+        std::llround(std::clamp(std::fabs(aVisible), 0.0, maxVisible) * static_cast<double>(kMsPerDay));
     if (v0 == 0) return std::max(aFrom, 0.0);
     DayMs t = Split(aFrom);
     int64_t v = v0;
-    if (fDayVisibleMs == 0 || fWeekVisibleMs == 0) return std::max(aFrom, 0.0); // nothing visible: no movement
+    if (fDayVisibleMs == 0 || fWeekVisibleMs == 0)
+        return std::max(aFrom, 0.0); // nothing visible: no movement
     if (aVisible > 0) {
         if (!DayHidden(t.day)) {
             const int64_t rest = fDayVisibleMs - VisibleMsOfDay(t.ms);
@@ -654,7 +662,8 @@ int TqvDateScalerModel::GetPixelFromScaleMark(const TScaleMark& m) const
 void TqvDateScalerModel::SetFirstDayOfWeek(int v)
 {
     if (v < 1 || v > 7)
-        throw Exception(QStringLiteral("FirstDayOfWeek must lie between 1 (Sunday) and 7 (Saturday), not %1").arg(v));
+        throw Exception(
+            QStringLiteral("FirstDayOfWeek must lie between 1 (Sunday) and 7 (Saturday), not %1").arg(v));
     if (v == fFirstDayOfWeek) return;
     fFirstDayOfWeek = v;
     CalcDrawMode();
@@ -774,11 +783,13 @@ TDateTime TqvDateScalerModel::StepFork(TDateTime aLength, QString& aName)
         const char* name;
     };
     static const Row rows[] = {
-        {kScale10Hun, "1 tiondel"}, {kScale1Sec, "1 sek"},         {kScale10Sec, "10 sek"},
-        {kScale1Min, "1 min"},      {kScale10Min, "10 min"},       {kScale1Hour, "1 timme"},
-        {kScale1Day, "1 dag"},      {kScale1Week, "1 vecka"},      {kScale1Month, "1 m\u00e5nad"},
-        {kScale3Month, "3 m\u00e5nader"}, {kScale1Year, "1 \u00e5r"}, {kScale10Year, "10 \u00e5r"},
-        {kScale20Year, "20 \u00e5r"}, {kScale100Year, "100 \u00e5r"},
+        {kScale10Hun, "1 tiondel"},     {kScale1Sec, "1 sek"},
+        {kScale10Sec, "10 sek"},        {kScale1Min, "1 min"},
+        {kScale10Min, "10 min"},        {kScale1Hour, "1 timme"},
+        {kScale1Day, "1 dag"},          {kScale1Week, "1 vecka"},
+        {kScale1Month, "1 m\u00e5nad"}, {kScale3Month, "3 m\u00e5nader"},
+        {kScale1Year, "1 \u00e5r"},     {kScale10Year, "10 \u00e5r"},
+        {kScale20Year, "20 \u00e5r"},   {kScale100Year, "100 \u00e5r"},
     };
     for (const Row& r : rows) {
         if (r.step > aLength) {
@@ -861,8 +872,8 @@ void TqvDateScalerModel::PlaceLevel(bool aMajor, TDateTime aStep, std::vector<TS
         if (aMajor)
             m.Text = GetApprioateStringLong(date, aStep, m.Font);
         else
-            m.Text = GetApprioateStringShort(date, aStep, m.Font, static_cast<int>(std::nearbyint(m.Pixel - p)),
-                                             m.SubText, m.SubFont);
+            m.Text = GetApprioateStringShort(
+                date, aStep, m.Font, static_cast<int>(std::nearbyint(m.Pixel - p)), m.SubText, m.SubFont);
         p = m.Pixel;
         previous = date;
         TDateTime next = Snap(aStep, date + GetAdaptiveStep(aStep, date));
@@ -912,7 +923,8 @@ QString TqvDateScalerModel::GetApprioateStringShort(TDateTime aDate, TDateTime a
     else if (aStep == kScale1Year || aStep == kScale10Year || aStep == kScale20Year || aStep == kScale100Year)
         text = FormatDateTime(QStringLiteral("yy"), aDate);
     else
-        text = FormatDateTime(DateFormatOrDefault(), aDate) + QLatin1Char(' ') + FormatDateTime(TimeFormatOrDefault(), aDate);
+        text = FormatDateTime(DateFormatOrDefault(), aDate) + QLatin1Char(' ') +
+               FormatDateTime(TimeFormatOrDefault(), aDate);
     OnUserStringShort(aDate, aStep, text, aFont);
     OnUserStringShortSub(aDate, aStep, aSubText, aSubFont);
     return text;
@@ -932,24 +944,28 @@ QString TqvDateScalerModel::GetApprioateStringLong(TDateTime aDate, TDateTime aS
     else if (aStep == kScale1Month)
         text = FormatDateTime(QStringLiteral("yyyy mmm"), aDate);
     else if (aStep == kScale3Month)
-        text = FormatDateTime(QStringLiteral("yyyy"), aDate) + fQuarterPrefix + QString::number(DateToQuarter(aDate));
+        text = FormatDateTime(QStringLiteral("yyyy"), aDate) + fQuarterPrefix +
+               QString::number(DateToQuarter(aDate));
     else if (aStep == kScale1Year)
         text = FormatDateTime(QStringLiteral("yyyy"), aDate);
     else if (aStep == kScale10Year || aStep == kScale20Year || aStep == kScale100Year)
         text = QStringLiteral("%1 - %2").arg(YearOf(aDate)).arg(YearOf(aDate + aStep));
     else
-        text = FormatDateTime(DateFormatOrDefault(), aDate) + QLatin1Char(' ') + FormatDateTime(TimeFormatOrDefault(), aDate);
+        text = FormatDateTime(DateFormatOrDefault(), aDate) + QLatin1Char(' ') +
+               FormatDateTime(TimeFormatOrDefault(), aDate);
     OnUserStringLong(aDate, aStep, text, aFont);
     return text;
 }
 
-QString TqvDateScalerModel::GetWeekString(const QString& aFormat, TDateTime aDate, bool aShort, int /*aPixWidth*/) const
+QString TqvDateScalerModel::GetWeekString(const QString& aFormat, TDateTime aDate, bool aShort,
+                                          int /*aPixWidth*/) const
 {
     if (!fWeekNumbers) return FormatDateTime(aFormat.isEmpty() ? DateFormatOrDefault() : aFormat, aDate);
     bool nextYear = false;
     const int n = GetWeekNum(aDate, nextYear);
     QString text;
-    if (!aShort && !fWeekYearFormat.isEmpty()) text = FormatDateTime(fWeekYearFormat, nextYear ? aDate + kYear : aDate);
+    if (!aShort && !fWeekYearFormat.isEmpty())
+        text = FormatDateTime(fWeekYearFormat, nextYear ? aDate + kYear : aDate);
     return text + fWeekPrefix + QString::number(n);
 }
 
@@ -996,9 +1012,13 @@ void TqvDateScalerModel::FillLinePixels()
     MajorLinePixels.clear();
     MinorLinePixels.reserve(fMinorMarks.size());
     MajorLinePixels.reserve(fMajorMarks.size());
-    auto px = [](double p) { return static_cast<int>(std::nearbyint(std::clamp(p, -kPixelLimit, kPixelLimit))); };
-    for (const TScaleMark& m : fMinorMarks) MinorLinePixels.push_back(px(m.Pixel));
-    for (const TScaleMark& m : fMajorMarks) MajorLinePixels.push_back(px(m.Pixel));
+    auto px = [](double p) {
+        return static_cast<int>(std::nearbyint(std::clamp(p, -kPixelLimit, kPixelLimit)));
+    };
+    for (const TScaleMark& m : fMinorMarks)
+        MinorLinePixels.push_back(px(m.Pixel));
+    for (const TScaleMark& m : fMajorMarks)
+        MajorLinePixels.push_back(px(m.Pixel));
 }
 
 // ---------------------------------------------------------------- properties
@@ -1011,13 +1031,13 @@ void TqvDateScalerModel::SetPixelsForModeSwitch(int v)
     ScalerInvalidate();
 }
 
-#define SKEDRA_TEXT_SETTER(Name, field)                                                                   \
-    void TqvDateScalerModel::Set##Name(const QString& v)                                                 \
-    {                                                                                                     \
-        if (v == field) return;                                                                           \
-        field = v;                                                                                        \
-        CalcDrawMode();                                                                                   \
-        ScalerInvalidate();                                                                               \
+#define SKEDRA_TEXT_SETTER(Name, field)                                                                      \
+    void TqvDateScalerModel::Set##Name(const QString& v)                                                     \
+    {                                                                                                        \
+        if (v == field) return;                                                                              \
+        field = v;                                                                                           \
+        CalcDrawMode();                                                                                      \
+        ScalerInvalidate();                                                                                  \
     }
 SKEDRA_TEXT_SETTER(DateFormat, fDateFormat)
 SKEDRA_TEXT_SETTER(TimeFormat, fTimeFormat)
@@ -1066,7 +1086,8 @@ void TqvDateScalerModel::AnimateScaleTransition(TDateTime aStart, TDateTime aSto
     CheckDate(aStop);
     if (aStart >= aStop) aStop = aStart + 1;
     if (aSteps <= 0) return;
-    while (aSteps > 1 && std::fabs((aStart - fStart) / aSteps) < kMinute) aSteps /= 2;
+    while (aSteps > 1 && std::fabs((aStart - fStart) / aSteps) < kMinute)
+        aSteps /= 2;
     const double dStart = (aStart - fStart) / aSteps, dStop = (aStop - fStop) / aSteps;
     for (int i = 0; i < aSteps; ++i) {
         const TDateTime newStart = fStart + dStart, newStop = fStop + dStop;

@@ -13,7 +13,8 @@
 #include "skedra/platform/Method.h"
 #include "skedra/platform/Set.h"
 
-namespace skedra {
+namespace skedra
+{
 
 class TObject;
 class TqvDateScaler;
@@ -45,8 +46,30 @@ inline constexpr TDateTime kScale100Year = 36524.0;
 TDateTime ScalerEndOfTime();
 
 enum TqvHiddenHoursEnum {
-    thh00, thh01, thh02, thh03, thh04, thh05, thh06, thh07, thh08, thh09, thh10, thh11,
-    thh12, thh13, thh14, thh15, thh16, thh17, thh18, thh19, thh20, thh21, thh22, thh23
+    thh00,
+    thh01,
+    thh02,
+    thh03,
+    thh04,
+    thh05,
+    thh06,
+    thh07,
+    thh08,
+    thh09,
+    thh10,
+    thh11,
+    thh12,
+    thh13,
+    thh14,
+    thh15,
+    thh16,
+    thh17,
+    thh18,
+    thh19,
+    thh20,
+    thh21,
+    thh22,
+    thh23
 };
 using TqvHiddenHours = TSet<TqvHiddenHoursEnum>;
 
@@ -55,11 +78,12 @@ using TqvHiddenDays = TSet<TqvHiddenDaysEnum>;
 
 enum TScalerFont { sTextFont1, sTextFont2, sTextFont3 };
 
-class TScaleMark {
+class TScaleMark
+{
 public:
     bool IsMajor = false;
     TDateTime Date = 0;
-    double Pixel = 0;      // from the start of the axis, unrounded, printing scale included
+    double Pixel = 0; // from the start of the axis, unrounded, printing scale included
     QString Text;
     TScalerFont Font = sTextFont1;
     bool Collapsed = false; // the interval to the next mark is entirely hidden
@@ -67,13 +91,15 @@ public:
     TScalerFont SubFont = sTextFont1;
 };
 
-using TOnLimitScaling = TMethod<bool(TqvDateScaler* caller, TDateTime aStart, TDateTime aStop, double aScale)>;
+using TOnLimitScaling =
+    TMethod<bool(TqvDateScaler* caller, TDateTime aStart, TDateTime aStop, double aScale)>;
 using TOnUserStringEvent =
     TMethod<void(TDateTime theDate, TDateTime theStep, QString& theResult, TScalerFont& theScalerFont)>;
 using TOnInfoStringEvent = TMethod<void(QString& theResult, TScalerFont& theScalerFont)>;
 using TScalerNotifyEvent = TMethod<void(TObject* Sender)>;
 
-class TqvDateScalerModel {
+class TqvDateScalerModel
+{
 public:
     TqvDateScalerModel();
     virtual ~TqvDateScalerModel() = default;
@@ -248,9 +274,9 @@ private:
     int fHiddenHourCount = 0;
     int fHiddenDayCount = 0;
     int fFirstDayOfWeek = 2;
-    uint32_t fHourMask = 0;          // bit h: hour h hidden
-    uint32_t fDayMask = 0;           // bit w: weekday w (0 = Sunday) hidden
-    int64_t fHourPrefix[25] = {};    // visible ms from midnight to hour h
+    uint32_t fHourMask = 0;       // bit h: hour h hidden
+    uint32_t fDayMask = 0;        // bit w: weekday w (0 = Sunday) hidden
+    int64_t fHourPrefix[25] = {}; // visible ms from midnight to hour h
     int64_t fDayVisibleMs = 0;
     int64_t fWeekVisibleMs = 0;
 

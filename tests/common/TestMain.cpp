@@ -11,9 +11,11 @@
 #include "skedra/platform/Messages.h"
 #include "tests/common/TestSupport.h"
 
-namespace skedra::test {
+namespace skedra::test
+{
 
-namespace {
+namespace
+{
 
 std::mutex& RecorderMutex()
 {

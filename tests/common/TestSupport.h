@@ -7,10 +7,14 @@
 #include <QString>
 #include <QStringList>
 
-namespace skedra::test {
+namespace skedra::test
+{
 
 // The font family every test paints with.
-inline const char* FontFamily() { return "DejaVu Sans"; }
+inline const char* FontFamily()
+{
+    return "DejaVu Sans";
+}
 
 // The texts shown through the message sink (ShowMessage, HandleException),
 // oldest first, since the last ClearShownMessages. Thread-safe.

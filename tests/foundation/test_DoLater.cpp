@@ -16,7 +16,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 struct Item : TObject {
     explicit Item(int n = 0) : number(n) {}
@@ -47,7 +48,8 @@ struct Target : TObject {
 
 void Drain()
 {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
 }
 
 } // namespace
@@ -173,7 +175,8 @@ TEST(DoLater, RequestsFromEightWorkerThreadsRunExactlyOnceOnTheUserInterfaceThre
     constexpr int kThreads = 8;
     constexpr int kPerThread = 200;
     std::vector<std::unique_ptr<Item>> items;
-    for (int i = 0; i < kThreads * kPerThread; ++i) items.push_back(std::make_unique<Item>(i));
+    for (int i = 0; i < kThreads * kPerThread; ++i)
+        items.push_back(std::make_unique<Item>(i));
 
     struct Counter : TObject {
         std::mutex m;
@@ -206,14 +209,17 @@ TEST(DoLater, RequestsFromEightWorkerThreadsRunExactlyOnceOnTheUserInterfaceThre
         std::lock_guard lock(counter.m);
         if (static_cast<int>(counter.runs.size()) == kThreads * kPerThread || timer.elapsed() > 20000) break;
     }
-    for (std::thread& t : workers) t.join();
+    for (std::thread& t : workers)
+        t.join();
     Drain();
     ASSERT_EQ(static_cast<int>(counter.runs.size()), kThreads * kPerThread);
     int total = 0;
-    for (const auto& [n, count] : counter.runs) total += count;
+    for (const auto& [n, count] : counter.runs)
+        total += count;
     // A second request may come after the first ran; never more than two.
     EXPECT_LE(total, 2 * kThreads * kPerThread);
-    for (const auto& [n, count] : counter.runs) EXPECT_LE(count, 2) << n;
+    for (const auto& [n, count] : counter.runs)
+        EXPECT_LE(count, 2) << n;
     EXPECT_EQ(counter.offThread.load(), 0);
     EXPECT_EQ(TDoLater::PendingCount(), 0);
 }
@@ -223,7 +229,8 @@ TEST(DoLater, DistinctRequestsFromWorkersRunExactlyOnce)
     constexpr int kThreads = 8;
     constexpr int kPerThread = 100;
     std::vector<std::unique_ptr<Item>> items;
-    for (int i = 0; i < kThreads * kPerThread; ++i) items.push_back(std::make_unique<Item>(i));
+    for (int i = 0; i < kThreads * kPerThread; ++i)
+        items.push_back(std::make_unique<Item>(i));
     struct Counter : TObject {
         std::vector<int> runs = std::vector<int>(kThreads * kPerThread, 0);
         bool onUi = true;
@@ -239,12 +246,14 @@ TEST(DoLater, DistinctRequestsFromWorkersRunExactlyOnce)
     for (int w = 0; w < kThreads; ++w) {
         workers.emplace_back([&, w] {
             ++ready;
-            while (ready.load() < kThreads) std::this_thread::yield(); // all at once
+            while (ready.load() < kThreads)
+                std::this_thread::yield(); // all at once
             for (int i = 0; i < kPerThread; ++i)
                 TDoLater::DoLater(call, items[static_cast<std::size_t>(w * kPerThread + i)].get());
         });
     }
-    for (std::thread& t : workers) t.join(); // nothing runs until the loop does
+    for (std::thread& t : workers)
+        t.join(); // nothing runs until the loop does
     EXPECT_EQ(TDoLater::PendingCount(), kThreads * kPerThread);
     Drain();
     EXPECT_TRUE(counter.onUi);

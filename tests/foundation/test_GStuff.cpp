@@ -19,7 +19,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 // A white image with a canvas painting on it.
 struct Surface {
@@ -91,7 +92,8 @@ TEST(GStuffFillRadiated, WideRectangleDrawsOneLinePerRowDarkeningThenLightening)
     EXPECT_EQ(s.At(50, 12), RGB(94, 188, 56));
     TColor c = base;
     for (int y = 0; y < 10; ++y) {
-        for (int x = 10; x < 110; ++x) ASSERT_EQ(s.At(x, 10 + y), c) << "row " << y;
+        for (int x = 10; x < 110; ++x)
+            ASSERT_EQ(s.At(x, 10 + y), c) << "row " << y;
         c = GStuff::TintColor(c, y <= 7 ? 0.97 : 1.031);
     }
     // The pen is left in the colour after the last line; nothing outside.
@@ -116,7 +118,8 @@ TEST(GStuffFillRadiated, TallRectangleChangesColourOncePerStep)
         expected.push_back(c);
         if (y % 3 == 0) c = GStuff::TintColor(c, y <= 66 ? 0.97 : 1.031);
     }
-    for (int y = 0; y < 100; ++y) ASSERT_EQ(s.At(7, y), expected[y]) << "row " << y;
+    for (int y = 0; y < 100; ++y)
+        ASSERT_EQ(s.At(7, y), expected[y]) << "row " << y;
     EXPECT_EQ(s.At(1, 1), s.At(1, 2));
     EXPECT_EQ(s.At(1, 2), s.At(1, 3));
     EXPECT_NE(s.At(1, 3), s.At(1, 4));
@@ -255,7 +258,8 @@ TEST(GStuffPrint, ImageListImageIsPrintedStretched)
     EXPECT_EQ(s.At(25, 25), clWhite);
 }
 
-namespace {
+namespace
+{
 
 // Runs once the option menu is open: acts on it with real input.
 void WhenMenuOpens(std::function<void(QMenu*)> anAction)
@@ -286,7 +290,8 @@ TEST(GStuffOptionMenu, MenuHoldsTheOptionsAndACancelItem)
 {
     TPopupMenu menu;
     int clicks = 0;
-    GStuff::CreateMenuOptions(&menu, {"One", "Two", "Three"}, [&](TObject*) { ++clicks; }, 1, true);
+    GStuff::CreateMenuOptions(
+        &menu, {"One", "Two", "Three"}, [&](TObject*) { ++clicks; }, 1, true);
     ASSERT_EQ(menu.GetItems()->Count(), 5);
     EXPECT_EQ(menu.Items(0)->GetCaption(), "One");
     EXPECT_EQ(menu.Items(2)->GetCaption(), "Three");

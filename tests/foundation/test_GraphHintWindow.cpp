@@ -11,7 +11,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 // A form holding the owner, the form active and the owner focused.
 struct Form {
@@ -52,7 +53,8 @@ int TextBands(const QImage& image)
     bool inBand = false;
     for (int y = 1; y < image.height() - 1; ++y) {
         bool dark = false;
-        for (int x = 1; x < image.width() - 1 && !dark; ++x) dark = qGray(image.pixel(x, y)) < 128;
+        for (int x = 1; x < image.width() - 1 && !dark; ++x)
+            dark = qGray(image.pixel(x, y)) < 128;
         if (dark && !inBand) ++bands;
         inBand = dark;
     }

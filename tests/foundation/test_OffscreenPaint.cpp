@@ -16,10 +16,12 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 // Draws a fixed picture in screen pixels times the print scale.
-class TTestArea : public TqvOffscreenPaint {
+class TTestArea : public TqvOffscreenPaint
+{
 public:
     using TqvOffscreenPaint::TqvOffscreenPaint;
 
@@ -68,9 +70,15 @@ protected:
     }
 };
 
-TColor At(const QImage& img, int x, int y) { return FromQColor(QColor::fromRgb(img.pixel(x, y))); }
+TColor At(const QImage& img, int x, int y)
+{
+    return FromQColor(QColor::fromRgb(img.pixel(x, y)));
+}
 
-QImage Screen(TqvOffscreenPaint& area) { return area.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Screen(TqvOffscreenPaint& area)
+{
+    return area.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 struct Fixture : ::testing::Test {
     QWidget form;
@@ -96,7 +104,8 @@ TEST_F(Fixture, InvalidationsBetweenTwoPaintsCostOne)
 {
     const int paints = area->paints;
     const int before = area->GetWindowInvalidateCount();
-    for (int i = 0; i < 10; ++i) area->Invalidate();
+    for (int i = 0; i < 10; ++i)
+        area->Invalidate();
     EXPECT_EQ(area->GetWindowInvalidateCount(), before + 1);
     EXPECT_EQ(area->GetInvalidateCount(), 10);
     QApplication::processEvents();
@@ -421,8 +430,8 @@ TEST_F(Fixture, WheelMessagesReachTheHandler)
     std::vector<int> deltas;
     area->OnWheelMessage = [&](TWMMouseWheel& msg) { deltas.push_back(msg.WheelDelta); };
     const QPointF local(20, 20);
-    QWheelEvent wheel(local, area->mapToGlobal(local), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+    QWheelEvent wheel(local, area->mapToGlobal(local), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(area, &wheel);
     EXPECT_EQ(deltas, (std::vector<int>{-120}));
 }

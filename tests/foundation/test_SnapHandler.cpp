@@ -4,7 +4,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 constexpr double kMinute = 1.0 / MinsPerDay;
 constexpr double kSecond = 1.0 / SecsPerDay;

@@ -9,7 +9,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 // A 600 x 400 parent holding an aligned panel, a splitter beside it and a
 // client-aligned panel filling the rest.
@@ -298,7 +299,8 @@ TEST(Splitter, PaintsParentColourBevelAndDesignOutline)
     QApplication::processEvents();
     bar = f.splitter->grab().toImage();
     bool outlined = false;
-    for (int y = 0; y < 4; ++y) outlined |= FromQColor(bar.pixelColor(1, y)) != clRed;
+    for (int y = 0; y < 4; ++y)
+        outlined |= FromQColor(bar.pixelColor(1, y)) != clRed;
     EXPECT_TRUE(outlined);
     EXPECT_EQ(FromQColor(bar.pixelColor(1, 100)), clRed);
 }

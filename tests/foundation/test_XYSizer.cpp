@@ -8,7 +8,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 struct Form {
     std::unique_ptr<TPanel> parent;

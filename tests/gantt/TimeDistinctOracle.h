@@ -6,7 +6,8 @@
 
 #include "skedra/gantt/TimeDistinct.h"
 
-namespace skedra::test {
+namespace skedra::test
+{
 
 inline bool OracleInConflict(const TDistinctTimeHolder* a, const TDistinctTimeHolder* b)
 {
@@ -18,7 +19,8 @@ inline bool OracleInConflict(const TDistinctTimeHolder* a, const TDistinctTimeHo
     return false;
 }
 
-class TOraclePlacement {
+class TOraclePlacement
+{
 public:
     std::vector<std::vector<TDistinctTimeHolder*>> Columns;
 

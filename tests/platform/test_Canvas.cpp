@@ -9,7 +9,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 // A white bitmap of the given size with a plain black pen and a white brush.
 struct Surface {
@@ -382,7 +383,8 @@ TEST(Canvas, TextRectClipsAndWidePensAndEllipses)
     EXPECT_EQ(s.At(10, 5), clYellow);
     EXPECT_EQ(s.At(29, 24), clYellow);
     for (int y = 0; y < 40; ++y)
-        for (int x = 30; x < 120; ++x) ASSERT_EQ(s.At(x, y), clWhite) << x << "," << y;
+        for (int x = 30; x < 120; ++x)
+            ASSERT_EQ(s.At(x, y), clWhite) << x << "," << y;
 
     Surface w(60, 40);
     w.c->Pen.SetWidth(3);

@@ -14,10 +14,14 @@
 using namespace skedra;
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
-namespace {
+namespace
+{
 
 // A panel without bevel, so that the whole client area is aligned in.
 std::unique_ptr<TPanel> MakeHost(int w, int h)
@@ -146,7 +150,8 @@ TEST(AlignLayout, ChildResizingItselfDuringLayoutSettles)
 // ---------------------------------------------------------------------------
 // Input
 
-namespace {
+namespace
+{
 
 struct Recorder : TCustomControl {
     using TCustomControl::TCustomControl;
@@ -210,8 +215,10 @@ TEST(ControlInput, DoubleClickRaisesDblClickThenMouseDownWithDouble)
     QTest::mouseDClick(&r, Qt::LeftButton, Qt::NoModifier, QPoint(10, 12));
     QTest::mouseRelease(&r, Qt::LeftButton, Qt::NoModifier, QPoint(10, 12));
     const QStringList expected = {
-        "down 0 Left+ 10,12", "click", "up 0  10,12", // first click
-        "dblclick", "down 0 Left+Double+ 10,12", "up 0  10,12", // second click: no Click
+        "down 0 Left+ 10,12", "click",
+        "up 0  10,12", // first click
+        "dblclick",           "down 0 Left+Double+ 10,12",
+        "up 0  10,12", // second click: no Click
     };
     EXPECT_EQ(r.log, expected);
 }
@@ -339,7 +346,9 @@ TEST(ControlExceptions, HandlerExceptionsReachTheMessageSinkAndTheAppGoesOn)
     };
     Throwing c;
     c.SetBounds(0, 0, 60, 40);
-    c.OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) { throw std::runtime_error("mouse failed"); };
+    c.OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) {
+        throw std::runtime_error("mouse failed");
+    };
     c.OnKeyDown = [](TObject*, Word&, TShiftState) { throw Exception(QStringLiteral("key failed")); };
     c.show();
     QImage image(60, 40, QImage::Format_ARGB32);
@@ -455,9 +464,9 @@ TEST(DragDrop, InProcessDragFromSourceToAcceptingTarget)
     EXPECT_TRUE(source->Dragging());
     QTest::mouseMove(source, QPoint(120, 12));
     QTest::mouseRelease(source, Qt::LeftButton, Qt::NoModifier, QPoint(120, 12));
-    const QStringList expected = {
-        QStringLiteral("over %1 15,10 1").arg(dsDragEnter), QStringLiteral("over %1 20,12 1").arg(dsDragMove),
-        "drop 20,12 1", "end 20,12 1"};
+    const QStringList expected = {QStringLiteral("over %1 15,10 1").arg(dsDragEnter),
+                                  QStringLiteral("over %1 20,12 1").arg(dsDragMove), "drop 20,12 1",
+                                  "end 20,12 1"};
     EXPECT_EQ(log, expected);
     EXPECT_FALSE(source->Dragging());
 }

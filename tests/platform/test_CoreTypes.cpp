@@ -4,11 +4,16 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 struct Counter : TObject {
     int calls = 0;
-    int Add(int v) { calls += v; return calls; }
+    int Add(int v)
+    {
+        calls += v;
+        return calls;
+    }
     int Other(int v) { return v; }
 };
 

@@ -12,9 +12,13 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
-TColor At(const QImage& img, int x, int y) { return FromQColor(QColor::fromRgb(img.pixel(x, y))); }
+TColor At(const QImage& img, int x, int y)
+{
+    return FromQColor(QColor::fromRgb(img.pixel(x, y)));
+}
 
 int Count(const QImage& img, TColor c)
 {

@@ -24,7 +24,10 @@
 using namespace skedra;
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 // ---------------------------------------------------------------------------
@@ -138,7 +141,8 @@ TEST(Timer, ExceptionInOnTimerIsReportedAndTheTimerGoesOn)
     timer.SetInterval(1);
     QElapsedTimer clock;
     clock.start();
-    while (ticks < 2 && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    while (ticks < 2 && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     EXPECT_GE(ticks, 2);
     EXPECT_TRUE(test::ShownMessages().contains("tick failed"));
 }
@@ -146,7 +150,8 @@ TEST(Timer, ExceptionInOnTimerIsReportedAndTheTimerGoesOn)
 // ---------------------------------------------------------------------------
 // Popup menus
 
-namespace {
+namespace
+{
 
 // Chooses the action with the given text while installed.
 struct ChooseAction {
@@ -319,7 +324,10 @@ TEST(Wheel, NotchesReachDoMouseWheelAndUnhandledGoToTheParent)
     host.show();
     QStringList log;
     child->OnMouseWheel = [&](TObject*, TShiftState s, int delta, TPoint pos, bool& handled) {
-        log << QStringLiteral("child %1 %2 %3").arg(delta).arg(s.Contains(ssCtrl)).arg(pos == child->ClientToScreen(TPoint(5, 5)));
+        log << QStringLiteral("child %1 %2 %3")
+                   .arg(delta)
+                   .arg(s.Contains(ssCtrl))
+                   .arg(pos == child->ClientToScreen(TPoint(5, 5)));
         handled = false;
     };
     child->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& handled) {

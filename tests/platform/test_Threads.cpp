@@ -13,10 +13,12 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 // A worker that hands values to the user-interface thread through Synchronize.
-class Producer : public TThread {
+class Producer : public TThread
+{
 public:
     Producer(bool suspended, int count) : TThread(suspended), count_(count) {}
     ~Producer() override
@@ -55,8 +57,10 @@ TEST(Threads, WorkerBlockedInSynchronizeWhileTheUiWaitsForItCompletes)
     EXPECT_EQ(p.WaitFor(), 50);
     EXPECT_TRUE(p.GetFinished());
     ASSERT_EQ(p.received.size(), 50u);
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(p.received[static_cast<std::size_t>(i)], i);
-    for (bool b : p.onUiThread) EXPECT_TRUE(b);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(p.received[static_cast<std::size_t>(i)], i);
+    for (bool b : p.onUiThread)
+        EXPECT_TRUE(b);
     EXPECT_THROW(p.Start(), EThread);
 }
 
@@ -124,7 +128,8 @@ TEST(Threads, ThousandShortFreeOnTerminateThreadsLeaveNoLiveThread)
     }
     QElapsedTimer timer;
     timer.start();
-    while (TThread::LiveCount() > before && timer.elapsed() < 60000) CheckSynchronize(5);
+    while (TThread::LiveCount() > before && timer.elapsed() < 60000)
+        CheckSynchronize(5);
     EXPECT_EQ(TThread::LiveCount(), before);
     EXPECT_EQ(TThread::RunningCount(), 0);
     EXPECT_EQ(ran.load(), 1000);
@@ -165,7 +170,8 @@ TEST(Threads, DestroyingARunningThreadTerminatesAndWaits)
         }
         void Execute() override
         {
-            while (!Terminated()) Synchronize([] {});
+            while (!Terminated())
+                Synchronize([] {});
         }
     };
     auto loop = std::make_unique<Loop>();
@@ -181,7 +187,8 @@ TEST(Threads, SynchronizeIsWokenByTheEventLoop)
     p.Start();
     QElapsedTimer timer;
     timer.start();
-    while (p.received.size() < 5 && timer.elapsed() < 10000) QCoreApplication::processEvents();
+    while (p.received.size() < 5 && timer.elapsed() < 10000)
+        QCoreApplication::processEvents();
     EXPECT_EQ(p.received.size(), 5u);
     p.WaitFor();
 }

@@ -15,7 +15,8 @@
 
 using namespace skedra;
 
-namespace {
+namespace
+{
 
 void Flush()
 {
@@ -25,7 +26,8 @@ void Flush()
     }
 }
 
-class TreeViewTest : public ::testing::Test {
+class TreeViewTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -77,7 +79,8 @@ TEST_F(TreeViewTest, ScrollingIsPerRowSoTheTopRowStartsAtZero)
 {
     TTreeNodes* items = tv->GetItems();
     std::vector<TTreeNode*> nodes;
-    for (int i = 0; i < 60; ++i) nodes.push_back(items->AddChild(nullptr, QString("Node %1").arg(i)));
+    for (int i = 0; i < 60; ++i)
+        nodes.push_back(items->AddChild(nullptr, QString("Node %1").arg(i)));
     tv->SetTopItem(nodes[17]);
     EXPECT_EQ(tv->GetTopItem(), nodes[17]);
     EXPECT_EQ(nodes[17]->DisplayRect(true).Top, 0);
@@ -129,7 +132,9 @@ TEST_F(TreeViewTest, CustomSortAndMoveKeepExpansionAndSelection)
     tv->SetSelected(b1);
     int changes = 0;
     tv->OnChange = [&](TObject*, TTreeNode*) { ++changes; };
-    auto byText = [](TTreeNode* x, TTreeNode* y, std::intptr_t) { return x->GetText().compare(y->GetText()); };
+    auto byText = [](TTreeNode* x, TTreeNode* y, std::intptr_t) {
+        return x->GetText().compare(y->GetText());
+    };
     EXPECT_TRUE(tv->CustomSort(byText, 0, true));
     EXPECT_EQ(items->GetRoot(0), a);
     EXPECT_EQ(items->GetRoot(1), b);

@@ -3,9 +3,11 @@
 // that never sleeps, and dates written the way people read them.
 #include "skedra/scaler/qvScalerModel.h"
 
-namespace skedra::test {
+namespace skedra::test
+{
 
-class TestScalerModel : public TqvDateScalerModel {
+class TestScalerModel : public TqvDateScalerModel
+{
 public:
     explicit TestScalerModel(int length = 1000) { SetModelLength(length); }
     int invalidations = 0;
@@ -24,7 +26,10 @@ inline TDateTime D(int y, int m, int d, int h = 0, int mi = 0, int s = 0, int ms
     return EncodeDate(y, m, d) + EncodeTime(h, mi, s, ms);
 }
 
-inline TqvHiddenDays Weekend() { return TqvHiddenDays{thdSAT, thdSUN}; }
+inline TqvHiddenDays Weekend()
+{
+    return TqvHiddenDays{thdSAT, thdSUN};
+}
 
 // Hours 0-7 and 18-23: ten visible hours a day.
 inline TqvHiddenHours Night()

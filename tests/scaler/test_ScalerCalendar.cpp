@@ -11,7 +11,8 @@
 using namespace skedra;
 using namespace skedra::test;
 
-namespace {
+namespace
+{
 
 QDate ToQDate(TDateTime d)
 {
@@ -52,10 +53,12 @@ TEST(ScalerCalendar, WeekNumbersWithMondayFirstAreIsoWeeks)
         EXPECT_LE(q.day(), 3);
         EXPECT_GE(QDate(q.year(), 1, 1).dayOfWeek(), 5); // Friday, Saturday or Sunday
     }
-    const std::vector<QDate> some = {QDate(1993, 1, 1), QDate(1993, 1, 2), QDate(1993, 1, 3), QDate(2010, 1, 1),
-                                     QDate(2010, 1, 2), QDate(2010, 1, 3), QDate(2016, 1, 1), QDate(2021, 1, 3),
-                                     QDate(2022, 1, 1), QDate(2022, 1, 2), QDate(2033, 1, 2), QDate(2039, 1, 1)};
-    for (const QDate& q : some) EXPECT_NE(std::find(differences.begin(), differences.end(), q), differences.end());
+    const std::vector<QDate> some = {QDate(1993, 1, 1), QDate(1993, 1, 2), QDate(1993, 1, 3),
+                                     QDate(2010, 1, 1), QDate(2010, 1, 2), QDate(2010, 1, 3),
+                                     QDate(2016, 1, 1), QDate(2021, 1, 3), QDate(2022, 1, 1),
+                                     QDate(2022, 1, 2), QDate(2033, 1, 2), QDate(2039, 1, 1)};
+    for (const QDate& q : some)
+        EXPECT_NE(std::find(differences.begin(), differences.end(), q), differences.end());
     EXPECT_EQ(differences.size(), 44u);
 }
 
@@ -158,11 +161,14 @@ TEST(ScalerCalendar, SnapThatCannotBeComputedReportsTooSmallSpan)
 
 TEST(ScalerCalendar, AdaptiveSteps)
 {
-    EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale1Month, D(2024, 3, 15)), D(2024, 4, 1) - D(2024, 3, 15));
+    EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale1Month, D(2024, 3, 15)),
+              D(2024, 4, 1) - D(2024, 3, 15));
     EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale1Month, D(2024, 12, 1)), 31);
-    EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale3Month, D(2024, 11, 20)), D(2025, 1, 1) - D(2024, 11, 20));
+    EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale3Month, D(2024, 11, 20)),
+              D(2025, 1, 1) - D(2024, 11, 20));
     EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale1Year, D(2024, 1, 1)), 366);
-    EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale10Year, D(1990, 1, 1)), D(2000, 1, 1) - D(1990, 1, 1));
+    EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale10Year, D(1990, 1, 1)),
+              D(2000, 1, 1) - D(1990, 1, 1));
     EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale1Hour, D(2024, 1, 1)), kScale1Hour);
     EXPECT_EQ(TqvDateScalerModel::GetAdaptiveStep(kScale1Week, D(2024, 1, 1)), 7);
 }

@@ -21,9 +21,11 @@
 using namespace skedra;
 using namespace skedra::test;
 
-namespace {
+namespace
+{
 
-class TestScaler : public TqvDateScaler {
+class TestScaler : public TqvDateScaler
+{
 public:
     using TqvDateScaler::TqvDateScaler;
     TDateTime clock = D(2024, 1, 1, 12);
@@ -32,9 +34,15 @@ protected:
     TDateTime CurrentTime() const override { return clock; }
 };
 
-TColor At(const QImage& img, int x, int y) { return FromQColor(QColor::fromRgb(img.pixel(x, y))); }
+TColor At(const QImage& img, int x, int y)
+{
+    return FromQColor(QColor::fromRgb(img.pixel(x, y)));
+}
 
-bool IsInk(TColor c) { return (c & 0xFF) < 100 && ((c >> 8) & 0xFF) < 100 && ((c >> 16) & 0xFF) < 100; }
+bool IsInk(TColor c)
+{
+    return (c & 0xFF) < 100 && ((c >> 8) & 0xFF) < 100 && ((c >> 16) & 0xFF) < 100;
+}
 
 struct Fixture : ::testing::Test {
     QWidget form;
@@ -95,7 +103,8 @@ TEST_F(Fixture, TicksStandAtTheMarksPixelsWithTheirLengths)
         const bool major = std::find(scaler->MajorLinePixels.begin(), scaler->MajorLinePixels.end(), x) !=
                            scaler->MajorLinePixels.end();
         const int len = major ? 15 : 5;
-        for (int y = h - len; y < h; ++y) EXPECT_EQ(At(img, x, y), clBlack) << x << "," << y;
+        for (int y = h - len; y < h; ++y)
+            EXPECT_EQ(At(img, x, y), clBlack) << x << "," << y;
         EXPECT_NE(At(img, x, h - len - 1), clBlack) << x;
         ++checked;
     }
@@ -107,7 +116,9 @@ TEST_F(Fixture, LabelsThatWouldCrowdAreDropped)
     // Hour ticks 15 pixels apart, labels between 9 and 23 pixels wide: every second label is drawn.
     scaler->SetStart(D(2024, 3, 4));
     scaler->SetStop(D(2024, 3, 4) + 400 * kHour / 15);
-    scaler->OnUserStringShort = [](TDateTime, TDateTime, QString& text, TScalerFont&) { text = QStringLiteral("888"); };
+    scaler->OnUserStringShort = [](TDateTime, TDateTime, QString& text, TScalerFont&) {
+        text = QStringLiteral("888");
+    };
     scaler->CalcDrawMode();
     ASSERT_EQ(scaler->GetMinorStep(), kScale1Hour);
     TCanvas probe;
@@ -128,10 +139,12 @@ TEST_F(Fixture, LabelsThatWouldCrowdAreDropped)
         return false;
     };
     std::vector<bool> drawn;
-    for (int i = 1; 15 * i + w / 2 < 400; ++i) drawn.push_back(drawnAt(15 * i));
+    for (int i = 1; 15 * i + w / 2 < 400; ++i)
+        drawn.push_back(drawnAt(15 * i));
     ASSERT_GE(drawn.size(), 20u);
     EXPECT_TRUE(drawn[0]); // the first label whose left edge is inside the axis
-    for (size_t i = 1; i < drawn.size(); ++i) EXPECT_NE(drawn[i], drawn[i - 1]) << i << " width " << w;
+    for (size_t i = 1; i < drawn.size(); ++i)
+        EXPECT_NE(drawn[i], drawn[i - 1]) << i << " width " << w;
 }
 
 TEST_F(Fixture, BoxedLookDrawsBoxesAndNoTicks)
@@ -207,7 +220,8 @@ TEST_F(Fixture, ColourfulIndicatorBarsForThreeDays)
     EXPECT_EQ(At(img, mid - 1, 6), RGB(0, 0, 255));
     EXPECT_EQ(At(img, mid, 6), RGB(0, 0, 255));
     EXPECT_EQ(At(img, mid - 2, 6), RGB(255, 0, 0));
-    for (int y = 5; y < 9; ++y) EXPECT_EQ(At(img, mid - 50, y), RGB(0, 128, 0));
+    for (int y = 5; y < 9; ++y)
+        EXPECT_EQ(At(img, mid - 50, y), RGB(0, 128, 0));
     // The black frame around the full 200-pixel scale.
     EXPECT_EQ(At(img, mid - 101, 6), clBlack);
     EXPECT_EQ(At(img, mid + 100, 6), clBlack);
@@ -232,7 +246,8 @@ TEST_F(Fixture, NormalAndSoberIndicatorsWriteTheRange)
     EXPECT_GT(inkIn(img, 33, 100, 2, 14), 10);
     // The green marker of the range on the bar.
     int green = 0;
-    for (int x = 100; x < 367; ++x) green += At(img, x, 5) == RGB(0, 128, 0);
+    for (int x = 100; x < 367; ++x)
+        green += At(img, x, 5) == RGB(0, 128, 0);
     EXPECT_GT(green, 0);
     EXPECT_LT(green, 30);
     scaler->SetStop(D(2025, 6, 1));
@@ -271,7 +286,8 @@ TEST_F(Fixture, VerticalScalerTicksAndLabelOrientation)
     for (size_t i = 0; i < scaler->MinorLinePixels.size(); ++i) {
         const int y = scaler->MinorLinePixels[i];
         if (y <= 0 || y >= 400) continue;
-        for (int x = 65; x < 70; ++x) EXPECT_EQ(At(img, x, y), clBlack) << x << "," << y;
+        for (int x = 65; x < 70; ++x)
+            EXPECT_EQ(At(img, x, y), clBlack) << x << "," << y;
     }
     auto box = [&](const QImage& im) {
         int x0 = 1000, x1 = -1, y0 = 1000, y1 = -1;
@@ -426,19 +442,23 @@ TEST_F(Fixture, PrintingAtScaleTwoMatchesTheScreenScaled)
         const bool major = At(screen, x, 50) == clBlack;
         bool found = false;
         for (int px = 2 * x - 1; px <= 2 * x + 1; ++px)
-            if (At(print, px, 119) == clBlack && At(print, px, 119 - (major ? 29 : 9)) == clBlack) found = true;
+            if (At(print, px, 119) == clBlack && At(print, px, 119 - (major ? 29 : 9)) == clBlack)
+                found = true;
         EXPECT_TRUE(found) << x;
         ++ticks;
     }
     EXPECT_GT(ticks, 15);
     // No scroll buttons and no focus rectangle on paper.
     for (int x = 0; x < 44; ++x)
-        for (int y = 0; y < 44; ++y) EXPECT_EQ(At(print, x, y), clWhite) << x << "," << y;
+        for (int y = 0; y < 44; ++y)
+            EXPECT_EQ(At(print, x, y), clWhite) << x << "," << y;
     // Labels on both rows.
     int inkMajor = 0, inkMinor = 0;
     for (int x = 0; x < 800; ++x) {
-        for (int y = 30; y < 56; ++y) inkMajor += IsInk(At(print, x, y));
-        for (int y = 60; y < 84; ++y) inkMinor += IsInk(At(print, x, y));
+        for (int y = 30; y < 56; ++y)
+            inkMajor += IsInk(At(print, x, y));
+        for (int y = 60; y < 84; ++y)
+            inkMinor += IsInk(At(print, x, y));
     }
     EXPECT_GT(inkMajor, 20);
     EXPECT_GT(inkMinor, 100);
@@ -491,7 +511,9 @@ TEST_F(Fixture, UserDrawingAndTheFocusRectangle)
         c->FillRect(TRect(100, 0, 110, 60));
         order.push_back("background");
     };
-    scaler->OnUserDrawForeground = [&](TqvDateScaler*, TCanvas*, const TRect&) { order.push_back("foreground"); };
+    scaler->OnUserDrawForeground = [&](TqvDateScaler*, TCanvas*, const TRect&) {
+        order.push_back("foreground");
+    };
     QImage img = Paint();
     EXPECT_EQ(order, (std::vector<std::string>{"background", "foreground"}));
     EXPECT_EQ(At(img, 105, 5), clRed);

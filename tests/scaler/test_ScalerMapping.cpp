@@ -14,7 +14,8 @@
 using namespace skedra;
 using namespace skedra::test;
 
-namespace {
+namespace
+{
 
 // Which minutes of a week (from Sunday 00:00) are visible, built straight from the sets.
 struct Oracle {
@@ -42,7 +43,8 @@ struct Oracle {
     int64_t CountSeconds(int64_t lo, int64_t hi) const
     {
         int64_t n = 0;
-        for (int64_t s = lo; s < hi; ++s) n += Visible(s / 60);
+        for (int64_t s = lo; s < hi; ++s)
+            n += Visible(s / 60);
         return n;
     }
 };
@@ -109,8 +111,10 @@ TEST(ScalerOracle, VisibleTimeOfShortSpansMatchesSecondCount)
         for (int i = 0; i < 100; ++i) {
             const int64_t lo = startSecond(rng), hi = lo + span(rng);
             const int64_t expected = oracle.CountSeconds(lo, hi);
-            ASSERT_NEAR(m.DateDiffToVisibleTime(lo / 86400.0, hi / 86400.0) * 86400.0, double(expected), 1e-3);
-            ASSERT_NEAR(m.DateDiffToVisibleTime(hi / 86400.0, lo / 86400.0) * 86400.0, -double(expected), 1e-3);
+            ASSERT_NEAR(m.DateDiffToVisibleTime(lo / 86400.0, hi / 86400.0) * 86400.0, double(expected),
+                        1e-3);
+            ASSERT_NEAR(m.DateDiffToVisibleTime(hi / 86400.0, lo / 86400.0) * 86400.0, -double(expected),
+                        1e-3);
         }
     }
 }
@@ -151,7 +155,8 @@ TEST(ScalerOracle, PixelRoundTripsStayWithinOnePixel)
     std::mt19937 rng(9);
     const double spans[] = {20 * kScale1Sec, 3 * kHour, 1, 14, 92, 366, 3653, 36524};
     std::vector<HiddenConfig> configs = {{}, {{}, Weekend()}, {Night(), Weekend()}};
-    for (int i = 0; i < 3; ++i) configs.push_back(RandomConfig(rng));
+    for (int i = 0; i < 3; ++i)
+        configs.push_back(RandomConfig(rng));
     for (const HiddenConfig& c : configs) {
         for (double span : spans) {
             TestScalerModel m(1920);
@@ -190,7 +195,8 @@ TEST(ScalerMapping, WithoutHiddenTimeThePixelIsLinear)
     m.SetStop(D(2024, 5, 9));
     for (double d = m.GetStart(); d <= m.GetStop(); d += 0.013713)
         EXPECT_EQ(m.DateToPixel(d), std::nearbyint((d - m.GetStart()) * 800 / 8.0));
-    EXPECT_NEAR(m.DateDiffToVisibleTime(D(2024, 5, 1, 3), D(2024, 6, 7, 14)), D(2024, 6, 7, 14) - D(2024, 5, 1, 3), 1e-9);
+    EXPECT_NEAR(m.DateDiffToVisibleTime(D(2024, 5, 1, 3), D(2024, 6, 7, 14)),
+                D(2024, 6, 7, 14) - D(2024, 5, 1, 3), 1e-9);
 }
 
 TEST(ScalerMapping, HiddenWeekendAndNights)
@@ -203,7 +209,8 @@ TEST(ScalerMapping, HiddenWeekendAndNights)
     m.SetStart(D(2024, 2, 26));
     m.SetStop(D(2024, 3, 9));
     const int monday = m.DateToPixel(D(2024, 3, 4));
-    for (double h = 0; h < 48; h += 0.5) EXPECT_EQ(m.DateToPixel(D(2024, 3, 2) + h / 24), monday);
+    for (double h = 0; h < 48; h += 0.5)
+        EXPECT_EQ(m.DateToPixel(D(2024, 3, 2) + h / 24), monday);
     EXPECT_EQ(m.DateToPixel(D(2024, 3, 2)), m.DateToPixel(D(2024, 3, 1, 23, 59, 59, 999)));
 
     TestScalerModel n;
@@ -278,7 +285,8 @@ TEST(ScalerMapping, HiddenSetsKeepTheScaleAndRefreshTheCachedAmount)
     EXPECT_DOUBLE_EQ(m.VisibleTimeAmount(), m.DateDiffToVisibleTime(m.GetStart(), m.GetStop()));
     // All 24 hours or all 7 days hidden clears the set.
     TqvHiddenHours all;
-    for (int h = 0; h < 24; ++h) all.Include(static_cast<TqvHiddenHoursEnum>(h));
+    for (int h = 0; h < 24; ++h)
+        all.Include(static_cast<TqvHiddenHoursEnum>(h));
     m.SetHiddenHours(all);
     EXPECT_TRUE(m.GetHiddenHours().Empty());
     m.SetHiddenDays(TqvHiddenDays{thdSUN, thdMON, thdTUE, thdWED, thdTHU, thdFRI, thdSAT});

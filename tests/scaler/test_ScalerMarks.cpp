@@ -11,10 +11,11 @@
 using namespace skedra;
 using namespace skedra::test;
 
-namespace {
+namespace
+{
 
-const TDateTime kSteps[] = {kScale10Hun, kScale1Sec, kScale10Sec, kScale1Min, kScale10Min,
-                            kScale1Hour, kScale1Day, kScale1Week, kScale1Month, kScale3Month,
+const TDateTime kSteps[] = {kScale10Hun, kScale1Sec,   kScale10Sec,  kScale1Min,   kScale10Min,
+                            kScale1Hour, kScale1Day,   kScale1Week,  kScale1Month, kScale3Month,
                             kScale1Year, kScale10Year, kScale20Year, kScale100Year};
 
 void ExpectOnCalendarUnit(const TqvDateScalerModel& m, TDateTime step, TDateTime d)
@@ -176,7 +177,8 @@ TEST(ScalerMarks, WeekLabels)
     m.SetWeekNumbers(true);
     EXPECT_EQ(m.GetMinorMarks()[0].Text, QStringLiteral(" w 23"));
     m.SetDateFormat(QStringLiteral("d.m"));
-    EXPECT_EQ(m.GetWeekString(QStringLiteral("d.m"), D(2004, 5, 31), false, 1000), QStringLiteral("2004 w 23"));
+    EXPECT_EQ(m.GetWeekString(QStringLiteral("d.m"), D(2004, 5, 31), false, 1000),
+              QStringLiteral("2004 w 23"));
     EXPECT_EQ(m.GetWeekString(QString(), D(2008, 12, 29), false, 1000), QStringLiteral("2009 w 1"));
     m.SetWeekNumbers(false);
     EXPECT_EQ(m.GetMinorMarks()[0].Text, QStringLiteral("31.5"));
@@ -274,7 +276,9 @@ TEST(ScalerMarks, UserStringEvents)
         text = QStringLiteral("sub");
         font = sTextFont2;
     };
-    m.OnUserStringLong = [](TDateTime, TDateTime, QString& text, TScalerFont&) { text += QStringLiteral("!"); };
+    m.OnUserStringLong = [](TDateTime, TDateTime, QString& text, TScalerFont&) {
+        text += QStringLiteral("!");
+    };
     m.SetStart(D(2024, 3, 4));
     m.SetStop(D(2024, 3, 4) + 1000 * (40 * kMinute) / 15);
     const TScaleMark& mk = m.GetMinorMarks()[5];
@@ -308,7 +312,8 @@ TEST(ScalerMarks, FailuresWhileRebuildingReportScaleError)
     m.SetStop(D(2024, 3, 10));
     EXPECT_FALSE(m.GetMinorMarks().empty());
 
-    class FailingLength : public TestScalerModel {
+    class FailingLength : public TestScalerModel
+    {
     public:
         bool fail = false;
         TDateTime PixelLenToDate(double n) const override
