@@ -75,6 +75,10 @@ QVariant OtherValue(const QMetaProperty& aProperty, const QVariant& aCurrent)
         return aCurrent.toDouble() + 1.5;
     case QMetaType::QString:
         return aCurrent.toString() + QStringLiteral("x");
+    case QMetaType::QColor: {
+        const QColor c = aCurrent.value<QColor>();
+        return QColor(255 - c.red(), c.green() ^ 0x5a, c.blue());
+    }
     default:
         ADD_FAILURE() << aProperty.name() << " has a type a form cannot store: " << aCurrent.typeName();
         return aCurrent;
@@ -150,7 +154,7 @@ TEST(DesignerPlugin, ListsEveryComponentInTheTavrelGroup)
         EXPECT_EQ(xml.attributes().value("class").toString(), c->name());
     }
     for (const char* name : {"skedra::TqvDateScaler", "skedra::TqvTree", "skedra::TqvTreePopupHolder",
-                             "skedra::TqvSplitter", "skedra::TXYSizer"})
+                             "skedra::TqvSchema", "skedra::TqvSplitter", "skedra::TXYSizer"})
         EXPECT_EQ(byName.count(QString::fromLatin1(name)), 1u) << name;
     EXPECT_EQ(byName.size(), static_cast<std::size_t>(Components().size())); // no name twice
 }
