@@ -15,6 +15,7 @@
 #include <QtDesigner/QFormBuilder>
 #include <QtUiTools/QUiLoader>
 
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -192,8 +193,15 @@ TEST(DesignerPlugin, EveryComponentsPropertiesRoundTripThroughAUiFile)
             QWidget* loaded = loadedForm->findChild<QWidget*>("component");
             ASSERT_NE(loaded, nullptr) << by;
             EXPECT_EQ(QString::fromLatin1(loaded->metaObject()->className()), c->name()) << by;
-            for (const auto& [name, value] : expected)
-                EXPECT_EQ(loaded->property(name.toLatin1()), value) << by << " " << name.toStdString();
+            for (const auto& [name, value] : expected) {
+                const QVariant read = loaded->property(name.toLatin1());
+                // A form stores a double as decimal text with 15 significant digits.
+                if (value.typeId() == QMetaType::Double)
+                    EXPECT_NEAR(read.toDouble(), value.toDouble(), 1e-12 * (1 + std::abs(value.toDouble())))
+                        << by << " " << name.toStdString();
+                else
+                    EXPECT_EQ(read, value) << by << " " << name.toStdString();
+            }
         };
         QUiLoader uiLoader;
         uiLoader.clearPluginPaths();
