@@ -102,7 +102,14 @@ void PostWake()
 
 bool TDoLaterWindow::event(QEvent* e)
 {
-    if (e->type() == static_cast<QEvent::Type>(WM_DOLATER_RUN)) {
+    // A worker made the wake-up event under the queue lock: reading it under the
+    // same lock orders the two for every checker (Qt's own queue lock is opaque).
+    QEvent::Type type = QEvent::None;
+    {
+        std::lock_guard lock(gState.lock);
+        type = e->type();
+    }
+    if (type == static_cast<QEvent::Type>(WM_DOLATER_RUN)) {
         if (parent() == nullptr && QCoreApplication::instance() != nullptr &&
             thread() == QCoreApplication::instance()->thread())
             setParent(QCoreApplication::instance());
@@ -110,7 +117,7 @@ bool TDoLaterWindow::event(QEvent* e)
         GuardedCall([] { TDoLater::DoAllNow(); });
         return true;
     }
-    if (e->type() == static_cast<QEvent::Type>(WM_DOLATER_SYNCHRONIZE)) {
+    if (type == static_cast<QEvent::Type>(WM_DOLATER_SYNCHRONIZE)) {
         GuardedCall([] { CheckSynchronize(); });
         return true;
     }
