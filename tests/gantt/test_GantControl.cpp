@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractSlider>
+#include <QScrollBar>
 #include <QImage>
 #include <QTabBar>
 #include <QTest>
@@ -75,8 +76,9 @@ protected:
             const int bandY = GA()->mapToGlobal(QPoint(0, band.Top)).y();
             ASSERT_EQ(rowY, bandY) << "row " << top + k;
             ASSERT_EQ(band.Bottom - band.Top, row.Bottom - row.Top);
-            if (band.Top > 0 && band.Top < img.height())
+            if (band.Top > 0 && band.Top < img.height()) {
                 EXPECT_NE(Shaded(img, x, band.Top), Shaded(img, x, band.Top - 1)) << "row " << top + k;
+            }
             ++checked;
         }
         EXPECT_GT(checked, 3);
