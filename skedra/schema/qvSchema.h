@@ -397,10 +397,50 @@ private:
 };
 
 // The published schedule view.
+// The properties are those a form stores (Qt Designer's property editor and
+// .ui files); colours are edited as QColor.
 class TqvSchema : public TqvSchema_ComBasic
 {
+    Q_OBJECT
+    Q_PROPERTY(bool FlipView READ GetFlipView WRITE SetFlipView)
+    Q_PROPERTY(int ScalerWidth READ GetScalerWidth WRITE SetScalerWidth)
+    Q_PROPERTY(int ScalerHeight READ GetScalerHeight WRITE SetScalerHeight)
+    Q_PROPERTY(QColor SchemaColor READ GetSchemaQColor WRITE SetSchemaQColor)
+    Q_PROPERTY(QColor SchemaPyjamasColor READ GetSchemaPyjamasQColor WRITE SetSchemaPyjamasQColor)
+    Q_PROPERTY(bool HeaderTabStop READ GetHeaderTabStop WRITE SetHeaderTabStop)
+    Q_PROPERTY(bool SchemaTabStop READ GetSchemaTabStop WRITE SetSchemaTabStop)
+    Q_PROPERTY(QString ScalerDateFormat READ GetScalerDateFormat WRITE SetScalerDateFormat)
+    Q_PROPERTY(QString ScalerTimeFormat READ GetScalerTimeFormat WRITE SetScalerTimeFormat)
+    Q_PROPERTY(double MinStart READ GetMinStart WRITE SetMinStart)
+    Q_PROPERTY(double MaxStop READ GetMaxStop WRITE SetMaxStop)
+    Q_PROPERTY(double ScalerStart READ GetScalerStart WRITE SetScalerStart)
+    Q_PROPERTY(double ScalerStop READ GetScalerStop WRITE SetScalerStop)
+    Q_PROPERTY(bool VerticalText READ GetVerticalText WRITE SetVerticalText)
+    Q_PROPERTY(bool RescaleWithCtrl READ GetRescaleWithCtrl WRITE SetRescaleWithCtrl)
+    Q_PROPERTY(bool StartDragWhenTimeMoveOutside READ GetStartDragWhenTimeMoveOutside WRITE
+                   SetStartDragWhenTimeMoveOutside)
+    Q_PROPERTY(QColor TodayLineColor READ GetTodayLineQColor WRITE SetTodayLineQColor)
+    Q_PROPERTY(bool TodayLineOnOff READ GetTodayLineOnOff WRITE SetTodayLineOnOff)
+    Q_PROPERTY(bool StartSnapONOFF READ GetStartSnapONOFF WRITE SetStartSnapONOFF)
+    Q_PROPERTY(bool LengthSnapONOFF READ GetLengthSnapONOFF WRITE SetLengthSnapONOFF)
+    Q_PROPERTY(double StartSnap READ GetStartSnap WRITE SetStartSnap)
+    Q_PROPERTY(double LengthSnap READ GetLengthSnap WRITE SetLengthSnap)
+    Q_PROPERTY(bool CollisionDetectBetweenDataList READ GetCollisionDetectBetweenDataList WRITE
+                   SetCollisionDetectBetweenDataList)
+    Q_PROPERTY(bool CollisionDetect READ GetCollisionDetect WRITE SetCollisionDetect)
+    Q_PROPERTY(bool ShowBigONOFF READ GetShowBigONOFF WRITE SetShowBigONOFF)
+    Q_PROPERTY(bool ResizeAllCol READ GetResizeAllCol WRITE SetResizeAllCol)
+    Q_PROPERTY(bool MoveInTimeWhenColSwitch READ GetMoveInTimeWhenColSwitch WRITE SetMoveInTimeWhenColSwitch)
+    Q_PROPERTY(bool DrawShortLines READ GetDrawShortLines WRITE SetDrawShortLines)
 public:
     explicit TqvSchema(QWidget* aParent = nullptr);
+
+    QColor GetSchemaQColor() const { return ToQColor(GetSchemaColor()); }
+    void SetSchemaQColor(const QColor& c) { SetSchemaColor(FromQColor(c)); }
+    QColor GetSchemaPyjamasQColor() const { return ToQColor(GetSchemaPyjamasColor()); }
+    void SetSchemaPyjamasQColor(const QColor& c) { SetSchemaPyjamasColor(FromQColor(c)); }
+    QColor GetTodayLineQColor() const { return ToQColor(GetTodayLineColor()); }
+    void SetTodayLineQColor(const QColor& c) { SetTodayLineColor(FromQColor(c)); }
 };
 
 } // namespace skedra
