@@ -45,8 +45,8 @@ private:
     void Fill()
     {
         std::mt19937 rng(2024);
-        const TColor colours[] = {RGB(120, 170, 230), RGB(240, 160, 60), RGB(160, 220, 140), RGB(230, 120, 120),
-                                  RGB(90, 170, 200)};
+        const TColor colours[] = {RGB(120, 170, 230), RGB(240, 160, 60), RGB(160, 220, 140),
+                                  RGB(230, 120, 120), RGB(90, 170, 200)};
         TDateTime at = kStart;
         TqvDataEntity_GantTime* previous = nullptr;
         gant->BeginUpdate();

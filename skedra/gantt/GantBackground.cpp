@@ -135,8 +135,8 @@ void TqvGant_ComBasic::FillPyjamas(const TRect& aRect)
     // it as large as the area (a pattern brush costs far more per pixel).
     if (FChecker.width() < GA->GetWidth() || FChecker.height() < GA->GetHeight() ||
         FCheckerA != GantBackColor || FCheckerB != GantPyjamasColor) {
-        FChecker = QImage(std::max(GA->GetWidth(), FChecker.width()), std::max(GA->GetHeight(), FChecker.height()),
-                          QImage::Format_RGB32);
+        FChecker = QImage(std::max(GA->GetWidth(), FChecker.width()),
+                          std::max(GA->GetHeight(), FChecker.height()), QImage::Format_RGB32);
         const QRgb a = ToQColor(GantBackColor).rgb();
         const QRgb b = ToQColor(GantPyjamasColor).rgb();
         for (int y = 0; y < FChecker.height(); ++y) {

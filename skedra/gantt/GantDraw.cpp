@@ -218,7 +218,8 @@ bool TqvGant_ComBasic::TreeRowsInView(int& aFirst, int& aLast)
     const int base = top ? std::max(0, Treeview->GetRowOfNode(top)) : 0;
     // One row beyond each edge: heads and pens reach a little past a band.
     aFirst = base + static_cast<int>(std::floor(static_cast<double>(PrintPageOffset) / h)) - 1;
-    aLast = base + static_cast<int>(std::floor(static_cast<double>(PrintPageOffset + GA->GetHeight()) / h)) + 1;
+    aLast =
+        base + static_cast<int>(std::floor(static_cast<double>(PrintPageOffset + GA->GetHeight()) / h)) + 1;
     return true;
 }
 
@@ -229,15 +230,15 @@ void TqvGant_ComBasic::CollectLinksInView(std::vector<TqvDataEntity_Link*>& aLin
     int first = 0, last = 0;
     // Few links, or rows without a uniform height: every link is looked at.
     constexpr int kIndexFrom = 32;
-    if (FLinkIndexOff || LinkList->Count() < kIndexFrom || RowList == nullptr || RowList->HasDuplicateNodes() ||
-        !TreeRowsInView(first, last)) {
+    if (FLinkIndexOff || LinkList->Count() < kIndexFrom || RowList == nullptr ||
+        RowList->HasDuplicateNodes() || !TreeRowsInView(first, last)) {
         for (int i = 0; i < LinkList->Count(); ++i)
             if (auto* link = static_cast<TqvDataEntity_Link*>(LinkList->GetItems(i))) aLinks.push_back(link);
         return;
     }
     if (!FLinkIndex) FLinkIndex = std::make_unique<TGantLinkIndex>();
-    const std::uint64_t stamp =
-        FLinkStamp * 1000003u ^ Treeview->GetRowsStamp() * 7919u ^ static_cast<std::uint64_t>(LinkList->Count());
+    const std::uint64_t stamp = FLinkStamp * 1000003u ^ Treeview->GetRowsStamp() * 7919u ^
+                                static_cast<std::uint64_t>(LinkList->Count());
     if (!FLinkIndex->Built || FLinkIndex->Stamp != stamp) {
         std::vector<TGantLinkIndex::TSpan> spans;
         spans.reserve(static_cast<size_t>(LinkList->Count()));

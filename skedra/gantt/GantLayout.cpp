@@ -133,9 +133,9 @@ void TqvGant_ComBasic::RealignScrollbar()
             const bool shown = gridBar->GetVisible();
             ScrollPanel->SetVisible(shown);
             ScrollBox->SetVisible(shown);
-            gridBar->SetBounds(0, GridHeaderHeight() + ScrollBox->GetHeight(), ScrollPanel->GetClientWidth(),
-                               std::max(0, ScrollPanel->GetClientHeight() - GridHeaderHeight() -
-                                               ScrollBox->GetHeight()));
+            gridBar->SetBounds(
+                0, GridHeaderHeight() + ScrollBox->GetHeight(), ScrollPanel->GetClientWidth(),
+                std::max(0, ScrollPanel->GetClientHeight() - GridHeaderHeight() - ScrollBox->GetHeight()));
         } else {
             ScrollPanel->SetVisible(false);
             ScrollBox->SetVisible(false);
@@ -213,9 +213,12 @@ QString TqvGant_ComBasic::FormatLength(TDateTime aLength) const
     // Rounded to the second first, so that 23:59:59.9996 reads as the next day.
     rest = std::nearbyint(rest * SecsPerDay) / SecsPerDay;
     const double days = std::floor(rest);
-    const QString time = FormatDateTime(DateScaler ? DateScaler->GetTimeFormat() : QStringLiteral("hh:nn:ss"),
-                                        rest - days);
-    return QStringLiteral("%1%2d %3").arg(negative ? QStringLiteral("-") : QString()).arg(days, 0, 'f', 0).arg(time);
+    const QString time =
+        FormatDateTime(DateScaler ? DateScaler->GetTimeFormat() : QStringLiteral("hh:nn:ss"), rest - days);
+    return QStringLiteral("%1%2d %3")
+        .arg(negative ? QStringLiteral("-") : QString())
+        .arg(days, 0, 'f', 0)
+        .arg(time);
 }
 
 void TqvGant_ComBasic::HintWantsNewText(TGraphHintWindow* aWindow, TObject* anObject)
@@ -261,7 +264,8 @@ void TqvGant_ComBasic::SetTabSheetsONOFF(bool aValue)
 }
 
 void TqvGant_ComBasic::AddTabSheet(TTabSheet* aSheet, TChangeInTreeNotify aOnTreeChange,
-                                   TTabChangingEvent aOnChanging, TNotifyEvent aNotify1, TNotifyEvent aNotify2)
+                                   TTabChangingEvent aOnChanging, TNotifyEvent aNotify1,
+                                   TNotifyEvent aNotify2)
 {
     if (aSheet == nullptr || PageControl == nullptr) return;
     aSheet->SetPageControl(PageControl);
@@ -276,7 +280,8 @@ void TqvGant_ComBasic::AddTabSheet(TTabSheet* aSheet, TChangeInTreeNotify aOnTre
 
 const TMyContainer* TqvGant_ComBasic::GetTabSheetEntry(int anIndex) const
 {
-    return anIndex >= 0 && anIndex < TabSheetCount() ? TabSheets[static_cast<size_t>(anIndex)].get() : nullptr;
+    return anIndex >= 0 && anIndex < TabSheetCount() ? TabSheets[static_cast<size_t>(anIndex)].get()
+                                                     : nullptr;
 }
 
 void TqvGant_ComBasic::PageChanging(TObject* Sender, bool& AllowChange)

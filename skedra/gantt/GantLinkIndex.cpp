@@ -9,9 +9,8 @@ namespace skedra
 void TGantLinkIndex::Build(std::vector<TSpan> aSpans)
 {
     FSpans = std::move(aSpans);
-    std::sort(FSpans.begin(), FSpans.end(), [](const TSpan& a, const TSpan& b) {
-        return a.Lo != b.Lo ? a.Lo < b.Lo : a.Order < b.Order;
-    });
+    std::sort(FSpans.begin(), FSpans.end(),
+              [](const TSpan& a, const TSpan& b) { return a.Lo != b.Lo ? a.Lo < b.Lo : a.Order < b.Order; });
     FLeaves = 1;
     while (FLeaves < static_cast<int>(FSpans.size()))
         FLeaves *= 2;
@@ -42,8 +41,8 @@ void TGantLinkIndex::Query(int aFirst, int aLast, std::vector<TqvDataEntity_Link
 {
     if (FSpans.empty() || aLast < aFirst) return;
     // Spans starting at or before aLast ...
-    const auto end = std::upper_bound(FSpans.begin(), FSpans.end(), aLast,
-                                      [](int v, const TSpan& s) { return v < s.Lo; });
+    const auto end =
+        std::upper_bound(FSpans.begin(), FSpans.end(), aLast, [](int v, const TSpan& s) { return v < s.Lo; });
     // ... and ending at or after aFirst.
     std::vector<const TSpan*> found;
     Collect(1, 0, FLeaves, static_cast<int>(end - FSpans.begin()), aFirst, found);

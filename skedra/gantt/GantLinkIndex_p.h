@@ -40,8 +40,8 @@ public:
 private:
     void Collect(int aNode, int aFrom, int aTo, int aEnd, int aFirst, std::vector<const TSpan*>& aOut) const;
 
-    std::vector<TSpan> FSpans;   // sorted by Lo
-    std::vector<int> FMaxHi;     // segment tree over FSpans: the largest Hi of each node's range
+    std::vector<TSpan> FSpans; // sorted by Lo
+    std::vector<int> FMaxHi;   // segment tree over FSpans: the largest Hi of each node's range
     int FLeaves = 0;
 };
 

@@ -23,8 +23,10 @@ TGantTree::TGantTree(QWidget* aParent) : TqvTree_ComBasic(aParent)
 
 TGantTree::~TGantTree()
 {
+    FGone = true;
+    if (VertScrollExternal != nullptr) VertScrollExternal->OnScroll.Clear();
+    VertScrollExternal = nullptr;
     TDoLater::NeverMind(MakeMethod<&TGantTree::UpdateExternalScroll>(this));
-    SetVertScrollExternal(nullptr);
 }
 
 TqvGant_ComBasic* TGantTree::LiveGant() const
@@ -45,7 +47,7 @@ void TGantTree::SetVertScrollExternal(TScrollBar* aBar)
 
 void TGantTree::ExternalScrollOutOfDate()
 {
-    if (IsTreeBeingDestroyed()) return;
+    if (FGone || IsTreeBeingDestroyed()) return;
     TDoLater::DoLater(MakeMethod<&TGantTree::UpdateExternalScroll>(this));
 }
 

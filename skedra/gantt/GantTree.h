@@ -70,6 +70,8 @@ private:
     TTreeNode* LastSelected = nullptr;
     // Set while the external bar scrolls the tree.
     bool ScrollingFromBar = false;
+    // Set first thing in the destructor: nothing is queued any more.
+    bool FGone = false;
 };
 
 } // namespace skedra

@@ -88,6 +88,7 @@ void TqvGant_ComBasic::Initialize()
     ReInitBitmap();
     LastRowHeight = 18;
 
+    // Tab orders count within each parent: the area comes before the scaler.
     Treeview->SetTabOrder(0);
     GA->SetTabOrder(1);
     DateScaler->SetTabOrder(2);
@@ -158,8 +159,8 @@ void TqvGant_ComBasic::BuildControls()
     DateScaler->SetShowHint(true);
     {
         const TDateTime today = std::trunc(Now());
-        DateScaler->SetStop(today + 15);
         DateScaler->SetStart(today - 15);
+        DateScaler->SetStop(today + 15);
     }
 
     TreeHeaderBox = new TPanel(TreePanel);
@@ -802,7 +803,8 @@ void TqvGant_ComBasic::CheckInvariants() const
         if (entry->Sheet == nullptr || entry->Sheet->GetPageControl() != PageControl)
             throw Exception(QStringLiteral("A tab sheet entry has lost its sheet"));
     const QImage& checker = PyjamasBitmap.Image();
-    if (checker.width() != 2 || checker.height() != 2 || checker.pixel(0, 0) != ToQColor(GantBackColor).rgb() ||
+    if (checker.width() != 2 || checker.height() != 2 ||
+        checker.pixel(0, 0) != ToQColor(GantBackColor).rgb() ||
         checker.pixel(1, 0) != ToQColor(GantPyjamasColor).rgb())
         throw Exception(QStringLiteral("The pyjamas bitmap does not show the two colours"));
 }

@@ -63,7 +63,8 @@ using TOnAlignNeed =
 using TOnScalerChange = TMethod<void(TqvGant_ComBasic* theCaller, TDateTime theStart, TDateTime theStop)>;
 using TOnRealignScrollbar = TMethod<void(TqvGant_ComBasic* theCaller, int thePosition, int theMin, int theMax,
                                          int thePageSize, bool theEnabled)>;
-using TOnUserDrawGantArea = TMethod<void(TqvGant_ComBasic* theCaller, const TRect& theRect, TCanvas* theCanvas)>;
+using TOnUserDrawGantArea =
+    TMethod<void(TqvGant_ComBasic* theCaller, const TRect& theRect, TCanvas* theCanvas)>;
 using TOnChangeDataEntity_Tree = TMethod<void(TqvGant_ComBasic* theGant, TqvDataEntity* theDataEntity)>;
 // A tab sheet's report that the tree's current row changed.
 using TChangeInTreeNotify = TMethod<void(TGantRow* theGantRow)>;

@@ -41,15 +41,18 @@ TEST_F(GantProperties, EachReadsBackAndReachesItsPart)
         {"ColorTree", [&] { g.SetColorTree(clYellow); }, [&] { return g.GetColorTree() == clYellow; },
          [&] { return tree->GetColor() == clYellow; }},
         {"DragCursorTree", [&] { g.SetDragCursorTree(crHandPoint); },
-         [&] { return g.GetDragCursorTree() == crHandPoint; }, [&] { return tree->GetDragCursor() == crHandPoint; }},
-        {"DragModeTree", [&] { g.SetDragModeTree(dmAutomatic); }, [&] { return g.GetDragModeTree() == dmAutomatic; },
+         [&] { return g.GetDragCursorTree() == crHandPoint; },
+         [&] { return tree->GetDragCursor() == crHandPoint; }},
+        {"DragModeTree", [&] { g.SetDragModeTree(dmAutomatic); },
+         [&] { return g.GetDragModeTree() == dmAutomatic; },
          [&] { return tree->GetDragMode() == dmAutomatic; }},
         {"FontTree", [&] { g.SetFontTree(&font); }, [&] { return g.GetFontTree()->GetSize() == 13; },
          [&] { return tree->GetFont()->GetSize() == 13; }},
         {"BorderStyleTree", [&] { g.SetBorderStyleTree(bsSingle); },
-         [&] { return g.GetBorderStyleTree() == bsSingle; }, [&] { return tree->GetBorderStyle() == bsSingle; }},
-        {"HideSelectionTree", [&] { g.SetHideSelectionTree(false); }, [&] { return !g.GetHideSelectionTree(); },
-         [&] { return !tree->GetHideSelection(); }},
+         [&] { return g.GetBorderStyleTree() == bsSingle; },
+         [&] { return tree->GetBorderStyle() == bsSingle; }},
+        {"HideSelectionTree", [&] { g.SetHideSelectionTree(false); },
+         [&] { return !g.GetHideSelectionTree(); }, [&] { return !tree->GetHideSelection(); }},
         {"HotTrackTree", [&] { g.SetHotTrackTree(true); }, [&] { return g.GetHotTrackTree(); },
          [&] { return tree->GetHotTrack(); }},
         {"IndentTree", [&] { g.SetIndentTree(27); }, [&] { return g.GetIndentTree() == 27; },
@@ -60,8 +63,8 @@ TEST_F(GantProperties, EachReadsBackAndReachesItsPart)
          [&] { return g.GetAutoExpandLevelsTree() == 2; }, [&] { return tree->GetAutoExpandLevels() == 2; }},
         {"MaxLevelsTree", [&] { g.SetMaxLevelsTree(4); }, [&] { return g.GetMaxLevelsTree() == 4; },
          [&] { return tree->GetMaxLevels() == 4; }},
-        {"RightClickSelectTree", [&] { g.SetRightClickSelectTree(true); }, [&] { return g.GetRightClickSelectTree(); },
-         [&] { return tree->GetRightClickSelect(); }},
+        {"RightClickSelectTree", [&] { g.SetRightClickSelectTree(true); },
+         [&] { return g.GetRightClickSelectTree(); }, [&] { return tree->GetRightClickSelect(); }},
         {"MultiSelectTree", [&] { g.SetMultiSelectTree(false); }, [&] { return !g.GetMultiSelectTree(); },
          [&] { return !tree->GetMultiSelect(); }},
         {"GridLinesTree", [&] { g.SetGridLinesTree(true); }, [&] { return g.GetGridLinesTree(); },
@@ -85,7 +88,8 @@ TEST_F(GantProperties, EachReadsBackAndReachesItsPart)
         {"IndicatorOn", [&] { g.SetIndicatorOn(false); }, [&] { return !g.GetIndicatorOn(); },
          [&] { return !scaler->GetIndicatorOn(); }},
         {"PixelsForModeSwitch", [&] { g.SetPixelsForModeSwitch(77); },
-         [&] { return g.GetPixelsForModeSwitch() == 77; }, [&] { return scaler->GetPixelsForModeSwitch() == 77; }},
+         [&] { return g.GetPixelsForModeSwitch() == 77; },
+         [&] { return scaler->GetPixelsForModeSwitch() == 77; }},
         {"Start", [&] { g.SetStart(kChartDay + 0.5); }, [&] { return g.GetStart() == kChartDay + 0.5; },
          [&] { return scaler->GetStart() == kChartDay + 0.5; }},
         {"Stop", [&] { g.SetStop(kChartDay + 3); }, [&] { return g.GetStop() == kChartDay + 3; },
@@ -112,19 +116,29 @@ TEST_F(GantProperties, EachReadsBackAndReachesItsPart)
          [&] { return scaler->GetLookAndFeel() == tlfBoxed; }},
         {"ScrollButtons", [&] { g.SetScrollButtons(tsbOff); }, [&] { return g.GetScrollButtons() == tsbOff; },
          [&] { return scaler->GetScrollButtons() == tsbOff; }},
-        {"MinStart", [&] { g.SetMinStart(kChartDay - 100); }, [&] { return g.GetMinStart() == kChartDay - 100; },
+        {"MinStart", [&] { g.SetMinStart(kChartDay - 100); },
+         [&] { return g.GetMinStart() == kChartDay - 100; },
          [&] { return scaler->GetMinStart() == kChartDay - 100; }},
         {"MaxStop", [&] { g.SetMaxStop(kChartDay + 100); }, [&] { return g.GetMaxStop() == kChartDay + 100; },
          [&] { return scaler->GetMaxStop() == kChartDay + 100; }},
-        {"HiddenHours", [&] { g.SetHiddenHours(TqvHiddenHours{thh00, thh01}); },
-         [&] { return g.GetHiddenHours() == TqvHiddenHours{thh00, thh01}; },
-         [&] { return scaler->GetHiddenHours() == TqvHiddenHours{thh00, thh01}; }},
+        {"HiddenHours",
+         [&] {
+             g.SetHiddenHours(TqvHiddenHours{thh00, thh01});
+         },
+         [&] {
+             return g.GetHiddenHours() == TqvHiddenHours{thh00, thh01};
+         },
+         [&] {
+             return scaler->GetHiddenHours() == TqvHiddenHours{thh00, thh01};
+         }},
         {"HiddenDays", [&] { g.SetHiddenDays(TqvHiddenDays{thdSUN}); },
          [&] { return g.GetHiddenDays() == TqvHiddenDays{thdSUN}; },
          [&] { return scaler->GetHiddenDays() == TqvHiddenDays{thdSUN}; }},
-        {"GantBackColor", [&] { g.SetGantBackColor(clWhite); }, [&] { return g.GetGantBackColor() == clWhite; },
+        {"GantBackColor", [&] { g.SetGantBackColor(clWhite); },
+         [&] { return g.GetGantBackColor() == clWhite; },
          [&] { return g.GetPyjamasBitmap()->Image().pixel(1, 1) == qRgb(255, 255, 255); }},
-        {"GantPyjamasColor", [&] { g.SetGantPyjamasColor(clBlue); }, [&] { return g.GetGantPyjamasColor() == clBlue; },
+        {"GantPyjamasColor", [&] { g.SetGantPyjamasColor(clBlue); },
+         [&] { return g.GetGantPyjamasColor() == clBlue; },
          [&] { return g.GetPyjamasBitmap()->Image().pixel(0, 1) == qRgb(0, 0, 255); }},
         {"UseTabSheets", [&] { g.SetUseTabSheets(true); }, [&] { return g.GetUseTabSheets(); },
          [&] { return g.GetPageControl()->GetVisible(); }},
@@ -134,8 +148,8 @@ TEST_F(GantProperties, EachReadsBackAndReachesItsPart)
          [] { return true; }},
         {"VerticalPyjamas", [&] { g.SetVerticalPyjamas(true); }, [&] { return g.GetVerticalPyjamas(); },
          [] { return true; }},
-        {"TodayLineColor", [&] { g.SetTodayLineColor(clRed); }, [&] { return g.GetTodayLineColor() == clRed; },
-         [] { return true; }},
+        {"TodayLineColor", [&] { g.SetTodayLineColor(clRed); },
+         [&] { return g.GetTodayLineColor() == clRed; }, [] { return true; }},
         {"TodayLineOnOff", [&] { g.SetTodayLineOnOff(true); }, [&] { return g.GetTodayLineOnOff(); },
          [] { return true; }},
         {"ScalerHeight", [&] { g.SetScalerHeight(52); }, [&] { return g.GetScalerHeight() == 52; },
@@ -147,8 +161,8 @@ TEST_F(GantProperties, EachReadsBackAndReachesItsPart)
          [&] { return g.AddLink()->LinkStyle == tlsMSProject; }},
         {"DefaultLinkColor", [&] { g.SetDefaultLinkColor(clGreen); },
          [&] { return g.GetDefaultLinkColor() == clGreen; }, [&] { return g.AddLink()->Color == clGreen; }},
-        {"DefaultLinkPenWidth", [&] { g.SetDefaultLinkPenWidth(3); }, [&] { return g.GetDefaultLinkPenWidth() == 3; },
-         [&] { return g.AddLink()->PenWidth == 3; }},
+        {"DefaultLinkPenWidth", [&] { g.SetDefaultLinkPenWidth(3); },
+         [&] { return g.GetDefaultLinkPenWidth() == 3; }, [&] { return g.AddLink()->PenWidth == 3; }},
         {"LinkShow", [&] { g.SetLinkShow(lsAlways); }, [&] { return g.GetLinkShow() == lsAlways; },
          [] { return true; }},
         {"FontTimeItemStyle2", [&] { g.SetFontTimeItemStyle2(&font); },
@@ -157,8 +171,8 @@ TEST_F(GantProperties, EachReadsBackAndReachesItsPart)
          [&] { return g.GetPopupMenuGantArea() == &menu; }, [&] { return GA()->GetPopupMenu() == &menu; }},
         {"PopupMenuTreeview", [&] { g.SetPopupMenuTreeview(&menu); },
          [&] { return g.GetPopupMenuTreeview() == &menu; }, [&] { return tree->GetPopupMenu() == &menu; }},
-        {"PopupMenuScaler", [&] { g.SetPopupMenuScaler(&menu); }, [&] { return g.GetPopupMenuScaler() == &menu; },
-         [&] { return scaler->GetPopupMenu() == &menu; }},
+        {"PopupMenuScaler", [&] { g.SetPopupMenuScaler(&menu); },
+         [&] { return g.GetPopupMenuScaler() == &menu; }, [&] { return scaler->GetPopupMenu() == &menu; }},
     };
     for (const TCase& c : cases) {
         c.Set();
@@ -196,11 +210,11 @@ TEST_F(GantProperties, ScalerEventsReachTheApplication)
     // SetScaleAndTree does not ask for an alignment.
     aligns = 0;
     gant->SetScaleAndTree(180, kChartDay + 1, kChartDay + 5);
+    EXPECT_EQ(aligns, 0);
     Flush();
     EXPECT_EQ(gant->GetTreeWidth(), 180);
     EXPECT_EQ(gant->GetStart(), kChartDay + 1);
     EXPECT_EQ(gant->GetStop(), kChartDay + 5);
-    EXPECT_EQ(aligns, 0);
     gant->SetTreeWidth(200);
     Flush();
     EXPECT_GT(aligns, 0);
@@ -229,8 +243,9 @@ TEST_F(GantProperties, LinksInViewDrawWhatEveryLinkDraws)
         const size_t a = std::uniform_int_distribution<size_t>(0, items.size() - 1)(rng);
         // Mostly near links, some across the whole chart.
         const long span = i % 10 == 0 ? static_cast<long>(items.size()) : 12;
-        const long b = std::clamp<long>(static_cast<long>(a) + std::uniform_int_distribution<long>(-span, span)(rng),
-                                        0, static_cast<long>(items.size()) - 1);
+        const long b =
+            std::clamp<long>(static_cast<long>(a) + std::uniform_int_distribution<long>(-span, span)(rng), 0,
+                             static_cast<long>(items.size()) - 1);
         link->First = items[a];
         link->Second = items[static_cast<size_t>(b)];
         link->LinkStyle = i % 3 == 0 ? tlsMSProject : tlsDefault;
