@@ -634,3 +634,26 @@ TEST_F(GantMouse, LeavingTheAreaFarEnoughTurnsAMoveIntoADragAndDrop)
     EXPECT_NEAR(a->GetStartDateTime(), kChartDay + 8.0 / 24, kExact);
     gant->CheckInvariants();
 }
+
+TEST_F(GantMouse, WhereTheStartSnapsCoarserThanTheStopAResizePastTheOtherEndStillKeepsStartBeforeStop)
+{
+    // One minute per pixel: the start snaps to 5 minutes, the stop to 1 minute.
+    Scaler()->SetStart(kChartDay);
+    Scaler()->SetStop(kChartDay + GA()->GetWidth() * kMinute);
+    auto rows = Rows(1);
+    TqvDataEntity_GantTime* a = AddTime(rows[0], 0, kChartDay + 3 * kMinute, kChartDay + 38 * kMinute);
+    Paint();
+    TRect r = RectOf(a);
+    // The right end far left of the start: the stop stops at the start, 3 minutes, never a snapped 5.
+    Drag(QPoint(r.Right - 1, r.Top + 2), QPoint(r.Left - 20, r.Top + 2));
+    EXPECT_NEAR(a->GetStartDateTime(), kChartDay + 3 * kMinute, kExact);
+    EXPECT_LE(a->GetStartDateTime(), a->GetStopDateTime());
+    EXPECT_NEAR(a->GetStopDateTime(), a->GetStartDateTime(), kExact);
+    // The left end far right of the stop: the start stops at the stop.
+    a->SetStopDateTime(kChartDay + 38 * kMinute);
+    Paint();
+    r = RectOf(a);
+    Drag(QPoint(r.Left, r.Top + 2), QPoint(r.Right + 20, r.Top + 2));
+    EXPECT_NEAR(a->GetStopDateTime(), kChartDay + 38 * kMinute, kExact);
+    EXPECT_LE(a->GetStartDateTime(), a->GetStopDateTime());
+}
