@@ -414,6 +414,29 @@ TEST_P(SchemaInput, HoveringShowsTheHintThenTheEnlargedPreviewAndBothGo)
     EXPECT_FALSE(schema->GetShowBigTimer()->GetEnabled());
 }
 
+TEST_P(SchemaInput, AnAssignedHintHandlerAloneGetsTheTimes)
+{
+    QStringList hints;
+    schema->OnSchemaHintInfo = [&](TqvSchema_ComBasic*, TObject* theObject, TDateTime theStart,
+                                   TDateTime theLength, int, int) {
+        hints << QStringLiteral("%1 %2 %3")
+                     .arg(theObject == item      ? "item"
+                          : theObject == nullptr ? "none"
+                                                 : "other")
+                     .arg(std::lround(theStart / kMinute))
+                     .arg(std::lround(theLength / kMinute));
+    };
+    Hover(Inside(item));
+    Hover(QPoint(Flipped() ? 5 : 300, Flipped() ? 300 : 5));
+    EXPECT_FALSE(schema->GetInfoHint()->IsShowing());
+    const long tenOClock = std::lround(At(0, 10) / kMinute);
+    EXPECT_EQ(hints, (QStringList{QStringLiteral("item %1 60").arg(tenOClock), "none 0 0"}));
+    // Stepping the selection with a plain arrow reports the new item without times.
+    hints.clear();
+    Key(Qt::Key_Down);
+    EXPECT_EQ(hints, QStringList{"item 0 0"});
+}
+
 TEST_P(SchemaInput, ResizeEdgesShowTheSplitCursor)
 {
     const TRect r = RectOf(item);
