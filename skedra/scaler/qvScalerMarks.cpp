@@ -178,9 +178,10 @@ TDateTime TqvDateScalerModel::GetAdaptiveStep(TDateTime aStep, TDateTime d)
 TDateTime TqvDateScalerModel::StepFork(TDateTime aLength, QString& aName)
 {
     // The names of the steps, in TScaleStep order.
-    static const char* const names[] = {
-        "1 tiondel", "1 sek",          "10 sek", "1 min",  "10 min", "1 timme", "1 dag",
-        "1 vecka",   "1 m\u00e5nad", "3 m\u00e5nader", "1 \u00e5r", "10 \u00e5r", "20 \u00e5r", "100 \u00e5r"};
+    static const char* const names[] = {"1 tiondel",    "1 sek",          "10 sek",    "1 min",
+                                        "10 min",       "1 timme",        "1 dag",     "1 vecka",
+                                        "1 m\u00e5nad", "3 m\u00e5nader", "1 \u00e5r", "10 \u00e5r",
+                                        "20 \u00e5r",   "100 \u00e5r"};
     static_assert(std::size(names) == ssOther);
     int i = 0;
     while (i + 1 < ssOther && ScaleStepLength(static_cast<TScaleStep>(i)) <= aLength)
