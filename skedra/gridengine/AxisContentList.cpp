@@ -389,6 +389,34 @@ void TAxisContentList::Move(int aFrom, int aTo)
     SKEDRA_AXIS_CHECK();
 }
 
+void TAxisContentList::Reorder(const std::vector<TAxisContentItem*>& aOrder)
+{
+    const int first = std::min(FixedCount, LoadedCount());
+    const int n = LoadedCount() - first;
+    auto refuse = [] { throw Exception(QStringLiteral("Reorder: not an order of the loaded items")); };
+    if (static_cast<int>(aOrder.size()) != n) refuse();
+    std::vector<int> from(static_cast<size_t>(n));
+    std::vector<char> taken(static_cast<size_t>(n), 0);
+    for (int i = 0; i < n; ++i) {
+        TAxisContentItem* item = aOrder[static_cast<size_t>(i)];
+        if (!item || item->List != this) refuse();
+        const int p = item->LoadedListIndex() - first;
+        if (p < 0 || p >= n || taken[static_cast<size_t>(p)] ||
+            LoadedItems[static_cast<size_t>(first + p)].get() != item)
+            refuse();
+        taken[static_cast<size_t>(p)] = 1;
+        from[static_cast<size_t>(i)] = p;
+    }
+    std::vector<std::unique_ptr<TAxisContentItem>> reordered(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        reordered[static_cast<size_t>(i)] =
+            std::move(LoadedItems[static_cast<size_t>(first + from[static_cast<size_t>(i)])]);
+    std::move(reordered.begin(), reordered.end(), LoadedItems.begin() + first);
+    ListIndexesOutOfDate(IndexConvert_LoadedToReal(first));
+    if (OwnerCell) OwnerCell->ReorderedAxisItems(this, first, from);
+    SKEDRA_AXIS_CHECK();
+}
+
 void TAxisContentList::RemoveLoaded(int aLoadedIndex)
 {
     TAxisContentItem* item = LoadedItems[static_cast<size_t>(aLoadedIndex)].get();

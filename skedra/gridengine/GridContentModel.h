@@ -220,6 +220,10 @@ public:
     // the fixed items when the block is empty).
     void AddUnloadedBefore(int aCount);
     void Move(int aFrom, int aTo);
+    // Puts the loaded non-fixed items in the order of aOrder, which must hold
+    // each of them once (an Exception otherwise, with nothing changed); the
+    // matrix columns or rows go along and the axis change is raised once.
+    void Reorder(const std::vector<TAxisContentItem*>& aOrder);
     void Drop(int aIndex);
     void Clear() { CommonClear(0); }
     void ClearKeepFixedItems() { CommonClear(FixedCount); }
@@ -285,6 +289,9 @@ public:
     void DropY(int aLoadedRow);
     void MoveX(int aFromLoaded, int aToLoaded);
     void MoveY(int aFromLoaded, int aToLoaded);
+    // Entry aFirst + i takes the entry that was at aFirst + aFrom[i].
+    void ReorderX(int aFirst, const std::vector<int>& aFrom);
+    void ReorderY(int aFirst, const std::vector<int>& aFrom);
     void Clear();
 
     // Real indexes; false outside 0 .. Count-1 and for unloaded items.
@@ -494,6 +501,7 @@ public:
     void DroppingAxisItem(TAxisContentList* aList, TAxisContentItem* aItem, int aLoadedIndex);
     void DroppedAxisItem(TAxisContentList* aList);
     void MowingAxisItem(TAxisContentList* aList, int aFromLoaded, int aToLoaded);
+    void ReorderedAxisItems(TAxisContentList* aList, int aFirstLoaded, const std::vector<int>& aFrom);
     void ChangeInUnloaded(TAxisContentList* aList);
 
 protected:

@@ -162,6 +162,31 @@ void TCellMatris::MoveY(int aFromLoaded, int aToLoaded)
         MoveEntry(column, aFromLoaded, aToLoaded);
 }
 
+namespace
+{
+template <class V> void ReorderEntries(V& v, int aFirst, const std::vector<int>& aFrom)
+{
+    const int n = static_cast<int>(aFrom.size());
+    if (aFirst < 0 || aFirst + n > static_cast<int>(v.size())) return;
+    V moved(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        moved[static_cast<size_t>(i)] =
+            std::move(v[static_cast<size_t>(aFirst + aFrom[static_cast<size_t>(i)])]);
+    std::move(moved.begin(), moved.end(), v.begin() + aFirst);
+}
+} // namespace
+
+void TCellMatris::ReorderX(int aFirst, const std::vector<int>& aFrom)
+{
+    ReorderEntries(Columns, aFirst, aFrom);
+}
+
+void TCellMatris::ReorderY(int aFirst, const std::vector<int>& aFrom)
+{
+    for (auto& column : Columns)
+        ReorderEntries(column, aFirst, aFrom);
+}
+
 bool TCellMatris::HasColumnSelections(int aCol) const
 {
     TAxisContentList* cols = OwnerCell->ColumnList.get();
@@ -516,6 +541,18 @@ void TMoxGridCell::MowingAxisItem(TAxisContentList* aList, int aFromLoaded, int 
         Matrix->MoveX(aFromLoaded, aToLoaded);
     else if (aList == RowList.get())
         Matrix->MoveY(aFromLoaded, aToLoaded);
+    else
+        throw Exception(QString());
+    RaiseAxisChanged();
+}
+
+void TMoxGridCell::ReorderedAxisItems(TAxisContentList* aList, int aFirstLoaded,
+                                      const std::vector<int>& aFrom)
+{
+    if (aList == ColumnList.get())
+        Matrix->ReorderX(aFirstLoaded, aFrom);
+    else if (aList == RowList.get())
+        Matrix->ReorderY(aFirstLoaded, aFrom);
     else
         throw Exception(QString());
     RaiseAxisChanged();

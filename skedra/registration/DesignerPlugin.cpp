@@ -7,6 +7,7 @@
 #include "skedra/foundation/qvSplitter.h"
 #include "skedra/foundation/qvXYSizer.h"
 #include "skedra/scaler/qvScaler.h"
+#include "skedra/schema/qvSchema.h"
 #include "skedra/tree/qvTree.h"
 #include "skedra/tree/qvTreePopup.h"
 
@@ -24,6 +25,10 @@ std::vector<TComponentDescription> DesignerComponents()
         DescribeComponent<TqvTreePopupHolder>(
             QStringLiteral("TqvTreePopup"), QStringLiteral("skedra/tree/qvTreePopup.h"),
             QStringLiteral("Popup menu built from a tree of the form"), QSize(140, 24)),
+        DescribeComponent<TqvSchema>(
+            QStringLiteral("TqvSchema"), QStringLiteral("skedra/schema/qvSchema.h"),
+            QStringLiteral("Schedule view: time items in columns under a header, or flipped into bands"),
+            QSize(500, 400)),
         DescribeComponent<TqvSplitter>(
             QStringLiteral("TqvSplitter"), QStringLiteral("skedra/foundation/qvSplitter.h"),
             QStringLiteral("Bar that resizes the aligned control beside it"), QSize(3, 100)),

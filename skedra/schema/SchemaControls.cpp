@@ -1,5 +1,7 @@
 #include "skedra/schema/SchemaControls.h"
 
+#include <QPainter>
+
 #include "skedra/schema/qvSchema.h"
 
 namespace skedra
@@ -50,6 +52,18 @@ void TqvSchema_ComBasicHintWindow::ActivateHint(TRect aRect, const QString& aHin
     const bool changed = GetCaption() != aHint;
     THintWindow::ActivateHint(aRect, aHint);
     if (changed) Invalidate();
+}
+
+void TqvSchema_ComBasicHintWindow::SetPicture(const QImage& anImage)
+{
+    FPicture = anImage;
+    Invalidate();
+}
+
+void TqvSchema_ComBasicHintWindow::Paint()
+{
+    if (FPicture.isNull()) return THintWindow::Paint();
+    GetCanvas()->Handle()->drawImage(QPoint(0, 0), FPicture);
 }
 
 } // namespace skedra

@@ -2,6 +2,8 @@
 // The schedule view's sub-controls: the drawing surface of columns and items,
 // the column header of each orientation, and the hint window.
 
+#include <QImage>
+
 #include "skedra/foundation/qvOffscreenPaint.h"
 #include "skedra/platform/Grids.h"
 #include "skedra/platform/HeaderControl.h"
@@ -40,6 +42,9 @@ protected:
     void RowHeightsChanged() override;
     void ColWidthsChanged() override;
     void TopLeftChanged() override;
+    // Records the press on the column list; a left press away from a row
+    // border starts a drag of the header.
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 };
 
 // The column header of the normal orientation.
@@ -48,6 +53,11 @@ class THeaderControl_MouseControl : public THeaderControl
 public:
     explicit THeaderControl_MouseControl(QWidget* aParent = nullptr);
     TDataListColumns* Columns = nullptr;
+
+protected:
+    // Records the press on the column list; a left press away from a section
+    // border starts a drag of the header.
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 };
 
 // The schema's hint windows: repaint whenever their text changes.
@@ -56,6 +66,16 @@ class TqvSchema_ComBasicHintWindow : public THintWindow
 public:
     explicit TqvSchema_ComBasicHintWindow(QWidget* anOwner = nullptr) : THintWindow(anOwner) {}
     void ActivateHint(TRect aRect, const QString& aHint) override;
+    // A picture shown instead of the text (the enlarged item preview); a null
+    // image shows the text again.
+    void SetPicture(const QImage& anImage);
+    const QImage& GetPicture() const { return FPicture; }
+
+protected:
+    void Paint() override;
+
+private:
+    QImage FPicture;
 };
 
 } // namespace skedra

@@ -128,9 +128,9 @@ void TqvSchema_ComBasic::Initialize()
     XYSizer->SetBounds(0, 0, 5, 5);
     XYSizer->BringToFront();
 
-    SchemaArea->OnMouseDown = MakeMethod<&TqvSchema_ComBasic::SchemaAreaMouseDown>(this);
-    SchemaArea->OnMouseMove = MakeMethod<&TqvSchema_ComBasic::SchemaAreaMouseMove>(this);
-    SchemaArea->OnMouseUp = MakeMethod<&TqvSchema_ComBasic::SchemaAreaMouseUp>(this);
+    SchemaArea->OnMouseDown = MakeMethod<&TqvSchema_ComBasic::SchemaMouseDown>(this);
+    SchemaArea->OnMouseMove = MakeMethod<&TqvSchema_ComBasic::SchemaMouseMove>(this);
+    SchemaArea->OnMouseUp = MakeMethod<&TqvSchema_ComBasic::SchemaMouseUp>(this);
     SchemaArea->OnPaint = MakeMethod<&TqvSchema_ComBasic::SchemaPaint>(this);
     SchemaArea->OnResize = MakeMethod<&TqvSchema_ComBasic::ScaleChanged>(this);
     SchemaArea->SetTabStop(true);
@@ -166,6 +166,7 @@ void TqvSchema_ComBasic::Initialize()
     ScrollVisibility = svWhenNeeded;
     RequestUpdateColumnScroller();
     SchemaArea->OnPrintResizeFont = MakeMethod<&TqvSchema_ComBasic::_OnPrintResizeFont>(this);
+    InitializeInput();
 }
 
 TqvSchema_ComBasic::~TqvSchema_ComBasic()
@@ -185,6 +186,12 @@ TqvSchema_ComBasic::~TqvSchema_ComBasic()
     SchemaArea->OnMouseMove.Clear();
     SchemaArea->OnMouseUp.Clear();
     SchemaArea->OnPrintResizeFont.Clear();
+    SchemaArea->OnStartDrag.Clear();
+    SchemaArea->OnDragOver.Clear();
+    SchemaArea->OnDragDrop.Clear();
+    SchemaArea->OnEndDrag.Clear();
+    ShowBigTimer->OnTimer.Clear();
+    HideBigTimer->OnTimer.Clear();
     Header->OnResize.Clear();
     Header->OnSectionResize.Clear();
     Header->Columns = nullptr;
@@ -880,28 +887,6 @@ void TqvSchema_ComBasic::_OnPrintResizeFont(TqvOffscreenPaint* caller, int& Font
     OnPrintResizeFont(caller, FontSize, DefaultResize);
 }
 
-void TqvSchema_ComBasic::SchemaAreaMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X,
-                                             int Y)
-{
-    OnSchemaMouseDown(Sender, Button, Shift, X, Y);
-}
-
-void TqvSchema_ComBasic::SchemaAreaMouseMove(TObject* Sender, TShiftState Shift, int X, int Y)
-{
-    OnSchemaMouseMove(Sender, Shift, X, Y);
-}
-
-void TqvSchema_ComBasic::SchemaAreaMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X,
-                                           int Y)
-{
-    OnSchemaMouseUp(Sender, Button, Shift, X, Y);
-}
-
-void TqvSchema_ComBasic::SchemaKeyDown(TObject*, Word& Key, TShiftState Shift)
-{
-    OnKeyDown(this, Key, Shift);
-}
-
 // ---------------------------------------------------------------------------
 // Item list notifications
 
@@ -931,6 +916,7 @@ void TqvSchema_ComBasic::_OnDeleteItem(TqvDataEntity* theDataEntity)
 {
     ItemsChanged();
     if (ActiveDataEntity == theDataEntity) ActiveDataEntity = nullptr;
+    ForgetInputItem(theDataEntity);
     if (FBeingDestroyed) return;
     // A result computed with the item would name a freed object.
     CleanUpThread();

@@ -34,6 +34,7 @@ namespace skedra
 class TqvSchema_ComBasic;
 class TTimeDistinctGenericThread;
 struct TSchemaPrivate;
+enum TTimeWrite : int;
 
 using TOnDrawTimeContent =
     TMethod<void(TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaTime* theDataEntity, TRect theRect,
@@ -267,8 +268,54 @@ public:
     void ColumnUpDownOnClick(TObject* Sender, TUDBtnType Button);
     void PartResize(TXYSizer* Sender, TPoint theNewPoint);
 
+    // ---- interaction (SchemaInput.cpp)
+    // The schema area's mouse events.
+    void SchemaMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void SchemaMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void SchemaMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    // The selection rule: a press on a selected item waits for the release.
+    void UpdateMultiSelect(TqvDataEntity_SchemaTime* theItem, TShiftState theShift, bool theIsMouseDown);
+    // Whether (X, Y) lies on the 3 pixels at the item's start or stop edge;
+    // theRect is the item's rectangle, theIsStart the edge (start tested first).
+    virtual bool InGrowArea(TqvDataEntity_SchemaTime* theItem, int X, int Y, bool& theIsStart,
+                            TRect& theRect);
+    // Outline feedback of a running move or resize, drawn inverted on the window surface.
+    void HandleLocalDrag(int X, int Y);
+    void HandleLocalGrow(int X, int Y);
+    // Apply a drag (offset from the press) or a key move to the selected items.
+    void HandleMoveOfSelected(TPoint theOffset);
+    void HandleMoveOfSelectedFromTimeDiff(int theColDiff, TDateTime theTimeDiff);
+    void HandleGrow(TPoint theOffset);
+    // The one path through which the view changes an item: start and stop
+    // relative to the target column's DateOffset, snapped; the column is
+    // clamped to the columns (nothing without columns or edit permission).
+    void SetStartStopDateAndCol(TqvDataEntity_SchemaTime* theItem, TDateTime theStart, TDateTime theStop,
+                                int theCol);
+    void SwitchCol(TqvDataEntity_SchemaTime* theItem, int theOldCol, int& theNewCol);
+    // Rounds the length to LengthSnap and the start to StartSnap within its
+    // day; a step of 0 or less (or a value that is not finite) snaps nothing.
+    void Snap(TDateTime& theStart, TDateTime& theLength) const;
+    // The absolute start and the length a rectangle stands for.
+    void StartAndLengthFromRect(const TRect& theRect, TDateTime& theStart, TDateTime& theLength);
+    virtual void DrawOutline(const TRect& theRect, bool theShowInfo, TCanvas* theCanvas);
+    void DrawOutlineOfSelected(TPoint theOffset, TCanvas* theCanvas);
+    // The time hint: OnSchemaHintInfo, or the small hint window.
+    void DoMoveInfo(TObject* theItem, TDateTime theStart, TDateTime theLength, int X, int Y);
+    // The enlarged preview of the item under HoverPoint, and hiding both hints.
+    void DoShowMeBig(TObject* Sender);
+    void DoHideShowMeBig(TObject* Sender);
+    // Opens PopupSchema under theRect for the item.
+    void HandleDataEntityPopup(TqvDataEntity_SchemaTime* theItem, const TRect& theRect);
     // The schema area's keys; the platform's key handling of the schema follows.
     virtual void SchemaKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    // The schema area's drag events, passed to the schema's own.
+    void SchemaStartDrag(TObject* Sender, TObject*& DragObject);
+    void SchemaDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    void SchemaDragDrop(TObject* Sender, TObject* Source, int X, int Y);
+    void SchemaEndDrag(TObject* Sender, TObject* Target, int X, int Y);
+    // The time and the item under the last press, and the item of the last item popup.
+    TDateTime GetPressTime() const;
+    TqvDataEntity_SchemaTime* GetPopupDataEntity() const;
 
     // Asserts the column list's and the item index's invariants.
     void CheckInvariants();
@@ -337,13 +384,17 @@ protected:
     bool WantSpecialKey(Word aKey) override;
 
 private:
+    // Binds the timers and the schema area's drag events; run by Initialize.
+    void InitializeInput();
+    // A deleted item leaves the interaction state.
+    void ForgetInputItem(TqvDataEntity* theDataEntity);
+    // SetStartStopDateAndCol with the times snapped, exact or kept.
+    void WriteItem(TqvDataEntity_SchemaTime* theItem, TDateTime theStart, TDateTime theStop, int theCol,
+                   TTimeWrite theHow);
     friend class TDataListColumns;
     friend struct TSchemaPrivate;
     TqvDataList* AddDataList();
     void DrawFlippedCell(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State);
-    void SchemaAreaMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-    void SchemaAreaMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void SchemaAreaMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void _OnPrintResizeFont(TqvOffscreenPaint* caller, int& FontSize, bool& DefaultResize);
     void RebuildPyjamasPattern();
     void ItemsChanged();
@@ -396,10 +447,50 @@ private:
 };
 
 // The published schedule view.
+// The properties are those a form stores (Qt Designer's property editor and
+// .ui files); colours are edited as QColor.
 class TqvSchema : public TqvSchema_ComBasic
 {
+    Q_OBJECT
+    Q_PROPERTY(bool FlipView READ GetFlipView WRITE SetFlipView)
+    Q_PROPERTY(int ScalerWidth READ GetScalerWidth WRITE SetScalerWidth)
+    Q_PROPERTY(int ScalerHeight READ GetScalerHeight WRITE SetScalerHeight)
+    Q_PROPERTY(QColor SchemaColor READ GetSchemaQColor WRITE SetSchemaQColor)
+    Q_PROPERTY(QColor SchemaPyjamasColor READ GetSchemaPyjamasQColor WRITE SetSchemaPyjamasQColor)
+    Q_PROPERTY(bool HeaderTabStop READ GetHeaderTabStop WRITE SetHeaderTabStop)
+    Q_PROPERTY(bool SchemaTabStop READ GetSchemaTabStop WRITE SetSchemaTabStop)
+    Q_PROPERTY(QString ScalerDateFormat READ GetScalerDateFormat WRITE SetScalerDateFormat)
+    Q_PROPERTY(QString ScalerTimeFormat READ GetScalerTimeFormat WRITE SetScalerTimeFormat)
+    Q_PROPERTY(double MinStart READ GetMinStart WRITE SetMinStart)
+    Q_PROPERTY(double MaxStop READ GetMaxStop WRITE SetMaxStop)
+    Q_PROPERTY(double ScalerStart READ GetScalerStart WRITE SetScalerStart)
+    Q_PROPERTY(double ScalerStop READ GetScalerStop WRITE SetScalerStop)
+    Q_PROPERTY(bool VerticalText READ GetVerticalText WRITE SetVerticalText)
+    Q_PROPERTY(bool RescaleWithCtrl READ GetRescaleWithCtrl WRITE SetRescaleWithCtrl)
+    Q_PROPERTY(bool StartDragWhenTimeMoveOutside READ GetStartDragWhenTimeMoveOutside WRITE
+                   SetStartDragWhenTimeMoveOutside)
+    Q_PROPERTY(QColor TodayLineColor READ GetTodayLineQColor WRITE SetTodayLineQColor)
+    Q_PROPERTY(bool TodayLineOnOff READ GetTodayLineOnOff WRITE SetTodayLineOnOff)
+    Q_PROPERTY(bool StartSnapONOFF READ GetStartSnapONOFF WRITE SetStartSnapONOFF)
+    Q_PROPERTY(bool LengthSnapONOFF READ GetLengthSnapONOFF WRITE SetLengthSnapONOFF)
+    Q_PROPERTY(double StartSnap READ GetStartSnap WRITE SetStartSnap)
+    Q_PROPERTY(double LengthSnap READ GetLengthSnap WRITE SetLengthSnap)
+    Q_PROPERTY(bool CollisionDetectBetweenDataList READ GetCollisionDetectBetweenDataList WRITE
+                   SetCollisionDetectBetweenDataList)
+    Q_PROPERTY(bool CollisionDetect READ GetCollisionDetect WRITE SetCollisionDetect)
+    Q_PROPERTY(bool ShowBigONOFF READ GetShowBigONOFF WRITE SetShowBigONOFF)
+    Q_PROPERTY(bool ResizeAllCol READ GetResizeAllCol WRITE SetResizeAllCol)
+    Q_PROPERTY(bool MoveInTimeWhenColSwitch READ GetMoveInTimeWhenColSwitch WRITE SetMoveInTimeWhenColSwitch)
+    Q_PROPERTY(bool DrawShortLines READ GetDrawShortLines WRITE SetDrawShortLines)
 public:
     explicit TqvSchema(QWidget* aParent = nullptr);
+
+    QColor GetSchemaQColor() const { return ToQColor(GetSchemaColor()); }
+    void SetSchemaQColor(const QColor& c) { SetSchemaColor(FromQColor(c)); }
+    QColor GetSchemaPyjamasQColor() const { return ToQColor(GetSchemaPyjamasColor()); }
+    void SetSchemaPyjamasQColor(const QColor& c) { SetSchemaPyjamasColor(FromQColor(c)); }
+    QColor GetTodayLineQColor() const { return ToQColor(GetTodayLineColor()); }
+    void SetTodayLineQColor(const QColor& c) { SetTodayLineColor(FromQColor(c)); }
 };
 
 } // namespace skedra

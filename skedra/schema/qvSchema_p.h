@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "skedra/gantt/SubColumnJob.h"
+#include "skedra/schema/SchemaInput_p.h"
 #include "skedra/schema/qvSchema.h"
 
 namespace skedra
@@ -68,6 +69,7 @@ struct TSchemaPrivate {
     TColumnAxisCache Axis;
     TSubColumnJob Job;
     TSchemaItemIndex Index;
+    TSchemaInputState Input;
     // Tests compare the indexed paint and hit test with this full walk.
     bool ForceFullWalk = false;
     // The number of items drawn by the last paint (tests and benchmarks).

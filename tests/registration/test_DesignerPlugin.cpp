@@ -15,6 +15,7 @@
 #include <QtDesigner/QFormBuilder>
 #include <QtUiTools/QUiLoader>
 
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -75,6 +76,10 @@ QVariant OtherValue(const QMetaProperty& aProperty, const QVariant& aCurrent)
         return aCurrent.toDouble() + 1.5;
     case QMetaType::QString:
         return aCurrent.toString() + QStringLiteral("x");
+    case QMetaType::QColor: {
+        const QColor c = aCurrent.value<QColor>();
+        return QColor(255 - c.red(), c.green() ^ 0x5a, c.blue());
+    }
     default:
         ADD_FAILURE() << aProperty.name() << " has a type a form cannot store: " << aCurrent.typeName();
         return aCurrent;
@@ -150,7 +155,7 @@ TEST(DesignerPlugin, ListsEveryComponentInTheTavrelGroup)
         EXPECT_EQ(xml.attributes().value("class").toString(), c->name());
     }
     for (const char* name : {"skedra::TqvDateScaler", "skedra::TqvTree", "skedra::TqvTreePopupHolder",
-                             "skedra::TqvSplitter", "skedra::TXYSizer"})
+                             "skedra::TqvSchema", "skedra::TqvSplitter", "skedra::TXYSizer"})
         EXPECT_EQ(byName.count(QString::fromLatin1(name)), 1u) << name;
     EXPECT_EQ(byName.size(), static_cast<std::size_t>(Components().size())); // no name twice
 }
@@ -188,8 +193,15 @@ TEST(DesignerPlugin, EveryComponentsPropertiesRoundTripThroughAUiFile)
             QWidget* loaded = loadedForm->findChild<QWidget*>("component");
             ASSERT_NE(loaded, nullptr) << by;
             EXPECT_EQ(QString::fromLatin1(loaded->metaObject()->className()), c->name()) << by;
-            for (const auto& [name, value] : expected)
-                EXPECT_EQ(loaded->property(name.toLatin1()), value) << by << " " << name.toStdString();
+            for (const auto& [name, value] : expected) {
+                const QVariant read = loaded->property(name.toLatin1());
+                // A form stores a double as decimal text with 15 significant digits.
+                if (value.typeId() == QMetaType::Double)
+                    EXPECT_NEAR(read.toDouble(), value.toDouble(), 1e-12 * (1 + std::abs(value.toDouble())))
+                        << by << " " << name.toStdString();
+                else
+                    EXPECT_EQ(read, value) << by << " " << name.toStdString();
+            }
         };
         QUiLoader uiLoader;
         uiLoader.clearPluginPaths();
