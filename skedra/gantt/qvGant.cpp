@@ -10,6 +10,7 @@
 
 #include "skedra/foundation/DoLater.h"
 #include "skedra/foundation/qvSplitter.h"
+#include "skedra/gantt/GantInput_p.h"
 #include "skedra/platform/Canvas.h"
 #include "skedra/platform/Messages.h"
 
@@ -40,7 +41,10 @@ TqvGant_ComBasic::TqvGant_ComBasic(QWidget* aParent) : TqvGant_ComBasic(aParent,
     InitializeInConstructor();
 }
 
-TqvGant_ComBasic::TqvGant_ComBasic(QWidget* aParent, TDeferInitialize) : TCustomPanel(aParent) {}
+TqvGant_ComBasic::TqvGant_ComBasic(QWidget* aParent, TDeferInitialize)
+    : TCustomPanel(aParent), FInput(std::make_unique<TGantInputState>())
+{
+}
 
 void TqvGant_ComBasic::InitializeInConstructor()
 {
@@ -81,6 +85,7 @@ void TqvGant_ComBasic::Initialize()
     TimeItemController->OnUnloadItem = MakeMethod<&TqvGant_ComBasic::_OnVirtualUnLoadTimeItem>(this);
 
     SetUseGridNotTree(false);
+    InitializeInput();
 }
 
 void TqvGant_ComBasic::BuildControls()
@@ -667,6 +672,7 @@ void TqvGant_ComBasic::_OnDeleteItem(TqvDataEntity* theEntity)
     auto* item = dynamic_cast<TqvDataEntity_GantTime*>(theEntity);
     if (item != nullptr && item == ActiveDataEntity) SetActiveDataEntity(nullptr);
     if (item != nullptr && item == PressedTime) PressedTime = nullptr;
+    if (item != nullptr) InputItemDeleted(item);
     InvalidateGA();
     if (!FDestroying)
         if (TGantRow* row = RowOfItem(theEntity)) row->UpdateSubColumns();
@@ -738,6 +744,7 @@ void TqvGant_ComBasic::CheckInvariants() const
         throw Exception(QStringLiteral("The active item has no row"));
     if (PressedTime != nullptr && PressedTime->GetRow() == nullptr)
         throw Exception(QStringLiteral("The pressed item has no row"));
+    CheckInputInvariants();
     if (SomeRowPaused != TSubColumnDriver::IsPaused(this) && !TSubColumnDriver::ResumeQueued())
         throw Exception(QStringLiteral("Paused rows are not registered for resumption"));
     size_t requested = 0;

@@ -13,12 +13,14 @@
 
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 #include "skedra/data/DataListGroups.h"
 #include "skedra/foundation/PrintTypes.h"
 #include "skedra/gantt/GantArea.h"
 #include "skedra/gantt/GantData.h"
+#include "skedra/gantt/GantInput.h"
 #include "skedra/gantt/GantRow.h"
 #include "skedra/gantt/GantTree.h"
 #include "skedra/gantt/SubColumnDriver.h"
@@ -32,6 +34,7 @@ namespace skedra
 
 class TCustomImageList;
 class TqvSplitter;
+struct TGantInputState;
 
 using TOnUserCreateGantRow =
     TMethod<void(TGantRowList* theGantRowList, TqvDataEntity_Tree* theNode,
@@ -198,6 +201,76 @@ public:
     // Whether a link from a to b can cross the scaler's time window.
     bool LinePassesThroughWindow(const TqvDataEntity_GantTime* a, const TqvDataEntity_GantTime* b) const;
 
+    // --- mouse in the Gantt area (GantAreaMouse.cpp)
+    // The area's press, move and release, routed here by the area.
+    void GantAreaMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void GantAreaMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void GantAreaMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void OnGADblClick(TObject* Sender);
+    // Suppresses the drag of the press in progress (from OnClickGantArea or OnGantAreaMouseDown).
+    void MouseMoveModeCancel();
+    TGantMouseMoveMode GetMouseMoveMode() const;
+    TGantStickyMode GetStickyMode() const;
+    void SetStickyMode(TGantStickyMode aValue);
+    // (X, Y) lies in the 3-pixel zone at the left (isLeft) or right end of the
+    // item's rectangle aRect; the left zone wins where they overlap.
+    virtual bool InGrowArea(TqvDataEntity_GantTime* anItem, int X, int Y, bool& isLeft, TRect& aRect);
+    // A dotted inverting outline of aRect; with aReport its snapped times go to OnHintInfo.
+    virtual void DrawOutline(const TRect& aRect, bool aReport, TCanvas* aCanvas);
+    void HandleLocalDrag(int X, int Y, bool canChangeRow, bool canMove);
+    void HandleLocalGrow(int X, int Y);
+    void HandleLocalDependency(int X, int Y);
+    void DrawOutlineOfSelected(TPoint anOffset, TCanvas* aCanvas);
+    void DrawOutlineOfDependencyArrow(TPoint anOffset, TCanvas* aCanvas);
+    void CreateScrollableMoveSnapShot();
+    void ClearScrollableMoveSnapShot();
+    // The changes made at a release.
+    void HandleMoveOfSelected(TPoint aPoint, TPoint aDelta, bool aCopy);
+    void HandleGrow(TPoint aDelta);
+    void HandleDependencyChange(int X, int Y);
+    // OnTimeCopy and OnTimeChangeRow; true when assigned. aNewItem is always none.
+    bool TimeCopy(TqvDataEntity_GantTime* anItem, TGantRow* aRow, TGantRow* aNewRow, TDateTime aStart,
+                  TDateTime aStop, TqvDataEntity_GantTime*& aNewItem);
+    bool TimeMoveRow(TqvDataEntity_GantTime* anItem, TGantRow* aRow, TGantRow* aNewRow, TDateTime aStart,
+                     TDateTime aStop, TqvDataEntity_GantTime*& aNewItem);
+    void UpdateMultiSelect(TqvDataEntity_GantTime* anItem, TShiftState Shift, bool onPress);
+    // Deselects every time item of the chart.
+    void ClearSelections();
+    void DoScaleStartStopAdjust(int X);
+    void DoGridTopBotAdjust(int Y);
+    void OnVerticalScroll(TObject* Sender);
+    virtual void GantAreaStartDrag(TObject* Sender, TObject*& DragObject);
+    virtual void GantAreaDragDrop(TObject* Sender, TObject* Source, int X, int Y);
+    virtual void GantAreaDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State,
+                                  bool& Accept);
+    virtual void GantAreaEndDrag(TObject* Sender, TObject* Target, int X, int Y);
+    // A paint of the area overwrote the window surface: the drag's outline is drawn again.
+    void GantAreaPainted();
+    bool GetStartDragWhenTimeMoveOutside() const;
+    void SetStartDragWhenTimeMoveOutside(bool aValue);
+    bool GetMoveInTimeWhenMoveRow() const;
+    void SetMoveInTimeWhenMoveRow(bool aValue);
+    bool GetMoveOver12Then24() const;
+    void SetMoveOver12Then24(bool aValue);
+    TTimeItemAutoScroll GetTimeItemAutoScroll() const;
+    void SetTimeItemAutoScroll(TTimeItemAutoScroll aValue);
+    TCursor GetCursorGantArea() const;
+    void SetCursorGantArea(TCursor aValue);
+    // The input state (private header GantInput_p.h).
+    TGantInputState* InputState() const { return FInput.get(); }
+
+    // --- keyboard in the Gantt area (GantAreaKeys.cpp)
+    void GantAreaKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    // GantAreaKeyDown with the key, then no active item.
+    void PerformGantAreaKeyfunction(Word Key, TShiftState Shift);
+    TqvDataEntity_GantTime* FindNeighbourToRightLeft(TqvDataList* aList, TqvDataEntity_GantTime* anItem,
+                                                     bool toRight);
+    TqvDataEntity_GantTime* FindNeighbourToUpDown(int aLayer, TqvDataEntity_GantTime* anItem, bool up);
+    TqvDataEntity_GantTime* FindNeighbourClosest(TqvDataList* aList, TqvDataEntity_GantTime* anItem);
+    void MakeSureActiveInView();
+    void MakeSureRowInView(TGantRow* aRow);
+    void MakeSureAllVisibleInTree();
+
     // The chart's state holds (asserted in Debug builds, called by tests).
     void CheckInvariants() const;
 
@@ -218,6 +291,19 @@ public:
     TOnHintInfo OnHintInfo;
     TOnUserDrawTime OnUserDrawTime;
     TOnUserDrawLinks OnUserDrawLinks;
+    TOnClickGantArea OnClickGantArea;
+    TOnClickGantArea OnRightClickGantArea;
+    TOnDblClickGantArea OnDblClickGantArea;
+    TMouseEvent OnGantAreaMouseDown;
+    TMouseEvent OnGantAreaMouseUp;
+    TMouseMoveEvent OnGantAreaMouseMove;
+    TOnTimeCopyOrChangeRow OnTimeChangeRow;
+    TOnTimeCopyOrChangeRow OnTimeCopy;
+    TOnDependencyAction OnDependencyAction;
+    TStartDragEvent OnGantAreaStartDrag;
+    TDragDropEvent OnGantAreaDragDrop;
+    TDragOverEvent OnGantAreaDragOver;
+    TOnKeyNavigateDataList OnKeyNavigateDataList;
     // Raised before every page of a paged print (TqvPrintGantt); the handler
     // may set HdcToUseOnNewPage, the device context the page is printed on.
     TOnPrintToHdcNewPage OnPrintToHdcNewPage;
@@ -257,6 +343,34 @@ protected:
     virtual bool GridRowComesBefore(const TGantRow* a, const TGantRow* b) const;
     // Grid mode: the grid row's height becomes aHeight.
     virtual void SetGridNodeRowHeight(TqvDataEntity_GridTreeNode* aGridNode, int aHeight);
+    // Grid mode: the node of the grid's focused cell, or none. No grid is hosted yet.
+    virtual TqvDataEntity_GridTreeNode* GridFocusedNode();
+    // Grid mode: the grid's focused cell becomes (first non-fixed column, the
+    // node's row) and the selection follows it with no shift keys.
+    virtual void GridFocusNode(TqvDataEntity_GridTreeNode* aGridNode);
+    // Scrolls the rows one step down or up while an item is dragged past an edge.
+    virtual void ScrollRowsOneStep(bool aDown);
+    // Ties input state to the area; called at the end of Initialize.
+    void InitializeInput();
+    // An item is going: it leaves the move snapshot and ends a drag that holds it.
+    void InputItemDeleted(TqvDataEntity_GantTime* anItem);
+    void CheckInputInvariants() const;
+    // Ends the drag: removes its outline, forgets its items, stops scrolling.
+    void EndDragState();
+    // The row whose settings rule the drag: the pressed item's while the
+    // button is down, else the row under the press point (or under Y).
+    TGantRow* DragRow(int Y);
+    // The outline of the drag in progress, drawn (or, drawn again, removed).
+    void DrawOutlineOfDrag(TCanvas* aCanvas);
+    void RemoveOutlineOfDrag();
+    void ReportMoveTimes(const TqvDataEntity_GantTime* anItem, int anOffsetX);
+    void StopScalerStepping();
+    void StopAutoScroll();
+    // The times a move by aShift days stores for an item (snapped); unchanged for no shift.
+    void MoveTimes(const TqvDataEntity_GantTime* anItem, TDateTime aShift, TDateTime& aStart,
+                   TDateTime& aStop);
+    // The times a resize by aDeltaX pixels stores: only the moved end, snapped, then clamped.
+    void GrowTimes(int aDeltaX, TDateTime& aStart, TDateTime& aStop);
 
     // Time item controller.
     virtual void _OnContentChanged(TqvDataList* theList);
@@ -325,6 +439,8 @@ private:
     std::vector<TGantRow*> FRequestedRows;
     size_t FRequestedHead = 0;
     bool FRunningRequests = false;
+    // Mouse input state (GantInput_p.h).
+    std::unique_ptr<TGantInputState> FInput;
 };
 
 // The published component.

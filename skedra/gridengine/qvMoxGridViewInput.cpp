@@ -115,6 +115,7 @@ bool TMoxGridView_Custom::InCheckBox(int x, int y, TMoxCell* aCell)
 void TMoxGridView_Custom::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TMoxGridViewInput& in = *FInput;
+    const auto check = qScopeGuard([&in] { Q_ASSERT(in.CheckInvariants()); });
     in.LastMousePos = TPoint(X, Y);
     TqvOffscreenPaint::MouseDown(Button, Shift, X, Y);
     const bool isDouble = Shift.Contains(ssDouble);
@@ -185,6 +186,7 @@ void TMoxGridView_Custom::MouseMove(TShiftState Shift, int X, int Y)
     TMoxGridViewInput& in = *FInput;
     in.LastMousePos = TPoint(X, Y);
     TqvOffscreenPaint::MouseMove(Shift, X, Y);
+    Q_ASSERT(in.CheckInvariants());
     const TRect client = GetClientRect();
     switch (in.SizingMode) {
     case mmResizeCols: {

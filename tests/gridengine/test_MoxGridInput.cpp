@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QtTest/QTest>
+#include <array>
+#include <random>
 
 #include "skedra/foundation/DoLater.h"
 #include "skedra/gridengine/MoxInplaceEditors.h"
@@ -625,6 +627,86 @@ TEST_F(InputFixture, AutomaticDragStartsOnlyFromBodyCellsAndKeepsTheSelectionFor
     EXPECT_EQ(view->GetDragMode(), dmAutomatic);
     Release(110, 10);
     EXPECT_EQ(view->GetRootCell()->ColumnList->getAxisContentItem(0)->GetUserSize(), 110);
+}
+
+} // namespace
+
+namespace
+{
+
+// Random presses, drags, releases, keys and removed rows: the input state
+// holds its rules after every event, never points at a freed cell (the
+// sanitizers judge), and type-ahead finds what a plain search of the loaded
+// rows finds.
+TEST_F(InputFixture, RandomInputKeepsTheInputStateWhole)
+{
+    Build(3, 30, 1);
+    canModify = false;
+    std::mt19937 rng(7);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const QString letters = QStringLiteral("abc");
+    view->OnInitContent = [&](TMoxGridView_Custom*, TMoxSimpleCellStringData* d) {
+        d->Text = QString(letters[d->Cell->RowItem->ListIndex() % 3]) +
+                  QString::number(d->Cell->RowItem->ListIndex());
+    };
+    TMoxGridCellForViewer* root = view->GetRootCell();
+    bool down = false;
+    for (int step = 0; step < 400; ++step) {
+        const int x = pick(0, 3) == 0 ? pick(0, 3) * 100 + pick(-3, 3) : pick(0, 320);
+        const int y = pick(0, 2) == 0 ? pick(0, 10) * 20 + pick(-3, 3) : pick(0, 290);
+        switch (pick(0, 7)) {
+        case 0:
+        case 1:
+            if (!down) {
+                Press(x, y, pick(0, 2) == 0 ? Qt::ShiftModifier : Qt::NoModifier);
+                down = true;
+            }
+            break;
+        case 2:
+            Move(x, y, down ? Qt::LeftButton : Qt::NoButton);
+            break;
+        case 3:
+            if (down) {
+                Release(x, y);
+                down = false;
+            }
+            break;
+        case 4:
+            Key(std::array{Qt::Key_Up, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Home,
+                           Qt::Key_End}[pick(0, 4)]);
+            break;
+        case 5:
+            if (root->RowList->Count() > 6) root->RowList->Drop(pick(1, root->RowList->Count() - 1));
+            break;
+        case 6: {
+            // Type-ahead against a plain search of the loaded rows of the focused column.
+            TMoxCell* focused = Focused();
+            if (!focused || focused->ParentCell != root) break;
+            clock += 2.0 / SecsPerDay;
+            const QChar typed = letters[pick(0, 2)];
+            const int col = focused->ColumnItem->ListIndex();
+            const int from = focused->RowItem->ListIndex();
+            int expected = -1;
+            const int count = root->RowList->Count();
+            for (int i = 0; i < count - 1 && expected < 0; ++i) {
+                const int r = 1 + (from - 1 + i) % (count - 1);
+                if (Text(col, r).toUpper().startsWith(typed.toUpper())) expected = r;
+            }
+            QTest::keyClicks(view, QString(typed));
+            QApplication::processEvents();
+            ASSERT_NE(Focused(), nullptr);
+            EXPECT_EQ(Focused()->RowItem->ListIndex(), expected < 0 ? from : expected) << "step " << step;
+            break;
+        }
+        default:
+            view->Repaint();
+            break;
+        }
+        QString why;
+        ASSERT_TRUE(view->GetInput()->CheckInvariants(&why)) << why.toStdString() << " step " << step;
+        ASSERT_TRUE(root->RowList->CheckInvariants(&why)) << why.toStdString();
+    }
+    if (down) Release(10, 10);
 }
 
 } // namespace
