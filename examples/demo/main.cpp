@@ -1,6 +1,7 @@
 // The Skedra demo: one tab per component. Under a display it is a normal
 // window; with --screenshot DIR it renders every page to DIR/<n>-<title>.png,
-// prints every printable page into DIR/skedra-demo.pdf and exits.
+// prints every printable page into DIR/skedra-demo.pdf, prints each component
+// page by page into DIR/print-*.pdf and exits.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -15,6 +16,7 @@
 #include <cstdio>
 
 #include "examples/demo/DemoPage.h"
+#include "examples/demo/PrintDemo.h"
 
 std::vector<DemoPage>& DemoPages()
 {
@@ -73,7 +75,7 @@ int WriteScreenshots(QMainWindow& window, QTabWidget& tabs, const QString& dir)
         pdfPainter.end();
         std::printf("wrote %s\n", qPrintable(QDir(dir).filePath(QStringLiteral("skedra-demo.pdf"))));
     }
-    return 0;
+    return WritePrintedPdfs(dir);
 }
 
 } // namespace
@@ -106,6 +108,7 @@ int main(int argc, char** argv)
     for (const DemoPage& page : pages)
         tabs->addTab(page.create(tabs), page.title);
     window.setCentralWidget(tabs);
+    AddPrintToPdfAction(&window);
     window.resize(1200, 760);
     window.show();
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "skedra/data/DataListGroups.h"
+#include "skedra/foundation/PrintTypes.h"
 #include "skedra/gantt/GantArea.h"
 #include "skedra/gantt/GantData.h"
 #include "skedra/gantt/GantInput.h"
@@ -535,6 +536,10 @@ public:
     TDragDropEvent OnGantAreaDragDrop;
     TDragOverEvent OnGantAreaDragOver;
     TOnKeyNavigateDataList OnKeyNavigateDataList;
+    // Raised before every page of a paged print (TqvPrintGantt); the handler
+    // may set HdcToUseOnNewPage, the device context the page is printed on.
+    TOnPrintToHdcNewPage OnPrintToHdcNewPage;
+    TDeviceContext* HdcToUseOnNewPage = nullptr;
 
 protected:
     // Builds the chart without calling the creation hooks; a derived class

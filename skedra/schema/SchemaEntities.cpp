@@ -201,6 +201,10 @@ TqvDataEntity_SchemaColumn* TDataListColumns::SectionOwner(int anIndex) const
 
 int TDataListColumns::GetTopLeftCol() const
 {
+    // While a print lays the view out, its first column.
+    if (const TSchemaPrivate* p = Schema != nullptr ? Schema->GetPrivate() : nullptr;
+        p && p->PrintLayout.Active)
+        return p->PrintLayout.First;
     return FlippedHeader != nullptr ? FlippedHeader->GetTopRow() : 0;
 }
 

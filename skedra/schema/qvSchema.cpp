@@ -286,6 +286,7 @@ QString TqvSchema_ComBasic::HeaderFromColumn(int theIndex)
 int TqvSchema_ComBasic::ColumnSize(bool theFlipped, int theCol) const
 {
     if (theCol < 0 || theCol >= ColumnCount()) return 0;
+    if (d->PrintLayout.Active) return d->PrintColumnSize(this, theFlipped, theCol);
     return theFlipped ? FlippedHeader->GetRowHeights(theCol) : Header->SectionWidth(theCol);
 }
 

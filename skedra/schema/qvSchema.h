@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "skedra/data/DataListGroups.h"
+#include "skedra/foundation/PrintTypes.h"
 #include "skedra/foundation/qvXYSizer.h"
 #include "skedra/platform/ExtCtrls.h"
 #include "skedra/platform/Menus.h"
@@ -41,8 +42,6 @@ using TOnDrawTimeContent =
 using TOnSchemaDraw = TMethod<void(TqvSchema_ComBasic* theSchema, TRect aRect, TCanvas* aCanvas)>;
 using TOnSchemaCollisionDetected = TMethod<void(
     TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaTime* theDataEntity, int theNewSubColPosition)>;
-using TOnPrintToHdcNewPage =
-    TMethod<void(TObject* Sender, int aPageNo, int& pageHeight, int& pageWidht, bool& goahead, bool& render)>;
 using THeaderFromColumn = TMethod<void(int index, QString& theText)>;
 using TOnInitColumnDataObject =
     TMethod<TObject*(TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaColumn* theDataEntity_SchemaColumn)>;

@@ -81,6 +81,28 @@ struct TSchemaPrivate {
     TColor CheckerA = 0, CheckerB = 0;
     const QImage& CheckerFor(int aWidth, int aHeight, TColor anA, TColor aB);
 
+    // A print lays the view out in its own orientation from its own first
+    // column: ColumnSize and GetTopLeftCol answer from the columns'
+    // remembered sizes, so the header controls on screen keep their sections,
+    // rows and scroll position.
+    struct TPrintLayout {
+        bool Active = false;
+        int First = 0;
+    };
+    TPrintLayout PrintLayout;
+    int PrintColumnSize(const TqvSchema_ComBasic* aSchema, bool aFlipped, int aCol) const
+    {
+        const TqvDataEntity_SchemaColumn* c = aSchema->GetColumns()->SectionOwner(aCol);
+        if (c == nullptr || aCol < PrintLayout.First) return 0;
+        return aFlipped ? c->GetStoredHeight() : c->GetStoredWidth();
+    }
+    // The orientation the drawing reads, switched for a print without laying
+    // out the sub-controls.
+    static void SetDrawingFlipView(TqvSchema_ComBasic* aSchema, bool aFlipped)
+    {
+        aSchema->FlipView = aFlipped;
+    }
+
     // Whether painting and hit testing may use the index: no application
     // handler decides visibility or rectangles.
     bool UseIndex(const TqvSchema_ComBasic* aSchema) const
