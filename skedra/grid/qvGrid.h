@@ -349,9 +349,21 @@ struct TExpandedStateEntry {
 
 class TqvGrid : public TMoxGridView_Custom
 {
+    Q_OBJECT
+    // What a form stores; Columns is the column collection as text (GridColumnsText.h).
+    Q_PROPERTY(bool HasHeaders READ GetHasHeaders WRITE SetHasHeaders)
+    Q_PROPERTY(bool HasInfoCol READ GetHasInfoCol WRITE SetHasInfoCol)
+    Q_PROPERTY(bool ExtendLastColumnToWidth READ GetExtendLastColumnToWidth WRITE SetExtendLastColumnToWidth)
+    Q_PROPERTY(bool UserSortEnable READ GetUserSortEnable WRITE SetUserSortEnable)
+    Q_PROPERTY(QString Columns READ GetColumnsText WRITE SetColumnsText)
 public:
     explicit TqvGrid(QWidget* aOwner = nullptr);
     ~TqvGrid() override;
+
+    // The columns as text; setting a text that is not a column list leaves the
+    // columns as they were and warns, since a form being loaded cannot take an exception.
+    QString GetColumnsText() const;
+    void SetColumnsText(const QString& aText);
 
     // --- Published properties
     bool GetHasHeaders() const { return FHasHeaders; }

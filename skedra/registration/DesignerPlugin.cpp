@@ -1,11 +1,16 @@
 #include "skedra/registration/DesignerPlugin.h"
 
+#include <QtDesigner/QDesignerFormEditorInterface>
+#include <QtDesigner/QExtensionManager>
+
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 
 #include "skedra/foundation/qvSplitter.h"
 #include "skedra/foundation/qvXYSizer.h"
+#include "skedra/grid/qvGrid.h"
+#include "skedra/registration/GridColumnsEditor.h"
 #include "skedra/scaler/qvScaler.h"
 #include "skedra/schema/qvSchema.h"
 #include "skedra/tree/qvTree.h"
@@ -13,6 +18,25 @@
 
 namespace skedra
 {
+
+namespace
+{
+
+// The grid brings its column editor: the task-menu verb "Columns".
+TComponentDescription GridDescription()
+{
+    TComponentDescription grid = DescribeComponent<TqvGrid>(
+        QStringLiteral("TqvGrid"), QStringLiteral("skedra/grid/qvGrid.h"),
+        QStringLiteral("Grid with typed columns, sub-grids, cell layouts, sorting and tree rows"),
+        QSize(400, 250));
+    grid.RegisterExtensions = [](QExtensionManager* aManager) {
+        aManager->registerExtensions(new TqvGridTaskMenuFactory(aManager),
+                                     Q_TYPEID(QDesignerTaskMenuExtension));
+    };
+    return grid;
+}
+
+} // namespace
 
 std::vector<TComponentDescription> DesignerComponents()
 {
@@ -25,6 +49,7 @@ std::vector<TComponentDescription> DesignerComponents()
         DescribeComponent<TqvTreePopupHolder>(
             QStringLiteral("TqvTreePopup"), QStringLiteral("skedra/tree/qvTreePopup.h"),
             QStringLiteral("Popup menu built from a tree of the form"), QSize(140, 24)),
+        GridDescription(),
         DescribeComponent<TqvSchema>(
             QStringLiteral("TqvSchema"), QStringLiteral("skedra/schema/qvSchema.h"),
             QStringLiteral("Schedule view: time items in columns under a header, or flipped into bands"),
@@ -66,9 +91,16 @@ QWidget* TComponentWidgetInterface::createWidget(QWidget* aParent)
     return FDescription.Create(aParent, FInitialized);
 }
 
-void TComponentWidgetInterface::initialize(QDesignerFormEditorInterface*)
+void TComponentWidgetInterface::initialize(QDesignerFormEditorInterface* aCore)
 {
+    if (FInitialized) return;
     FInitialized = true;
+    if (aCore != nullptr) RegisterExtensions(aCore->extensionManager());
+}
+
+void TComponentWidgetInterface::RegisterExtensions(QExtensionManager* aManager) const
+{
+    if (aManager != nullptr && FDescription.RegisterExtensions) FDescription.RegisterExtensions(aManager);
 }
 
 QString TComponentWidgetInterface::domXml() const
@@ -89,6 +121,12 @@ TqvDesignerComponents::TqvDesignerComponents(QObject* aParent) : QObject(aParent
 {
     for (TComponentDescription& description : DesignerComponents())
         FWidgets.append(new TComponentWidgetInterface(std::move(description), this));
+}
+
+void TqvDesignerComponents::RegisterExtensions(QExtensionManager* aManager) const
+{
+    for (QDesignerCustomWidgetInterface* widget : FWidgets)
+        static_cast<TComponentWidgetInterface*>(widget)->RegisterExtensions(aManager);
 }
 
 } // namespace skedra

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QWidget;
+class QExtensionManager;
 
 namespace skedra
 {
@@ -31,6 +32,8 @@ struct TComponentDescription {
     QSize DefaultSize;
     // Makes the widget; aDesigning when it goes on a form being designed.
     std::function<QWidget*(QWidget* aParent, bool aDesigning)> Create;
+    // Registers the component's Designer extensions (its task menu), if it has any.
+    std::function<void(QExtensionManager* aManager)> RegisterExtensions = {};
 };
 
 // The row of a component class T: its name comes from its meta-object, and a
@@ -74,6 +77,7 @@ public:
     // Called by Designer only; widgets made afterwards are for design.
     void initialize(QDesignerFormEditorInterface* aCore) override;
     QString domXml() const override;
+    void RegisterExtensions(QExtensionManager* aManager) const;
 
 private:
     TComponentDescription FDescription;
@@ -89,6 +93,9 @@ public:
     explicit TqvDesignerComponents(QObject* aParent = nullptr);
 
     QList<QDesignerCustomWidgetInterface*> customWidgets() const override { return FWidgets; }
+    // Registers every component's extensions with aManager; Designer's own
+    // manager gets them when a component is initialized.
+    Q_INVOKABLE void RegisterExtensions(QExtensionManager* aManager) const;
 
 private:
     QList<QDesignerCustomWidgetInterface*> FWidgets; // children of this object

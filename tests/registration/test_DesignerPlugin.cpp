@@ -12,6 +12,10 @@
 #include <QXmlStreamReader>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
+#include <QtDesigner/QDesignerTaskMenuExtension>
+#include <QtDesigner/QExtensionManager>
+#include <QAbstractItemModel>
+#include <QAction>
 #include <QtDesigner/QFormBuilder>
 #include <QtUiTools/QUiLoader>
 
@@ -19,6 +23,7 @@
 #include <map>
 #include <memory>
 
+#include "skedra/grid/qvGrid.h"
 #include "skedra/tree/qvTree.h"
 #include "skedra/tree/qvTreePopup.h"
 #include "tests/common/TestSupport.h"
@@ -30,14 +35,19 @@ namespace
 
 const QString cPluginFile = QStringLiteral(SKEDRA_DESIGNER_PLUGIN_FILE);
 
-QList<QDesignerCustomWidgetInterface*> Components()
+QObject* PluginInstance()
 {
     static QPluginLoader loader(cPluginFile); // stays loaded for the whole program
     if (!loader.isLoaded() && !loader.load()) {
         ADD_FAILURE() << loader.errorString().toStdString();
-        return {};
+        return nullptr;
     }
-    auto* collection = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(loader.instance());
+    return loader.instance();
+}
+
+QList<QDesignerCustomWidgetInterface*> Components()
+{
+    auto* collection = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(PluginInstance());
     if (collection == nullptr) {
         ADD_FAILURE() << "the plugin is no widget collection";
         return {};
@@ -154,8 +164,9 @@ TEST(DesignerPlugin, ListsEveryComponentInTheTavrelGroup)
             xml.readNext();
         EXPECT_EQ(xml.attributes().value("class").toString(), c->name());
     }
-    for (const char* name : {"skedra::TqvDateScaler", "skedra::TqvTree", "skedra::TqvTreePopupHolder",
-                             "skedra::TqvSchema", "skedra::TqvSplitter", "skedra::TXYSizer"})
+    for (const char* name :
+         {"skedra::TqvDateScaler", "skedra::TqvTree", "skedra::TqvTreePopupHolder", "skedra::TqvGrid",
+          "skedra::TqvSchema", "skedra::TqvSplitter", "skedra::TXYSizer"})
         EXPECT_EQ(byName.count(QString::fromLatin1(name)), 1u) << name;
     EXPECT_EQ(byName.size(), static_cast<std::size_t>(Components().size())); // no name twice
 }
@@ -262,4 +273,72 @@ TEST(DesignerPlugin, TreePopupOnALoadedFormMirrorsTheNamedTree)
     EXPECT_EQ(holder->GetPopupMenu()->Items(0)->GetCaption(), "Alpha");
     delete holder; // the tree forgets its context menu
     EXPECT_EQ(tree->GetPopupMenu(), nullptr);
+}
+
+TEST(DesignerPlugin, GridColumnsVerbEditsTheColumnsTheFormSaves)
+{
+    QDesignerCustomWidgetInterface* gridEntry = nullptr;
+    for (QDesignerCustomWidgetInterface* c : Components())
+        if (c->name() == "skedra::TqvGrid") gridEntry = c;
+    ASSERT_NE(gridEntry, nullptr);
+    QExtensionManager manager;
+    ASSERT_TRUE(QMetaObject::invokeMethod(PluginInstance(), "RegisterExtensions",
+                                          Q_ARG(QExtensionManager*, &manager)));
+    QWidget form;
+    form.setObjectName("Form");
+    auto* grid = qobject_cast<TqvGrid*>(gridEntry->createWidget(&form));
+    ASSERT_NE(grid, nullptr);
+    grid->setObjectName("component");
+
+    auto* menu = qt_extension<QDesignerTaskMenuExtension*>(&manager, grid);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->taskActions().size(), 1);
+    EXPECT_EQ(menu->taskActions().front()->text(), "Columns");
+    EXPECT_EQ(menu->preferredEditAction(), menu->taskActions().front());
+    EXPECT_EQ(qt_extension<QDesignerTaskMenuExtension*>(&manager, &form), nullptr); // only grids have it
+
+    QObject* glue = menu->taskActions().front()->parent();
+    QAbstractItemModel* model = nullptr;
+    ASSERT_TRUE(QMetaObject::invokeMethod(glue, "NewColumnsModel", Q_RETURN_ARG(QAbstractItemModel*, model)));
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->rowCount(), 0);
+    auto column = [&](const char* aProperty) {
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (model->headerData(c, Qt::Horizontal).toString() == QLatin1String(aProperty)) return c;
+        ADD_FAILURE() << "no editor column " << aProperty;
+        return 0;
+    };
+    ASSERT_TRUE(model->insertRows(0, 2));
+    EXPECT_TRUE(model->setData(model->index(0, column("HeaderText")), "Budget"));
+    EXPECT_TRUE(model->setData(model->index(0, column("Width")), 120));
+    EXPECT_TRUE(model->setData(model->index(0, column("Kind")), "tckDate"));
+    EXPECT_FALSE(model->setData(model->index(0, column("Kind")), "tckNoSuchKind"));
+    EXPECT_FALSE(model->setData(model->index(0, column("Width")), -5));
+    EXPECT_TRUE(model->setData(model->index(1, column("HeaderText")), "Name"));
+    EXPECT_TRUE(model->setData(model->index(1, column("ReadOnly")), Qt::Checked, Qt::CheckStateRole));
+    ASSERT_TRUE(model->moveRows({}, 1, 1, {}, 0)); // "Name" first
+    ASSERT_TRUE(QMetaObject::invokeMethod(glue, "ApplyColumnsModel", Q_ARG(QAbstractItemModel*, model)));
+
+    ASSERT_EQ(grid->GetColumns()->Count(), 2);
+    EXPECT_EQ(grid->GetColumns()->GetColumn(0)->GetHeaderText(), "Name");
+    EXPECT_TRUE(grid->GetColumns()->GetColumn(0)->GetReadOnly());
+    EXPECT_EQ(grid->GetColumns()->GetColumn(1)->GetHeaderText(), "Budget");
+    EXPECT_EQ(grid->GetColumns()->GetColumn(1)->GetWidth(), 120);
+    EXPECT_EQ(grid->GetColumns()->GetColumn(1)->GetKind(), tckDate);
+
+    QBuffer ui;
+    ui.setData(SaveForm(&form, grid));
+    ui.open(QIODevice::ReadOnly);
+    EXPECT_TRUE(QString::fromUtf8(ui.data()).contains("Budget"));
+    QUiLoader loader;
+    loader.clearPluginPaths();
+    loader.addPluginPath(PluginFolder());
+    std::unique_ptr<QWidget> loadedForm(loader.load(&ui));
+    ASSERT_NE(loadedForm, nullptr);
+    auto* loaded = qobject_cast<TqvGrid*>(loadedForm->findChild<QWidget*>("component"));
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_EQ(loaded->GetColumns()->Count(), 2);
+    EXPECT_EQ(loaded->GetColumns()->GetColumn(1)->GetHeaderText(), "Budget");
+    EXPECT_EQ(loaded->GetColumns()->GetColumn(1)->GetKind(), tckDate);
+    EXPECT_EQ(loaded->GetColumnsText(), grid->GetColumnsText());
 }
