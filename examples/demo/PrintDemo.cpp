@@ -93,7 +93,8 @@ void PrintGantt(QWidget* aHost, const QString& aFile)
             });
         int w = 0, h = 0;
         TqvPrintGantt::Print(gant, &dc, 0, 0, kScale, kScale, 160, nullptr, -1, false, kPlanStart,
-                             kPlanStart + 28, static_cast<int>(dc.GetDeviceWidth() / kScale) - 160, 40, w, h, -1, -1, {});
+                             kPlanStart + 28, static_cast<int>(dc.GetDeviceWidth() / kScale) - 160, 40, w, h,
+                             -1, -1, {});
     });
     delete gant;
 }

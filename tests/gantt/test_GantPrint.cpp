@@ -272,7 +272,8 @@ TEST_F(GantPrint, OverlappingItemsArePlacedForThePrintAndTheRowsComputeLater)
     // At 15:00 both items run: one in the upper half of the row's band, one in the lower.
     // The printed window of two days spans 480 pixels.
     const int x = 150 + 480 * 0.625 / 2;
-    const std::set<TColor> halves{FromQColor(img.pixelColor(x, 40 + 5)), FromQColor(img.pixelColor(x, 40 + 15))};
+    const std::set<TColor> halves{FromQColor(img.pixelColor(x, 40 + 5)),
+                                  FromQColor(img.pixelColor(x, 40 + 15))};
     EXPECT_EQ(halves, (std::set<TColor>{kRed, kBlue}));
     EXPECT_EQ(State(), before);
     // The requested computation still runs and reports its result.
