@@ -116,7 +116,7 @@ public:
     // SubCol of its column, and no two members of a column conflict (checked
     // pairwise for columns of up to 256 members). Valid while the holders
     // are unchanged since the last placement; throws Exception otherwise.
-    // Debug builds check it after every placement.
+    // Debug builds check it after every placement of up to 4096 holders.
     void CheckInvariants() const;
 
 private:
