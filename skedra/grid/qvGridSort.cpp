@@ -287,6 +287,7 @@ void TqvGrid::DoInternalResortOfContent()
     else
         SortRowsOfCell(GetRootCell());
     Invalidate();
+    Q_ASSERT(CheckInvariants());
 }
 
 void TqvGrid::SortRowsOfCell(TMoxGridCell* aGridCell)
