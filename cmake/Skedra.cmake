@@ -15,8 +15,14 @@ function(skedra_folder_library folder previous)
       $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>)
   target_link_libraries(skedra_${folder} PUBLIC
       ${previous} Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport Threads::Threads)
-  target_precompile_headers(skedra_${folder} PRIVATE
-      <QtCore/QtCore> <QtGui/QtGui> <QtWidgets/QtWidgets> <vector> <memory> <functional> <string>)
+  # The folder libraries share their flags, so one precompiled header serves
+  # them all: platform makes it, the others reuse it.
+  if(folder STREQUAL "platform")
+    target_precompile_headers(skedra_${folder} PRIVATE
+        <QtCore/QtCore> <QtGui/QtGui> <QtWidgets/QtWidgets> <vector> <memory> <functional> <string>)
+  else()
+    target_precompile_headers(skedra_${folder} REUSE_FROM skedra_platform)
+  endif()
 endfunction()
 
 # skedra_test_programs(prefix testmain libraries...)
@@ -31,10 +37,19 @@ function(skedra_test_programs prefix testmain)
     set(_target ${prefix}_${_name})
     add_executable(${_target} ${_test} ${_helpers})
     target_link_libraries(${_target} PRIVATE ${ARGN} ${testmain} GTest::gtest GTest::gmock Qt6::Test)
+    # The folder test programs link the same Qt modules: they share one precompiled header.
+    if(prefix IN_LIST SKEDRA_FOLDERS AND TARGET skedra_test_pch)
+      set_target_properties(${_target} PROPERTIES POSITION_INDEPENDENT_CODE OFF)
+      target_precompile_headers(${_target} REUSE_FROM skedra_test_pch)
+    endif()
     add_test(NAME ${_target} COMMAND ${_target})
     set_tests_properties(${_target} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;TSAN_OPTIONS=halt_on_error=1:exitcode=66:second_deadlock_stack=1"
         TIMEOUT 600)
+    # Tests that start threads also run in the ThreadSanitizer build (ctest -L threads).
+    if(_target IN_LIST SKEDRA_THREAD_TESTS)
+      set_property(TEST ${_target} APPEND PROPERTY LABELS threads)
+    endif()
   endforeach()
 endfunction()
 

@@ -1,5 +1,6 @@
 #include "skedra/foundation/qvOffscreenPaint.h"
 
+#include <QScopedValueRollback>
 #include <QKeyEvent>
 #include <QPainter>
 #include <cmath>
@@ -150,11 +151,7 @@ void TqvOffscreenPaint::SmashPaint()
 
 void TqvOffscreenPaint::PaintWindow(QPainter* aPainter)
 {
-    struct InPaint {
-        bool& flag;
-        explicit InPaint(bool& f) : flag(f) { flag = true; }
-        ~InPaint() { flag = false; }
-    } inPaint(FInPaintWindow);
+    const QScopedValueRollback inPaint(FInPaintWindow, true);
     const TRect client = GetClientRect();
     if (!GetIsPrinting() &&
         (FSurface.GetWidth() != client.Width() || FSurface.GetHeight() != client.Height()))

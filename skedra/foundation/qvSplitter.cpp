@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QScopeGuard>
+
+#include <algorithm>
 
 namespace skedra
 {
@@ -96,9 +99,9 @@ void TqvSplitter::SetColor(TColor aValue)
     FParentColor = false;
 }
 
-void TqvSplitter::SetDesigning(bool aValue)
+void TqvSplitter::SetDesigning(bool aValue, bool aSetChildren)
 {
-    FDesigning = aValue;
+    TGraphicControl::SetDesigning(aValue, aSetChildren);
     Invalidate();
 }
 
@@ -177,6 +180,9 @@ bool TqvSplitter::DoCanResize(int& aNewSize)
 {
     const bool result = CanResize(aNewSize);
     if (result && aNewSize <= FMinSize) aNewSize = 0;
+    // The control's Constraints hold as well: a control with a minimum does not close.
+    if (FMaxLimit > 0) aNewSize = std::min(aNewSize, FMaxLimit);
+    aNewSize = std::max(aNewSize, FMinLimit);
     return result;
 }
 
@@ -205,6 +211,8 @@ void TqvSplitter::CalcSplitSize(int X, int Y, int& aNewSize, int& aSplit) const
         aNewSize = FMinSize;
     else if (s > FMaxSize)
         aNewSize = FMaxSize;
+    if (FMaxLimit > 0) aNewSize = std::min(aNewSize, FMaxLimit);
+    aNewSize = std::max(aNewSize, FMinLimit);
     if (s != aNewSize) {
         // Keep the line at the edge of what is allowed.
         const bool trailing = GetAlign() == alRight || GetAlign() == alBottom;
@@ -249,13 +257,10 @@ void TqvSplitter::UpdateControlSize()
     {
         TWinControl* parent = GetParent();
         if (parent) parent->DisableAlign();
-        try {
-            c->SetBoundsRect(r);
-        } catch (...) {
+        const auto enable = qScopeGuard([parent] {
             if (parent) parent->EnableAlign();
-            throw;
-        }
-        if (parent) parent->EnableAlign();
+        });
+        c->SetBoundsRect(r);
     }
     Update();
     OnMoved(this);
@@ -315,6 +320,10 @@ void TqvSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
         if (!horizontal && (a == alTop || a == alBottom)) FMaxSize -= c->GetHeight();
     }
     FMaxSize += horizontal ? FControl->GetWidth() : FControl->GetHeight();
+    const TSizeConstraints* limits = FControl->GetConstraints();
+    FMinLimit = horizontal ? limits->GetMinWidth() : limits->GetMinHeight();
+    FMaxLimit = horizontal ? limits->GetMaxWidth() : limits->GetMaxHeight();
+    if (FMaxLimit > 0) FMaxLimit = std::max(FMaxLimit, FMinLimit);
     // What the control has now counts as applied: a release without a move
     // changes nothing, and a drag back to an earlier size still applies.
     FOldSize = horizontal ? FControl->GetWidth() : FControl->GetHeight();
@@ -377,7 +386,7 @@ void TqvSplitter::Paint()
         canvas->Brush.SetColor(clBtnShadow);
         canvas->FrameRect(r);
     }
-    if (FDesigning) {
+    if (GetDesigning()) {
         canvas->Pen.SetStyle(psDot);
         canvas->Pen.SetMode(pmXor);
         canvas->Pen.SetColor(RGB(206, 216, 255));

@@ -43,9 +43,8 @@ public:
     bool GetParentColor() const { return FParentColor; }
     void SetParentColor(bool aValue);
     void SetColor(TColor aValue) override;
-    // Shown in a form designer: paints a dotted outline so the bar can be found.
-    bool GetDesigning() const { return FDesigning; }
-    void SetDesigning(bool aValue);
+    // Shown in a form designer (GetDesigning): paints a dotted outline so the bar can be found.
+    void SetDesigning(bool aValue, bool aSetChildren = true) override;
 
     // The control this splitter resizes: the first visible, enabled control
     // of the parent just outside the splitter on its aligned side.
@@ -57,6 +56,7 @@ public:
 
 protected:
     void Paint() override;
+    using TGraphicControl::CanResize;
     virtual bool CanResize(int& aNewSize);
     virtual bool DoCanResize(int& aNewSize);
     // The alignment changed: the split cursor follows the axis.
@@ -82,11 +82,13 @@ private:
     int FMinSize = 30;
     TResizeStyle FResizeStyle = rsPattern;
     bool FParentColor = true;
-    bool FDesigning = false;
 
     QPointer<TControl> FControl;
     TPoint FDownPos;
     int FMaxSize = 0;
+    // The dragged control's own size limits along the axis (0: none).
+    int FMinLimit = 0;
+    int FMaxLimit = 0;
     int FNewSize = 0;
     int FOldSize = -1;
     int FSplit = 0;

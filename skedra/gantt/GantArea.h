@@ -1,8 +1,10 @@
 #pragma once
 // The Gantt area: the double-buffered surface on which the chart draws its
 // rows' time items. It routes its paint to the chart (through OnPaint,
-// installed by the chart) and keeps a pointer back to the chart for the input
-// routing that builds on it.
+// installed by the chart), and its mouse, key and drag notifications to the
+// chart's handlers after its own handling. It takes the keys the chart
+// navigates with as its own: Enter, Alt, Space, Page Up, Page Down, End,
+// Home, the arrows and the context-menu key.
 
 #include "skedra/foundation/qvOffscreenPaint.h"
 
@@ -19,7 +21,25 @@ public:
     TqvGant_ComBasic* GetGant() const { return Gant; }
     void SetGant(TqvGant_ComBasic* aGant) { Gant = aGant; }
 
+    // After the bitmap reached the window surface, the chart draws a drag's
+    // outline onto it again.
+    void SmashPaint() override;
+    void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
+    void DragDrop(TObject* Source, int X, int Y) override;
+
+protected:
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void DblClick() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void DoStartDrag(TObject*& DragObject) override;
+    void DoEndDrag(TObject* Target, int X, int Y) override;
+
 private:
+    // The chart, when it is alive and not being destroyed.
+    TqvGant_ComBasic* LiveGant() const;
+
     TqvGant_ComBasic* Gant = nullptr;
 };
 

@@ -2,6 +2,7 @@
 // shape, texts, selection marks and focus rectangle, then the links.
 #include <QScopeGuard>
 
+#include "skedra/gantt/GantLinkIndex_p.h"
 #include "skedra/gantt/LinkDraw.h"
 #include "skedra/gantt/TimeDraw.h"
 #include "skedra/gantt/TimeItemText.h"
@@ -160,9 +161,15 @@ void TqvGant_ComBasic::RenderLinks()
         return !(t->GetStartDateTime() > we) && !(ws > t->GetStopDateTime());
     };
     TqvExposable::TKeepAlive keepLinks(LinkList);
-    // Indexed: a user-draw handler may change the link list.
-    for (int i = 0; LinkList != nullptr && i < LinkList->Count(); ++i) {
-        auto* link = static_cast<TqvDataEntity_Link*>(LinkList->GetItems(i));
+    CollectLinksInView(FLinksInView);
+    std::vector<TqvExposable::TKeepAlive> keep;
+    keep.reserve(FLinksInView.size());
+    for (TqvDataEntity_Link* link : FLinksInView)
+        keep.emplace_back(link);
+    // A user-draw handler may change the link list: links it removed are skipped.
+    for (TqvDataEntity_Link* link : std::vector<TqvDataEntity_Link*>(FLinksInView)) {
+        if (LinkList == nullptr) break;
+        if (link->GetDataList() != LinkList) continue;
         if (link == nullptr || link->First == nullptr || link->Second == nullptr) continue;
         TqvDataEntity_GantTime* a = link->First;
         TqvDataEntity_GantTime* b = link->Second;
@@ -200,6 +207,67 @@ void TqvGant_ComBasic::RenderLinks()
         if (!printing && !LinkMayShow(ends.Start, ends.Stop, link->PenWidth, sx, sy, width, height)) continue;
         DrawLink(ends.Start, ends.Stop, canvas, ends.Style, link->Color, link->PenWidth, link);
     }
+}
+
+bool TqvGant_ComBasic::TreeRowsInView(int& aFirst, int& aLast)
+{
+    if (UseGridNotTree || Treeview == nullptr || GA == nullptr) return false;
+    const int h = Treeview->GetItemHeight();
+    if (h <= 0) return false;
+    TTreeNode* top = Treeview->TCustomTreeView::GetTopItem();
+    const int base = top ? std::max(0, Treeview->GetRowOfNode(top)) : 0;
+    // One row beyond each edge: heads and pens reach a little past a band.
+    aFirst = base + static_cast<int>(std::floor(static_cast<double>(PrintPageOffset) / h)) - 1;
+    aLast =
+        base + static_cast<int>(std::floor(static_cast<double>(PrintPageOffset + GA->GetHeight()) / h)) + 1;
+    return true;
+}
+
+void TqvGant_ComBasic::CollectLinksInView(std::vector<TqvDataEntity_Link*>& aLinks)
+{
+    aLinks.clear();
+    if (LinkList == nullptr) return;
+    int first = 0, last = 0;
+    // Few links, or rows without a uniform height: every link is looked at.
+    constexpr int kIndexFrom = 32;
+    if (FLinkIndexOff || LinkList->Count() < kIndexFrom || RowList == nullptr ||
+        RowList->HasDuplicateNodes() || !TreeRowsInView(first, last)) {
+        for (int i = 0; i < LinkList->Count(); ++i)
+            if (auto* link = static_cast<TqvDataEntity_Link*>(LinkList->GetItems(i))) aLinks.push_back(link);
+        return;
+    }
+    if (!FLinkIndex) FLinkIndex = std::make_unique<TGantLinkIndex>();
+    const std::uint64_t stamp = FLinkStamp * 1000003u ^ Treeview->GetRowsStamp() * 7919u ^
+                                static_cast<std::uint64_t>(LinkList->Count());
+    if (!FLinkIndex->Built || FLinkIndex->Stamp != stamp) {
+        std::vector<TGantLinkIndex::TSpan> spans;
+        spans.reserve(static_cast<size_t>(LinkList->Count()));
+        auto rowOf = [&](const TqvDataEntity_GantTime* t) {
+            TGantRow* row = t ? t->GetRow() : nullptr;
+            TqvDataEntity_Tree* node = row ? row->GetTreeNode() : nullptr;
+            return node && node->GetNode() ? Treeview->GetRowOfNode(node->GetNode()) : -1;
+        };
+        for (int i = 0; i < LinkList->Count(); ++i) {
+            auto* link = static_cast<TqvDataEntity_Link*>(LinkList->GetItems(i));
+            if (link == nullptr || link->First == nullptr || link->Second == nullptr) continue;
+            int a = rowOf(link->First);
+            int b = rowOf(link->Second);
+            // An end without a row is drawn beside the other end.
+            if (a < 0 && b < 0) continue;
+            if (a < 0) a = b;
+            if (b < 0) b = a;
+            spans.push_back({std::min(a, b), std::max(a, b), i, link});
+        }
+        FLinkIndex->Build(std::move(spans));
+        FLinkIndex->Stamp = stamp;
+    }
+    FLinkIndex->Query(first, last, aLinks);
+}
+
+void TqvGant_ComBasic::_OnItemChangedRow(TqvDataEntity*)
+{
+    ++FLinkStamp;
+    InvalidateGA();
 }
 
 } // namespace skedra

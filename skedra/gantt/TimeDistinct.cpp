@@ -459,10 +459,12 @@ private:
         properTree_[kPlacedSet].Init(static_cast<int>(proper_.holder.size()), none, tick);
         for (auto [axis, trees] :
              {std::pair{&improperStart_, startTree_}, std::pair{&improperStop_, stopTree_}}) {
+            // A lambda captures a plain variable, not the structured binding (clang 14 cannot).
+            const auto* list = axis;
             trees[kUnplacedSet].Init(
-                static_cast<int>(axis->holder.size()),
+                static_cast<int>(list->holder.size()),
                 [&](int p) {
-                    return state_[static_cast<size_t>(axis->holder[static_cast<size_t>(p)])] == kUnplaced
+                    return state_[static_cast<size_t>(list->holder[static_cast<size_t>(p)])] == kUnplaced
                                ? kInf
                                : -kInf;
                 },

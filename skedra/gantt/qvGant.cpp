@@ -9,7 +9,10 @@
 #include <unordered_set>
 
 #include "skedra/foundation/DoLater.h"
+#include "skedra/foundation/GraphHintWindow.h"
+#include "skedra/gantt/GantLinkIndex_p.h"
 #include "skedra/foundation/qvSplitter.h"
+#include "skedra/gantt/GantInput_p.h"
 #include "skedra/platform/Canvas.h"
 #include "skedra/platform/Messages.h"
 
@@ -40,7 +43,10 @@ TqvGant_ComBasic::TqvGant_ComBasic(QWidget* aParent) : TqvGant_ComBasic(aParent,
     InitializeInConstructor();
 }
 
-TqvGant_ComBasic::TqvGant_ComBasic(QWidget* aParent, TDeferInitialize) : TCustomPanel(aParent) {}
+TqvGant_ComBasic::TqvGant_ComBasic(QWidget* aParent, TDeferInitialize)
+    : TCustomPanel(aParent), FInput(std::make_unique<TGantInputState>())
+{
+}
 
 void TqvGant_ComBasic::InitializeInConstructor()
 {
@@ -50,6 +56,7 @@ void TqvGant_ComBasic::InitializeInConstructor()
 void TqvGant_ComBasic::Initialize()
 {
     RowList = CreateRowList();
+    TabSheets.clear();
 
     LinkController = new TqvListController();
     LinkController->OnContentChanged = MakeMethod<&TqvGant_ComBasic::_OnContentChanged_Link>(this);
@@ -62,13 +69,34 @@ void TqvGant_ComBasic::Initialize()
     DefaultLinkStyle = tlsDefault;
     DefaultLinkColor = clBlue;
     DefaultLinkPenWidth = 1;
+    DefaultLinkCursor = crHandPoint;
 
     SetBounds(GetLeft(), GetTop(), 350, 250);
     SetCaption(QString());
+    DrawShortLines = false;
+    DrawLongLines = true;
     BuildControls();
 
     DataLists = CreateDataList3Lev();
+    HintWindow = new TGraphHintWindow(this);
+    HintWindow->OnUpdateText = MakeMethod<&TqvGant_ComBasic::HintWantsNewText>(this);
+    HintWindow->SetStatic(true);
+    SnapHandler = std::make_unique<TSnapHandler>();
+    SnapHandler->StartSnapOn = true;
+    SnapHandler->StartSnap = 5.0 / MinsPerDay;
+    SnapHandler->StopSnapOn = true;
+    SnapHandler->StopSnap = 1.0 / MinsPerDay;
+    SnapHandler->StopSnapOnMove = false;
+    GantBackColor = 0xC0C0C0;
+    GantPyjamasColor = 0x808080;
+    ReInitBitmap();
     LastRowHeight = 18;
+
+    // Tab orders count within each parent: the area comes before the scaler.
+    Treeview->SetTabOrder(0);
+    GA->SetTabOrder(1);
+    DateScaler->SetTabOrder(2);
+    PageControl->SetTabOrder(3);
 
     TimeItemController = new TqvListController();
     TimeItemController->OnContentChanged = MakeMethod<&TqvGant_ComBasic::_OnContentChanged>(this);
@@ -79,8 +107,14 @@ void TqvGant_ComBasic::Initialize()
     TimeItemController->OnBeforeCanEditItem = MakeMethod<&TqvGant_ComBasic::_OnBeforeCanEditItem>(this);
     TimeItemController->OnLoadItem = MakeMethod<&TqvGant_ComBasic::_OnVirtualLoadTimeItem>(this);
     TimeItemController->OnUnloadItem = MakeMethod<&TqvGant_ComBasic::_OnVirtualUnLoadTimeItem>(this);
+    TimeItemController->OnEnterOwnerAfterChange = MakeMethod<&TqvGant_ComBasic::_OnItemChangedRow>(this);
+
+    DateScaler->OnPrintResizeFont = MakeMethod<&TqvGant_ComBasic::_OnPrintResizeFont>(this);
+    GA->OnPrintResizeFont = MakeMethod<&TqvGant_ComBasic::_OnPrintResizeFont>(this);
 
     SetUseGridNotTree(false);
+    HandleTreeAlign(this);
+    InitializeInput();
 }
 
 void TqvGant_ComBasic::BuildControls()
@@ -90,17 +124,27 @@ void TqvGant_ComBasic::BuildControls()
     TreePanel->SetAlign(alLeft);
     TreePanel->SetBevelOuter(bvNone);
     TreePanel->SetCaption(QString());
+    TreePanel->OnResize = MakeMethod<&TqvGant_ComBasic::HandleTreeAlign>(this);
 
     Splitter = new TqvSplitter(this);
     Splitter->SetBounds(97, 1, 3, GetClientHeight());
     Splitter->SetCursor(crHSplit);
 
+    PageControl = new TPageControl(this);
+    PageControl->SetAlign(alClient);
+    PageControl->SetVisible(false);
+    PageControl->OnChanging = MakeMethod<&TqvGant_ComBasic::PageChanging>(this);
+    PageControl->OnChange = MakeMethod<&TqvGant_ComBasic::PageChange>(this);
+    GantSheet = new TTabSheet(PageControl);
+    GantSheet->SetCaption(QStringLiteral("Gant"));
+    GantSheet->SetPageControl(PageControl);
+
     PanelScaleAndGantHolder = new TPanel(this);
     PanelScaleAndGantHolder->SetName(QStringLiteral("PanelScaleAndGantHolder"));
+    PanelScaleAndGantHolder->SetCaption(QStringLiteral("PanelScaleAndGantHolder"));
     PanelScaleAndGantHolder->SetBounds(100, 1, 200, GetClientHeight());
     PanelScaleAndGantHolder->SetAlign(alClient);
     PanelScaleAndGantHolder->SetBevelOuter(bvNone);
-    PanelScaleAndGantHolder->SetCaption(QString());
 
     ScrollPanel = new TPanel(this);
     ScrollPanel->SetBounds(312, 1, 16, GetClientHeight());
@@ -111,6 +155,7 @@ void TqvGant_ComBasic::BuildControls()
     DateScaler = CreateDateScaler();
     DateScaler->SetParent(PanelScaleAndGantHolder);
     DateScaler->SetName(QStringLiteral("DateScaler"));
+    DateScaler->SetTabStop(true);
     DateScaler->SetHorizontal(true);
     DateScaler->SetHeight(45);
     DateScaler->SetAlign(alTop);
@@ -119,22 +164,23 @@ void TqvGant_ComBasic::BuildControls()
     DateScaler->SetShowHint(true);
     {
         const TDateTime today = std::trunc(Now());
-        DateScaler->SetStop(today + 15);
         DateScaler->SetStart(today - 15);
+        DateScaler->SetStop(today + 15);
     }
-    DateScaler->OnChange = [this](TObject*) { InvalidateGA(); };
 
     TreeHeaderBox = new TPanel(TreePanel);
     TreeHeaderBox->SetHeight(45);
     TreeHeaderBox->SetAlign(alTop);
     TreeHeaderBox->SetBevelOuter(bvNone);
     TreeHeaderBox->SetCaption(QString());
+    TreeHeaderBox->OnResize = MakeMethod<&TqvGant_ComBasic::HandleTreeAlign>(this);
 
     ScrollBar = new TScrollBar(ScrollPanel);
     ScrollBar->SetKind(sbVertical);
     ScrollBar->SetTop(24);
     ScrollBar->SetAlign(alClient);
     ScrollBar->SetEnabled(false);
+    ScrollBar->SetTabStop(false);
 
     Treeview = CreateTree();
     Treeview->SetParent(TreePanel);
@@ -142,24 +188,33 @@ void TqvGant_ComBasic::BuildControls()
     Treeview->SetTop(41);
     Treeview->SetBorderStyle(bsNone);
     Treeview->SetAlign(alClient);
+    Treeview->SetTabStop(true);
     Treeview->SetMultiSelect(true);
     Treeview->SetGant(this);
+    Treeview->SetVertScrollExternal(ScrollBar);
+    Treeview->SetVisible(false);
+
+    CreateGridControl();
 
     ScrollBox = new TPanel(ScrollPanel);
     ScrollBox->SetHeight(45);
     ScrollBox->SetAlign(alTop);
     ScrollBox->SetBevelOuter(bvNone);
     ScrollBox->SetCaption(QString());
-    // The external scroll bar takes over with the chart's scrolling; until
-    // then the tree keeps its own bar and this panel stays out of the way.
-    ScrollPanel->SetVisible(false);
 
     GA = new TqvOffscreenPaint_GA(PanelScaleAndGantHolder);
     GA->SetName(QStringLiteral("GanttArea"));
+    GA->SetTabStop(true);
     GA->SetTop(41);
     GA->SetAlign(alClient);
     GA->SetGant(this);
     GA->OnPaint = MakeMethod<&TqvGant_ComBasic::GantAreaPaint>(this);
+    GA->OnWheelMessage = MakeMethod<&TqvGant_ComBasic::GantAreaWheelScroll>(this);
+
+    DateScaler->OnChange = MakeMethod<&TqvGant_ComBasic::ScaleChanged>(this);
+    OnUserCreateGantRow.Clear();
+    OnAfterAddGantRow.Clear();
+    OnBeforeFreeGantRow.Clear();
 }
 
 TqvGant_ComBasic::~TqvGant_ComBasic()
@@ -167,19 +222,32 @@ TqvGant_ComBasic::~TqvGant_ComBasic()
     FDestroying = true;
     TSubColumnDriver::ClientGone(this);
     TDoLater::NeverMind(MakeMethod<&TqvGant_ComBasic::RunRequestedSubColumns>(this));
+    TDoLater::NeverMind(MakeMethod<&TqvGant_ComBasic::UpdateGridAlignLater>(this));
     for (TGantRow* row : FRequestedRows)
         if (row != nullptr) row->FSubColumnsRequested = false;
     FRequestedRows.clear();
     FRequestedHead = 0;
-    // The tree goes first, while everything it reports to still exists; it
-    // removes no rows while the chart is being destroyed.
+    delete HintWindow;
+    HintWindow = nullptr;
+    if (GA != nullptr) {
+        GA->OnPaint.Clear();
+        GA->OnWheelMessage.Clear();
+    }
+    if (DateScaler != nullptr) DateScaler->OnChange.Clear();
+    if (PageControl != nullptr) {
+        PageControl->OnChanging.Clear();
+        PageControl->OnChange.Clear();
+    }
+    TabSheets.clear();
+    // The rows go first: they point at the nodes of the tree and of the grid,
+    // which must still exist while the rows are released.
+    if (Treeview != nullptr) Treeview->SetGant(nullptr);
+    GuardedCall([&] { ReleaseModel(); });
+    DestroyGridControl();
     if (Treeview != nullptr) {
-        Treeview->SetGant(nullptr);
         GuardedCall([&] { delete Treeview; });
         Treeview = nullptr;
     }
-    if (GA != nullptr) GA->OnPaint.Clear();
-    GuardedCall([&] { ReleaseModel(); });
     delete TimeItemController;
     TimeItemController = nullptr;
     delete LinkController;
@@ -263,13 +331,6 @@ int TqvGant_ComBasic::GetTreeWidth() const
 void TqvGant_ComBasic::SetTreeWidth(int aValue)
 {
     if (TreePanel) TreePanel->SetWidth(std::max(0, aValue));
-}
-
-void TqvGant_ComBasic::SetUseGridNotTree(bool aValue)
-{
-    UseGridNotTree = aValue;
-    if (Treeview) Treeview->SetVisible(!aValue);
-    InvalidateGA();
 }
 
 void TqvGant_ComBasic::InvalidateGA()
@@ -506,31 +567,6 @@ void TqvGant_ComBasic::CollectRowsInView(std::vector<TGantRow*>& aRows)
 // ===========================================================================
 // Drawing
 
-void TqvGant_ComBasic::GantAreaPaint(TObject*)
-{
-    if (GA == nullptr || FDestroying) return;
-    CollectRowsInView(FRowsInView);
-    DoBackground();
-    // Rows may go while their items are drawn (a drawing handler); each is kept until the end.
-    std::vector<TqvExposable::TKeepAlive> keep;
-    keep.reserve(FRowsInView.size());
-    for (TGantRow* row : FRowsInView)
-        keep.emplace_back(row);
-    for (TGantRow* row : std::vector<TGantRow*>(FRowsInView))
-        if (row->GetGant() == this) row->DrawContent();
-    RenderLinks();
-    GA->GetOffscreenCanvas()->Pen.SetColor(clBlack);
-}
-
-void TqvGant_ComBasic::DoBackground()
-{
-    TCanvas* canvas = GA->GetOffscreenCanvas();
-    if (!GA->GetIsPrinting()) {
-        canvas->Brush.SetColor(clSilver);
-        canvas->FillRect(TRect(0, 0, GA->GetWidth(), GA->GetHeight()));
-    }
-}
-
 TRect TqvGant_ComBasic::GridNodeBand(TqvDataEntity_GridTreeNode*)
 {
     return TRect(-1, -1, -1, -1);
@@ -667,6 +703,7 @@ void TqvGant_ComBasic::_OnDeleteItem(TqvDataEntity* theEntity)
     auto* item = dynamic_cast<TqvDataEntity_GantTime*>(theEntity);
     if (item != nullptr && item == ActiveDataEntity) SetActiveDataEntity(nullptr);
     if (item != nullptr && item == PressedTime) PressedTime = nullptr;
+    if (item != nullptr) InputItemDeleted(item);
     InvalidateGA();
     if (!FDestroying)
         if (TGantRow* row = RowOfItem(theEntity)) row->UpdateSubColumns();
@@ -712,11 +749,25 @@ void TqvGant_ComBasic::_OnVirtualUnLoadTimeItem(TqvDataEntity* theEntity, bool& 
     OnVirtualUnLoad_GantTime(this, theEntity, CanUnload);
 }
 
-void TqvGant_ComBasic::_OnContentChanged_Link(TqvDataList*) {}
+// The link handlers raise nothing of their own; every change of the links
+// makes the index of links by rows stale.
+void TqvGant_ComBasic::_OnContentChanged_Link(TqvDataList*)
+{
+    ++FLinkStamp;
+}
 void TqvGant_ComBasic::_OnSelectionChanged_Link(TqvDataList*, TqvDataEntity*) {}
-void TqvGant_ComBasic::_OnDeleteItem_Link(TqvDataEntity*) {}
-void TqvGant_ComBasic::_OnInsertItem_Link(TqvDataEntity*) {}
-void TqvGant_ComBasic::_OnInfoPush_Link(TqvDataEntity*) {}
+void TqvGant_ComBasic::_OnDeleteItem_Link(TqvDataEntity*)
+{
+    ++FLinkStamp;
+}
+void TqvGant_ComBasic::_OnInsertItem_Link(TqvDataEntity*)
+{
+    ++FLinkStamp;
+}
+void TqvGant_ComBasic::_OnInfoPush_Link(TqvDataEntity*)
+{
+    ++FLinkStamp;
+}
 void TqvGant_ComBasic::_OnBeforeCanEditItem_Link(TqvDataEntity*) {}
 
 // ===========================================================================
@@ -738,6 +789,7 @@ void TqvGant_ComBasic::CheckInvariants() const
         throw Exception(QStringLiteral("The active item has no row"));
     if (PressedTime != nullptr && PressedTime->GetRow() == nullptr)
         throw Exception(QStringLiteral("The pressed item has no row"));
+    CheckInputInvariants();
     if (SomeRowPaused != TSubColumnDriver::IsPaused(this) && !TSubColumnDriver::ResumeQueued())
         throw Exception(QStringLiteral("Paused rows are not registered for resumption"));
     size_t requested = 0;
@@ -747,6 +799,21 @@ void TqvGant_ComBasic::CheckInvariants() const
     for (const TGantRow* row : RowList->GetRows())
         flagged += row->FSubColumnsRequested;
     if (requested != flagged) throw Exception(QStringLiteral("Requested rows and their marks differ"));
+    // The composite.
+    if (Treeview != nullptr && Treeview->GetVisible() == UseGridNotTree)
+        throw Exception(QStringLiteral("The tree is shown in grid mode or hidden in tree mode"));
+    if (PageControl != nullptr && PanelScaleAndGantHolder != nullptr &&
+        (PageControl->GetVisible() != UseTabSheets ||
+         (PanelScaleAndGantHolder->parentWidget() == GantSheet) != UseTabSheets))
+        throw Exception(QStringLiteral("The tab sheets are not as UseTabSheets says"));
+    for (const auto& entry : TabSheets)
+        if (entry->Sheet == nullptr || entry->Sheet->GetPageControl() != PageControl)
+            throw Exception(QStringLiteral("A tab sheet entry has lost its sheet"));
+    const QImage& checker = PyjamasBitmap.Image();
+    if (checker.width() != 2 || checker.height() != 2 ||
+        checker.pixel(0, 0) != ToQColor(GantBackColor).rgb() ||
+        checker.pixel(1, 0) != ToQColor(GantPyjamasColor).rgb())
+        throw Exception(QStringLiteral("The pyjamas bitmap does not show the two colours"));
 }
 
 // ===========================================================================

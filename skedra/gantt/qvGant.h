@@ -13,14 +13,22 @@
 
 #include <QString>
 
+#include <QImage>
+
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "skedra/data/DataListGroups.h"
 #include "skedra/gantt/GantArea.h"
 #include "skedra/gantt/GantData.h"
+#include "skedra/gantt/GantInput.h"
 #include "skedra/gantt/GantRow.h"
 #include "skedra/gantt/GantTree.h"
 #include "skedra/gantt/SubColumnDriver.h"
+#include "skedra/foundation/SnapHandler.h"
+#include "skedra/platform/Bitmap.h"
+#include "skedra/platform/ComCtrls.h"
 #include "skedra/platform/StdCtrls.h"
 #include "skedra/platform/TextLayoutCache.h"
 #include "skedra/scaler/qvScaler.h"
@@ -31,6 +39,10 @@ namespace skedra
 
 class TCustomImageList;
 class TqvSplitter;
+class TGraphHintWindow;
+class TPopupMenu;
+class TGantLinkIndex;
+struct TGantInputState;
 
 using TOnUserCreateGantRow =
     TMethod<void(TGantRowList* theGantRowList, TqvDataEntity_Tree* theNode,
@@ -48,6 +60,25 @@ using TOnUserDrawLinks = TMethod<void(TqvGant_ComBasic* theGant, TqvDataEntity_L
                                       TCanvas* theCanvas, TPoint theStart, TPoint theStop)>;
 using TOnHintInfo =
     TMethod<void(TObject* theObject, TDateTime theStart, TDateTime theStop, TDateTime theLength)>;
+using TOnAlignNeed =
+    TMethod<void(TqvGant_ComBasic* theCaller, TDateTime theStart, TDateTime theStop, int theWidth)>;
+using TOnScalerChange = TMethod<void(TqvGant_ComBasic* theCaller, TDateTime theStart, TDateTime theStop)>;
+using TOnRealignScrollbar = TMethod<void(TqvGant_ComBasic* theCaller, int thePosition, int theMin, int theMax,
+                                         int thePageSize, bool theEnabled)>;
+using TOnUserDrawGantArea =
+    TMethod<void(TqvGant_ComBasic* theCaller, const TRect& theRect, TCanvas* theCanvas)>;
+using TOnChangeDataEntity_Tree = TMethod<void(TqvGant_ComBasic* theGant, TqvDataEntity* theDataEntity)>;
+// A tab sheet's report that the tree's current row changed.
+using TChangeInTreeNotify = TMethod<void(TGantRow* theGantRow)>;
+
+// A tab sheet shown beside the Gantt area (UseTabSheets) and its handlers.
+struct TMyContainer {
+    TChangeInTreeNotify OnTreeChange;
+    TTabChangingEvent OnChanging;
+    TTabSheet* Sheet = nullptr;
+    TNotifyEvent Notify1;
+    TNotifyEvent Notify2;
+};
 
 class TqvGant_ComBasic : public TCustomPanel, public TSubColumnClient
 {
@@ -84,7 +115,9 @@ public:
     // be edited. None for no row or a negative layer.
     TqvDataEntity_GantTime* AddGantTimeToGantRow(TGantRow* aRow, int aLayer);
     void RemoveGantTime(TqvDataEntity_GantTime* anItem);
-    // A new link with the default style, colour and pen width.
+    // A new link with the default style, colour and pen width. Set its First
+    // and Second before the next paint; changing them later is announced
+    // with the link's DoInfoPush, like any other change of an entity.
     TqvDataEntity_Link* AddLink();
     // Deletes every link whose First or Second is anItem (last to first).
     void DropAllLinks(const TqvDataEntity_GantTime* anItem);
@@ -197,6 +230,278 @@ public:
     // Whether a link from a to b can cross the scaler's time window.
     bool LinePassesThroughWindow(const TqvDataEntity_GantTime* a, const TqvDataEntity_GantTime* b) const;
 
+    // ===================================================================
+    // The composite: layout of the row control, scaler, area and scroll bar
+
+    TPanel* GetTreePanel() const { return TreePanel; }
+    TPanel* GetTreeHeaderBox() const { return TreeHeaderBox; }
+    TPanel* GetPanelScaleAndGantHolder() const { return PanelScaleAndGantHolder; }
+    TPanel* GetScrollPanel() const { return ScrollPanel; }
+    TPanel* GetScrollBox() const { return ScrollBox; }
+    TqvSplitter* GetSplitter() const { return Splitter; }
+    TPageControl* GetPageControl() const { return PageControl; }
+    TGraphHintWindow* GetHintWindow() const { return HintWindow; }
+    TSnapHandler* GetSnapHandler() const { return SnapHandler.get(); }
+
+    // Paints the chart and then, at once, the scaler, the tree and the area.
+    void Repaint() override;
+    // Refreshes the scaler and the tree and invalidates the area, each unless it is Sender.
+    void RefreshOthers(TObject* Sender);
+    // The scaler changed: OnAlignNeed (not inside SetScaleAndTree), OnScalerChange, invalidate.
+    void ScaleChanged(TObject* Sender);
+    // Tree panel width, scaler start and stop in one update, without OnAlignNeed.
+    void SetScaleAndTree(int aTreeWidth, TDateTime aStart, TDateTime aStop);
+    // The tree panel or its header box changed size: the tree fills the
+    // panel below the header box, OnAlignNeed, the hint's fixed place, and the
+    // external scroll bar follows.
+    void HandleTreeAlign(TObject* Sender);
+    // The grid's header row height (0 in tree mode or without headers);
+    // scaled while printing.
+    int GridHeaderHeight() const;
+    int GetScalerHeight() const;
+    // Scaler and scroll box height h; the tree header box so that the first
+    // row of the tree or grid lines up with the area's top.
+    void SetScalerHeight(int aHeight);
+    void UpdateGridAlign();
+    // Shows the scroll panel and bar as the mode and the tree's scrolling ask.
+    void RealignScrollbar();
+    bool GetGridVerticalScrollOutOfGrid() const { return GridVerticalScrollOutOfGrid; }
+    void SetGridVerticalScrollOutOfGrid(bool aValue);
+    // The mouse wheel over the area: the tree's Scroll(-delta).
+    void GantAreaWheelScroll(TWMMouseWheel& Msg);
+    // A grid row was resized (aFlag false: also re-align to the header).
+    void OnRowResized(TObject* aGrid, bool aFlag);
+    static int CountVisibleTreeViewItems(TCustomTreeView* aTreeView);
+    // The text of the hint window for an object: a time item's start, stop
+    // and length.
+    void HintWantsNewText(TGraphHintWindow* aWindow, TObject* anObject);
+    // Formats a length of time (a number of days) as days and a time of day.
+    QString FormatLength(TDateTime aLength) const;
+
+    // --- tab sheets
+    bool GetTabSheetsONOFF() const { return UseTabSheets; }
+    void SetTabSheetsONOFF(bool aValue);
+    bool GetUseTabSheets() const { return UseTabSheets; }
+    void SetUseTabSheets(bool aValue) { SetTabSheetsONOFF(aValue); }
+    TTabSheet* GetGantSheet() const { return GantSheet; }
+    void AddTabSheet(TTabSheet* aSheet, TChangeInTreeNotify aOnTreeChange, TTabChangingEvent aOnChanging,
+                     TNotifyEvent aNotify1, TNotifyEvent aNotify2);
+    int TabSheetCount() const { return static_cast<int>(TabSheets.size()); }
+    const TMyContainer* GetTabSheetEntry(int anIndex) const;
+    // The tree's current row (or none) to every entry whose sheet is visible.
+    void ChangeInTree();
+
+    // --- background
+    TColor GetGantBackColor() const { return GantBackColor; }
+    void SetGantBackColor(TColor aValue);
+    TColor GetGantPyjamasColor() const { return GantPyjamasColor; }
+    void SetGantPyjamasColor(TColor aValue);
+    // The 2 x 2 checker of the two colours that shades every other row.
+    const TBitmap* GetPyjamasBitmap() const { return &PyjamasBitmap; }
+    bool GetDrawShortLines() const { return DrawShortLines; }
+    void SetDrawShortLines(bool aValue);
+    bool GetDrawLongLines() const { return DrawLongLines; }
+    void SetDrawLongLines(bool aValue);
+    bool GetVerticalPyjamas() const { return VerticalPyjamas; }
+    void SetVerticalPyjamas(bool aValue);
+    bool GetTodayLineOnOff() const { return TodayLineOnOff; }
+    void SetTodayLineOnOff(bool aValue);
+    TColor GetTodayLineColor() const { return TodayLineColor; }
+    void SetTodayLineColor(TColor aValue);
+
+    // --- published forwarding to the tree
+    TColor GetColorTree() const;
+    void SetColorTree(TColor aValue);
+    TCursor GetDragCursorTree() const;
+    void SetDragCursorTree(TCursor aValue);
+    TDragMode GetDragModeTree() const;
+    void SetDragModeTree(TDragMode aValue);
+    const TFont* GetFontTree() const;
+    void SetFontTree(const TFont* aFont);
+    TBorderStyle GetBorderStyleTree() const;
+    void SetBorderStyleTree(TBorderStyle aValue);
+    bool GetHideSelectionTree() const;
+    void SetHideSelectionTree(bool aValue);
+    bool GetHotTrackTree() const;
+    void SetHotTrackTree(bool aValue);
+    int GetIndentTree() const;
+    void SetIndentTree(int aValue);
+    bool GetToolTipsTree() const;
+    void SetToolTipsTree(bool aValue);
+    int GetAutoExpandLevelsTree() const;
+    void SetAutoExpandLevelsTree(int aValue);
+    int GetMaxLevelsTree() const;
+    void SetMaxLevelsTree(int aValue);
+    bool GetRightClickSelectTree() const;
+    void SetRightClickSelectTree(bool aValue);
+    bool GetMultiSelectTree() const;
+    void SetMultiSelectTree(bool aValue);
+    bool GetGridLinesTree() const;
+    void SetGridLinesTree(bool aValue);
+    bool GetAutoExpandTree() const;
+    void SetAutoExpandTree(bool aValue);
+    bool GetRowSelectTree() const;
+    void SetRowSelectTree(bool aValue);
+    bool GetShowButtonsTree() const;
+    void SetShowButtonsTree(bool aValue);
+    bool GetShowLinesTree() const;
+    void SetShowLinesTree(bool aValue);
+    TCursor GetCursorTree() const;
+    void SetCursorTree(TCursor aValue);
+    // The tree's events.
+    TStartDragEvent GetOnTreeStartDrag() const;
+    void SetOnTreeStartDrag(TStartDragEvent aValue);
+    TEndDragEvent GetOnTreeEndDrag() const;
+    void SetOnTreeEndDrag(TEndDragEvent aValue);
+    TDragDropEvent GetOnTreeDragDrop() const;
+    void SetOnTreeDragDrop(TDragDropEvent aValue);
+    TDragOverEvent GetOnTreeDragOver() const;
+    void SetOnTreeDragOver(TDragOverEvent aValue);
+    TMouseMoveEvent GetOnTreeMouseMove() const;
+    void SetOnTreeMouseMove(TMouseMoveEvent aValue);
+    TMouseEvent GetOnTreeMouseDown() const;
+    void SetOnTreeMouseDown(TMouseEvent aValue);
+    TOnContentChanged GetOnContentChanged_Tree() const;
+    void SetOnContentChanged_Tree(TOnContentChanged aValue);
+    TOnSelectionChanged GetOnSelectionChanged_Tree() const;
+    void SetOnSelectionChanged_Tree(TOnSelectionChanged aValue);
+    TOnDeleteItem GetOnDeleteItem_Tree() const;
+    void SetOnDeleteItem_Tree(TOnDeleteItem aValue);
+    TOnInsertItem GetOnInsertItem_Tree() const;
+    void SetOnInsertItem_Tree(TOnInsertItem aValue);
+    TOnInfoPush GetOnValueChanged_Tree() const;
+    void SetOnValueChanged_Tree(TOnInfoPush aValue);
+    TOnBeforeCanEditItem GetOnBeforeCanEditItem_Tree() const;
+    void SetOnBeforeCanEditItem_Tree(TOnBeforeCanEditItem aValue);
+
+    // --- published forwarding to the scaler
+    QString GetDateFormat() const;
+    void SetDateFormat(const QString& aValue);
+    QString GetTimeFormat() const;
+    void SetTimeFormat(const QString& aValue);
+    bool GetIndicatorOn() const;
+    void SetIndicatorOn(bool aValue);
+    int GetPixelsForModeSwitch() const;
+    void SetPixelsForModeSwitch(int aValue);
+    double GetScale() const;
+    void SetScale(double aValue);
+    TDateTime GetStart() const;
+    void SetStart(TDateTime aValue);
+    TDateTime GetStop() const;
+    void SetStop(TDateTime aValue);
+    double GetZoomFactor() const;
+    void SetZoomFactor(double aValue);
+    // Also the colour of the scale-and-area panel, the header boxes and the chart.
+    TColor GetColorScaler() const;
+    void SetColorScaler(TColor aValue);
+    const TFont* GetFontScaler() const;
+    void SetFontScaler(const TFont* aFont);
+    TCursor GetCursorScaler() const;
+    void SetCursorScaler(TCursor aValue);
+    int GetFirstDayOfWeekScaler() const;
+    void SetFirstDayOfWeekScaler(int aValue);
+    bool GetRescaleWithCtrl() const;
+    void SetRescaleWithCtrl(bool aValue);
+    TLookAndFeel GetLookAndFeel() const;
+    void SetLookAndFeel(TLookAndFeel aValue);
+    TScrollButtons GetScrollButtons() const;
+    void SetScrollButtons(TScrollButtons aValue);
+    TDateTime GetMinStart() const;
+    void SetMinStart(TDateTime aValue);
+    TDateTime GetMaxStop() const;
+    void SetMaxStop(TDateTime aValue);
+    TqvHiddenHours GetHiddenHours() const;
+    void SetHiddenHours(const TqvHiddenHours& aValue);
+    TqvHiddenDays GetHiddenDays() const;
+    void SetHiddenDays(const TqvHiddenDays& aValue);
+
+    // --- popup menus of the parts
+    TPopupMenu* GetPopupMenuGantArea() const;
+    void SetPopupMenuGantArea(TPopupMenu* aMenu);
+    TPopupMenu* GetPopupMenuTreeview() const;
+    void SetPopupMenuTreeview(TPopupMenu* aMenu);
+    TPopupMenu* GetPopupMenuScaler() const;
+    void SetPopupMenuScaler(TPopupMenu* aMenu);
+
+    // --- the chart's own events of the composite
+    TOnAlignNeed OnAlignNeed;
+    TOnScalerChange OnScalerChange;
+    TOnRealignScrollbar OnRealignScrollbar;
+    TNotifyEvent OnGridTopLeftChanged;
+    TOnUserDrawGantArea OnUserDrawBackground;
+    TOnUserDrawGantArea OnUserDrawForeground;
+    TOnPrintResizeFont OnPrintResizeFont;
+    TOnChangeDataEntity_Tree OnChangeDataEntity_Tree;
+    // --- mouse in the Gantt area (GantAreaMouse.cpp)
+    // The area's press, move and release, routed here by the area.
+    void GantAreaMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void GantAreaMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void GantAreaMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void OnGADblClick(TObject* Sender);
+    // Suppresses the drag of the press in progress (from OnClickGantArea or OnGantAreaMouseDown).
+    void MouseMoveModeCancel();
+    TGantMouseMoveMode GetMouseMoveMode() const;
+    TGantStickyMode GetStickyMode() const;
+    void SetStickyMode(TGantStickyMode aValue);
+    // (X, Y) lies in the 3-pixel zone at the left (isLeft) or right end of the
+    // item's rectangle aRect; the left zone wins where they overlap.
+    virtual bool InGrowArea(TqvDataEntity_GantTime* anItem, int X, int Y, bool& isLeft, TRect& aRect);
+    // A dotted inverting outline of aRect; with aReport its snapped times go to OnHintInfo.
+    virtual void DrawOutline(const TRect& aRect, bool aReport, TCanvas* aCanvas);
+    void HandleLocalDrag(int X, int Y, bool canChangeRow, bool canMove);
+    void HandleLocalGrow(int X, int Y);
+    void HandleLocalDependency(int X, int Y);
+    void DrawOutlineOfSelected(TPoint anOffset, TCanvas* aCanvas);
+    void DrawOutlineOfDependencyArrow(TPoint anOffset, TCanvas* aCanvas);
+    void CreateScrollableMoveSnapShot();
+    void ClearScrollableMoveSnapShot();
+    // The changes made at a release.
+    void HandleMoveOfSelected(TPoint aPoint, TPoint aDelta, bool aCopy);
+    void HandleGrow(TPoint aDelta);
+    void HandleDependencyChange(int X, int Y);
+    // OnTimeCopy and OnTimeChangeRow; true when assigned. aNewItem is always none.
+    bool TimeCopy(TqvDataEntity_GantTime* anItem, TGantRow* aRow, TGantRow* aNewRow, TDateTime aStart,
+                  TDateTime aStop, TqvDataEntity_GantTime*& aNewItem);
+    bool TimeMoveRow(TqvDataEntity_GantTime* anItem, TGantRow* aRow, TGantRow* aNewRow, TDateTime aStart,
+                     TDateTime aStop, TqvDataEntity_GantTime*& aNewItem);
+    void UpdateMultiSelect(TqvDataEntity_GantTime* anItem, TShiftState Shift, bool onPress);
+    // Deselects every time item of the chart.
+    void ClearSelections();
+    void DoScaleStartStopAdjust(int X);
+    void DoGridTopBotAdjust(int Y);
+    void OnVerticalScroll(TObject* Sender);
+    virtual void GantAreaStartDrag(TObject* Sender, TObject*& DragObject);
+    virtual void GantAreaDragDrop(TObject* Sender, TObject* Source, int X, int Y);
+    virtual void GantAreaDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State,
+                                  bool& Accept);
+    virtual void GantAreaEndDrag(TObject* Sender, TObject* Target, int X, int Y);
+    // A paint of the area overwrote the window surface: the drag's outline is drawn again.
+    void GantAreaPainted();
+    bool GetStartDragWhenTimeMoveOutside() const;
+    void SetStartDragWhenTimeMoveOutside(bool aValue);
+    bool GetMoveInTimeWhenMoveRow() const;
+    void SetMoveInTimeWhenMoveRow(bool aValue);
+    bool GetMoveOver12Then24() const;
+    void SetMoveOver12Then24(bool aValue);
+    TTimeItemAutoScroll GetTimeItemAutoScroll() const;
+    void SetTimeItemAutoScroll(TTimeItemAutoScroll aValue);
+    TCursor GetCursorGantArea() const;
+    void SetCursorGantArea(TCursor aValue);
+    // The input state (private header GantInput_p.h).
+    TGantInputState* InputState() const { return FInput.get(); }
+
+    // --- keyboard in the Gantt area (GantAreaKeys.cpp)
+    void GantAreaKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    // GantAreaKeyDown with the key, then no active item.
+    void PerformGantAreaKeyfunction(Word Key, TShiftState Shift);
+    TqvDataEntity_GantTime* FindNeighbourToRightLeft(TqvDataList* aList, TqvDataEntity_GantTime* anItem,
+                                                     bool toRight);
+    TqvDataEntity_GantTime* FindNeighbourToUpDown(int aLayer, TqvDataEntity_GantTime* anItem, bool up);
+    TqvDataEntity_GantTime* FindNeighbourClosest(TqvDataList* aList, TqvDataEntity_GantTime* anItem);
+    void MakeSureActiveInView();
+    void MakeSureRowInView(TGantRow* aRow);
+    void MakeSureAllVisibleInTree();
+
     // The chart's state holds (asserted in Debug builds, called by tests).
     void CheckInvariants() const;
 
@@ -217,6 +522,19 @@ public:
     TOnHintInfo OnHintInfo;
     TOnUserDrawTime OnUserDrawTime;
     TOnUserDrawLinks OnUserDrawLinks;
+    TOnClickGantArea OnClickGantArea;
+    TOnClickGantArea OnRightClickGantArea;
+    TOnDblClickGantArea OnDblClickGantArea;
+    TMouseEvent OnGantAreaMouseDown;
+    TMouseEvent OnGantAreaMouseUp;
+    TMouseMoveEvent OnGantAreaMouseMove;
+    TOnTimeCopyOrChangeRow OnTimeChangeRow;
+    TOnTimeCopyOrChangeRow OnTimeCopy;
+    TOnDependencyAction OnDependencyAction;
+    TStartDragEvent OnGantAreaStartDrag;
+    TDragDropEvent OnGantAreaDragDrop;
+    TDragOverEvent OnGantAreaDragOver;
+    TOnKeyNavigateDataList OnKeyNavigateDataList;
 
 protected:
     // Builds the chart without calling the creation hooks; a derived class
@@ -252,6 +570,88 @@ protected:
     virtual bool GridRowComesBefore(const TGantRow* a, const TGantRow* b) const;
     // Grid mode: the grid row's height becomes aHeight.
     virtual void SetGridNodeRowHeight(TqvDataEntity_GridTreeNode* aGridNode, int aHeight);
+    // Grid mode: the node of the grid's focused cell, or none. No grid is hosted yet.
+    virtual TqvDataEntity_GridTreeNode* GridFocusedNode();
+    // Grid mode: the grid's focused cell becomes (first non-fixed column, the
+    // node's row) and the selection follows it with no shift keys.
+    virtual void GridFocusNode(TqvDataEntity_GridTreeNode* aGridNode);
+    // Scrolls the rows one step down or up while an item is dragged past an edge.
+    virtual void ScrollRowsOneStep(bool aDown);
+    // Ties input state to the area; called at the end of Initialize.
+    void InitializeInput();
+    // An item is going: it leaves the move snapshot and ends a drag that holds it.
+    void InputItemDeleted(TqvDataEntity_GantTime* anItem);
+    void CheckInputInvariants() const;
+    // Ends the drag: removes its outline, forgets its items, stops scrolling.
+    void EndDragState();
+    // The row whose settings rule the drag: the pressed item's while the
+    // button is down, else the row under the press point (or under Y).
+    TGantRow* DragRow(int Y);
+    // The outline of the drag in progress, drawn (or, drawn again, removed).
+    void DrawOutlineOfDrag(TCanvas* aCanvas);
+    void RemoveOutlineOfDrag();
+    void ReportMoveTimes(const TqvDataEntity_GantTime* anItem, int anOffsetX);
+    void StopScalerStepping();
+    void StopAutoScroll();
+    // The times a move by aShift days stores for an item (snapped); unchanged for no shift.
+    void MoveTimes(const TqvDataEntity_GantTime* anItem, TDateTime aShift, TDateTime& aStart,
+                   TDateTime& aStop);
+    // The times a resize by aDeltaX pixels stores: only the moved end, snapped, then clamped.
+    void GrowTimes(int aDeltaX, TDateTime& aStart, TDateTime& aStop);
+
+    // --- background (in paint order)
+    // Fills the area, shades the row bands (or the columns) and the area
+    // below the last row.
+    virtual void DefaultBackGround();
+    // Shades band number i when it is even (unless VerticalPyjamas).
+    virtual void DrawRowBackgound(const TRect& aBand, int i);
+    // Columns between the scaler's major lines, shaded alternately.
+    virtual void DoVerticalPyjamas();
+    virtual void DoTodayLine();
+    // The date the today line marks; the clock's date.
+    virtual TDateTime Today() const;
+    // Rebuilds the pyjamas bitmap from the two colours.
+    void ReInitBitmap();
+    // Fills aRect with the pyjamas checker (solid GantPyjamasColor when
+    // printing, where patterns do not print).
+    void FillPyjamas(const TRect& aRect);
+
+    // --- tab sheets
+    void PageChanging(TObject* Sender, bool& AllowChange);
+    void PageChange(TObject* Sender);
+    // The tree header box's height that puts the first row of the row
+    // control level with the area's top.
+    void AlignTreeHeaderToArea();
+
+    // --- the grid of grid mode (none until a grid is hosted)
+    // Creates the grid control when the chart hosts one.
+    virtual void CreateGridControl() {}
+    // Frees the grid control (after the rows).
+    virtual void DestroyGridControl() {}
+    // Shows the grid (grid mode) or hides it.
+    virtual void ShowGridControl(bool /*aShow*/) {}
+    // The height of the grid's header row; 0 without headers.
+    virtual int GridHeaderRowHeight() const { return 0; }
+    // The grid's vertical bar when it has been taken out of the grid.
+    virtual TScrollBar* HijackedGridScrollBar() const { return nullptr; }
+    virtual void GridWheelScroll(TWMMouseWheel& /*Msg*/) {}
+    // The bands of the visible grid rows in display order, in area coordinates.
+    virtual void GridRowBands(std::vector<TRect>& aBands) { aBands.clear(); }
+    // The grid's share of properties the tree and the grid have in common;
+    // the getters answer false without a grid.
+    virtual void SetGridBorderStyle(TBorderStyle /*aValue*/) {}
+    virtual void SetGridMultiSelect(bool /*aValue*/) {}
+    virtual bool GetGridRowSelect(bool& /*aValue*/) const { return false; }
+    virtual bool SetGridRowSelect(bool /*aValue*/) { return false; }
+    virtual bool GetGridShowButtons(bool& /*aValue*/) const { return false; }
+    virtual bool SetGridShowButtons(bool /*aValue*/) { return false; }
+    // An item moved to another row's layer.
+    void _OnItemChangedRow(TqvDataEntity* theEntity);
+
+    // The print-resize-font hook installed on the scaler, the grid and the area.
+    void _OnPrintResizeFont(TqvOffscreenPaint* caller, int& FontSize, bool& DefaultResize);
+    // The tree's external scroll info changed.
+    friend class TGantTree;
 
     // Time item controller.
     virtual void _OnContentChanged(TqvDataList* theList);
@@ -282,6 +682,24 @@ protected:
     TGantTree* Treeview = nullptr;
     TqvOffscreenPaint_GA* GA = nullptr;
 
+    TPageControl* PageControl = nullptr;
+    TTabSheet* GantSheet = nullptr;
+    TGraphHintWindow* HintWindow = nullptr;
+    std::unique_ptr<TSnapHandler> SnapHandler;
+
+    // Composite state.
+    TColor GantBackColor = 0xC0C0C0;
+    TColor GantPyjamasColor = 0x808080;
+    TBitmap PyjamasBitmap;
+    bool DrawShortLines = false;
+    bool DrawLongLines = true;
+    bool VerticalPyjamas = false;
+    bool TodayLineOnOff = false;
+    TColor TodayLineColor = 0;
+    bool UseTabSheets = false;
+    bool GridVerticalScrollOutOfGrid = false;
+    std::vector<std::unique_ptr<TMyContainer>> TabSheets;
+
     // Model.
     TGantRowList* RowList = nullptr;
     TqvDataList3lev* DataLists = nullptr;
@@ -306,10 +724,34 @@ protected:
 private:
     friend class TGantRow;
     friend class TGantRowList;
+    friend class TGantTestHooks;
 
     void BuildControls();
     void ReleaseModel();
 
+    // Runs UpdateGridAlign after a paint that saw the header height change.
+    void UpdateGridAlignLater(TObject* Sender);
+    // The tree mode's rows (as visible row indexes) that the area shows.
+    bool TreeRowsInView(int& aFirst, int& aLast);
+    // The links to draw, in link list order: those with an end on a row in
+    // view or spanning the view, found through the index.
+    void CollectLinksInView(std::vector<class TqvDataEntity_Link*>& aLinks);
+
+    bool FInSetScaleAndTree = false;
+    // Counts changes of the links, their items' rows and the mode.
+    std::uint64_t FLinkStamp = 1;
+    // The grid header height seen at the last paint.
+    int FLastGridHeaderHeight = 0;
+    // The scaler's start at the last paint.
+    TDateTime FStartAtLastPaint = 0;
+    // The checker picture the pyjamas bands are copied from, as large as the area.
+    QImage FChecker;
+    TColor FCheckerA = 0;
+    TColor FCheckerB = 0;
+    // Which links have an end on which rows, rebuilt when links or rows change.
+    std::unique_ptr<TGantLinkIndex> FLinkIndex;
+    bool FLinkIndexOff = false;
+    std::vector<TqvDataEntity_Link*> FLinksInView;
     bool FDestroying = false;
     // Rows in view, reused between paints.
     std::vector<TGantRow*> FRowsInView;
@@ -320,6 +762,8 @@ private:
     std::vector<TGantRow*> FRequestedRows;
     size_t FRequestedHead = 0;
     bool FRunningRequests = false;
+    // Mouse input state (GantInput_p.h).
+    std::unique_ptr<TGantInputState> FInput;
 };
 
 // The published component.

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "skedra/foundation/DoLater.h"
+#include "skedra/gridengine/qvMoxGridViewInput_p.h"
 #include "skedra/platform/Messages.h"
 
 namespace skedra
@@ -110,6 +111,11 @@ TMoxGridView_Custom::TMoxGridView_Custom(QWidget* aOwner) : TqvOffscreenPaint(aO
         return OnCreateCell ? OnCreateCell(caller, x, y) : moxCellTypeSimple;
     };
     CreateEditors();
+    FInput = std::make_unique<TMoxGridViewInput>();
+    FInput->DelayedEditTimer = new TTimer(this);
+    FInput->DelayedEditTimer->SetEnabled(false);
+    FInput->DelayedEditTimer->SetInterval(TMoxGridViewInput::kDelayedEditMs);
+    FInput->DelayedEditTimer->OnTimer = MakeMethod<&TMoxGridView_Custom::DelayedEditTimer>(this);
     Invalidate();
 }
 
@@ -117,6 +123,9 @@ TMoxGridView_Custom::~TMoxGridView_Custom()
 {
     MarkDestroying();
     TDoLater::NeverMind(MakeMethod<&TMoxGridView_Custom::DeferredMakeSureFocusedIsVisible>(this));
+    TDoLater::NeverMind(MakeMethod<&TMoxGridView_Custom::DeferredTypeAhead>(this));
+    delete FInput->DelayedEditTimer;
+    FInput->DelayedEditTimer = nullptr;
     FListeners.clear();
     DestroyEditors();
     // The cells go first, while the hooks they call still find a whole view.
@@ -236,6 +245,7 @@ void TMoxGridView_Custom::initSubGridContent(TMoxSubGridCellData* aData)
 void TMoxGridView_Custom::OnCellDeInit(TMoxCell* aCell)
 {
     if (aCell == FEditCell) EditCellGone();
+    InputCellGone(aCell);
     if (FSortCell == aCell) FSortCell = nullptr;
     std::erase(FButtonCells, aCell);
 }

@@ -29,6 +29,12 @@ class TMoxInplaceDateTimeEditor;
 // The in-place editor a simple cell is edited with.
 enum TMoxEditorType { moxETEdit, moxETMemo, moxETCombo, moxETBool, moxETDateTime };
 
+// What a press on a header border started: nothing, or sizing of columns or rows.
+enum TMMode { mmNone, mmResizeCols, mmResizeRows };
+
+// The view's mouse and keyboard state (qvMoxGridViewInput_p.h).
+struct TMoxGridViewInput;
+
 using TOninitSubGridContent =
     TMethod<void(TMoxGridView_Custom* theMoxGridView, TMoxSubGridCellData* theMoxSubGridCellData)>;
 using TOnInitContent =
@@ -147,7 +153,35 @@ public:
     bool GridScrollVisibleVertical() const;
     void SetCursorGrid(TCursor aCursor);
     void PossibleScroll(TScrollDirection aDirection) override;
+    // Scrolls one row up or left, or a page down or right, when that bar shows.
     void PublicScroll(TScrollDirection aDirection);
+
+    // Input. Zones are tested in client pixels of the last layout.
+    TMMode GetSizingMode() const;
+    // While designing only column and row borders react to the mouse.
+    bool GetDesigning() const { return FDesigning; }
+    void SetDesigning(bool aValue) { FDesigning = aValue; }
+    // On the border between two header cells, or on the outer edge of the
+    // last one: aCell is the header cell before the border.
+    bool InResizeZone(int x, int y, bool& aIsColumnBorder, TMoxCell*& aCell);
+    bool InSortZone(int x, int y, TMoxCell* aCell);
+    // Inside the tree button box of aCell (of its focused cell for a grid cell).
+    bool InButtonZone(int x, int y, TMoxCell* aCell);
+    bool InCheckBox(int x, int y, TMoxCell* aCell);
+    // Sizes aCell's column to the widest text of its shown rows.
+    void HandleAutoSize(TMoxCell* aCell, bool aIsColumn);
+    // Makes aCell's column (or row) aDelta pixels larger as a user size (not below 0).
+    void DoResize(int aDelta, TMoxCell* aCell, bool aIsColumn);
+    // Moves the focus from the focused cell in aDirection; Shift extends the
+    // selection, Ctrl toggles.
+    void Scroll(TMoxDirection aDirection, TShiftState aShift);
+    // Draws the sizing line on the window by inversion, erasing the one before.
+    void TrackWLine(int x1, int y1, int x2, int y2);
+    // Puts the selected cells of the focused cell's grid on the clipboard
+    // (tab between columns, a line per row), or the focused cell's text when
+    // it is the only one.
+    void CopyToClipboard();
+    TMoxGridViewInput* GetInput() const { return FInput.get(); }
     void BeginUpdate() override;
     void EndUpdate() override;
 
@@ -292,6 +326,20 @@ protected:
     // Whether the view or its active editor has the keyboard focus.
     bool HasGridFocus() const;
 
+    // Mouse and keys (qvMoxGridViewInput.cpp, qvMoxGridViewKeys.cpp).
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void DblClick() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    void DoEndDrag(TObject* Target, int X, int Y) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
     // Scroll-bar handlers.
     void OnHorzScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos);
     void OnVertScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos);
@@ -303,6 +351,16 @@ protected:
     virtual void ChooseEditor(TMoxSimpleCellStringData* aData, TMoxEditorType& aChoice);
 
 private:
+    friend struct TMoxGridViewInput;
+    // A press with automatic drag mode: handled as a press, then a drag starts.
+    void AutoDragPress(QMouseEvent* e, bool aDouble);
+    void SortByHeader(TMoxCell* aCell);
+    void DelayedEditTimer(TObject* Sender);
+    void DeferredTypeAhead(TObject* aData);
+    // The type-ahead search over the loaded rows of the focused cell's column.
+    void TypeAheadSearch();
+    // Forgets input state that points at a cell being de-initialised.
+    void InputCellGone(TMoxCell* aCell);
     // The result text of the active editor.
     QString EditorResultText(QWidget* anEditor) const;
     // Hides every editor; one that has the focus hands it to the view.
@@ -365,6 +423,8 @@ private:
     bool FTypeAheadEnabled = true;
     bool FAutoEditMode = false;
     TCursor FGridCursor = crDefault;
+    bool FDesigning = false;
+    std::unique_ptr<TMoxGridViewInput> FInput;
     std::vector<std::unique_ptr<TSingleEventListener>> FListeners;
     TTextLayoutCache FTextCache;
 };

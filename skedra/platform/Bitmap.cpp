@@ -8,16 +8,16 @@ namespace skedra
 class TBitmapCanvas : public TCanvas
 {
 public:
-    explicit TBitmapCanvas(TBitmap* owner) : owner_(owner) { DrawsNothingWithoutPainter = true; }
+    explicit TBitmapCanvas(TBitmap* owner) : FOwner(owner) { DrawsNothingWithoutPainter = true; }
 
 protected:
-    void CreateHandle() override { owner_->BeginPainting(); }
+    void CreateHandle() override { FOwner->BeginPainting(); }
 
 private:
-    TBitmap* owner_;
+    TBitmap* FOwner;
 };
 
-TBitmap::TBitmap() : canvas_(std::make_unique<TBitmapCanvas>(this)) {}
+TBitmap::TBitmap() : FCanvas(std::make_unique<TBitmapCanvas>(this)) {}
 
 TBitmap::TBitmap(int width, int height) : TBitmap()
 {
@@ -27,27 +27,27 @@ TBitmap::TBitmap(int width, int height) : TBitmap()
 TBitmap::~TBitmap()
 {
     EndPainting();
-    canvas_.reset();
+    FCanvas.reset();
 }
 
 void TBitmap::BeginPainting()
 {
-    if (painter_.isActive() || image_.isNull()) return;
-    painter_.begin(&image_);
-    painter_.setRenderHint(QPainter::Antialiasing, false);
-    canvas_->SetPainter(&painter_);
+    if (FPainter.isActive() || FImage.isNull()) return;
+    FPainter.begin(&FImage);
+    FPainter.setRenderHint(QPainter::Antialiasing, false);
+    FCanvas->SetPainter(&FPainter);
 }
 
 void TBitmap::EndPainting()
 {
-    if (canvas_) canvas_->SetPainter(nullptr);
-    if (painter_.isActive()) painter_.end();
+    if (FCanvas) FCanvas->SetPainter(nullptr);
+    if (FPainter.isActive()) FPainter.end();
 }
 
 TCanvas* TBitmap::GetCanvas()
 {
     BeginPainting();
-    return canvas_.get();
+    return FCanvas.get();
 }
 
 void TBitmap::SetSize(int width, int height)
@@ -57,16 +57,16 @@ void TBitmap::SetSize(int width, int height)
     if (width == GetWidth() && height == GetHeight()) return;
     EndPainting();
     if (width == 0 || height == 0) {
-        image_ = QImage();
+        FImage = QImage();
     } else {
         QImage next(width, height, QImage::Format_RGB32);
         next.fill(Qt::white);
-        if (!image_.isNull()) {
+        if (!FImage.isNull()) {
             QPainter p(&next);
             p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.drawImage(0, 0, image_);
+            p.drawImage(0, 0, FImage);
         }
-        image_ = std::move(next);
+        FImage = std::move(next);
     }
     OnChange(this);
 }
@@ -84,8 +84,8 @@ void TBitmap::Assign(const TBitmap* source)
 void TBitmap::LoadFromImage(const QImage& image)
 {
     EndPainting();
-    image_ = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
-    if (!image_.isNull() && image_.constBits() == image.constBits()) image_.detach();
+    FImage = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+    if (!FImage.isNull() && FImage.constBits() == image.constBits()) FImage.detach();
     OnChange(this);
 }
 

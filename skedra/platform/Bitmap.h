@@ -18,13 +18,13 @@ public:
     TBitmap(int width, int height);
     ~TBitmap() override;
 
-    int GetWidth() const { return image_.width(); }
-    int GetHeight() const { return image_.height(); }
+    int GetWidth() const { return FImage.width(); }
+    int GetHeight() const { return FImage.height(); }
     void SetWidth(int value) { SetSize(value, GetHeight()); }
     void SetHeight(int value) { SetSize(GetWidth(), value); }
     // Keeps the pixels that stay inside; new pixels are white. Negative sizes count as 0.
     void SetSize(int width, int height);
-    bool Empty() const { return image_.isNull(); }
+    bool Empty() const { return FImage.isNull(); }
 
     // The canvas drawing on the pixels; the same object for the bitmap's life,
     // it stays valid across SetSize.
@@ -32,12 +32,12 @@ public:
     TCanvas* Canvas() { return GetCanvas(); }
 
     // The pixels as they are now (drawing goes straight into them).
-    const QImage& Image() const { return image_; }
+    const QImage& Image() const { return FImage; }
     // A detached copy of the pixels.
-    QImage ToImage() const { return image_.copy(); }
+    QImage ToImage() const { return FImage.copy(); }
     void Assign(const TBitmap* source);
     void LoadFromImage(const QImage& image);
-    bool SaveToFile(const QString& fileName) const { return image_.save(fileName); }
+    bool SaveToFile(const QString& fileName) const { return FImage.save(fileName); }
     bool LoadFromFile(const QString& fileName);
 
     TNotifyEvent OnChange;
@@ -47,9 +47,9 @@ private:
     void BeginPainting();
     void EndPainting();
 
-    QImage image_;
-    QPainter painter_;
-    std::unique_ptr<TCanvas> canvas_;
+    QImage FImage;
+    QPainter FPainter;
+    std::unique_ptr<TCanvas> FCanvas;
 };
 
 } // namespace skedra

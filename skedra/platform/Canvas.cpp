@@ -1,4 +1,5 @@
 #include "skedra/platform/Canvas.h"
+#include "skedra/platform/Canvas_p.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -15,258 +16,6 @@
 
 namespace skedra
 {
-
-// ---------------------------------------------------------------------------
-// Pens, brushes, fonts
-
-void TGraphicsObject::Changed()
-{
-    OnChange(this);
-}
-
-namespace
-{
-
-QString DefaultFontName()
-{
-    if (QGuiApplication::instance() != nullptr) return QGuiApplication::font().family();
-    return QStringLiteral("DejaVu Sans");
-}
-
-int PointsToPixels(int points)
-{
-    return static_cast<int>(std::lround(std::abs(points) * 96.0 / 72.0));
-}
-
-} // namespace
-
-TFont::TFont() : name_(DefaultFontName())
-{
-    Rebuild();
-}
-
-void TFont::SetName(const QString& value)
-{
-    if (value == name_ || value.isEmpty()) return;
-    name_ = value;
-    Rebuild();
-    Changed();
-}
-
-void TFont::SetSize(int value)
-{
-    if (value == size_ && pixelHeight_ == 0) return;
-    size_ = value;
-    pixelHeight_ = 0;
-    Rebuild();
-    Changed();
-}
-
-int TFont::GetHeight() const
-{
-    if (pixelHeight_ != 0) return pixelHeight_;
-    return -PointsToPixels(size_);
-}
-
-void TFont::SetHeight(int value)
-{
-    if (value == GetHeight()) return;
-    pixelHeight_ = value;
-    size_ = static_cast<int>(std::lround(std::abs(value) * 72.0 / 96.0));
-    Rebuild();
-    Changed();
-}
-
-int TFont::PixelSize() const
-{
-    const int px = pixelHeight_ != 0 ? std::abs(pixelHeight_) : PointsToPixels(size_);
-    return std::max(1, px);
-}
-
-void TFont::SetColor(TColor value)
-{
-    if (value == color_) return;
-    color_ = value;
-    Changed();
-}
-
-void TFont::SetStyle(const TFontStyles& value)
-{
-    if (value == style_) return;
-    style_ = value;
-    Rebuild();
-    Changed();
-}
-
-void TFont::SetOrientation(int value)
-{
-    if (value == orientation_) return;
-    orientation_ = value;
-    Changed();
-}
-
-void TFont::Assign(const TFont& source)
-{
-    if (&source == this) return;
-    if (source == *this) return;
-    name_ = source.name_;
-    size_ = source.size_;
-    pixelHeight_ = source.pixelHeight_;
-    color_ = source.color_;
-    style_ = source.style_;
-    orientation_ = source.orientation_;
-    qfont_ = source.qfont_;
-    metrics_.reset();
-    Changed();
-}
-
-void TFont::AssignQFont(const QFont& source)
-{
-    name_ = source.family().isEmpty() ? DefaultFontName() : source.family();
-    if (source.pixelSize() > 0) {
-        pixelHeight_ = -source.pixelSize();
-        size_ = static_cast<int>(std::lround(source.pixelSize() * 72.0 / 96.0));
-    } else {
-        pixelHeight_ = 0;
-        size_ = static_cast<int>(std::lround(source.pointSizeF()));
-    }
-    TFontStyles styles;
-    if (source.bold()) styles += fsBold;
-    if (source.italic()) styles += fsItalic;
-    if (source.underline()) styles += fsUnderline;
-    if (source.strikeOut()) styles += fsStrikeOut;
-    style_ = styles;
-    Rebuild();
-    Changed();
-}
-
-void TFont::Rebuild()
-{
-    QFont f(name_);
-    f.setPixelSize(PixelSize());
-    f.setBold(style_.Contains(fsBold));
-    f.setItalic(style_.Contains(fsItalic));
-    f.setUnderline(style_.Contains(fsUnderline));
-    f.setStrikeOut(style_.Contains(fsStrikeOut));
-    qfont_ = f;
-    metrics_.reset();
-}
-
-const QFontMetrics& TFont::Metrics() const
-{
-    if (!metrics_) metrics_.emplace(qfont_);
-    return *metrics_;
-}
-
-bool operator==(const TFont& a, const TFont& b)
-{
-    return a.name_ == b.name_ && a.size_ == b.size_ && a.pixelHeight_ == b.pixelHeight_ &&
-           a.color_ == b.color_ && a.style_ == b.style_ && a.orientation_ == b.orientation_;
-}
-
-void TPen::SetColor(TColor value)
-{
-    if (value == color_) return;
-    color_ = value;
-    Changed();
-}
-
-void TPen::SetWidth(int value)
-{
-    value = std::max(0, value);
-    if (value == width_) return;
-    width_ = value;
-    Changed();
-}
-
-void TPen::SetStyle(TPenStyle value)
-{
-    if (value == style_) return;
-    style_ = value;
-    Changed();
-}
-
-void TPen::SetMode(TPenMode value)
-{
-    if (value == mode_) return;
-    mode_ = value;
-    Changed();
-}
-
-void TPen::Assign(const TPen& source)
-{
-    if (&source == this) return;
-    color_ = source.color_;
-    width_ = source.width_;
-    style_ = source.style_;
-    mode_ = source.mode_;
-    Changed();
-}
-
-void TBrush::SetColor(TColor value)
-{
-    if (value == color_ && style_ != bsClear) return;
-    color_ = value;
-    if (style_ == bsClear) style_ = bsSolid; // the toolkit makes a coloured brush visible again
-    Changed();
-}
-
-void TBrush::SetStyle(TBrushStyle value)
-{
-    if (value == style_) return;
-    style_ = value;
-    Changed();
-}
-
-void TBrush::SetBitmap(TBitmap* value)
-{
-    bitmap_ = value;
-    pattern_ = (value != nullptr && !value->Empty()) ? value->ToImage() : QImage();
-    Changed();
-}
-
-void TBrush::SetPattern(const QImage& pattern)
-{
-    bitmap_ = nullptr;
-    pattern_ = pattern.convertToFormat(QImage::Format_RGB32);
-    Changed();
-}
-
-void TBrush::Assign(const TBrush& source)
-{
-    if (&source == this) return;
-    color_ = source.color_;
-    style_ = source.style_;
-    bitmap_ = source.bitmap_;
-    pattern_ = source.pattern_;
-    Changed();
-}
-
-QBrush TBrush::ToQBrush() const
-{
-    if (!pattern_.isNull()) return QBrush(pattern_);
-    const QColor c = ToQColor(color_);
-    switch (style_) {
-    case bsSolid:
-        return QBrush(c);
-    case bsClear:
-        return QBrush(Qt::NoBrush);
-    case bsHorizontal:
-        return QBrush(c, Qt::HorPattern);
-    case bsVertical:
-        return QBrush(c, Qt::VerPattern);
-    case bsFDiagonal:
-        return QBrush(c, Qt::FDiagPattern);
-    case bsBDiagonal:
-        return QBrush(c, Qt::BDiagPattern);
-    case bsCross:
-        return QBrush(c, Qt::CrossPattern);
-    case bsDiagCross:
-        return QBrush(c, Qt::DiagCrossPattern);
-    }
-    return QBrush(c);
-}
-
 // ---------------------------------------------------------------------------
 // Canvas
 
@@ -279,138 +28,135 @@ bool IsRaster(const QPainter* p)
     return e != nullptr && e->type() == QPaintEngine::Raster;
 }
 
-// The painter's composition for a pen mode, restored when the scope ends.
-class ModeScope
-{
-public:
-    ModeScope(QPainter* p, TPenMode mode, bool raster) : p_(p)
-    {
-        if (mode == pmCopy || !raster) return;
-        QPainter::CompositionMode m = QPainter::CompositionMode_SourceOver;
-        switch (mode) {
-        case pmBlack:
-            m = QPainter::RasterOp_ClearDestination;
-            break;
-        case pmWhite:
-            m = QPainter::RasterOp_SetDestination;
-            break;
-        case pmNop:
-            return;
-        case pmNot:
-            m = QPainter::RasterOp_NotDestination;
-            break;
-        case pmCopy:
-            return;
-        case pmNotCopy:
-            m = QPainter::RasterOp_NotSource;
-            break;
-        case pmMergePenNot:
-            m = QPainter::RasterOp_SourceOrNotDestination;
-            break;
-        case pmMaskPenNot:
-            m = QPainter::RasterOp_SourceAndNotDestination;
-            break;
-        case pmMergeNotPen:
-            m = QPainter::RasterOp_NotSourceOrDestination;
-            break;
-        case pmMaskNotPen:
-            m = QPainter::RasterOp_NotSourceAndDestination;
-            break;
-        case pmMerge:
-            m = QPainter::RasterOp_SourceOrDestination;
-            break;
-        case pmNotMerge:
-            m = QPainter::RasterOp_NotSourceAndNotDestination;
-            break;
-        case pmMask:
-            m = QPainter::RasterOp_SourceAndDestination;
-            break;
-        case pmNotMask:
-            m = QPainter::RasterOp_NotSourceOrNotDestination;
-            break;
-        case pmXor:
-            m = QPainter::RasterOp_SourceXorDestination;
-            break;
-        case pmNotXor:
-            m = QPainter::RasterOp_NotSourceXorDestination;
-            break;
-        }
-        saved_ = p->compositionMode();
-        p->setCompositionMode(m);
-        changed_ = true;
-    }
-    ModeScope(QPainter* p, QPainter::CompositionMode m) : p_(p)
-    {
-        saved_ = p->compositionMode();
-        if (saved_ == m) return;
-        p->setCompositionMode(m);
-        changed_ = true;
-    }
-    ~ModeScope()
-    {
-        if (changed_) p_->setCompositionMode(saved_);
-    }
-    ModeScope(const ModeScope&) = delete;
-    ModeScope& operator=(const ModeScope&) = delete;
+} // namespace
 
-private:
-    QPainter* p_;
-    QPainter::CompositionMode saved_ = QPainter::CompositionMode_SourceOver;
-    bool changed_ = false;
-};
+namespace detail
+{
+
+ModeScope::ModeScope(QPainter* p, TPenMode mode, bool raster) : FPainter(p)
+{
+    if (mode == pmCopy || !raster) return;
+    QPainter::CompositionMode m = QPainter::CompositionMode_SourceOver;
+    switch (mode) {
+    case pmBlack:
+        m = QPainter::RasterOp_ClearDestination;
+        break;
+    case pmWhite:
+        m = QPainter::RasterOp_SetDestination;
+        break;
+    case pmNop:
+        return;
+    case pmNot:
+        m = QPainter::RasterOp_NotDestination;
+        break;
+    case pmCopy:
+        return;
+    case pmNotCopy:
+        m = QPainter::RasterOp_NotSource;
+        break;
+    case pmMergePenNot:
+        m = QPainter::RasterOp_SourceOrNotDestination;
+        break;
+    case pmMaskPenNot:
+        m = QPainter::RasterOp_SourceAndNotDestination;
+        break;
+    case pmMergeNotPen:
+        m = QPainter::RasterOp_NotSourceOrDestination;
+        break;
+    case pmMaskNotPen:
+        m = QPainter::RasterOp_NotSourceAndDestination;
+        break;
+    case pmMerge:
+        m = QPainter::RasterOp_SourceOrDestination;
+        break;
+    case pmNotMerge:
+        m = QPainter::RasterOp_NotSourceAndNotDestination;
+        break;
+    case pmMask:
+        m = QPainter::RasterOp_SourceAndDestination;
+        break;
+    case pmNotMask:
+        m = QPainter::RasterOp_NotSourceOrNotDestination;
+        break;
+    case pmXor:
+        m = QPainter::RasterOp_SourceXorDestination;
+        break;
+    case pmNotXor:
+        m = QPainter::RasterOp_NotSourceXorDestination;
+        break;
+    }
+    FSaved = p->compositionMode();
+    p->setCompositionMode(m);
+    FChanged = true;
+}
+
+ModeScope::ModeScope(QPainter* p, QPainter::CompositionMode m) : FPainter(p)
+{
+    FSaved = p->compositionMode();
+    if (FSaved == m) return;
+    p->setCompositionMode(m);
+    FChanged = true;
+}
+
+} // namespace detail
+
+namespace
+{
+
+using detail::ModeScope;
 
 // Collects pixels into horizontal or vertical runs and fills each run once,
 // so that every pixel is touched exactly once (an inverting pen stays exact).
 class RunFiller
 {
 public:
-    RunFiller(QPainter* p, const QColor& c) : p_(p), c_(c) {}
+    RunFiller(QPainter* p, const QColor& c) : FPainter(p), FColor(c) {}
     ~RunFiller() { Flush(); }
     RunFiller(const RunFiller&) = delete;
     RunFiller& operator=(const RunFiller&) = delete;
 
     void Pixel(int x, int y)
     {
-        if (len_ > 0) {
-            const int dx = x - lastX_;
-            const int dy = y - lastY_;
-            if (len_ == 1 && std::abs(dx) + std::abs(dy) == 1) {
-                dirX_ = dx;
-                dirY_ = dy;
+        if (FLength > 0) {
+            const int dx = x - FLastX;
+            const int dy = y - FLastY;
+            if (FLength == 1 && std::abs(dx) + std::abs(dy) == 1) {
+                FDirX = dx;
+                FDirY = dy;
                 Extend(x, y);
                 return;
             }
-            if (len_ > 1 && dx == dirX_ && dy == dirY_) {
+            if (FLength > 1 && dx == FDirX && dy == FDirY) {
                 Extend(x, y);
                 return;
             }
             Flush();
         }
-        startX_ = lastX_ = x;
-        startY_ = lastY_ = y;
-        len_ = 1;
+        FStartX = FLastX = x;
+        FStartY = FLastY = y;
+        FLength = 1;
     }
     void Flush()
     {
-        if (len_ == 0) return;
-        const int l = std::min(startX_, lastX_);
-        const int t = std::min(startY_, lastY_);
-        const int r = std::max(startX_, lastX_);
-        const int b = std::max(startY_, lastY_);
-        p_->fillRect(QRect(l, t, r - l + 1, b - t + 1), c_);
-        len_ = 0;
+        if (FLength == 0) return;
+        const int l = std::min(FStartX, FLastX);
+        const int t = std::min(FStartY, FLastY);
+        const int r = std::max(FStartX, FLastX);
+        const int b = std::max(FStartY, FLastY);
+        FPainter->fillRect(QRect(l, t, r - l + 1, b - t + 1), FColor);
+        FLength = 0;
     }
 
 private:
     void Extend(int x, int y)
     {
-        lastX_ = x;
-        lastY_ = y;
-        ++len_;
+        FLastX = x;
+        FLastY = y;
+        ++FLength;
     }
-    QPainter* p_;
-    QColor c_;
-    int startX_ = 0, startY_ = 0, lastX_ = 0, lastY_ = 0, dirX_ = 0, dirY_ = 0, len_ = 0;
+    QPainter* FPainter;
+    QColor FColor;
+    int FStartX = 0, FStartY = 0, FLastX = 0, FLastY = 0, FDirX = 0, FDirY = 0, FLength = 0;
 };
 
 // On/off run lengths of the cosmetic pen styles.
@@ -437,23 +183,23 @@ std::span<const int> StylePattern(TPenStyle style)
 class StyleCursor
 {
 public:
-    explicit StyleCursor(std::span<const int> pattern) : pattern_(pattern) {}
+    explicit StyleCursor(std::span<const int> pattern) : FPattern(pattern) {}
     // Whether the next pixel is drawn; advances.
     bool Next()
     {
-        if (pattern_.empty()) return true;
-        const bool on = (index_ % 2) == 0;
-        if (++pos_ >= pattern_[index_]) {
-            pos_ = 0;
-            index_ = (index_ + 1) % pattern_.size();
+        if (FPattern.empty()) return true;
+        const bool on = (FIndex % 2) == 0;
+        if (++FPos >= FPattern[FIndex]) {
+            FPos = 0;
+            FIndex = (FIndex + 1) % FPattern.size();
         }
         return on;
     }
 
 private:
-    std::span<const int> pattern_;
-    size_t index_ = 0;
-    int pos_ = 0;
+    std::span<const int> FPattern;
+    size_t FIndex = 0;
+    int FPos = 0;
 };
 
 // The pixels of the segment from (x0, y0) towards (x1, y1), the end pixel left out.
@@ -516,13 +262,13 @@ TCanvas::~TCanvas() = default;
 
 void TCanvas::SetPainter(QPainter* painter)
 {
-    painter_ = painter;
-    if (painter_ != nullptr && painter_->isActive()) painter_->setRenderHint(QPainter::Antialiasing, false);
+    FPainter = painter;
+    if (FPainter != nullptr && FPainter->isActive()) FPainter->setRenderHint(QPainter::Antialiasing, false);
 }
 
 QPaintDevice* TCanvas::Device() const
 {
-    return painter_ != nullptr ? painter_->device() : nullptr;
+    return FPainter != nullptr ? FPainter->device() : nullptr;
 }
 
 QImage* TCanvas::Image() const
@@ -534,12 +280,12 @@ QImage* TCanvas::Image() const
 
 QPainter* TCanvas::RequirePainter() const
 {
-    if (painter_ == nullptr) const_cast<TCanvas*>(this)->CreateHandle();
-    if (painter_ == nullptr || !painter_->isActive()) {
+    if (FPainter == nullptr) const_cast<TCanvas*>(this)->CreateHandle();
+    if (FPainter == nullptr || !FPainter->isActive()) {
         if (DrawsNothingWithoutPainter) return nullptr;
         throw Exception(QStringLiteral("Canvas does not allow drawing"));
     }
-    return painter_;
+    return FPainter;
 }
 
 bool TCanvas::UsesRasterOps(QPainter* p) const
@@ -549,13 +295,13 @@ bool TCanvas::UsesRasterOps(QPainter* p) const
 
 void TCanvas::MoveTo(int x, int y)
 {
-    penPos_ = TPoint(x, y);
+    FPenPos = TPoint(x, y);
 }
 
 void TCanvas::LineTo(int x, int y)
 {
-    const QPoint pts[2] = {QPoint(penPos_.X, penPos_.Y), QPoint(x, y)};
-    penPos_ = TPoint(x, y);
+    const QPoint pts[2] = {QPoint(FPenPos.X, FPenPos.Y), QPoint(x, y)};
+    FPenPos = TPoint(x, y);
     StrokePath(pts, 2, false);
 }
 
@@ -792,7 +538,7 @@ TColor TCanvas::GetPixel(int x, int y) const
 {
     QImage* img = Image();
     if (img == nullptr) return clNone;
-    const QPoint d = painter_->combinedTransform().map(QPoint(x, y));
+    const QPoint d = FPainter->combinedTransform().map(QPoint(x, y));
     if (!img->rect().contains(d)) return clNone;
     return FromQColor(QColor::fromRgb(img->pixel(d)));
 }
@@ -803,81 +549,6 @@ void TCanvas::SetPixel(int x, int y, TColor color)
     if (p == nullptr) return;
     ModeScope mode(p, QPainter::CompositionMode_SourceOver);
     p->fillRect(QRect(x, y, 1, 1), ToQColor(color));
-}
-
-// ---------------------------------------------------------------------------
-// Text
-
-namespace
-{
-
-// Draws one line of text with its top-left at (x, y), rotated by the font's
-// orientation around that point; the background is filled when opaque.
-// `width` is the text's advance when the caller knows it, else -1.
-void PaintTextLine(QPainter* p, const TFont& font, int x, int y, const QString& text,
-                   const QBrush* background, int width = -1)
-{
-    const QFontMetrics& fm = font.Metrics();
-    ModeScope mode(p, QPainter::CompositionMode_SourceOver);
-    const int orientation = font.GetOrientation();
-    if (orientation != 0) {
-        p->save();
-        p->translate(x, y);
-        p->rotate(-orientation / 10.0);
-        x = 0;
-        y = 0;
-    }
-    if (background != nullptr)
-        p->fillRect(QRect(x, y, width >= 0 ? width : fm.horizontalAdvance(text), fm.height()), *background);
-    p->setFont(font.Handle());
-    p->setPen(ToQColor(font.GetColor()));
-    p->drawText(QPoint(x, y + fm.ascent()), text);
-    if (orientation != 0) p->restore();
-}
-
-} // namespace
-
-void TCanvas::TextOut(int x, int y, const QString& text)
-{
-    QPainter* p = RequirePainter();
-    if (p == nullptr) return;
-    const int w = TextWidth(text);
-    if (Brush.GetStyle() == bsClear) {
-        PaintTextLine(p, Font, x, y, text, nullptr);
-    } else {
-        const QBrush bg(ToQColor(Brush.GetColor()));
-        PaintTextLine(p, Font, x, y, text, &bg, w);
-    }
-    penPos_ = TPoint(x + w, y);
-}
-
-void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
-{
-    QPainter* p = RequirePainter();
-    if (p == nullptr) return;
-    if (Brush.GetStyle() != bsClear) {
-        ModeScope mode(p, QPainter::CompositionMode_SourceOver);
-        p->fillRect(r.ToQRect(), ToQColor(Brush.GetColor()));
-    }
-    p->save();
-    p->setClipRect(r.ToQRect(), Qt::IntersectClip);
-    PaintTextLine(p, Font, x, y, text, nullptr);
-    p->restore();
-}
-
-int TCanvas::TextWidth(const QString& text) const
-{
-    return Font.Metrics().horizontalAdvance(text);
-}
-
-int TCanvas::TextHeight(const QString& /*text*/) const
-{
-    return Font.Metrics().height();
-}
-
-TSize TCanvas::TextExtent(const QString& text) const
-{
-    return TSize(TextWidth(text), TextHeight(text));
 }
 
 // ---------------------------------------------------------------------------
@@ -987,7 +658,7 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
 
 TRect TCanvas::GetClipRect() const
 {
-    QPainter* p = painter_;
+    QPainter* p = FPainter;
     if (p == nullptr || !p->isActive()) return TRect();
     const QPaintDevice* d = p->device();
     const QRect deviceRect = p->combinedTransform().inverted().mapRect(QRect(0, 0, d->width(), d->height()));
@@ -1000,165 +671,6 @@ void TCanvas::IntersectClipRect(const TRect& r)
     QPainter* p = RequirePainter();
     if (p == nullptr) return;
     p->setClipRect(r.ToQRect(), p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-}
-
-// ---------------------------------------------------------------------------
-// Draw-text
-
-namespace
-{
-
-QString StripPrefixes(const QString& s)
-{
-    QString out;
-    out.reserve(s.size());
-    for (int i = 0; i < s.size(); ++i) {
-        if (s[i] == QLatin1Char('&')) {
-            if (i + 1 < s.size()) out += s[++i];
-            continue;
-        }
-        out += s[i];
-    }
-    return out;
-}
-
-QString ExpandTabs(const QString& s)
-{
-    QString out;
-    for (QChar c : s) {
-        if (c == QLatin1Char('\t')) {
-            const int n = 8 - (out.size() % 8);
-            out += QString(n, QLatin1Char(' '));
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-// Greedy breaking at spaces; a word wider than the width keeps a line of its own.
-void BreakWords(const QString& paragraph, int width, const QFontMetrics& fm, std::vector<QString>& lines)
-{
-    if (paragraph.isEmpty()) {
-        lines.emplace_back();
-        return;
-    }
-    QString line;
-    int i = 0;
-    const int n = static_cast<int>(paragraph.size());
-    while (i < n) {
-        int j = i;
-        while (j < n && paragraph[j] == QLatin1Char(' '))
-            ++j;
-        int k = j;
-        while (k < n && paragraph[k] != QLatin1Char(' '))
-            ++k;
-        const QString candidate = line + paragraph.mid(i, k - i);
-        if (!line.isEmpty() && fm.horizontalAdvance(candidate) > width) {
-            lines.push_back(line);
-            line = paragraph.mid(j, k - j);
-        } else {
-            line = candidate;
-        }
-        i = k;
-    }
-    lines.push_back(line);
-}
-
-} // namespace
-
-int DrawText(TCanvas* canvas, const QString& text, TRect& rect, unsigned flags)
-{
-    if (canvas == nullptr) return 0;
-    const QFontMetrics& fm = canvas->Font.Metrics();
-    QString s = (flags & DT_NOPREFIX) ? text : StripPrefixes(text);
-    if (flags & DT_EXPANDTABS) s = ExpandTabs(s);
-    const int width = rect.Width();
-
-    std::vector<QString> lines;
-    if (flags & DT_SINGLELINE) {
-        s.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        s.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        s.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        lines.push_back(s);
-    } else {
-        s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        const QStringList paragraphs = s.split(QLatin1Char('\n'));
-        for (const QString& para : paragraphs) {
-            if (flags & DT_WORDBREAK)
-                BreakWords(para, width, fm, lines);
-            else
-                lines.push_back(para);
-        }
-    }
-    if (flags & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)) {
-        const Qt::TextElideMode mode = (flags & DT_PATH_ELLIPSIS) ? Qt::ElideMiddle : Qt::ElideRight;
-        for (QString& line : lines)
-            if (fm.horizontalAdvance(line) > width) line = fm.elidedText(line, mode, std::max(0, width));
-    }
-
-    const int lineHeight = fm.height() + ((flags & DT_EXTERNALLEADING) ? fm.leading() : 0);
-    const int total = lineHeight * static_cast<int>(lines.size());
-    if (flags & DT_CALCRECT) {
-        int widest = 0;
-        for (const QString& line : lines)
-            widest = std::max(widest, fm.horizontalAdvance(line));
-        rect.Right = rect.Left + widest;
-        rect.Bottom = rect.Top + total;
-        return total;
-    }
-
-    int y = rect.Top;
-    if (flags & DT_SINGLELINE) {
-        if (flags & DT_VCENTER)
-            y = rect.Top + (rect.Height() - total) / 2;
-        else if (flags & DT_BOTTOM)
-            y = rect.Bottom - total;
-    }
-    QPainter* p = canvas->Handle();
-    if (p == nullptr) return total;
-    const bool clip = !(flags & DT_NOCLIP);
-    if (clip) {
-        p->save();
-        p->setClipRect(rect.ToQRect(), p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-    }
-    const bool opaque = canvas->Brush.GetStyle() != bsClear;
-    const QBrush bg(ToQColor(canvas->Brush.GetColor()));
-    // Draw-text lays out horizontally whatever the font's orientation.
-    const TFont* font = &canvas->Font;
-    std::optional<TFont> upright;
-    if (font->GetOrientation() != 0) {
-        upright.emplace();
-        upright->Assign(canvas->Font);
-        upright->SetOrientation(0);
-        font = &*upright;
-    }
-    int lineTop = y;
-    for (const QString& line : lines) {
-        const int w = fm.horizontalAdvance(line);
-        int x = rect.Left;
-        if (flags & DT_CENTER)
-            x = rect.Left + (width - w) / 2;
-        else if (flags & DT_RIGHT)
-            x = rect.Right - w;
-        if (!line.isEmpty()) PaintTextLine(p, *font, x, lineTop, line, opaque ? &bg : nullptr, w);
-        lineTop += lineHeight;
-    }
-    if (clip) p->restore();
-    if (flags & (DT_VCENTER | DT_BOTTOM)) return y - rect.Top + total;
-    return total;
-}
-
-int DrawText(TCanvas* canvas, const QString& text, const TRect& rect, unsigned flags)
-{
-    TRect r = rect;
-    return DrawText(canvas, text, r, flags);
-}
-
-void SetRotatedFont(TCanvas* canvas, int tenthsOfDegree)
-{
-    if (canvas != nullptr) canvas->Font.SetOrientation(tenthsOfDegree);
 }
 
 } // namespace skedra

@@ -84,32 +84,32 @@ class TFont : public TGraphicsObject
 public:
     TFont();
 
-    QString GetName() const { return name_; }
+    QString GetName() const { return FName; }
     void SetName(const QString& value);
     // Points at 96 dots per inch.
-    int GetSize() const { return size_; }
+    int GetSize() const { return FSize; }
     void SetSize(int value);
     // Pixels; negative is the character height (the em size), as the toolkit
     // stores it: Height = -Size * 96 / 72.
     int GetHeight() const;
     void SetHeight(int value);
-    TColor GetColor() const { return color_; }
+    TColor GetColor() const { return FColor; }
     void SetColor(TColor value);
-    TFontStyles GetStyle() const { return style_; }
+    TFontStyles GetStyle() const { return FStyle; }
     void SetStyle(const TFontStyles& value);
     // Tenths of a degree, counter-clockwise; TextOut rotates around the text origin.
-    int GetOrientation() const { return orientation_; }
+    int GetOrientation() const { return FOrientation; }
     void SetOrientation(int value);
     // The escapement of the font's description; the same as the orientation here.
-    int GetEscapement() const { return orientation_; }
+    int GetEscapement() const { return FOrientation; }
     void SetEscapement(int value) { SetOrientation(value); }
 
     void Assign(const TFont& source);
     // Takes family, size (point or pixel), weight, italic, underline and strike-out.
     void AssignQFont(const QFont& source);
     // The Qt font (pixel size at 96 dpi) that drawing uses; the font's "handle".
-    const QFont& Handle() const { return qfont_; }
-    QFont ToQFont() const { return qfont_; }
+    const QFont& Handle() const { return FQfont; }
+    QFont ToQFont() const { return FQfont; }
     // Pixel size at 96 dpi, never below 1.
     int PixelSize() const;
     // The metrics of Handle(), kept with the font.
@@ -119,59 +119,59 @@ public:
 
 private:
     void Rebuild();
-    QString name_;
-    int size_ = 8;
-    int pixelHeight_ = 0; // set when Height was given in pixels (nonzero)
-    TColor color_ = clWindowText;
-    TFontStyles style_;
-    int orientation_ = 0;
-    QFont qfont_;
-    mutable std::optional<QFontMetrics> metrics_;
+    QString FName;
+    int FSize = 8;
+    int FPixelHeight = 0; // set when Height was given in pixels (nonzero)
+    TColor FColor = clWindowText;
+    TFontStyles FStyle;
+    int FOrientation = 0;
+    QFont FQfont;
+    mutable std::optional<QFontMetrics> FMetrics;
 };
 
 class TPen : public TGraphicsObject
 {
 public:
-    TColor GetColor() const { return color_; }
+    TColor GetColor() const { return FColor; }
     void SetColor(TColor value);
-    int GetWidth() const { return width_; }
+    int GetWidth() const { return FWidth; }
     void SetWidth(int value);
-    TPenStyle GetStyle() const { return style_; }
+    TPenStyle GetStyle() const { return FStyle; }
     void SetStyle(TPenStyle value);
-    TPenMode GetMode() const { return mode_; }
+    TPenMode GetMode() const { return FMode; }
     void SetMode(TPenMode value);
     void Assign(const TPen& source);
 
 private:
-    TColor color_ = clBlack;
-    int width_ = 1;
-    TPenStyle style_ = psSolid;
-    TPenMode mode_ = pmCopy;
+    TColor FColor = clBlack;
+    int FWidth = 1;
+    TPenStyle FStyle = psSolid;
+    TPenMode FMode = pmCopy;
 };
 
 class TBrush : public TGraphicsObject
 {
 public:
-    TColor GetColor() const { return color_; }
+    TColor GetColor() const { return FColor; }
     // As in the toolkit, giving a clear brush a colour makes it solid again.
     void SetColor(TColor value);
-    TBrushStyle GetStyle() const { return style_; }
+    TBrushStyle GetStyle() const { return FStyle; }
     void SetStyle(TBrushStyle value);
     // A pattern bitmap (e.g. 8 x 8) tiled instead of the colour; not owned, its
     // pixels are taken when it is set. Null returns to the colour and style.
-    TBitmap* GetBitmap() const { return bitmap_; }
+    TBitmap* GetBitmap() const { return FBitmap; }
     void SetBitmap(TBitmap* value);
     void SetPattern(const QImage& pattern);
-    const QImage& Pattern() const { return pattern_; }
+    const QImage& Pattern() const { return FPattern; }
     void Assign(const TBrush& source);
     // The Qt brush this brush fills with (Qt::NoBrush for bsClear).
     QBrush ToQBrush() const;
 
 private:
-    TColor color_ = clWhite;
-    TBrushStyle style_ = bsSolid;
-    TBitmap* bitmap_ = nullptr;
-    QImage pattern_;
+    TColor FColor = clWhite;
+    TBrushStyle FStyle = bsSolid;
+    TBitmap* FBitmap = nullptr;
+    QImage FPattern;
 };
 
 // Copy modes for CopyRect and Draw.
@@ -199,13 +199,13 @@ public:
     TCopyMode CopyMode = cmSrcCopy;
 
     // The painter drawn on (not owned); null until bound.
-    QPainter* GetPainter() const { return painter_; }
+    QPainter* GetPainter() const { return FPainter; }
     void SetPainter(QPainter* painter);
     // The painter for drawing now: a bitmap's canvas makes it on demand;
     // raises "Canvas does not allow drawing" when there is none.
     QPainter* Handle() const { return RequirePainter(); }
     // True when a painter is bound (or can be made, for a bitmap's canvas).
-    bool HandleAllocated() const { return painter_ != nullptr; }
+    bool HandleAllocated() const { return FPainter != nullptr; }
     // The device painted on, or null.
     QPaintDevice* Device() const;
     // The QImage painted on, or null when the device is not an image.
@@ -215,8 +215,8 @@ public:
     // the end pixel and moves the pen position there.
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
-    TPoint GetPenPos() const { return penPos_; }
-    void SetPenPos(TPoint p) { penPos_ = p; }
+    TPoint GetPenPos() const { return FPenPos; }
+    void SetPenPos(TPoint p) { FPenPos = p; }
     // Connected segments; the last point is left out as by LineTo.
     void Polyline(std::span<const TPoint> points);
     void Polyline(std::initializer_list<TPoint> points)
@@ -292,8 +292,8 @@ private:
     void FillShape(QPainter* p, const QRect& r);
     bool UsesRasterOps(QPainter* p) const;
 
-    QPainter* painter_ = nullptr;
-    TPoint penPos_;
+    QPainter* FPainter = nullptr;
+    TPoint FPenPos;
 };
 
 // Draw-text flags: alignment, line breaking, clipping and measuring of DrawText.

@@ -1,5 +1,8 @@
 #include "skedra/platform/Controls.h"
+#include "skedra/platform/Controls_p.h"
 
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -172,34 +175,6 @@ constexpr KeyMapping kKeyTable[] = {
     {Qt::Key_QuoteDbl, false, VK_OEM_7},
 };
 
-bool ButtonFromQt(Qt::MouseButton aButton, TMouseButton& aResult)
-{
-    switch (aButton) {
-    case Qt::LeftButton:
-        aResult = mbLeft;
-        return true;
-    case Qt::RightButton:
-        aResult = mbRight;
-        return true;
-    case Qt::MiddleButton:
-        aResult = mbMiddle;
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The control (or the nearest enclosing one) at a screen point.
-TControl* ControlAt(const QPoint& aGlobal)
-{
-    for (QWidget* w = QApplication::widgetAt(aGlobal); w != nullptr; w = w->parentWidget()) {
-        if (auto* c = dynamic_cast<TControl*>(w)) return c;
-    }
-    return nullptr;
-}
-
-std::atomic<int> gTabCounter{0};
-
 } // namespace
 
 Word KeyCodeFromQt(int aQtKey, Qt::KeyboardModifiers aModifiers)
@@ -251,164 +226,6 @@ TShiftState KeyboardStateToShiftState()
 {
     return ShiftStateFromQt(QApplication::keyboardModifiers(), QApplication::mouseButtons());
 }
-
-// ---------------------------------------------------------------------------
-// In-process drag and drop (one drag at a time, on the user-interface thread)
-
-namespace
-{
-
-struct DragState {
-    QPointer<QWidget> source;
-    TObject* dragObject = nullptr;
-    bool started = false;
-    int threshold = 5;
-    QPoint startGlobal;
-    QPointer<QWidget> target;
-    bool accepted = false;
-    bool overrideCursor = false;
-};
-
-// Where the pointer was at the last mouse event a control received (screen
-// coordinates): drags follow the events, not the system cursor.
-QPoint gLastMouseGlobal;
-
-DragState& Drag()
-{
-    static DragState d;
-    return d;
-}
-
-TControl* DragSource()
-{
-    return dynamic_cast<TControl*>(Drag().source.data());
-}
-TControl* DragTarget()
-{
-    return dynamic_cast<TControl*>(Drag().target.data());
-}
-
-TObject* DragSourceObject()
-{
-    DragState& d = Drag();
-    return d.dragObject != nullptr ? d.dragObject : static_cast<TObject*>(DragSource());
-}
-
-void ShowDragCursor(TCursor aCursor)
-{
-    DragState& d = Drag();
-    if (d.overrideCursor)
-        QApplication::changeOverrideCursor(QCursor(CursorToQt(aCursor)));
-    else
-        QApplication::setOverrideCursor(QCursor(CursorToQt(aCursor)));
-    d.overrideCursor = true;
-}
-
-void FinishDrag()
-{
-    DragState& d = Drag();
-    if (d.overrideCursor) QApplication::restoreOverrideCursor();
-    d = DragState();
-}
-
-} // namespace
-
-void TControl::BeginDrag(bool Immediate, int Threshold)
-{
-    if (DragSource() != nullptr) return;
-    DragState& d = Drag();
-    d.source = this;
-    d.threshold = Threshold < 0 ? QApplication::startDragDistance() : Threshold;
-    d.startGlobal = gLastMouseGlobal;
-    if (Immediate) {
-        d.started = true;
-        DoStartDrag(d.dragObject);
-        ShowDragCursor(crNoDrop);
-    }
-}
-
-bool TControl::Dragging() const
-{
-    return DragSource() == this && Drag().started;
-}
-
-void TControl::EndDrag(bool Drop)
-{
-    if (DragSource() != this) return;
-    DragState& d = Drag();
-    const bool started = d.started;
-    TControl* target = d.accepted ? DragTarget() : nullptr;
-    const QPoint global = gLastMouseGlobal;
-    TObject* source = DragSourceObject();
-    TPoint p;
-    if (target != nullptr) p = target->ScreenToClient(TPoint::From(global));
-    FinishDrag();
-    if (!started) return;
-    if (Drop && target != nullptr) target->DragDrop(source, p.X, p.Y);
-    DoEndDrag(Drop ? target : nullptr, p.X, p.Y);
-}
-
-void TControl::DragMouseMove(const QMouseEvent* e)
-{
-    DragState& d = Drag();
-    const QPoint global = e->globalPosition().toPoint();
-    if (!d.started) {
-        if ((global - d.startGlobal).manhattanLength() < d.threshold) return;
-        d.started = true;
-        DoStartDrag(d.dragObject);
-        if (DragSource() != this) return; // the start handler ended it
-    }
-    TControl* over = ControlAt(global);
-    TControl* previous = DragTarget();
-    TObject* source = DragSourceObject();
-    if (previous != nullptr && previous != over) {
-        bool dummy = false;
-        const TPoint p = previous->ScreenToClient(TPoint::From(global));
-        previous->DragOver(source, p.X, p.Y, dsDragLeave, dummy);
-    }
-    d.target = over;
-    d.accepted = false;
-    if (over != nullptr) {
-        const TPoint p = over->ScreenToClient(TPoint::From(global));
-        bool accept = false;
-        over->DragOver(source, p.X, p.Y, over == previous ? dsDragMove : dsDragEnter, accept);
-        d.accepted = accept;
-    }
-    ShowDragCursor(d.accepted ? FDragCursor : crNoDrop);
-}
-
-bool TControl::DragMouseUp(const QMouseEvent* /*e*/)
-{
-    const bool started = Drag().started;
-    if (!started) {
-        FinishDrag(); // released before the threshold: an ordinary click
-        return false;
-    }
-    EndDrag(true);
-    return true;
-}
-
-void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept)
-{
-    Accept = OnDragOver.Assigned();
-    OnDragOver(this, Source, X, Y, State, Accept);
-}
-
-void TControl::DragDrop(TObject* Source, int X, int Y)
-{
-    OnDragDrop(this, Source, X, Y);
-}
-
-void TControl::DoStartDrag(TObject*& DragObject)
-{
-    OnStartDrag(this, DragObject);
-}
-
-void TControl::DoEndDrag(TObject* Target, int X, int Y)
-{
-    OnEndDrag(this, Target, X, Y);
-}
-
 // ---------------------------------------------------------------------------
 // TControl
 
@@ -431,14 +248,17 @@ TControl::TControl(QWidget* aParent) : QWidget(aParent), FCanvas(std::make_uniqu
     FFont.AssignQFont(font());
     FFont.SetColor(clWindowText);
     FFont.OnChange = MakeMethod<&TControl::FontChangedHandler>(this);
+    FConstraints.OnChange = MakeMethod<&TControl::ConstraintsChanged>(this);
     TakeParentFont();
+    TakeParentShowHint();
+    TakeParentBiDiMode();
     if (aParent != nullptr) QWidget::setVisible(true);
 }
 
 TControl::~TControl()
 {
     FDestroying = true;
-    if (Drag().source == this) FinishDrag();
+    detail::ForgetDragSource(this);
 }
 
 TWinControl* TControl::GetParent() const
@@ -457,7 +277,13 @@ void TControl::SetParent(QWidget* aParent)
     setGeometry(geometryBefore);
     if (aParent != nullptr && visible) QWidget::setVisible(true);
     TakeParentFont();
+    TakeParentShowHint();
+    TakeParentBiDiMode();
+    if (aParent != nullptr && GetParent() != nullptr && GetParent()->GetDesigning() && !GetDesigning())
+        SetDesigning(true);
+    UpdateAnchorRules();
     if (oldParent != nullptr && FAlign != alNone) oldParent->Realign();
+    if (oldParent != nullptr && oldParent->FAutoSize) oldParent->AdjustSize();
     RequestAlign();
 }
 
@@ -476,23 +302,8 @@ int TControl::GetTop() const
 void TControl::SetBounds(int aLeft, int aTop, int aWidth, int aHeight)
 {
     InternalSetBounds(aLeft, aTop, aWidth, aHeight);
+    UpdateAnchorRules();
     RequestAlign();
-}
-
-void TControl::InternalSetBounds(int aLeft, int aTop, int aWidth, int aHeight)
-{
-    const auto* p = dynamic_cast<const TControl*>(parentWidget());
-    const TPoint off = p ? p->ClientOffset() : TPoint();
-    const QRect r(aLeft + off.X, aTop + off.Y, std::max(0, aWidth), std::max(0, aHeight));
-    if (r == geometry()) return;
-    const bool moved = r.topLeft() != geometry().topLeft();
-    setGeometry(r);
-    if (size() != FNotifiedSize) {
-        FNotifiedSize = size();
-        BoundsChanged(true);
-    } else if (moved) {
-        BoundsChanged(false);
-    }
 }
 
 TRect TControl::GetClientRect() const
@@ -541,8 +352,13 @@ void TControl::SetAlign(TAlign aValue)
 
 void TControl::RequestAlign()
 {
-    if (FDestroying || FAlign == alNone) return;
-    if (TWinControl* p = GetParent()) p->AlignControl(this);
+    if (FDestroying) return;
+    TWinControl* p = GetParent();
+    if (p == nullptr) return;
+    if (FAlign != alNone)
+        p->AlignControl(this);
+    else if (p->FAutoSize)
+        p->AdjustSize(); // a child's extent is the parent's content
 }
 
 void TControl::SetColor(TColor aValue)
@@ -567,12 +383,74 @@ void TControl::TakeParentFont()
     if (!FParentFont) return;
     const auto* p = dynamic_cast<const TControl*>(parentWidget());
     if (p == nullptr || isWindow()) return;
-    FTakingParentFont = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{FTakingParentFont};
+    const QScopedValueRollback taking(FTakingParentFont, true);
     FFont.Assign(p->FFont);
+}
+
+void TControl::SetParentShowHint(bool aValue)
+{
+    FParentShowHint = aValue;
+    TakeParentShowHint();
+}
+
+void TControl::TakeParentShowHint()
+{
+    if (!FParentShowHint) return;
+    const auto* p = dynamic_cast<const TControl*>(parentWidget());
+    if (p == nullptr || isWindow()) return;
+    FShowHint = p->FShowHint;
+    ApplyHint();
+    for (QObject* o : children()) {
+        auto* c = dynamic_cast<TControl*>(o);
+        if (c != nullptr && !c->isWindow()) c->TakeParentShowHint();
+    }
+}
+
+void TControl::SetBiDiMode(TBiDiMode aValue)
+{
+    // Applied also when unchanged: Qt must stop handing the parent's direction on.
+    FParentBiDiMode = false;
+    FBiDiMode = aValue;
+    ApplyBiDiMode();
+}
+
+void TControl::SetParentBiDiMode(bool aValue)
+{
+    FParentBiDiMode = aValue;
+    TakeParentBiDiMode();
+}
+
+void TControl::TakeParentBiDiMode()
+{
+    if (!FParentBiDiMode) return;
+    const auto* p = dynamic_cast<const TControl*>(parentWidget());
+    if (p == nullptr || isWindow() || p->FBiDiMode == FBiDiMode) return;
+    FBiDiMode = p->FBiDiMode;
+    ApplyBiDiMode();
+}
+
+void TControl::ApplyBiDiMode()
+{
+    // Qt mirrors its own widgets inside this one (scroll bars, headers, item views).
+    const Qt::LayoutDirection direction = UseRightToLeftScrollBar() ? Qt::RightToLeft : Qt::LeftToRight;
+    setLayoutDirection(direction);
+    BiDiModeChanged();
+    for (QObject* o : children()) {
+        auto* c = dynamic_cast<TControl*>(o);
+        if (c != nullptr && !c->isWindow()) c->TakeParentBiDiMode();
+    }
+}
+
+void TControl::SetDesigning(bool aValue, bool aSetChildren)
+{
+    if (aValue)
+        FComponentState += csDesigning;
+    else
+        FComponentState -= csDesigning;
+    Invalidate();
+    if (!aSetChildren) return;
+    for (QObject* o : children())
+        if (auto* c = dynamic_cast<TControl*>(o)) c->SetDesigning(aValue, true);
 }
 
 void TControl::SetParentFont(bool aValue)
@@ -603,8 +481,13 @@ void TControl::SetHint(const QString& aValue)
 
 void TControl::SetShowHint(bool aValue)
 {
+    FParentShowHint = false;
     FShowHint = aValue;
     ApplyHint();
+    for (QObject* o : children()) {
+        auto* c = dynamic_cast<TControl*>(o);
+        if (c != nullptr && !c->isWindow()) c->TakeParentShowHint();
+    }
 }
 
 void TControl::ApplyHint()
@@ -779,10 +662,7 @@ bool TControl::EraseBackground() const
 
 void TControl::PaintWindow(QPainter* aPainter)
 {
-    struct Unbind {
-        TCanvas* canvas;
-        ~Unbind() { canvas->SetPainter(nullptr); }
-    } unbind{FCanvas.get()};
+    const auto unbind = qScopeGuard([this] { FCanvas->SetPainter(nullptr); });
     FCanvas->SetPainter(aPainter);
     Paint();
 }
@@ -793,724 +673,4 @@ TPoint TControl::EventPos(const QMouseEvent* e) const
     const TPoint off = ClientOffset();
     return TPoint(p.x() - off.X, p.y() - off.Y);
 }
-
-void TControl::paintEvent(QPaintEvent*)
-{
-    GuardedCall([&] {
-        QPainter painter(this);
-        PaintNonClient(&painter);
-        const TPoint off = ClientOffset();
-        const TRect client = GetClientRect();
-        painter.translate(off.X, off.Y);
-        painter.setClipRect(client.ToQRect());
-        if (EraseBackground()) painter.fillRect(client.ToQRect(), ToQColor(FColor));
-        PaintWindow(&painter);
-    });
-}
-
-void TControl::mousePressEvent(QMouseEvent* e)
-{
-    e->accept();
-    gLastMouseGlobal = e->globalPosition().toPoint();
-    GuardedCall([&] {
-        TMouseButton button;
-        if (!ButtonFromQt(e->button(), button)) return;
-        const TPoint p = EventPos(e);
-        if (button == mbLeft && FDragMode == dmAutomatic) {
-            BeginDrag(true);
-            return;
-        }
-        if (button == mbLeft && FControlStyle.Contains(csClickEvents)) FClicked = true;
-        MouseDown(button, ShiftStateFromQt(e->modifiers(), e->buttons()), p.X, p.Y);
-    });
-}
-
-void TControl::mouseDoubleClickEvent(QMouseEvent* e)
-{
-    e->accept();
-    gLastMouseGlobal = e->globalPosition().toPoint();
-    if (!FControlStyle.Contains(csDoubleClicks)) {
-        mousePressEvent(e);
-        return;
-    }
-    GuardedCall([&] {
-        TMouseButton button;
-        if (!ButtonFromQt(e->button(), button)) return;
-        const TPoint p = EventPos(e);
-        if (button == mbLeft && FDragMode == dmAutomatic) {
-            BeginDrag(true);
-            return;
-        }
-        if (button == mbLeft && FControlStyle.Contains(csClickEvents)) {
-            const QPointer<QWidget> alive(this);
-            DblClick();
-            if (alive.isNull()) return; // the double click freed the control
-        }
-        MouseDown(button, ShiftStateFromQt(e->modifiers(), e->buttons()) + ssDouble, p.X, p.Y);
-    });
-}
-
-void TControl::mouseMoveEvent(QMouseEvent* e)
-{
-    e->accept();
-    gLastMouseGlobal = e->globalPosition().toPoint();
-    GuardedCall([&] {
-        if (DragSource() == this) {
-            DragMouseMove(e);
-            return;
-        }
-        const TPoint p = EventPos(e);
-        MouseMove(ShiftStateFromQt(e->modifiers(), e->buttons()), p.X, p.Y);
-    });
-}
-
-void TControl::mouseReleaseEvent(QMouseEvent* e)
-{
-    e->accept();
-    gLastMouseGlobal = e->globalPosition().toPoint();
-    GuardedCall([&] {
-        if (DragSource() == this && DragMouseUp(e)) return;
-        TMouseButton button;
-        if (!ButtonFromQt(e->button(), button)) return;
-        const TPoint p = EventPos(e);
-        if (button == mbLeft && FClicked) {
-            FClicked = false;
-            const QPointer<QWidget> alive(this);
-            if (GetClientRect().Contains(p)) Click();
-            if (alive.isNull()) return; // the click freed the control
-        }
-        MouseUp(button, ShiftStateFromQt(e->modifiers(), e->buttons()), p.X, p.Y);
-    });
-}
-
-void TControl::wheelEvent(QWheelEvent* e)
-{
-    TWMMouseWheel msg;
-    msg.Keys = ShiftStateFromQt(e->modifiers(), e->buttons());
-    msg.WheelDelta = e->angleDelta().y();
-    const QPoint global = e->globalPosition().toPoint();
-    msg.XPos = global.x();
-    msg.YPos = global.y();
-    if (msg.WheelDelta == 0) {
-        e->ignore();
-        return;
-    }
-    if (!GuardedCall([&] { WMMouseWheel(msg); })) msg.Handled = true;
-    if (msg.Handled)
-        e->accept();
-    else
-        e->ignore();
-}
-
-void TControl::resizeEvent(QResizeEvent* e)
-{
-    QWidget::resizeEvent(e);
-    GuardedCall([&] {
-        if (size() == FNotifiedSize) return;
-        FNotifiedSize = size();
-        BoundsChanged(true);
-    });
-}
-
-void TControl::moveEvent(QMoveEvent* e)
-{
-    QWidget::moveEvent(e);
-}
-
-void TControl::contextMenuEvent(QContextMenuEvent* e)
-{
-    bool handled = false;
-    GuardedCall([&] {
-        TPoint mousePos(-1, -1);
-        if (e->reason() != QContextMenuEvent::Keyboard) {
-            const TPoint off = ClientOffset();
-            mousePos = TPoint(e->pos().x() - off.X, e->pos().y() - off.Y);
-        }
-        DoContextPopup(mousePos, handled);
-        if (handled) return;
-        if (FPopupMenu != nullptr && FPopupMenu->GetAutoPopup()) {
-            handled = true;
-            FPopupMenu->SetPopupComponent(this);
-            FPopupMenu->Popup(e->globalPos().x(), e->globalPos().y());
-        }
-    });
-    if (handled)
-        e->accept();
-    else
-        e->ignore();
-}
-
-// ---------------------------------------------------------------------------
-// TWinControl
-
-TWinControl::TWinControl(QWidget* aParent) : TControl(aParent), FTabIndex(++gTabCounter)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        FFocusConnection =
-            QObject::connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-                if (IsDestroying() || now == nullptr || now->window() != window()) return;
-                GuardedCall([&] { FocusChanged(dynamic_cast<TWinControl*>(now)); });
-            });
-    }
-}
-
-TWinControl::~TWinControl()
-{
-    QObject::disconnect(FFocusConnection);
-    MarkDestroying();
-    // Children go while this is still a whole TWinControl, so that nothing they
-    // do on the way out reaches a half-destroyed parent.
-    // A child may free a sibling (or add one) in its own destructor: each is
-    // looked at through a guarded pointer, and the children are read again
-    // until none is left.
-    for (;;) {
-        const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        if (children.isEmpty()) break;
-        std::vector<QPointer<QWidget>> guarded(children.begin(), children.end());
-        for (const QPointer<QWidget>& w : guarded)
-            if (w && w->parent() == this) delete w.data();
-    }
-}
-
-int TWinControl::ControlCount() const
-{
-    int n = 0;
-    for (QObject* o : children())
-        if (auto* c = dynamic_cast<TControl*>(o); c != nullptr && !c->isWindow()) ++n;
-    return n;
-}
-
-TControl* TWinControl::Controls(int anIndex) const
-{
-    int n = 0;
-    for (QObject* o : children()) {
-        auto* c = dynamic_cast<TControl*>(o);
-        if (c == nullptr || c->isWindow()) continue;
-        if (n == anIndex) return c;
-        ++n;
-    }
-    throw EListError::IndexOutOfBounds(anIndex);
-}
-
-void TWinControl::DisableAlign()
-{
-    ++FAlignLevel;
-}
-
-void TWinControl::EnableAlign()
-{
-    if (FAlignLevel <= 0) return;
-    if (--FAlignLevel == 0 && FAlignPending) Realign();
-}
-
-void TWinControl::AlignControl(TControl* aControl)
-{
-    if (IsDestroying()) return;
-    if (FAlignLevel > 0 || FAligning) {
-        FAlignPending = true;
-        return;
-    }
-    struct Guard {
-        TWinControl* self;
-        ~Guard()
-        {
-            self->FAligning = false;
-            self->FAlignPending = false;
-        }
-    } guard{this};
-    FAligning = true;
-    // A child's own handlers may change its size while it is being placed; a
-    // few more passes settle that without looping for ever.
-    for (int pass = 0; pass < 3; ++pass) {
-        FAlignPending = false;
-        TRect r = GetClientRect();
-        AdjustClientRect(r);
-        AlignControls(aControl, r);
-        if (!FAlignPending) break;
-        aControl = nullptr;
-    }
-}
-
-void TWinControl::AdjustClientRect(TRect&) const {}
-
-void TWinControl::AlignControls(TControl* aControl, TRect& aRect)
-{
-    bool any = false;
-    for (QObject* o : children()) {
-        auto* c = dynamic_cast<TControl*>(o);
-        if (c != nullptr && !c->isWindow() && c->FAlign != alNone) {
-            any = true;
-            break;
-        }
-    }
-    if (!any) return;
-    DoAlign(alTop, aControl, aRect);
-    DoAlign(alBottom, aControl, aRect);
-    DoAlign(alLeft, aControl, aRect);
-    DoAlign(alRight, aControl, aRect);
-    DoAlign(alClient, aControl, aRect);
-}
-
-namespace
-{
-
-// Whether c1 goes before c2 in the placing order of an alignment group.
-bool InsertBefore(const TControl* c1, const TControl* c2, TAlign anAlign)
-{
-    switch (anAlign) {
-    case alTop:
-        return c1->GetTop() < c2->GetTop();
-    case alBottom:
-        return c1->GetTop() + c1->GetHeight() >= c2->GetTop() + c2->GetHeight();
-    case alLeft:
-        return c1->GetLeft() < c2->GetLeft();
-    case alRight:
-        return c1->GetLeft() + c1->GetWidth() >= c2->GetLeft() + c2->GetWidth();
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
-void TWinControl::DoAlign(TAlign anAlign, TControl* aControl, TRect& aRect)
-{
-    std::vector<TControl*> list;
-    if (aControl != nullptr && aControl->parentWidget() == this && aControl->FVisible &&
-        aControl->FAlign == anAlign)
-        list.push_back(aControl);
-    for (QObject* o : children()) {
-        auto* c = dynamic_cast<TControl*>(o);
-        if (c == nullptr || c == aControl || c->isWindow() || !c->FVisible || c->FAlign != anAlign) continue;
-        std::size_t j = 0;
-        while (j < list.size() && !InsertBefore(c, list[j], anAlign))
-            ++j;
-        list.insert(list.begin() + static_cast<std::ptrdiff_t>(j), c);
-    }
-    for (TControl* c : list) {
-        int left = aRect.Left;
-        int top = aRect.Top;
-        int width = aRect.Width();
-        int height = aRect.Height();
-        switch (anAlign) {
-        case alTop:
-            height = c->GetHeight();
-            aRect.Top += height;
-            break;
-        case alBottom:
-            height = c->GetHeight();
-            aRect.Bottom -= height;
-            top = aRect.Bottom;
-            break;
-        case alLeft:
-            width = c->GetWidth();
-            aRect.Left += width;
-            break;
-        case alRight:
-            width = c->GetWidth();
-            aRect.Right -= width;
-            left = aRect.Right;
-            break;
-        default:
-            break;
-        }
-        c->InternalSetBounds(left, top, width, height);
-    }
-}
-
-void TWinControl::BoundsChanged(bool aSizeChanged)
-{
-    if (aSizeChanged) Realign();
-    TControl::BoundsChanged(aSizeChanged);
-}
-
-bool TWinControl::CanFocus() const
-{
-    for (const QWidget* w = this; w != nullptr; w = w->parentWidget()) {
-        const auto* c = dynamic_cast<const TControl*>(w);
-        const bool visible = c ? (c->GetVisible() && (!c->isWindow() || c->isVisible())) : w->isVisible();
-        if (!visible || !w->isEnabled()) return false;
-        if (w->isWindow()) break;
-    }
-    return true;
-}
-
-void TWinControl::SetFocus()
-{
-    if (!CanFocus()) throw EInvalidOperation(QStringLiteral("Cannot focus a disabled or invisible window"));
-    setFocus(Qt::OtherFocusReason);
-}
-
-void TWinControl::SetTabStop(bool aValue)
-{
-    FTabStop = aValue;
-    setFocusPolicy(aValue ? Qt::TabFocus : Qt::NoFocus);
-    ApplyTabOrder();
-}
-
-namespace
-{
-
-std::vector<TWinControl*> TabSiblings(const QWidget* aParent)
-{
-    std::vector<TWinControl*> result;
-    if (aParent == nullptr) return result;
-    for (QObject* o : aParent->children())
-        if (auto* c = dynamic_cast<TWinControl*>(o); c != nullptr && !c->isWindow()) result.push_back(c);
-    return result;
-}
-
-} // namespace
-
-int TWinControl::GetTabOrder() const
-{
-    std::vector<TWinControl*> siblings = TabSiblings(parentWidget());
-    std::stable_sort(siblings.begin(), siblings.end(),
-                     [](const TWinControl* a, const TWinControl* b) { return a->FTabIndex < b->FTabIndex; });
-    for (std::size_t i = 0; i < siblings.size(); ++i)
-        if (siblings[i] == this) return static_cast<int>(i);
-    return -1;
-}
-
-void TWinControl::SetTabOrder(int aValue)
-{
-    std::vector<TWinControl*> siblings = TabSiblings(parentWidget());
-    if (siblings.empty()) return;
-    std::stable_sort(siblings.begin(), siblings.end(),
-                     [](const TWinControl* a, const TWinControl* b) { return a->FTabIndex < b->FTabIndex; });
-    siblings.erase(std::find(siblings.begin(), siblings.end(), this));
-    const int pos = std::clamp(aValue, 0, static_cast<int>(siblings.size()));
-    siblings.insert(siblings.begin() + pos, this);
-    for (std::size_t i = 0; i < siblings.size(); ++i)
-        siblings[i]->FTabIndex = static_cast<int>(i);
-    ApplyTabOrder();
-}
-
-void TWinControl::ApplyTabOrder()
-{
-    std::vector<TWinControl*> siblings = TabSiblings(parentWidget());
-    std::stable_sort(siblings.begin(), siblings.end(),
-                     [](const TWinControl* a, const TWinControl* b) { return a->FTabIndex < b->FTabIndex; });
-    TWinControl* previous = nullptr;
-    for (TWinControl* c : siblings) {
-        if (!c->FTabStop) continue;
-        if (previous != nullptr) QWidget::setTabOrder(previous, c);
-        previous = c;
-    }
-}
-
-void TWinControl::KeyDown(Word& Key, TShiftState Shift)
-{
-    OnKeyDown(this, Key, Shift);
-}
-
-void TWinControl::KeyPress(QChar& Key)
-{
-    OnKeyPress(this, Key);
-}
-
-void TWinControl::KeyUp(Word& Key, TShiftState Shift)
-{
-    OnKeyUp(this, Key, Shift);
-}
-
-void TWinControl::DoEnter()
-{
-    OnEnter(this);
-}
-
-void TWinControl::DoExit()
-{
-    OnExit(this);
-}
-
-bool TWinControl::event(QEvent* e)
-{
-    switch (e->type()) {
-    case QEvent::KeyPress: {
-        auto* k = static_cast<QKeyEvent*>(e);
-        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
-            bool wanted = false;
-            GuardedCall([&] { wanted = WantSpecialKey(VK_TAB); });
-            if (wanted) {
-                keyPressEvent(k);
-                return true;
-            }
-        }
-        break;
-    }
-    case QEvent::ChildRemoved:
-        if (!IsDestroying()) GuardedCall([&] { Realign(); });
-        break;
-    default:
-        break;
-    }
-    return TControl::event(e);
-}
-
-void TWinControl::keyPressEvent(QKeyEvent* e)
-{
-    e->accept();
-    // A handler may free the control (an editor closing on Enter): stop then.
-    const QPointer<QWidget> alive(this);
-    GuardedCall([&] {
-        Word key = KeyCodeFromQt(e);
-        if (key != 0) KeyDown(key, ShiftStateFromQt(e->modifiers()));
-    });
-    if (alive.isNull()) return;
-    // The character a key produces, as the platform delivers it after the key
-    // press: none for Delete and none while Alt alone is held (menu keys).
-    const QString text = e->text();
-    const bool altOnly =
-        e->modifiers().testFlag(Qt::AltModifier) && !e->modifiers().testFlag(Qt::ControlModifier);
-    if (text.isEmpty() || altOnly) return;
-    for (QChar c : text) {
-        if (alive.isNull()) return;
-        if (c.unicode() == 0x7F) continue;
-        GuardedCall([&] {
-            QChar ch = c;
-            KeyPress(ch);
-        });
-    }
-}
-
-void TWinControl::keyReleaseEvent(QKeyEvent* e)
-{
-    e->accept();
-    if (e->isAutoRepeat()) return;
-    GuardedCall([&] {
-        Word key = KeyCodeFromQt(e);
-        if (key != 0) KeyUp(key, ShiftStateFromQt(e->modifiers()));
-    });
-}
-
-void TWinControl::focusInEvent(QFocusEvent* e)
-{
-    TControl::focusInEvent(e);
-    GuardedCall([&] {
-        WMSetFocus();
-        // Coming back to the window (or from a popup) to the control that had
-        // the focus is no enter; the first focus of a new window is.
-        if (FEntered) return;
-        FEntered = true;
-        DoEnter();
-    });
-}
-
-void TWinControl::focusOutEvent(QFocusEvent* e)
-{
-    TControl::focusOutEvent(e);
-    GuardedCall([&] {
-        WMKillFocus();
-        if (!FEntered || e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
-            return;
-        FEntered = false;
-        DoExit();
-    });
-}
-
-// ---------------------------------------------------------------------------
-// TCustomControl, TGraphicControl
-
-TCustomControl::TCustomControl(QWidget* aParent) : TWinControl(aParent) {}
-
-TGraphicControl::TGraphicControl(QWidget* aParent) : TControl(aParent)
-{
-    // Nothing is erased behind it: the parent's picture shows where it does not paint.
-    setAttribute(Qt::WA_NoSystemBackground);
-    setAutoFillBackground(false);
-    KeepBelowWindowedSiblings();
-}
-
-void TGraphicControl::SetParent(QWidget* aParent)
-{
-    TControl::SetParent(aParent);
-    KeepBelowWindowedSiblings();
-}
-
-void TGraphicControl::KeepBelowWindowedSiblings()
-{
-    QWidget* p = parentWidget();
-    if (p == nullptr) return;
-    for (QObject* o : p->children()) {
-        auto* w = qobject_cast<QWidget*>(o);
-        if (w == nullptr || w == this || w->isWindow() || dynamic_cast<TGraphicControl*>(w) != nullptr)
-            continue;
-        stackUnder(w);
-        return;
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Panels
-
-void Frame3D(TCanvas* aCanvas, TRect& aRect, TColor TopColor, TColor BottomColor, int Width)
-{
-    aCanvas->Pen.SetWidth(1);
-    aRect.Bottom -= 1;
-    aRect.Right -= 1;
-    while (Width > 0) {
-        --Width;
-        const TPoint topLeft(aRect.Left, aRect.Top);
-        const TPoint topRight(aRect.Right, aRect.Top);
-        TPoint bottomLeft(aRect.Left, aRect.Bottom);
-        const TPoint bottomRight(aRect.Right, aRect.Bottom);
-        aCanvas->Pen.SetColor(TopColor);
-        aCanvas->Polyline({bottomLeft, topLeft, topRight});
-        aCanvas->Pen.SetColor(BottomColor);
-        bottomLeft.X -= 1;
-        aCanvas->Polyline({topRight, bottomRight, bottomLeft});
-        aRect = aRect.Inflate(-1, -1);
-    }
-    aRect.Bottom += 1;
-    aRect.Right += 1;
-}
-
-TCustomPanel::TCustomPanel(QWidget* aParent) : TCustomControl(aParent)
-{
-    SetControlStyle(TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque,
-                                  csDoubleClicks, csReplicatable});
-    SetColor(clBtnFace);
-    InternalSetBounds(GetLeft(), GetTop(), 185, 41);
-}
-
-void TCustomPanel::SetBevelInner(TBevelCut aValue)
-{
-    if (aValue == FBevelInner) return;
-    FBevelInner = aValue;
-    BorderChanged();
-}
-
-void TCustomPanel::SetBevelOuter(TBevelCut aValue)
-{
-    if (aValue == FBevelOuter) return;
-    FBevelOuter = aValue;
-    BorderChanged();
-}
-
-void TCustomPanel::SetBevelWidth(int aValue)
-{
-    aValue = std::max(1, aValue);
-    if (aValue == FBevelWidth) return;
-    FBevelWidth = aValue;
-    BorderChanged();
-}
-
-void TCustomPanel::SetBorderWidth(int aValue)
-{
-    aValue = std::max(0, aValue);
-    if (aValue == FBorderWidth) return;
-    FBorderWidth = aValue;
-    BorderChanged();
-}
-
-void TCustomPanel::SetBorderStyle(TBorderStyle aValue)
-{
-    if (aValue == FBorderStyle) return;
-    // Children keep their client coordinates: move them with the client origin.
-    const int delta = (aValue == bsSingle ? 2 : 0) - BorderEdge();
-    FBorderStyle = aValue;
-    for (QObject* o : children())
-        if (auto* w = qobject_cast<QWidget*>(o); w != nullptr && !w->isWindow())
-            w->move(w->pos() + QPoint(delta, delta));
-    BorderChanged();
-}
-
-void TCustomPanel::SetAlignment(TAlignment aValue)
-{
-    if (aValue == FAlignment) return;
-    FAlignment = aValue;
-    Invalidate();
-}
-
-void TCustomPanel::BorderChanged()
-{
-    Realign();
-    Invalidate();
-}
-
-TRect TCustomPanel::GetClientRect() const
-{
-    const int e = BorderEdge();
-    return TRect(0, 0, std::max(0, width() - 2 * e), std::max(0, height() - 2 * e));
-}
-
-TPoint TCustomPanel::ClientOffset() const
-{
-    const int e = BorderEdge();
-    return TPoint(e, e);
-}
-
-void TCustomPanel::AdjustClientRect(TRect& aRect) const
-{
-    TCustomControl::AdjustClientRect(aRect);
-    aRect = aRect.Inflate(-FBorderWidth, -FBorderWidth);
-    int bevel = 0;
-    if (FBevelOuter != bvNone) bevel += FBevelWidth;
-    if (FBevelInner != bvNone) bevel += FBevelWidth;
-    aRect = aRect.Inflate(-bevel, -bevel);
-}
-
-void TCustomPanel::PaintNonClient(QPainter* aPainter)
-{
-    if (FBorderStyle != bsSingle) return;
-    // The sunken client edge: shadow and dark shadow above and left, highlight
-    // and light below and right.
-    const int w = width();
-    const int h = height();
-    if (w <= 0 || h <= 0) return;
-    auto hline = [&](int x1, int x2, int y, TColor c) {
-        aPainter->fillRect(QRect(x1, y, x2 - x1, 1), ToQColor(c));
-    };
-    auto vline = [&](int x, int y1, int y2, TColor c) {
-        aPainter->fillRect(QRect(x, y1, 1, y2 - y1), ToQColor(c));
-    };
-    hline(0, w - 1, 0, clBtnShadow);
-    vline(0, 0, h - 1, clBtnShadow);
-    hline(0, w, h - 1, clBtnHighlight);
-    vline(w - 1, 0, h, clBtnHighlight);
-    hline(1, w - 2, 1, cl3DDkShadow);
-    vline(1, 1, h - 2, cl3DDkShadow);
-    hline(1, w - 1, h - 2, cl3DLight);
-    vline(w - 2, 1, h - 1, cl3DLight);
-}
-
-void TCustomPanel::Paint()
-{
-    TCanvas* canvas = GetCanvas();
-    TRect rect = GetClientRect();
-    auto colors = [](TBevelCut bevel, TColor& top, TColor& bottom) {
-        top = bevel == bvLowered ? clBtnShadow : clBtnHighlight;
-        bottom = bevel == bvLowered ? clBtnHighlight : clBtnShadow;
-    };
-    TColor top;
-    TColor bottom;
-    if (FBevelOuter != bvNone) {
-        colors(FBevelOuter, top, bottom);
-        Frame3D(canvas, rect, top, bottom, FBevelWidth);
-    }
-    Frame3D(canvas, rect, GetColor(), GetColor(), FBorderWidth);
-    if (FBevelInner != bvNone) {
-        colors(FBevelInner, top, bottom);
-        Frame3D(canvas, rect, top, bottom, FBevelWidth);
-    }
-    canvas->Brush.SetStyle(bsSolid);
-    canvas->Brush.SetColor(GetColor());
-    canvas->FillRect(rect);
-    const QString caption = GetCaption();
-    if (caption.isEmpty()) return;
-    canvas->Brush.SetStyle(bsClear);
-    canvas->Font.Assign(*GetFont());
-    const int fontHeight = canvas->TextHeight(QStringLiteral("W"));
-    rect.Top = ((rect.Bottom + rect.Top) - fontHeight) / 2;
-    rect.Bottom = rect.Top + fontHeight;
-    unsigned flags = DT_EXPANDTABS | DT_VCENTER;
-    if (FAlignment == taRightJustify)
-        flags |= DT_RIGHT;
-    else if (FAlignment == taCenter)
-        flags |= DT_CENTER;
-    DrawText(canvas, caption, rect, flags);
-}
-
 } // namespace skedra

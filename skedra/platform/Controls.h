@@ -61,6 +61,22 @@ enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
 enum TDragMode { dmManual, dmAutomatic };
 
+enum TDragKind { dkDrag, dkDock };
+
+// The edges of its parent a control keeps its distance to when the parent resizes.
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = TSet<TAnchorKind>;
+
+// Reading order and alignment: bdRightToLeft lays out right to left and mirrors
+// left/right text alignment; bdRightToLeftNoAlign lays out right to left and
+// keeps the alignment; bdRightToLeftReadingOnly only reads text right to left.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
+// What a component is going through: csDesigning while it sits on a form in a
+// form designer, csDestroying once its destruction began.
+enum TComponentStateItem { csLoading, csReading, csWriting, csDestroying, csDesigning };
+using TComponentState = TSet<TComponentStateItem>;
+
 enum TControlStyleItem {
     csAcceptsControls,
     csCaptureMouse,
@@ -234,6 +250,46 @@ using TDragOverEvent =
 using TDragDropEvent = TMethod<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TEndDragEvent = TMethod<void(TObject* Sender, TObject* Target, int X, int Y)>;
 using TStartDragEvent = TMethod<void(TObject* Sender, TObject*& DragObject)>;
+// May change the new size, or refuse it (Resize false: the bounds stay).
+using TCanResizeControlEvent = TMethod<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+// May change the limits (preset from Constraints; 0 is no limit) the new size is held to.
+using TConstrainedResizeEvent =
+    TMethod<void(TObject* Sender, int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight)>;
+// The docking events: accepted and stored, never raised (docking has no effect).
+using TDockDropEvent = TMethod<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDockOverEvent =
+    TMethod<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TGetSiteInfoEvent = TMethod<void(TObject* Sender, TControl* DockClient, TRect& InfluenceRect,
+                                       TPoint MousePos, bool& CanDock)>;
+using TStartDockEvent = TMethod<void(TObject* Sender, TObject*& DragObject)>;
+using TUnDockEvent = TMethod<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
+
+// The smallest and largest size a control takes, whoever sets its bounds (the
+// application, its parent's Align layout, a splitter); 0 is no limit. A maximum
+// below the minimum of the same axis is raised to it.
+class TSizeConstraints : public TObject
+{
+public:
+    int GetMinWidth() const { return FMinWidth; }
+    void SetMinWidth(int aValue) { Set(FMinWidth, aValue); }
+    int GetMinHeight() const { return FMinHeight; }
+    void SetMinHeight(int aValue) { Set(FMinHeight, aValue); }
+    int GetMaxWidth() const { return FMaxWidth; }
+    void SetMaxWidth(int aValue) { Set(FMaxWidth, aValue); }
+    int GetMaxHeight() const { return FMaxHeight; }
+    void SetMaxHeight(int aValue) { Set(FMaxHeight, aValue); }
+    bool IsEmpty() const { return FMinWidth == 0 && FMinHeight == 0 && FMaxWidth == 0 && FMaxHeight == 0; }
+    // Raised after any change; the control applies the limits to its size at once.
+    TNotifyEvent OnChange;
+
+private:
+    void Set(int& aField, int aValue);
+
+    int FMinWidth = 0;
+    int FMinHeight = 0;
+    int FMaxWidth = 0;
+    int FMaxHeight = 0;
+};
 
 // The wheel message: key state, delta (120 per notch, positive away from the
 // user) and the pointer in screen coordinates. Handled tells Qt whether the
@@ -321,7 +377,59 @@ public:
     QString GetHint() const { return FHint; }
     void SetHint(const QString& aValue);
     bool GetShowHint() const { return FShowHint; }
+    // Setting ShowHint clears ParentShowHint.
     void SetShowHint(bool aValue);
+    // While set (the default), ShowHint follows the parent's, now and whenever it changes.
+    bool GetParentShowHint() const { return FParentShowHint; }
+    void SetParentShowHint(bool aValue);
+
+    // Anchors (default left and top): the edges of the parent's client area
+    // this control keeps its distance to when the parent resizes; anchored
+    // left and right it stretches, anchored to neither it keeps its centre at
+    // the same proportion. Aligned controls follow Align instead. The
+    // distances are taken whenever the bounds are set other than by the parent.
+    TAnchors GetAnchors() const { return FAnchors; }
+    void SetAnchors(const TAnchors& aValue);
+
+    // Size limits held through every change of the bounds.
+    TSizeConstraints* GetConstraints() { return &FConstraints; }
+    const TSizeConstraints* GetConstraints() const { return &FConstraints; }
+
+    // A control with AutoSize fits its size to its content (for a windowed
+    // control: its children), within its Constraints.
+    bool GetAutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool aValue);
+
+    // Right-to-left reading and layout (Qt's layout direction follows it).
+    // With ParentBiDiMode (the default) the control takes its parent's mode.
+    TBiDiMode GetBiDiMode() const { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode aValue);
+    bool GetParentBiDiMode() const { return FParentBiDiMode; }
+    void SetParentBiDiMode(bool aValue);
+    // Left and right text alignment are mirrored (bdRightToLeft).
+    bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+    // Text reads right to left (every mode but bdLeftToRight).
+    bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+    // The vertical scroll bar sits on the left (bdRightToLeft, bdRightToLeftNoAlign).
+    bool UseRightToLeftScrollBar() const
+    {
+        return FBiDiMode == bdRightToLeft || FBiDiMode == bdRightToLeftNoAlign;
+    }
+
+    // Accepted and stored for forms that set them; they change nothing on Qt
+    // (controls are drawn flat, and nothing docks).
+    bool GetCtl3D() const { return FCtl3D; }
+    void SetCtl3D(bool aValue) { FCtl3D = aValue; }
+    bool GetParentCtl3D() const { return FParentCtl3D; }
+    void SetParentCtl3D(bool aValue) { FParentCtl3D = aValue; }
+    TDragKind GetDragKind() const { return FDragKind; }
+    void SetDragKind(TDragKind aValue) { FDragKind = aValue; }
+
+    // Design-time state for a form designer: csDesigning marks a control (and,
+    // with aSetChildren, its child controls) as placed on a form being designed.
+    TComponentState ComponentState() const { return FComponentState; }
+    bool GetDesigning() const { return FComponentState.Contains(csDesigning); }
+    virtual void SetDesigning(bool aValue, bool aSetChildren = true);
 
     QString GetCaption() const { return FCaption; }
     void SetCaption(const QString& aValue);
@@ -380,6 +488,15 @@ public:
     TDragDropEvent OnDragDrop;
     TEndDragEvent OnEndDrag;
     TStartDragEvent OnStartDrag;
+    TCanResizeControlEvent OnCanResize;
+    TConstrainedResizeEvent OnConstrainedResize;
+    // Accepted and stored; never raised.
+    TDockDropEvent OnDockDrop;
+    TDockOverEvent OnDockOver;
+    TEndDragEvent OnEndDock;
+    TGetSiteInfoEvent OnGetSiteInfo;
+    TStartDockEvent OnStartDock;
+    TUnDockEvent OnUnDock;
 
     // Called by the drag machinery; public so that a drag source can ask any control.
     virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
@@ -402,6 +519,17 @@ protected:
     virtual void DoStartDrag(TObject*& DragObject);
     virtual void DoEndDrag(TObject* Target, int X, int Y);
     virtual void Resize();
+    // Asked before the size changes (not for a move alone): raises OnCanResize;
+    // false keeps the old bounds.
+    virtual bool CanResize(int& NewWidth, int& NewHeight);
+    // The limits a new size is held to: Constraints, then OnConstrainedResize.
+    virtual void ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight);
+    // The size this control wants with AutoSize; false when it has no opinion.
+    virtual bool CanAutoSize(int& /*NewWidth*/, int& /*NewHeight*/) { return false; }
+    // Fits the size to the content now (AutoSize set).
+    void AdjustSize();
+    // The layout direction changed.
+    virtual void BiDiModeChanged() { Invalidate(); }
     // Draws the control on GetCanvas(); called by PaintWindow.
     virtual void Paint() {}
     // Binds the canvas to the painter (client coordinates, clipped to the
@@ -434,10 +562,19 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
 
     bool IsDestroying() const { return FDestroying; }
-    void MarkDestroying() { FDestroying = true; }
+    void MarkDestroying()
+    {
+        FDestroying = true;
+        FComponentState += csDestroying;
+    }
 
-    // Sets the bounds without asking the parent to lay out again.
+    // Sets the bounds without asking the parent to lay out again, held to
+    // OnCanResize and the size limits.
     void InternalSetBounds(int aLeft, int aTop, int aWidth, int aHeight);
+    // Takes the distances to the parent's edges that Anchors keep.
+    void UpdateAnchorRules();
+    // Places the control by its Anchors in the parent's new client rectangle.
+    void AnchorTo(const TRect& aParentRect);
 
     // Asks the parent to lay this control out again; descendants hook
     // alignment changes here (the splitter's cursor follows its axis).
@@ -448,6 +585,12 @@ private:
     void ApplyHint();
     void FontChangedHandler(TObject*);
     void TakeParentFont();
+    void TakeParentShowHint();
+    void TakeParentBiDiMode();
+    void ApplyBiDiMode();
+    void ConstraintsChanged(TObject*);
+    // The anchor rules are the plain Left/Top default: nothing to do on a parent's resize.
+    bool DefaultAnchors() const { return FAnchors == TAnchors{akLeft, akTop}; }
     TPoint EventPos(const QMouseEvent* e) const;
     void DragMouseMove(const QMouseEvent* e);
     bool DragMouseUp(const QMouseEvent* e);
@@ -462,6 +605,21 @@ private:
     TCursor FCursor = crDefault;
     QString FHint;
     bool FShowHint = false;
+    bool FParentShowHint = true;
+    TAnchors FAnchors{akLeft, akTop};
+    // Distances to the right and bottom edges, the centre and the parent's
+    // size when the anchor rules were taken (see UpdateAnchorRules).
+    TRect FAnchorRules;
+    TPoint FAnchorParentSize;
+    TSizeConstraints FConstraints;
+    bool FAutoSize = false;
+    bool FAutoSizing = false;
+    TBiDiMode FBiDiMode = bdLeftToRight;
+    bool FParentBiDiMode = true;
+    bool FCtl3D = true;
+    bool FParentCtl3D = true;
+    TDragKind FDragKind = dkDrag;
+    TComponentState FComponentState;
     QString FCaption;
     TPopupMenu* FPopupMenu = nullptr;
     int FTag = 0;
@@ -512,6 +670,12 @@ public:
     int GetTabOrder() const;
     void SetTabOrder(int aValue);
 
+    // Docking: accepted and stored, no effect (nothing docks).
+    bool GetDockSite() const { return FDockSite; }
+    void SetDockSite(bool aValue) { FDockSite = aValue; }
+    bool GetUseDockManager() const { return FUseDockManager; }
+    void SetUseDockManager(bool aValue) { FUseDockManager = aValue; }
+
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
     TKeyEvent OnKeyDown;
@@ -523,6 +687,10 @@ protected:
     // client coordinates) less what the control reserves (bevels, border width).
     virtual void AdjustClientRect(TRect& aRect) const;
     virtual void AlignControls(TControl* aControl, TRect& aRect);
+    // With AutoSize: the size that just holds the visible children (their
+    // right and bottom edges, the sizes of aligned ones) plus what
+    // AdjustClientRect reserves. Client-aligned children do not count.
+    bool CanAutoSize(int& NewWidth, int& NewHeight) override;
 
     virtual void KeyDown(Word& Key, TShiftState Shift);
     virtual void KeyPress(QChar& Key);
@@ -558,6 +726,8 @@ private:
     int FTabIndex = -1; // rank key within the parent's tab order
     QMetaObject::Connection FFocusConnection;
     bool FEntered = false; // between DoEnter and DoExit
+    bool FDockSite = false;
+    bool FUseDockManager = false;
 };
 
 // A windowed control that draws itself on a canvas.

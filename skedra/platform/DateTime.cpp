@@ -84,7 +84,7 @@ bool StartsWithI(const QString& s, int at, const char* what)
 class Formatter
 {
 public:
-    Formatter(TDateTime value, const TFormatSettings& settings) : value_(value), s_(settings) {}
+    Formatter(TDateTime value, const TFormatSettings& settings) : FValue(value), FSettings(settings) {}
 
     void Append(QString& out, const QString& fmt, int depth)
     {
@@ -111,9 +111,9 @@ public:
                 const int k = count('Y');
                 DecodeDateOnce();
                 if (k <= 2)
-                    AppendNumber(out, year_ % 100, 2);
+                    AppendNumber(out, FYear % 100, 2);
                 else
-                    AppendNumber(out, year_, 4);
+                    AppendNumber(out, FYear, 4);
                 i += k;
                 break;
             }
@@ -124,35 +124,35 @@ public:
                 const int k = count('M');
                 DecodeDateOnce();
                 if (k <= 2)
-                    AppendNumber(out, month_, k);
+                    AppendNumber(out, FMonth, k);
                 else if (k == 3)
-                    out += s_.ShortMonthNames[month_ - 1];
+                    out += FSettings.ShortMonthNames[FMonth - 1];
                 else
-                    out += s_.LongMonthNames[month_ - 1];
+                    out += FSettings.LongMonthNames[FMonth - 1];
                 i += k;
                 break;
             }
             case 'D': {
                 const int k = count('D');
                 DecodeDateOnce();
-                const int dow = DayOfWeek(value_) - 1;
+                const int dow = DayOfWeek(FValue) - 1;
                 if (k <= 2)
-                    AppendNumber(out, day_, k);
+                    AppendNumber(out, FDay, k);
                 else if (k == 3)
-                    out += s_.ShortDayNames[dow];
+                    out += FSettings.ShortDayNames[dow];
                 else if (k == 4)
-                    out += s_.LongDayNames[dow];
+                    out += FSettings.LongDayNames[dow];
                 else if (k == 5)
-                    Append(out, s_.ShortDateFormat, depth + 1);
+                    Append(out, FSettings.ShortDateFormat, depth + 1);
                 else
-                    Append(out, s_.LongDateFormat, depth + 1);
+                    Append(out, FSettings.LongDateFormat, depth + 1);
                 i += k;
                 break;
             }
             case 'H': {
                 const int k = count('H');
                 DecodeTimeOnce();
-                int h = hour_;
+                int h = FHour;
                 if (Uses12HourClock(fmt, i + k)) h = h == 0 ? 12 : (h > 12 ? h - 12 : h);
                 AppendNumber(out, h, std::min(k, 2));
                 i += k;
@@ -167,43 +167,43 @@ public:
                 }
                 k -= i;
                 DecodeTimeOnce();
-                AppendNumber(out, minute_, std::min(k, 2));
+                AppendNumber(out, FMinute, std::min(k, 2));
                 i += k;
                 break;
             }
             case 'S': {
                 const int k = count('S');
                 DecodeTimeOnce();
-                AppendNumber(out, second_, std::min(k, 2));
+                AppendNumber(out, FSecond, std::min(k, 2));
                 i += k;
                 break;
             }
             case 'Z': {
                 const int k = count('Z');
                 DecodeTimeOnce();
-                AppendNumber(out, msec_, std::min(k, 3));
+                AppendNumber(out, FMsec, std::min(k, 3));
                 i += k;
                 break;
             }
             case 'T': {
                 const int k = count('T');
-                Append(out, k == 1 ? s_.ShortTimeFormat : s_.LongTimeFormat, depth + 1);
+                Append(out, k == 1 ? FSettings.ShortTimeFormat : FSettings.LongTimeFormat, depth + 1);
                 i += k;
                 break;
             }
             case 'C': {
                 ++i;
-                Append(out, s_.ShortDateFormat, depth + 1);
+                Append(out, FSettings.ShortDateFormat, depth + 1);
                 DecodeTimeOnce();
-                if (hour_ != 0 || minute_ != 0 || second_ != 0 || msec_ != 0) {
+                if (FHour != 0 || FMinute != 0 || FSecond != 0 || FMsec != 0) {
                     out += QLatin1Char(' ');
-                    Append(out, s_.LongTimeFormat, depth + 1);
+                    Append(out, FSettings.LongTimeFormat, depth + 1);
                 }
                 break;
             }
             case 'A': {
                 DecodeTimeOnce();
-                const bool pm = hour_ >= 12;
+                const bool pm = FHour >= 12;
                 if (StartsWithI(fmt, i, "am/pm")) {
                     out += fmt.mid(pm ? i + 3 : i, 2);
                     i += 5;
@@ -211,7 +211,7 @@ public:
                     out += fmt.mid(pm ? i + 2 : i, 1);
                     i += 3;
                 } else if (StartsWithI(fmt, i, "ampm")) {
-                    out += pm ? s_.TimePMString : s_.TimeAMString;
+                    out += pm ? FSettings.TimePMString : FSettings.TimeAMString;
                     i += 4;
                 } else {
                     out += c;
@@ -220,11 +220,11 @@ public:
                 break;
             }
             case '/':
-                out += s_.DateSeparator;
+                out += FSettings.DateSeparator;
                 ++i;
                 break;
             case ':':
-                out += s_.TimeSeparator;
+                out += FSettings.TimeSeparator;
                 ++i;
                 break;
             case '\'':
@@ -264,20 +264,20 @@ private:
 
     void DecodeDateOnce()
     {
-        if (!haveDate_) DecodeDate(value_, year_, month_, day_);
-        haveDate_ = true;
+        if (!FHaveDate) DecodeDate(FValue, FYear, FMonth, FDay);
+        FHaveDate = true;
     }
     void DecodeTimeOnce()
     {
-        if (!haveTime_) DecodeTime(value_, hour_, minute_, second_, msec_);
-        haveTime_ = true;
+        if (!FHaveTime) DecodeTime(FValue, FHour, FMinute, FSecond, FMsec);
+        FHaveTime = true;
     }
 
-    TDateTime value_;
-    const TFormatSettings& s_;
-    bool haveDate_ = false;
-    bool haveTime_ = false;
-    int year_ = 0, month_ = 0, day_ = 0, hour_ = 0, minute_ = 0, second_ = 0, msec_ = 0;
+    TDateTime FValue;
+    const TFormatSettings& FSettings;
+    bool FHaveDate = false;
+    bool FHaveTime = false;
+    int FYear = 0, FMonth = 0, FDay = 0, FHour = 0, FMinute = 0, FSecond = 0, FMsec = 0;
 };
 
 } // namespace
@@ -308,7 +308,8 @@ bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& result)
 {
     if (hour < 0 || hour >= 24 || min < 0 || min >= 60 || sec < 0 || sec >= 60 || msec < 0 || msec >= 1000)
         return false;
-    result = ((hour * 3600000.0) + (min * 60000.0) + (sec * 1000.0) + msec) / MSecsPerDay;
+    result = (static_cast<double>(hour * MSecsPerHour + min * MSecsPerMin + sec * MSecsPerSec) + msec) /
+             MSecsPerDay;
     return true;
 }
 
@@ -352,12 +353,12 @@ void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec)
 {
     const Parts p = Split(value);
     int ms = p.msec;
-    hour = ms / 3600000;
-    ms %= 3600000;
-    min = ms / 60000;
-    ms %= 60000;
-    sec = ms / 1000;
-    msec = ms % 1000;
+    hour = static_cast<int>(ms / MSecsPerHour);
+    ms = static_cast<int>(ms % MSecsPerHour);
+    min = static_cast<int>(ms / MSecsPerMin);
+    ms = static_cast<int>(ms % MSecsPerMin);
+    sec = static_cast<int>(ms / MSecsPerSec);
+    msec = static_cast<int>(ms % MSecsPerSec);
 }
 
 void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& min, int& sec,

@@ -15,10 +15,20 @@ namespace skedra
 
 using TDateTime = double;
 
+// The units of time, defined once: use these, never a literal.
 constexpr double HoursPerDay = 24;
 constexpr double MinsPerDay = 24 * 60;
 constexpr double SecsPerDay = 24 * 60 * 60;
 constexpr double MSecsPerDay = 24.0 * 60 * 60 * 1000;
+// The same counts as integers, for millisecond arithmetic.
+constexpr std::int64_t MSecsPerSec = 1000;
+constexpr std::int64_t MSecsPerMin = 60 * MSecsPerSec;
+constexpr std::int64_t MSecsPerHour = 60 * MSecsPerMin;
+constexpr std::int64_t MSecsPerDayInt = 24 * MSecsPerHour;
+static_assert(MSecsPerDayInt == static_cast<std::int64_t>(MSecsPerDay));
+// One second and one millisecond as parts of a day.
+constexpr TDateTime OneSecond = 1.0 / SecsPerDay;
+constexpr TDateTime OneMillisecond = 1.0 / MSecsPerDay;
 constexpr int DateDelta = 693594; // days from 1 January 0001 to 30 December 1899
 
 // Smallest and largest values the calendar functions accept (years 1 and 9999).

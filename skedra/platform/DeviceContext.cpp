@@ -12,41 +12,41 @@ namespace skedra
 TDeviceContext::TDeviceContext(QPaintDevice* aDevice)
 {
     if (aDevice == nullptr) throw Exception(QStringLiteral("No device to paint on"));
-    owned_ = std::make_unique<QPainter>();
-    if (!owned_->begin(aDevice)) throw Exception(QStringLiteral("Cannot paint on the device"));
-    owned_->setRenderHint(QPainter::Antialiasing, false);
-    painter_ = owned_.get();
+    FOwned = std::make_unique<QPainter>();
+    if (!FOwned->begin(aDevice)) throw Exception(QStringLiteral("Cannot paint on the device"));
+    FOwned->setRenderHint(QPainter::Antialiasing, false);
+    FPainter = FOwned.get();
 }
 
-TDeviceContext::TDeviceContext(QPainter* aPainter) : painter_(aPainter)
+TDeviceContext::TDeviceContext(QPainter* aPainter) : FPainter(aPainter)
 {
-    if (painter_ == nullptr || !painter_->isActive())
+    if (FPainter == nullptr || !FPainter->isActive())
         throw Exception(QStringLiteral("Cannot paint on the device"));
 }
 
 TDeviceContext::~TDeviceContext()
 {
-    if (owned_ && owned_->isActive()) owned_->end();
+    if (FOwned && FOwned->isActive()) FOwned->end();
 }
 
 void TDeviceContext::End()
 {
-    if (owned_ && owned_->isActive()) owned_->end();
+    if (FOwned && FOwned->isActive()) FOwned->end();
 }
 
 TPoint TDeviceContext::GetViewportOrg() const
 {
-    if (painter_ == nullptr || !painter_->isActive()) return TPoint();
-    const QTransform& t = painter_->worldTransform();
+    if (FPainter == nullptr || !FPainter->isActive()) return TPoint();
+    const QTransform& t = FPainter->worldTransform();
     return TPoint(qRound(t.dx()), qRound(t.dy()));
 }
 
 TPoint TDeviceContext::SetViewportOrg(int x, int y)
 {
     const TPoint previous = GetViewportOrg();
-    if (painter_ == nullptr || !painter_->isActive()) return previous;
-    const QTransform t = painter_->worldTransform();
-    painter_->setWorldTransform(QTransform(t.m11(), t.m12(), t.m21(), t.m22(), x, y));
+    if (FPainter == nullptr || !FPainter->isActive()) return previous;
+    const QTransform t = FPainter->worldTransform();
+    FPainter->setWorldTransform(QTransform(t.m11(), t.m12(), t.m21(), t.m22(), x, y));
     return previous;
 }
 
@@ -72,28 +72,28 @@ template <class F> void InDeviceCoordinates(QPainter* p, F&& f)
 
 void TDeviceContext::SelectClipRect(const TRect& r)
 {
-    if (painter_ == nullptr || !painter_->isActive()) return;
-    InDeviceCoordinates(painter_, [&] { painter_->setClipRect(r.ToQRect(), Qt::ReplaceClip); });
+    if (FPainter == nullptr || !FPainter->isActive()) return;
+    InDeviceCoordinates(FPainter, [&] { FPainter->setClipRect(r.ToQRect(), Qt::ReplaceClip); });
 }
 
 void TDeviceContext::IntersectClipRect(const TRect& r)
 {
-    if (painter_ == nullptr || !painter_->isActive()) return;
-    const Qt::ClipOperation op = painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip;
-    InDeviceCoordinates(painter_, [&] { painter_->setClipRect(r.ToQRect(), op); });
+    if (FPainter == nullptr || !FPainter->isActive()) return;
+    const Qt::ClipOperation op = FPainter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip;
+    InDeviceCoordinates(FPainter, [&] { FPainter->setClipRect(r.ToQRect(), op); });
 }
 
 void TDeviceContext::SelectNoClip()
 {
-    if (painter_ == nullptr || !painter_->isActive()) return;
-    painter_->setClipping(false);
+    if (FPainter == nullptr || !FPainter->isActive()) return;
+    FPainter->setClipping(false);
 }
 
 bool TDeviceContext::GetClipRect(TRect& r) const
 {
     r = TRect(0, 0, GetDeviceWidth(), GetDeviceHeight());
-    if (painter_ == nullptr || !painter_->isActive() || !painter_->hasClipping()) return false;
-    const QRect bounds = painter_->worldTransform().map(painter_->clipRegion()).boundingRect();
+    if (FPainter == nullptr || !FPainter->isActive() || !FPainter->hasClipping()) return false;
+    const QRect bounds = FPainter->worldTransform().map(FPainter->clipRegion()).boundingRect();
     r = TRect::From(bounds);
     return true;
 }
@@ -101,20 +101,20 @@ bool TDeviceContext::GetClipRect(TRect& r) const
 TClipState TDeviceContext::SaveClip() const
 {
     TClipState s;
-    if (painter_ == nullptr || !painter_->isActive() || !painter_->hasClipping()) return s;
+    if (FPainter == nullptr || !FPainter->isActive() || !FPainter->hasClipping()) return s;
     s.Clipped = true;
-    s.Region = painter_->worldTransform().map(painter_->clipRegion());
+    s.Region = FPainter->worldTransform().map(FPainter->clipRegion());
     return s;
 }
 
 void TDeviceContext::RestoreClip(const TClipState& aState)
 {
-    if (painter_ == nullptr || !painter_->isActive()) return;
+    if (FPainter == nullptr || !FPainter->isActive()) return;
     if (!aState.Clipped) {
-        painter_->setClipping(false);
+        FPainter->setClipping(false);
         return;
     }
-    InDeviceCoordinates(painter_, [&] { painter_->setClipRegion(aState.Region, Qt::ReplaceClip); });
+    InDeviceCoordinates(FPainter, [&] { FPainter->setClipRegion(aState.Region, Qt::ReplaceClip); });
 }
 
 int TDeviceContext::GetDeviceWidth() const

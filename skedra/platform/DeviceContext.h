@@ -33,8 +33,8 @@ public:
     explicit TDeviceContext(QPainter* aPainter);
     ~TDeviceContext() override;
 
-    QPainter* Painter() const { return painter_; }
-    QPaintDevice* Device() const { return painter_ != nullptr ? painter_->device() : nullptr; }
+    QPainter* Painter() const { return FPainter; }
+    QPaintDevice* Device() const { return FPainter != nullptr ? FPainter->device() : nullptr; }
 
     // Viewport origin in device pixels: the device point where logical (0, 0) lands.
     TPoint GetViewportOrg() const;
@@ -64,8 +64,8 @@ public:
     void End();
 
 private:
-    std::unique_ptr<QPainter> owned_;
-    QPainter* painter_ = nullptr;
+    std::unique_ptr<QPainter> FOwned;
+    QPainter* FPainter = nullptr;
 };
 
 // Prints a bitmap's pixels stretched to the target rectangle (logical

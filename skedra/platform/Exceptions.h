@@ -11,13 +11,13 @@ namespace skedra
 class Exception : public std::exception
 {
 public:
-    explicit Exception(QString message) : message_(std::move(message)), utf8_(message_.toStdString()) {}
-    const QString& Message() const { return message_; }
-    const char* what() const noexcept override { return utf8_.c_str(); }
+    explicit Exception(QString message) : FMessage(std::move(message)), FUtf8(FMessage.toStdString()) {}
+    const QString& Message() const { return FMessage; }
+    const char* what() const noexcept override { return FUtf8.c_str(); }
 
 private:
-    QString message_;
-    std::string utf8_;
+    QString FMessage;
+    std::string FUtf8;
 };
 
 // An index outside a list: "List index out of bounds (5)".

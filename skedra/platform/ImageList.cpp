@@ -6,7 +6,7 @@ namespace skedra
 {
 
 TCustomImageList::TCustomImageList(int aWidth, int aHeight)
-    : width_(std::max(1, aWidth)), height_(std::max(1, aHeight))
+    : FWidth(std::max(1, aWidth)), FHeight(std::max(1, aHeight))
 {
 }
 
@@ -14,10 +14,10 @@ void TCustomImageList::SetSize(int aWidth, int aHeight)
 {
     aWidth = std::max(1, aWidth);
     aHeight = std::max(1, aHeight);
-    if (aWidth == width_ && aHeight == height_) return;
-    width_ = aWidth;
-    height_ = aHeight;
-    images_.clear();
+    if (aWidth == FWidth && aHeight == FHeight) return;
+    FWidth = aWidth;
+    FHeight = aHeight;
+    FImages.clear();
     Changed();
 }
 
@@ -57,8 +57,8 @@ int TCustomImageList::Add(const TBitmap* image, const TBitmap* mask)
         }
     }
     const int first = Count();
-    for (QImage& part : Cut(img, width_, height_))
-        images_.push_back(std::move(part));
+    for (QImage& part : Cut(img, FWidth, FHeight))
+        FImages.push_back(std::move(part));
     Changed();
     return first;
 }
@@ -74,8 +74,8 @@ int TCustomImageList::AddMasked(const TBitmap* image, TColor maskColor)
             if ((line[x] & 0xFFFFFF) == key) line[x] = qRgba(0, 0, 0, 0);
     }
     const int first = Count();
-    for (QImage& part : Cut(img, width_, height_))
-        images_.push_back(std::move(part));
+    for (QImage& part : Cut(img, FWidth, FHeight))
+        FImages.push_back(std::move(part));
     Changed();
     return first;
 }
@@ -83,10 +83,10 @@ int TCustomImageList::AddMasked(const TBitmap* image, TColor maskColor)
 int TCustomImageList::AddImage(const QImage& image)
 {
     if (image.isNull()) return -1;
-    QImage img = image.size() == QSize(width_, height_)
+    QImage img = image.size() == QSize(FWidth, FHeight)
                      ? image
-                     : image.scaled(width_, height_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    images_.push_back(img.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+                     : image.scaled(FWidth, FHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    FImages.push_back(img.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     Changed();
     return Count() - 1;
 }
@@ -94,8 +94,8 @@ int TCustomImageList::AddImage(const QImage& image)
 void TCustomImageList::Replace(int index, const QImage& image)
 {
     if (index < 0 || index >= Count() || image.isNull()) return;
-    images_[static_cast<size_t>(index)] =
-        image.scaled(width_, height_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+    FImages[static_cast<size_t>(index)] =
+        image.scaled(FWidth, FHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
             .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     Changed();
 }
@@ -103,21 +103,21 @@ void TCustomImageList::Replace(int index, const QImage& image)
 void TCustomImageList::Delete(int index)
 {
     if (index < 0 || index >= Count()) return;
-    images_.erase(images_.begin() + index);
+    FImages.erase(FImages.begin() + index);
     Changed();
 }
 
 void TCustomImageList::Clear()
 {
-    if (images_.empty()) return;
-    images_.clear();
+    if (FImages.empty()) return;
+    FImages.clear();
     Changed();
 }
 
 QImage TCustomImageList::GetImage(int index) const
 {
     if (index < 0 || index >= Count()) return QImage();
-    return images_[static_cast<size_t>(index)];
+    return FImages[static_cast<size_t>(index)];
 }
 
 void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) const
@@ -125,7 +125,7 @@ void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabl
     if (canvas == nullptr || index < 0 || index >= Count()) return;
     QPainter* p = canvas->Handle();
     if (p == nullptr) return;
-    QImage img = images_[static_cast<size_t>(index)];
+    QImage img = FImages[static_cast<size_t>(index)];
     if (!enabled) {
         // Greyed: the luminance, lightened, with the image's own transparency.
         QImage grey = img.convertToFormat(QImage::Format_ARGB32);
@@ -147,11 +147,11 @@ void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabl
 bool TCustomImageList::GetBitmap(int index, TBitmap* image) const
 {
     if (image == nullptr || index < 0 || index >= Count()) return false;
-    image->SetSize(width_, height_);
+    image->SetSize(FWidth, FHeight);
     TCanvas* c = image->GetCanvas();
     c->Brush.SetColor(BkColor);
     c->Brush.SetStyle(bsSolid);
-    c->FillRect(Rect(0, 0, width_, height_));
+    c->FillRect(Rect(0, 0, FWidth, FHeight));
     Draw(c, 0, 0, index);
     return true;
 }

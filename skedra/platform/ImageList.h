@@ -16,14 +16,14 @@ class TCustomImageList : public TObject
 public:
     explicit TCustomImageList(int aWidth = 16, int aHeight = 16);
 
-    int GetWidth() const { return width_; }
-    int GetHeight() const { return height_; }
+    int GetWidth() const { return FWidth; }
+    int GetHeight() const { return FHeight; }
     // Changing the size removes every image.
-    void SetWidth(int value) { SetSize(value, height_); }
-    void SetHeight(int value) { SetSize(width_, value); }
+    void SetWidth(int value) { SetSize(value, FHeight); }
+    void SetHeight(int value) { SetSize(FWidth, value); }
     void SetSize(int aWidth, int aHeight);
 
-    int Count() const { return static_cast<int>(images_.size()); }
+    int Count() const { return static_cast<int>(FImages.size()); }
     int GetCount() const { return Count(); }
 
     // Adds the image (a strip wider than the list's width adds one image per
@@ -52,9 +52,9 @@ public:
 
 private:
     void Changed() { OnChange(this); }
-    int width_;
-    int height_;
-    std::vector<QImage> images_;
+    int FWidth;
+    int FHeight;
+    std::vector<QImage> FImages;
 };
 
 class TImageList : public TCustomImageList

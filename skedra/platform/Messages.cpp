@@ -2,6 +2,7 @@
 
 #include "skedra/platform/Exceptions.h"
 
+#include <QScopeGuard>
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -37,10 +38,7 @@ QStringList& OpenTexts()
 
 void ShowBox(const QString& text)
 {
-    struct Close {
-        QString text;
-        ~Close() { OpenTexts().removeOne(text); }
-    } close{text};
+    const auto close = qScopeGuard([&text] { OpenTexts().removeOne(text); });
     QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
 }
 

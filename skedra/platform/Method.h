@@ -30,44 +30,44 @@ public:
     template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TMethod> &&
                                                 !std::is_same_v<std::decay_t<F>, std::nullptr_t> &&
                                                 std::is_invocable_r_v<R, F&, Args...>>>
-    TMethod(F&& f) : fn_(std::make_shared<std::function<R(Args...)>>(std::forward<F>(f)))
+    TMethod(F&& f) : FFunction(std::make_shared<std::function<R(Args...)>>(std::forward<F>(f)))
     {
     }
 
     static TMethod Bind(void* object, Thunk thunk)
     {
         TMethod m;
-        m.object_ = object;
-        m.thunk_ = thunk;
+        m.FObject = object;
+        m.FThunk = thunk;
         return m;
     }
 
-    bool Assigned() const { return thunk_ != nullptr || fn_ != nullptr; }
+    bool Assigned() const { return FThunk != nullptr || FFunction != nullptr; }
     explicit operator bool() const { return Assigned(); }
 
     R operator()(Args... args) const
     {
-        if (thunk_) return thunk_(object_, std::forward<Args>(args)...);
-        if (fn_) return (*fn_)(std::forward<Args>(args)...);
+        if (FThunk) return FThunk(FObject, std::forward<Args>(args)...);
+        if (FFunction) return (*FFunction)(std::forward<Args>(args)...);
         if constexpr (!std::is_void_v<R>) return R{};
     }
 
     // The bound object (null for plain callables and empty handlers).
-    void* Data() const { return object_; }
-    Thunk Code() const { return thunk_; }
+    void* Data() const { return FObject; }
+    Thunk Code() const { return FThunk; }
 
     void Clear() { *this = TMethod(); }
 
     friend bool operator==(const TMethod& a, const TMethod& b)
     {
-        if (a.thunk_ || b.thunk_) return a.thunk_ == b.thunk_ && a.object_ == b.object_;
-        return a.fn_ == b.fn_;
+        if (a.FThunk || b.FThunk) return a.FThunk == b.FThunk && a.FObject == b.FObject;
+        return a.FFunction == b.FFunction;
     }
 
 private:
-    void* object_ = nullptr;
-    Thunk thunk_ = nullptr;
-    std::shared_ptr<std::function<R(Args...)>> fn_;
+    void* FObject = nullptr;
+    Thunk FThunk = nullptr;
+    std::shared_ptr<std::function<R(Args...)>> FFunction;
 };
 
 namespace detail

@@ -19,37 +19,37 @@ public:
             Include(e);
     }
 
-    bool Contains(E e) const { return Valid(e) && bits_.test(Index(e)); }
+    bool Contains(E e) const { return Valid(e) && FBits.test(Index(e)); }
     TSet& Include(E e)
     {
-        if (Valid(e)) bits_.set(Index(e));
+        if (Valid(e)) FBits.set(Index(e));
         return *this;
     }
     TSet& Exclude(E e)
     {
-        if (Valid(e)) bits_.reset(Index(e));
+        if (Valid(e)) FBits.reset(Index(e));
         return *this;
     }
-    bool Empty() const { return bits_.none(); }
-    int Count() const { return static_cast<int>(bits_.count()); }
-    void Clear() { bits_.reset(); }
+    bool Empty() const { return FBits.none(); }
+    int Count() const { return static_cast<int>(FBits.count()); }
+    void Clear() { FBits.reset(); }
 
-    TSet operator+(const TSet& o) const { return TSet(bits_ | o.bits_); }
-    TSet operator-(const TSet& o) const { return TSet(bits_ & ~o.bits_); }
-    TSet operator*(const TSet& o) const { return TSet(bits_ & o.bits_); }
+    TSet operator+(const TSet& o) const { return TSet(FBits | o.FBits); }
+    TSet operator-(const TSet& o) const { return TSet(FBits & ~o.FBits); }
+    TSet operator*(const TSet& o) const { return TSet(FBits & o.FBits); }
     TSet& operator+=(const TSet& o)
     {
-        bits_ |= o.bits_;
+        FBits |= o.FBits;
         return *this;
     }
     TSet& operator-=(const TSet& o)
     {
-        bits_ &= ~o.bits_;
+        FBits &= ~o.FBits;
         return *this;
     }
     TSet& operator*=(const TSet& o)
     {
-        bits_ &= o.bits_;
+        FBits &= o.FBits;
         return *this;
     }
     TSet operator+(E e) const
@@ -66,15 +66,15 @@ public:
     }
     TSet& operator+=(E e) { return Include(e); }
     TSet& operator-=(E e) { return Exclude(e); }
-    bool operator==(const TSet& o) const { return bits_ == o.bits_; }
+    bool operator==(const TSet& o) const { return FBits == o.FBits; }
     // True when every member of this set is in o.
-    bool SubsetOf(const TSet& o) const { return (bits_ & ~o.bits_).none(); }
+    bool SubsetOf(const TSet& o) const { return (FBits & ~o.FBits).none(); }
 
 private:
-    explicit TSet(const std::bitset<kCapacity>& b) : bits_(b) {}
+    explicit TSet(const std::bitset<kCapacity>& b) : FBits(b) {}
     static int Index(E e) { return static_cast<int>(e); }
     static bool Valid(E e) { return Index(e) >= 0 && Index(e) < kCapacity; }
-    std::bitset<kCapacity> bits_;
+    std::bitset<kCapacity> FBits;
 };
 
 } // namespace skedra

@@ -510,7 +510,9 @@ private:
     int ImageWidth() const;
     TRect NodeRect(const TTreeNode* aNode, bool aTextOnly) const;
     bool HitButton(TTreeNode* aNode, int X) const;
-    void NativeMouse(QMouseEvent* e, int aKind);
+    // What the native view received.
+    enum TNativeMouseKind { nmkPress, nmkRelease, nmkMove, nmkDoubleClick };
+    void NativeMouse(QMouseEvent* e, TNativeMouseKind aKind);
     void NativeKey(QKeyEvent* e, bool aDown);
     void NativePaint();
     void DrawItem(QPainter* aPainter, TTreeNode* aNode, const QRect& aCell);
@@ -547,7 +549,6 @@ private:
     bool FVertShown = true;
     bool FHorzShown = true;
     bool FDestroying = false;
-    bool FInSelectNative = false;
     bool FEndingEdit = false;
 
     // Cached rows.

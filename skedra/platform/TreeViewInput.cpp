@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -36,16 +37,16 @@ static TWMMouse MouseMessage(QMouseEvent* e, TMouseButton aButton)
     return m;
 }
 
-void TCustomTreeView::NativeMouse(QMouseEvent* e, int aKind)
+void TCustomTreeView::NativeMouse(QMouseEvent* e, TNativeMouseKind aKind)
 {
     e->accept();
     // An in-process drag started by this tree follows the pointer through
     // the control's own drag handling.
-    if (Dragging() && (aKind == 1 || aKind == 2)) {
+    if (Dragging() && (aKind == nmkRelease || aKind == nmkMove)) {
         const TPoint off = ClientOffset();
         QMouseEvent mapped(e->type(), e->position() + QPointF(off.X, off.Y), e->globalPosition(), e->button(),
                            e->buttons(), e->modifiers());
-        if (aKind == 2)
+        if (aKind == nmkMove)
             TWinControl::mouseMoveEvent(&mapped);
         else
             TWinControl::mouseReleaseEvent(&mapped);
@@ -59,7 +60,7 @@ void TCustomTreeView::NativeMouse(QMouseEvent* e, int aKind)
             button = mbMiddle;
         TWMMouse msg = MouseMessage(e, button);
         switch (aKind) {
-        case 0:
+        case nmkPress:
             if (button == mbLeft)
                 WMLButtonDown(msg);
             else if (button == mbRight)
@@ -67,7 +68,7 @@ void TCustomTreeView::NativeMouse(QMouseEvent* e, int aKind)
             else
                 MouseDown(button, msg.Shift, msg.XPos, msg.YPos);
             break;
-        case 1:
+        case nmkRelease:
             if (button == mbLeft)
                 WMLButtonUp(msg);
             else if (button == mbRight)
@@ -75,10 +76,10 @@ void TCustomTreeView::NativeMouse(QMouseEvent* e, int aKind)
             else
                 MouseUp(button, msg.Shift, msg.XPos, msg.YPos);
             break;
-        case 2:
+        case nmkMove:
             WMMouseMove(msg);
             break;
-        case 3:
+        case nmkDoubleClick:
             if (button == mbLeft)
                 WMLButtonDblClk(msg);
             else if (button == mbRight)
@@ -432,7 +433,7 @@ bool TCustomTreeView::StartEdit(TTreeNode* aNode)
     aNode->MakeVisible();
     EnsureRowVisible(aNode);
     FEditingNode = aNode;
-    auto* editor = new detail::TTreeEdit(this, FNative->viewport());
+    auto* editor = new detail::TTreeEdit(FNative->viewport());
     // The caption of a node holds at most 255 characters.
     editor->setMaxLength(255);
     editor->setFont(GetFont()->Handle());

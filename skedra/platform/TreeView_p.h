@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -65,10 +64,13 @@ public:
     using QTreeWidget::indexFromItem;
 
 protected:
-    void mousePressEvent(QMouseEvent* e) override { FOwner->NativeMouse(e, 0); }
-    void mouseReleaseEvent(QMouseEvent* e) override { FOwner->NativeMouse(e, 1); }
-    void mouseMoveEvent(QMouseEvent* e) override { FOwner->NativeMouse(e, 2); }
-    void mouseDoubleClickEvent(QMouseEvent* e) override { FOwner->NativeMouse(e, 3); }
+    void mousePressEvent(QMouseEvent* e) override { FOwner->NativeMouse(e, TCustomTreeView::nmkPress); }
+    void mouseReleaseEvent(QMouseEvent* e) override { FOwner->NativeMouse(e, TCustomTreeView::nmkRelease); }
+    void mouseMoveEvent(QMouseEvent* e) override { FOwner->NativeMouse(e, TCustomTreeView::nmkMove); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override
+    {
+        FOwner->NativeMouse(e, TCustomTreeView::nmkDoubleClick);
+    }
     void keyPressEvent(QKeyEvent* e) override { FOwner->NativeKey(e, true); }
     void keyReleaseEvent(QKeyEvent* e) override { FOwner->NativeKey(e, false); }
     void paintEvent(QPaintEvent* e) override
@@ -124,7 +126,7 @@ private:
 class TTreeEdit : public QLineEdit
 {
 public:
-    TTreeEdit(TCustomTreeView* aTree, QWidget* aParent) : QLineEdit(aParent), FTree(aTree) {}
+    explicit TTreeEdit(QWidget* aParent) : QLineEdit(aParent) {}
     std::function<void(bool)> Done;
     std::function<void(QChar&)> Press;
 
@@ -148,14 +150,8 @@ protected:
     void focusOutEvent(QFocusEvent* e) override
     {
         QLineEdit::focusOutEvent(e);
-        if (e->reason() != Qt::PopupFocusReason) {
-            QPointer<QLineEdit> self(this);
-            GuardedCall([&] { Done(false); });
-        }
+        if (e->reason() != Qt::PopupFocusReason) GuardedCall([&] { Done(false); });
     }
-
-private:
-    TCustomTreeView* FTree;
 };
 
 } // namespace detail

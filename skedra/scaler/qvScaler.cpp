@@ -32,14 +32,14 @@ void Line(TCanvas* c, TColor color, int x1, int y1, int x2, int y2)
 
 } // namespace
 
-TqvDateScaler::TqvDateScaler(QWidget* aOwner) : TqvOffscreenPaint(aOwner), fTimer(std::make_unique<QTimer>())
+TqvDateScaler::TqvDateScaler(QWidget* aOwner) : TqvOffscreenPaint(aOwner), FTimer(std::make_unique<QTimer>())
 {
-    for (TFont* f : {&fTextFont1, &fTextFont2, &fTextFont3}) {
+    for (TFont* f : {&FTextFont1, &FTextFont2, &FTextFont3}) {
         f->SetName(QStringLiteral("Arial"));
         f->SetSize(7);
     }
-    fTimer->setInterval(50);
-    QObject::connect(fTimer.get(), &QTimer::timeout, this,
+    FTimer->setInterval(50);
+    QObject::connect(FTimer.get(), &QTimer::timeout, this,
                      [this] { GuardedCall([this] { RepeatTimerTick(); }); });
     SetTabStop(true);
     CalcDrawMode();
@@ -47,14 +47,14 @@ TqvDateScaler::TqvDateScaler(QWidget* aOwner) : TqvOffscreenPaint(aOwner), fTime
 
 TqvDateScaler::~TqvDateScaler()
 {
-    fTimer->stop();
+    FTimer->stop();
 }
 
 // ---------------------------------------------------------------- geometry
 
 int TqvDateScaler::GetScaleLen() const
 {
-    if (GetIsPrinting() && fPrintLength >= 0) return fPrintLength;
+    if (GetIsPrinting() && FPrintLength >= 0) return FPrintLength;
     return GetHorizontal() ? TqvOffscreenPaint::GetWidth() : TqvOffscreenPaint::GetHeight();
 }
 
@@ -73,11 +73,11 @@ TFont* TqvDateScaler::FontOf(TScalerFont f)
 {
     switch (f) {
     case sTextFont2:
-        return &fTextFont2;
+        return &FTextFont2;
     case sTextFont3:
-        return &fTextFont3;
+        return &FTextFont3;
     default:
-        return &fTextFont1;
+        return &FTextFont1;
     }
 }
 
@@ -85,45 +85,45 @@ TFont* TqvDateScaler::FontOf(TScalerFont f)
 
 void TqvDateScaler::SetIndicatorOn(bool v)
 {
-    if (v == fIndicatorOn) return;
-    fIndicatorOn = v;
+    if (v == FIndicatorOn) return;
+    FIndicatorOn = v;
     Invalidate();
 }
 
 void TqvDateScaler::SetIndicatorStyle(TIndicatorStyle v)
 {
-    if (v == fIndicatorStyle) return;
-    fIndicatorStyle = v;
+    if (v == FIndicatorStyle) return;
+    FIndicatorStyle = v;
     Invalidate();
 }
 
 void TqvDateScaler::SetTextFont1(const TFont& f)
 {
-    fTextFont1.Assign(f);
+    FTextFont1.Assign(f);
     Invalidate();
 }
 
 void TqvDateScaler::SetTextFont2(const TFont& f)
 {
-    fTextFont2.Assign(f);
+    FTextFont2.Assign(f);
     Invalidate();
 }
 
 void TqvDateScaler::SetTextFont3(const TFont& f)
 {
-    fTextFont3.Assign(f);
+    FTextFont3.Assign(f);
     Invalidate();
 }
 
 void TqvDateScaler::SetLookAndFeel(TLookAndFeel v)
 {
-    fLookAndFeel = v;
+    FLookAndFeel = v;
     Invalidate();
 }
 
 void TqvDateScaler::SetScrollButtons(TScrollButtons v)
 {
-    fScrollButtons = v;
+    FScrollButtons = v;
     Invalidate();
 }
 
@@ -160,9 +160,9 @@ void TqvDateScaler::Print(TDeviceContext* aDC, int x, int y, double aScaleX, dou
     // whether or not the base scales the control's size for the print.
     const int screenLength = GetScaleLen();
     BeginPrint();
-    fPrintLength = screenLength;
+    FPrintLength = screenLength;
     auto finish = [this] {
-        fPrintLength = -1;
+        FPrintLength = -1;
         EndPrint();
     };
     try {
@@ -207,9 +207,9 @@ void TqvDateScaler::DoThePaint(TCanvas* aCanvas, const TRect& aRect)
     DoBackground(aCanvas, aRect);
     DrawScaleMarksText(aCanvas, false);
     DrawScaleMarksText(aCanvas, true);
-    if (fLookAndFeel == tlfBoxed) DrawBoxes(aCanvas);
+    if (FLookAndFeel == tlfBoxed) DrawBoxes(aCanvas);
     if (!printing) DrawScrollButtons(aCanvas);
-    if (fIndicatorOn) DrawScaleIndicator(aCanvas);
+    if (FIndicatorOn) DrawScaleIndicator(aCanvas);
     if (!printing) PostChange();
     DoForeground(aCanvas, aRect);
     if (!printing && hasFocus()) {
@@ -221,7 +221,7 @@ void TqvDateScaler::DoThePaint(TCanvas* aCanvas, const TRect& aRect)
 
 void TqvDateScaler::PostChange()
 {
-    if (!GetChanged() || !OnChange.Assigned() || fDragging) return;
+    if (!GetChanged() || !OnChange.Assigned() || FDragging) return;
     SetChanged(false);
     // Raised from the event loop: after the setter has returned and the paint is done.
     QMetaObject::invokeMethod(
@@ -250,7 +250,7 @@ void TqvDateScaler::CalcPixAndDrawScaleMarks(TCanvas* aCanvas, bool aMajor)
     for (const TScaleMark& m : marks) {
         const int p = RoundPx(m.Pixel);
         pixels.push_back(p);
-        if (m.Collapsed || fLookAndFeel == tlfBoxed) continue;
+        if (m.Collapsed || FLookAndFeel == tlfBoxed) continue;
         if (horizontal) {
             aCanvas->MoveTo(p, h - 1);
             aCanvas->LineTo(p, h - 1 - length);
@@ -280,7 +280,7 @@ double TqvDateScaler::GetBoxPix(const std::vector<TScaleMark>& aMarks, size_t i)
 
 void TqvDateScaler::RotateFontIfNeeded(TCanvas* aCanvas) const
 {
-    if (GetHorizontal() || !fVerticalText) return;
+    if (GetHorizontal() || !FVerticalText) return;
     TFont& f = aCanvas->Font;
     f.SetStyle(TFontStyles());
     f.SetOrientation(900);
@@ -312,7 +312,7 @@ void TqvDateScaler::DrawScaleMarksText(TCanvas* aCanvas, bool aMajor)
                 drawnAt = left;
                 return true;
             }
-        } else if (fVerticalText) {
+        } else if (FVerticalText) {
             const int w = aCanvas->TextWidth(text);
             const int start = RoundPx(pos + w / 2.0);
             if (start - w > 0 && start > lastDrawn + w + 10) {
@@ -343,7 +343,7 @@ void TqvDateScaler::DrawScaleMarksText(TCanvas* aCanvas, bool aMajor)
         if (m.Text.isEmpty()) continue;
         SelectLabelFont(aCanvas, m.Font);
         QString text = m.Text;
-        if (!horizontal && !fVerticalText && aMajor) text += QStringLiteral("  ");
+        if (!horizontal && !FVerticalText && aMajor) text += QStringLiteral("  ");
         double drawnAt = last;
         if (place(text, row, pos, last, drawnAt)) last = drawnAt;
     }
@@ -380,22 +380,22 @@ void TqvDateScaler::DrawBoxes(TCanvas* aCanvas)
 
 void TqvDateScaler::DrawScrollButtons(TCanvas* aCanvas)
 {
-    if (fScrollButtons == tsbOff) {
-        fBackwardRect = TRect(-1, -1, -1, -1);
-        fForwardRect = TRect(-1, -1, -1, -1);
+    if (FScrollButtons == tsbOff) {
+        FBackwardRect = TRect(-1, -1, -1, -1);
+        FForwardRect = TRect(-1, -1, -1, -1);
         return;
     }
-    const int a = fScrollButtons == tsbClassic ? 20 : 12;
+    const int a = FScrollButtons == tsbClassic ? 20 : 12;
     const int w = TqvOffscreenPaint::GetWidth(), h = TqvOffscreenPaint::GetHeight();
-    fBackwardRect = TRect(1, 1, a, a);
+    FBackwardRect = TRect(1, 1, a, a);
     if (GetHorizontal()) {
-        fForwardRect = TRect(w - a + 1, 1, w, a);
-        DrawTriangleButton(aCanvas, fBackwardRect, kLeft, fBackwardPressed);
-        DrawTriangleButton(aCanvas, fForwardRect, kRight, fForwardPressed);
+        FForwardRect = TRect(w - a + 1, 1, w, a);
+        DrawTriangleButton(aCanvas, FBackwardRect, kLeft, FBackwardPressed);
+        DrawTriangleButton(aCanvas, FForwardRect, kRight, FForwardPressed);
     } else {
-        fForwardRect = TRect(1, h - a, a, h);
-        DrawTriangleButton(aCanvas, fBackwardRect, kUp, fBackwardPressed);
-        DrawTriangleButton(aCanvas, fForwardRect, kDown, fForwardPressed);
+        FForwardRect = TRect(1, h - a, a, h);
+        DrawTriangleButton(aCanvas, FBackwardRect, kUp, FBackwardPressed);
+        DrawTriangleButton(aCanvas, FForwardRect, kDown, FForwardPressed);
     }
 }
 
@@ -431,7 +431,7 @@ void TqvDateScaler::DrawTriangleButton(TCanvas* aCanvas, const TRect& r, int aDi
 
 void TqvDateScaler::DrawScaleIndicator(TCanvas* aCanvas)
 {
-    switch (fIndicatorStyle) {
+    switch (FIndicatorStyle) {
     case isNormal:
         NormalIndicator(aCanvas);
         break;
@@ -530,7 +530,7 @@ void TqvDateScaler::SoberIndicator(TCanvas* aCanvas)
     aCanvas->Brush.SetStyle(bsClear);
     if (GetHorizontal())
         aCanvas->TextOut(Scaled(33, true), Scaled(2, false), text);
-    else if (fVerticalText)
+    else if (FVerticalText)
         aCanvas->TextOut(Scaled(2, true), TqvOffscreenPaint::GetHeight() - Scaled(33, false), text);
     else
         aCanvas->TextOut(Scaled(2, true), Scaled(33, false), text);
@@ -569,36 +569,36 @@ void TqvDateScaler::ColorFullIndicator(TCanvas* aCanvas)
 
 bool TqvDateScaler::RescaleNotPan() const
 {
-    const bool ctrl = fShiftAtPress.Contains(ssCtrl);
-    return fRescaleWithCtrl ? ctrl : !ctrl;
+    const bool ctrl = FShiftAtPress.Contains(ssCtrl);
+    return FRescaleWithCtrl ? ctrl : !ctrl;
 }
 
 void TqvDateScaler::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     const bool primary = Button == mbLeft || Button == mbRight;
-    fPointerX = X;
-    fPointerY = Y;
+    FPointerX = X;
+    FPointerY = Y;
     if (primary) {
-        if (!fMouseDown) fPressTime = CurrentTime();
-        fMouseDown = true;
-        fLastX = X;
-        fLastY = Y;
-        fScaleAtPress = GetScale();
-        fShiftAtPress = Shift;
-        fPressPixel = GetHorizontal() ? X : Y;
-        fPressDate = PixelToDate(fPressPixel);
-        if (Button == mbLeft && GetMinorStep() > 0) fPressDate = Snap(GetMinorStep(), fPressDate);
+        if (!FMouseDown) FPressTime = CurrentTime();
+        FMouseDown = true;
+        FLastX = X;
+        FLastY = Y;
+        FScaleAtPress = GetScale();
+        FShiftAtPress = Shift;
+        FPressPixel = GetHorizontal() ? X : Y;
+        FPressDate = PixelToDate(FPressPixel);
+        if (Button == mbLeft && GetMinorStep() > 0) FPressDate = Snap(GetMinorStep(), FPressDate);
     }
     TqvOffscreenPaint::MouseDown(Button, Shift, X, Y);
-    if (primary && fScrollButtons != tsbOff) {
+    if (primary && FScrollButtons != tsbOff) {
         const TPoint p(X, Y);
-        if (fBackwardRect.Contains(p))
-            fBackwardPressed = true;
-        else if (fForwardRect.Contains(p))
-            fForwardPressed = true;
-        if (fBackwardPressed || fForwardPressed) {
-            fTimer->setInterval(50);
-            fTimer->start();
+        if (FBackwardRect.Contains(p))
+            FBackwardPressed = true;
+        else if (FForwardRect.Contains(p))
+            FForwardPressed = true;
+        if (FBackwardPressed || FForwardPressed) {
+            FTimer->setInterval(50);
+            FTimer->start();
             Invalidate();
         }
     }
@@ -607,21 +607,21 @@ void TqvDateScaler::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
 
 void TqvDateScaler::MouseMove(TShiftState Shift, int X, int Y)
 {
-    fPointerX = X;
-    fPointerY = Y;
+    FPointerX = X;
+    FPointerY = Y;
     TqvOffscreenPaint::MouseMove(Shift, X, Y);
-    if (IsDestroying() || fTimer->isActive() || !fMouseDown) return;
+    if (IsDestroying() || FTimer->isActive() || !FMouseDown) return;
     const bool horizontal = GetHorizontal();
     if (RescaleNotPan()) {
-        fDragging = true;
-        const int d = (horizontal ? X : Y) - fPressPixel;
-        const double scale = fScaleAtPress * (1 + 0.01 * d);
-        if (scale > 0) SetCenterScale(scale, fPressDate, fPressPixel);
+        FDragging = true;
+        const int d = (horizontal ? X : Y) - FPressPixel;
+        const double scale = FScaleAtPress * (1 + 0.01 * d);
+        if (scale > 0) SetCenterScale(scale, FPressDate, FPressPixel);
         return;
     }
     BeginUpdate();
     try {
-        const int d = horizontal ? X - fLastX : Y - fLastY;
+        const int d = horizontal ? X - FLastX : Y - FLastY;
         const TDateTime t = GetTenPixelTime() / 10;
         const TDateTime amount = VisibleTimeAmount();
         const TDateTime start = GetStart();
@@ -637,45 +637,45 @@ void TqvDateScaler::MouseMove(TShiftState Shift, int X, int Y)
         throw;
     }
     EndUpdate();
-    fLastX = X;
-    fLastY = Y;
+    FLastX = X;
+    FLastY = Y;
 }
 
 void TqvDateScaler::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TqvOffscreenPaint::MouseUp(Button, Shift, X, Y);
-    fMouseDown = false;
-    fBackwardPressed = false;
-    fForwardPressed = false;
-    fDragging = false;
-    fTimer->stop();
+    FMouseDown = false;
+    FBackwardPressed = false;
+    FForwardPressed = false;
+    FDragging = false;
+    FTimer->stop();
     Invalidate();
     Repaint();
 }
 
 bool TqvDateScaler::PointerOverButton() const
 {
-    const TPoint p(fPointerX, fPointerY);
-    return fBackwardRect.Contains(p) || fForwardRect.Contains(p);
+    const TPoint p(FPointerX, FPointerY);
+    return FBackwardRect.Contains(p) || FForwardRect.Contains(p);
 }
 
 void TqvDateScaler::RepeatTimerTick()
 {
-    if (!fStepping && !PointerOverButton()) {
+    if (!FStepping && !PointerOverButton()) {
         StopStep();
         return;
     }
-    if (!fForwardPressed && !fBackwardPressed) return;
+    if (!FForwardPressed && !FBackwardPressed) return;
     BeginUpdate();
     try {
         TDateTime step = GetScrollStep();
-        if (!fStepping) {
-            const double held = (CurrentTime() - fPressTime) * SecsPerDay;
+        if (!FStepping) {
+            const double held = (CurrentTime() - FPressTime) * SecsPerDay;
             if (held > 2) step *= 3;
             if (held > 5) step *= 7;
         }
         const TDateTime start = GetStart();
-        const TDateTime newStart = VisibleTimeDiffToTrueTime(start, fForwardPressed ? step : -step);
+        const TDateTime newStart = VisibleTimeDiffToTrueTime(start, FForwardPressed ? step : -step);
         if (newStart != start && CheckIfOkStartStop(newStart, newStart + VisibleTimeAmount()))
             SetStart(newStart);
     } catch (...) {
@@ -687,43 +687,43 @@ void TqvDateScaler::RepeatTimerTick()
 
 void TqvDateScaler::StartStepUp()
 {
-    fTimer->setInterval(150);
-    fStepping = true;
-    fForwardPressed = true;
-    fBackwardPressed = false;
-    fTimer->start();
+    FTimer->setInterval(150);
+    FStepping = true;
+    FForwardPressed = true;
+    FBackwardPressed = false;
+    FTimer->start();
 }
 
 void TqvDateScaler::StartStepDown()
 {
-    fTimer->setInterval(150);
-    fStepping = true;
-    fBackwardPressed = true;
-    fForwardPressed = false;
-    fTimer->start();
+    FTimer->setInterval(150);
+    FStepping = true;
+    FBackwardPressed = true;
+    FForwardPressed = false;
+    FTimer->start();
 }
 
 void TqvDateScaler::StopStep()
 {
-    fTimer->setInterval(50);
-    fStepping = false;
-    fBackwardPressed = false;
-    fForwardPressed = false;
-    fTimer->stop();
-    fMouseDown = false;
-    fDragging = false;
+    FTimer->setInterval(50);
+    FStepping = false;
+    FBackwardPressed = false;
+    FForwardPressed = false;
+    FTimer->stop();
+    FMouseDown = false;
+    FDragging = false;
     SetChanged(false);
     Invalidate();
 }
 
 void TqvDateScaler::EndMouseOperation()
 {
-    fMouseDown = false;
-    fDragging = false;
-    fBackwardPressed = false;
-    fForwardPressed = false;
-    fStepping = false;
-    if (fTimer) fTimer->stop();
+    FMouseDown = false;
+    FDragging = false;
+    FBackwardPressed = false;
+    FForwardPressed = false;
+    FStepping = false;
+    if (FTimer) FTimer->stop();
 }
 
 } // namespace skedra

@@ -58,27 +58,27 @@ public:
     int GetScaleLen() const override;
 
     // Published properties (those of the model are inherited from it).
-    bool GetIndicatorOn() const { return fIndicatorOn; }
+    bool GetIndicatorOn() const { return FIndicatorOn; }
     void SetIndicatorOn(bool v);
-    TIndicatorStyle GetIndicatorStyle() const { return fIndicatorStyle; }
+    TIndicatorStyle GetIndicatorStyle() const { return FIndicatorStyle; }
     void SetIndicatorStyle(TIndicatorStyle v);
-    bool GetRescaleWithCtrl() const { return fRescaleWithCtrl; }
-    void SetRescaleWithCtrl(bool v) { fRescaleWithCtrl = v; }
-    TFont* GetTextFont1() { return &fTextFont1; }
-    TFont* GetTextFont2() { return &fTextFont2; }
-    TFont* GetTextFont3() { return &fTextFont3; }
+    bool GetRescaleWithCtrl() const { return FRescaleWithCtrl; }
+    void SetRescaleWithCtrl(bool v) { FRescaleWithCtrl = v; }
+    TFont* GetTextFont1() { return &FTextFont1; }
+    TFont* GetTextFont2() { return &FTextFont2; }
+    TFont* GetTextFont3() { return &FTextFont3; }
     void SetTextFont1(const TFont& f);
     void SetTextFont2(const TFont& f);
     void SetTextFont3(const TFont& f);
-    TLookAndFeel GetLookAndFeel() const { return fLookAndFeel; }
+    TLookAndFeel GetLookAndFeel() const { return FLookAndFeel; }
     void SetLookAndFeel(TLookAndFeel v);
-    TScrollButtons GetScrollButtons() const { return fScrollButtons; }
+    TScrollButtons GetScrollButtons() const { return FScrollButtons; }
     void SetScrollButtons(TScrollButtons v);
-    bool GetVerticalText() const { return fVerticalText; }
-    void SetVerticalText(bool v) { fVerticalText = v; }
+    bool GetVerticalText() const { return FVerticalText; }
+    void SetVerticalText(bool v) { FVerticalText = v; }
     // Kept for the hosting components; the scaler itself does not read it.
-    double GetZoomFactor() const { return fZoomFactor; }
-    void SetZoomFactor(double v) { fZoomFactor = v; }
+    double GetZoomFactor() const { return FZoomFactor; }
+    void SetZoomFactor(double v) { FZoomFactor = v; }
 
     TOnInfoStringEvent OnInfoStringEvent;
     TOnScalerUserDraw OnUserDrawBackground;
@@ -96,14 +96,14 @@ public:
     void RepeatTimerTick();
 
     // Where the scroll buttons were last drawn (all -1 when there are none).
-    TRect GetBackwardButtonRect() const { return fBackwardRect; }
-    TRect GetForwardButtonRect() const { return fForwardRect; }
-    bool GetBackwardPressed() const { return fBackwardPressed; }
-    bool GetForwardPressed() const { return fForwardPressed; }
-    bool GetMouseIsDown() const { return fMouseDown; }
-    bool GetDragging() const { return fDragging; }
-    TDateTime GetPressDate() const { return fPressDate; }
-    QTimer* GetRepeatTimer() const { return fTimer.get(); }
+    TRect GetBackwardButtonRect() const { return FBackwardRect; }
+    TRect GetForwardButtonRect() const { return FForwardRect; }
+    bool GetBackwardPressed() const { return FBackwardPressed; }
+    bool GetForwardPressed() const { return FForwardPressed; }
+    bool GetMouseIsDown() const { return FMouseDown; }
+    bool GetDragging() const { return FDragging; }
+    TDateTime GetPressDate() const { return FPressDate; }
+    QTimer* GetRepeatTimer() const { return FTimer.get(); }
     TFont* FontOf(TScalerFont f);
 
 protected:
@@ -148,31 +148,31 @@ private:
     bool PointerOverButton() const;
     int Scaled(double v, bool alongX) const;
 
-    TFont fTextFont1, fTextFont2, fTextFont3;
-    bool fIndicatorOn = true;
-    TIndicatorStyle fIndicatorStyle = isNormal;
-    bool fRescaleWithCtrl = false;
-    TLookAndFeel fLookAndFeel = tlfClassic;
-    TScrollButtons fScrollButtons = tsbClassic;
-    bool fVerticalText = false;
-    double fZoomFactor = 0.9;
+    TFont FTextFont1, FTextFont2, FTextFont3;
+    bool FIndicatorOn = true;
+    TIndicatorStyle FIndicatorStyle = isNormal;
+    bool FRescaleWithCtrl = false;
+    TLookAndFeel FLookAndFeel = tlfClassic;
+    TScrollButtons FScrollButtons = tsbClassic;
+    bool FVerticalText = false;
+    double FZoomFactor = 0.9;
 
-    bool fMouseDown = false;
-    TDateTime fPressTime = 0;
-    int fLastX = 0, fLastY = 0;
-    int fPointerX = -1, fPointerY = -1;
-    double fScaleAtPress = 0;
-    TShiftState fShiftAtPress;
-    int fPressPixel = 0;
-    TDateTime fPressDate = 0;
-    bool fDragging = false;
-    TRect fBackwardRect{-1, -1, -1, -1};
-    TRect fForwardRect{-1, -1, -1, -1};
-    bool fBackwardPressed = false;
-    bool fForwardPressed = false;
-    bool fStepping = false;
-    std::unique_ptr<QTimer> fTimer;
-    int fPrintLength = -1; // the screen length of the axis while printing
+    bool FMouseDown = false;
+    TDateTime FPressTime = 0;
+    int FLastX = 0, FLastY = 0;
+    int FPointerX = -1, FPointerY = -1;
+    double FScaleAtPress = 0;
+    TShiftState FShiftAtPress;
+    int FPressPixel = 0;
+    TDateTime FPressDate = 0;
+    bool FDragging = false;
+    TRect FBackwardRect{-1, -1, -1, -1};
+    TRect FForwardRect{-1, -1, -1, -1};
+    bool FBackwardPressed = false;
+    bool FForwardPressed = false;
+    bool FStepping = false;
+    std::unique_ptr<QTimer> FTimer;
+    int FPrintLength = -1; // the screen length of the axis while printing
 };
 
 using TIndicatorStyle = TqvDateScaler::TIndicatorStyle;

@@ -42,6 +42,31 @@ inline constexpr TDateTime kScale10Year = 3652.0;
 inline constexpr TDateTime kScale20Year = 7305.0;
 inline constexpr TDateTime kScale100Year = 36524.0;
 
+// The steps of the tick levels, shortest first. Steps travel as lengths (the
+// kScale constants above, which the month-and-longer ones only stand for);
+// code that tells them apart asks ScaleStepOf once and switches on the kind.
+enum TScaleStep {
+    ss10Hun,
+    ss1Sec,
+    ss10Sec,
+    ss1Min,
+    ss10Min,
+    ss1Hour,
+    ss1Day,
+    ss1Week,
+    ss1Month,
+    ss3Month,
+    ss1Year,
+    ss10Year,
+    ss20Year,
+    ss100Year,
+    ssOther // a length that is no tick step (a snapping length, say)
+};
+// The length a step stands for (0 for ssOther).
+TDateTime ScaleStepLength(TScaleStep aStep);
+// The step of exactly that length, else ssOther.
+TScaleStep ScaleStepOf(TDateTime aLength);
+
 // 1 January 4000, the end of every axis.
 TDateTime ScalerEndOfTime();
 
@@ -107,19 +132,19 @@ public:
     TqvDateScalerModel& operator=(const TqvDateScalerModel&) = delete;
 
     // --- range and scale ---
-    TDateTime GetStart() const { return fStart; }
-    TDateTime GetStop() const { return fStop; }
+    TDateTime GetStart() const { return FStart; }
+    TDateTime GetStop() const { return FStop; }
     void SetStart(TDateTime d);
     void SetStop(TDateTime d);
-    TDateTime GetMinStart() const { return fMinStart; }
-    TDateTime GetMaxStop() const { return fMaxStop; }
+    TDateTime GetMinStart() const { return FMinStart; }
+    TDateTime GetMaxStop() const { return FMaxStop; }
     void SetMinStart(TDateTime d);
     void SetMaxStop(TDateTime d);
-    bool GetHorizontal() const { return fHorizontal; }
+    bool GetHorizontal() const { return FHorizontal; }
     void SetHorizontal(bool v);
 
     // Pixels along the axis: the control's width or height (the bare model's fixed length).
-    virtual int GetScaleLen() const { return fModelLength; }
+    virtual int GetScaleLen() const { return FModelLength; }
     // Visible time per pixel, in days.
     double GetScale() const;
     virtual void SetScale(double s);
@@ -129,12 +154,12 @@ public:
     bool CheckIfOkStartStop(TDateTime aStart, TDateTime aStop) const;
 
     // --- hidden time ---
-    TqvHiddenHours GetHiddenHours() const { return fHiddenHours; }
-    TqvHiddenDays GetHiddenDays() const { return fHiddenDays; }
+    TqvHiddenHours GetHiddenHours() const { return FHiddenHours; }
+    TqvHiddenDays GetHiddenDays() const { return FHiddenDays; }
     void SetHiddenHours(const TqvHiddenHours& s);
     void SetHiddenDays(const TqvHiddenDays& s);
-    int GetHiddenHourCount() const { return fHiddenHourCount; }
-    int GetHiddenDayCount() const { return fHiddenDayCount; }
+    int GetHiddenHourCount() const { return FHiddenHourCount; }
+    int GetHiddenDayCount() const { return FHiddenDayCount; }
     bool IsHiddenHour(int h) const;
     bool IsHiddenDay(TDateTime aDay) const;
 
@@ -154,7 +179,7 @@ public:
     int GetPixelFromScaleMark(const TScaleMark& m) const;
 
     // --- calendar units ---
-    int GetFirstDayOfWeek() const { return fFirstDayOfWeek; }
+    int GetFirstDayOfWeek() const { return FFirstDayOfWeek; }
     void SetFirstDayOfWeek(int v);
     TDateTime TruncToFirstDayOfWeek(TDateTime d) const;
     TDateTime FirstWeekOfYear(TDateTime d, bool& aFromJan1) const;
@@ -170,34 +195,34 @@ public:
                                     QString& aSubText, TScalerFont& aSubFont) const;
     QString GetApprioateStringLong(TDateTime aDate, TDateTime aStep, TScalerFont& aFont) const;
     QString GetWeekString(const QString& aFormat, TDateTime aDate, bool aShort, int aPixWidth) const;
-    int GetOddOrEventStartForVerticalBack() const { return fOddOrEvenStart; }
+    int GetOddOrEventStartForVerticalBack() const { return FOddOrEvenStart; }
     void CalcOddOrEventStartForVerticalBack();
 
-    const std::vector<TScaleMark>& GetMinorMarks() const { return fMinorMarks; }
-    const std::vector<TScaleMark>& GetMajorMarks() const { return fMajorMarks; }
-    TDateTime GetMinorStep() const { return fMinorStep; }
-    TDateTime GetMajorStep() const { return fMajorStep; }
-    const QString& GetMinorStepName() const { return fMinorStepName; }
-    const QString& GetMajorStepName() const { return fMajorStepName; }
-    TDateTime GetTenPixelTime() const { return fTenPixelTime; }
+    const std::vector<TScaleMark>& GetMinorMarks() const { return FMinorMarks; }
+    const std::vector<TScaleMark>& GetMajorMarks() const { return FMajorMarks; }
+    TDateTime GetMinorStep() const { return FMinorStep; }
+    TDateTime GetMajorStep() const { return FMajorStep; }
+    const QString& GetMinorStepName() const { return FMinorStepName; }
+    const QString& GetMajorStepName() const { return FMajorStepName; }
+    TDateTime GetTenPixelTime() const { return FTenPixelTime; }
     // Rounded pixels of the marks, refilled at every paint.
     std::vector<int> MinorLinePixels;
     std::vector<int> MajorLinePixels;
     void FillLinePixels();
 
-    int GetPixelsForModeSwitch() const { return fPixelsForModeSwitch; }
+    int GetPixelsForModeSwitch() const { return FPixelsForModeSwitch; }
     void SetPixelsForModeSwitch(int v);
-    const QString& GetDateFormat() const { return fDateFormat; }
+    const QString& GetDateFormat() const { return FDateFormat; }
     void SetDateFormat(const QString& v);
-    const QString& GetTimeFormat() const { return fTimeFormat; }
+    const QString& GetTimeFormat() const { return FTimeFormat; }
     void SetTimeFormat(const QString& v);
-    bool GetWeekNumbers() const { return fWeekNumbers; }
+    bool GetWeekNumbers() const { return FWeekNumbers; }
     void SetWeekNumbers(bool v);
-    const QString& GetWeekPrefix() const { return fWeekPrefix; }
+    const QString& GetWeekPrefix() const { return FWeekPrefix; }
     void SetWeekPrefix(const QString& v);
-    const QString& GetWeekYearFormat() const { return fWeekYearFormat; }
+    const QString& GetWeekYearFormat() const { return FWeekYearFormat; }
     void SetWeekYearFormat(const QString& v);
-    const QString& GetQuarterPrefix() const { return fQuarterPrefix; }
+    const QString& GetQuarterPrefix() const { return FQuarterPrefix; }
     void SetQuarterPrefix(const QString& v);
 
     // --- animations ---
@@ -205,11 +230,11 @@ public:
     void AnimateScaleTransition(TDateTime aStart, TDateTime aStop, int aSteps);
 
     // --- resizing and change notification ---
-    void NotifyResized() { fResized = true; }
+    void NotifyResized() { FResized = true; }
     void HandleFixedScaleResizing();
-    void RememberStopAfterPaint() { fStopAtLastPaint = fStop; }
-    bool GetChanged() const { return fChanged; }
-    void SetChanged(bool v) { fChanged = v; }
+    void RememberStopAfterPaint() { FStopAtLastPaint = FStop; }
+    bool GetChanged() const { return FChanged; }
+    void SetChanged(bool v) { FChanged = v; }
 
     // The bare model's axis length (the control answers its own size instead).
     void SetModelLength(int n);
@@ -228,7 +253,7 @@ protected:
     // Hooks the control fills in.
     virtual double AxisPrintScale() const { return 1.0; }
     virtual void ScalerInvalidate() {}
-    virtual void ScalerBeginUpdate() { ++fModelUpdateCount; }
+    virtual void ScalerBeginUpdate() { ++FModelUpdateCount; }
     virtual void ScalerEndUpdate();
     virtual void ScalerRepaintNow() {}
     virtual void ScalerPause();
@@ -264,46 +289,46 @@ private:
     int64_t InDayBackward(int64_t ms, int64_t v) const;
     void RecountHidden();
 
-    TDateTime fStart = 0;
-    TDateTime fStop = 7;
-    TDateTime fMinStart = 0;
-    TDateTime fMaxStop;
-    bool fHorizontal = false;
-    TqvHiddenHours fHiddenHours;
-    TqvHiddenDays fHiddenDays;
-    int fHiddenHourCount = 0;
-    int fHiddenDayCount = 0;
-    int fFirstDayOfWeek = 2;
-    uint32_t fHourMask = 0;       // bit h: hour h hidden
-    uint32_t fDayMask = 0;        // bit w: weekday w (0 = Sunday) hidden
-    int64_t fHourPrefix[25] = {}; // visible ms from midnight to hour h
-    int64_t fDayVisibleMs = 0;
-    int64_t fWeekVisibleMs = 0;
+    TDateTime FStart = 0;
+    TDateTime FStop = 7;
+    TDateTime FMinStart = 0;
+    TDateTime FMaxStop;
+    bool FHorizontal = false;
+    TqvHiddenHours FHiddenHours;
+    TqvHiddenDays FHiddenDays;
+    int FHiddenHourCount = 0;
+    int FHiddenDayCount = 0;
+    int FFirstDayOfWeek = 2;
+    uint32_t FHourMask = 0;       // bit h: hour h hidden
+    uint32_t FDayMask = 0;        // bit w: weekday w (0 = Sunday) hidden
+    int64_t FHourPrefix[25] = {}; // visible ms from midnight to hour h
+    int64_t FDayVisibleMs = 0;
+    int64_t FWeekVisibleMs = 0;
 
-    mutable bool fAmountValid = false;
-    mutable TDateTime fAmountStart = 0, fAmountStop = 0, fAmount = 0;
+    mutable bool FAmountValid = false;
+    mutable TDateTime FAmountStart = 0, FAmountStop = 0, FAmount = 0;
 
-    int fModelLength = 0;
-    int fModelUpdateCount = 0;
-    int fRememberedLength = 0;
-    double fRememberedScale = 0;
-    bool fResized = false;
-    TDateTime fStopAtLastPaint;
-    bool fChanged = false;
-    bool fInScaleError = false;
+    int FModelLength = 0;
+    int FModelUpdateCount = 0;
+    int FRememberedLength = 0;
+    double FRememberedScale = 0;
+    bool FResized = false;
+    TDateTime FStopAtLastPaint;
+    bool FChanged = false;
+    bool FInScaleError = false;
 
-    std::vector<TScaleMark> fMinorMarks;
-    std::vector<TScaleMark> fMajorMarks;
-    TDateTime fMinorStep = 0, fMajorStep = 0;
-    QString fMinorStepName, fMajorStepName;
-    TDateTime fTenPixelTime = 1;
-    int fPixelsForModeSwitch = 15;
-    int fOddOrEvenStart = 0;
-    QString fDateFormat, fTimeFormat;
-    bool fWeekNumbers = false;
-    QString fWeekPrefix = QStringLiteral(" w ");
-    QString fWeekYearFormat = QStringLiteral("YYYY");
-    QString fQuarterPrefix = QStringLiteral(" Q");
+    std::vector<TScaleMark> FMinorMarks;
+    std::vector<TScaleMark> FMajorMarks;
+    TDateTime FMinorStep = 0, FMajorStep = 0;
+    QString FMinorStepName, FMajorStepName;
+    TDateTime FTenPixelTime = 1;
+    int FPixelsForModeSwitch = 15;
+    int FOddOrEvenStart = 0;
+    QString FDateFormat, FTimeFormat;
+    bool FWeekNumbers = false;
+    QString FWeekPrefix = QStringLiteral(" w ");
+    QString FWeekYearFormat = QStringLiteral("YYYY");
+    QString FQuarterPrefix = QStringLiteral(" Q");
 };
 
 } // namespace skedra

@@ -12,6 +12,7 @@
 
 #include "skedra/foundation/qvOffscreenPaint.h"
 #include "skedra/platform/Bitmap.h"
+#include "skedra/platform/Exceptions.h"
 #include "skedra/schema/qvSchema.h"
 #include "skedra/schema/qvSchema_p.h"
 
@@ -31,6 +32,16 @@ constexpr int kBigGap = 10;
 constexpr int kInfoWidth = 120;
 constexpr int kInfoHeight = 50;
 
+// Debug builds check the interaction state after every mouse event.
+void DebugCheck(const TSchemaInputState& aState)
+{
+#ifndef NDEBUG
+    aState.CheckInvariants();
+#else
+    Q_UNUSED(aState);
+#endif
+}
+
 bool HasCtrl(TShiftState aShift)
 {
     return aShift.Contains(ssCtrl);
@@ -44,6 +55,18 @@ bool HasShift(TShiftState aShift)
 
 // ---------------------------------------------------------------------------
 // Set-up and state
+
+void TSchemaInputState::CheckInvariants() const
+{
+    auto require = [](bool aCondition, const char* aText) {
+        if (!aCondition)
+            throw Exception(QStringLiteral("Schema input invariant broken: ") + QLatin1String(aText));
+    };
+    require(!(Moving && Growing), "one drag at a time");
+    require(!Growing || GrowEntity != nullptr, "a resize has its item");
+    require(!OutlineDrawn || Moving || Growing, "outlines only while dragging");
+    require(Moving || MoveRects.empty(), "move rectangles only while moving");
+}
 
 void TqvSchema_ComBasic::InitializeInput()
 {
@@ -203,8 +226,10 @@ void TqvSchema_ComBasic::SchemaMouseDown(TObject* Sender, TMouseButton Button, T
         if (!stillDown) {
             s.Moving = false;
             s.Growing = false;
+            s.MoveRects.clear();
         }
     }
+    DebugCheck(s);
 }
 
 void TqvSchema_ComBasic::SchemaMouseMove(TObject* Sender, TShiftState Shift, int X, int Y)
@@ -219,6 +244,7 @@ void TqvSchema_ComBasic::SchemaMouseMove(TObject* Sender, TShiftState Shift, int
             s.Moving = false;
             s.LeftDown = false;
             s.OutlineDrawn = false;
+            s.MoveRects.clear();
             SchemaArea->Invalidate();
             SchemaArea->BeginDrag(true);
         }
@@ -248,6 +274,7 @@ void TqvSchema_ComBasic::SchemaMouseMove(TObject* Sender, TShiftState Shift, int
         }
     }
     SchemaArea->SetCursor(cursor);
+    DebugCheck(s);
     OnSchemaMouseMove(Sender, Shift, X, Y);
 }
 
@@ -276,6 +303,7 @@ void TqvSchema_ComBasic::SchemaMouseUp(TObject* Sender, TMouseButton Button, TSh
         UpdateMultiSelect(s.PressedEntity, Shift, false);
     }
     DoMoveInfo(nullptr, 0, 0, X, Y);
+    DebugCheck(s);
     OnSchemaMouseUp(Sender, Button, Shift, X, Y);
 }
 

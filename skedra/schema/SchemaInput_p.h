@@ -44,6 +44,10 @@ struct TSchemaInputState {
     // The rectangles of the selected, editable items at the start of a move:
     // each mouse move outlines these, never walking the items again.
     std::vector<TRect> MoveRects;
+
+    // Throws when the drag flags disagree: one drag at a time, a resize has
+    // its item, outlines and move rectangles exist only during a drag.
+    void CheckInvariants() const;
 };
 
 } // namespace skedra

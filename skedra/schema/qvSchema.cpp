@@ -954,6 +954,7 @@ void TqvSchema_ComBasic::CheckInvariants()
 {
     Columns->CheckInvariants();
     if (d->Index.Valid()) d->Index.CheckInvariants(this);
+    d->Input.CheckInvariants();
 }
 
 TqvSchema::TqvSchema(QWidget* aParent) : TqvSchema_ComBasic(aParent)

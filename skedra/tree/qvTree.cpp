@@ -298,8 +298,8 @@ TqvTree_ComBasic::~TqvTree_ComBasic()
     delete Controller;
     Controller = nullptr;
     NodesToDelete.clear();
-    NeverMindLocal(0);
-    NeverMindLocal(1);
+    NeverMindLocal(lcSetCurrentDataEntity);
+    NeverMindLocal(lcMakeSureSelectedAndFocusedAreTheSame);
     // The nodes refer to this tree while they go.
     GetItems()->Clear();
 }
@@ -393,7 +393,7 @@ void TqvTree_ComBasic::SetCurrentDataEntity(TqvDataEntity_Tree* theEntity)
 {
     DisplayDirty = true;
     PendingCurrent = theEntity;
-    DoLaterLocal(0);
+    DoLaterLocal(lcSetCurrentDataEntity);
 }
 
 void TqvTree_ComBasic::SetCurrentDataEntity_Async(TObject*)
@@ -409,17 +409,17 @@ void TqvTree_ComBasic::MakeSure_SelectedAndFocusedAreTheSame_Async(TObject*)
     if (current != nullptr && !current->GetSelected()) UpdateMultiSelect(current, TShiftState());
 }
 
-void TqvTree_ComBasic::DoLaterLocal(int theCall)
+void TqvTree_ComBasic::DoLaterLocal(TLocalCall theCall)
 {
-    if (theCall == 0)
+    if (theCall == lcSetCurrentDataEntity)
         TDoLater::DoLater(MakeMethod<&TqvTree_ComBasic::SetCurrentDataEntity_Async>(this));
     else
         TDoLater::DoLater(MakeMethod<&TqvTree_ComBasic::MakeSure_SelectedAndFocusedAreTheSame_Async>(this));
 }
 
-void TqvTree_ComBasic::NeverMindLocal(int theCall)
+void TqvTree_ComBasic::NeverMindLocal(TLocalCall theCall)
 {
-    if (theCall == 0)
+    if (theCall == lcSetCurrentDataEntity)
         TDoLater::NeverMind(MakeMethod<&TqvTree_ComBasic::SetCurrentDataEntity_Async>(this));
     else
         TDoLater::NeverMind(MakeMethod<&TqvTree_ComBasic::MakeSure_SelectedAndFocusedAreTheSame_Async>(this));
@@ -683,7 +683,7 @@ void TqvTree_ComBasic::TreeNotify(TTreeNotifyCode aCode, TTreeNode* aNode)
         DefaultTreeNotify(aCode, aNode);
         if (!FBeingDestroyed) {
             DoUpdateTopItem();
-            NeverMindLocal(0);
+            NeverMindLocal(lcSetCurrentDataEntity);
         }
         break;
     case tncBeginDrag:
@@ -802,7 +802,7 @@ void TqvTree_ComBasic::WMKeyDown(TWMKey& Msg)
     TCustomTreeView::WMKeyDown(Msg);
     if (key == VK_SHIFT || key == VK_CONTROL || key == VK_APPS || key == 0) return;
     UpdateMultiSelect(GetCurrentDataEntity(), Msg.Shift);
-    DoLaterLocal(1);
+    DoLaterLocal(lcMakeSureSelectedAndFocusedAreTheSame);
 }
 
 void TqvTree_ComBasic::WMLButtonDown(TWMMouse& Msg)

@@ -340,9 +340,10 @@ private:
     void NodeGone(TTreeNode_qvSub* theNode);
     TqvDataList_Tree* NewList(TqvDataEntity_Tree* theOwner);
     static int CompareNodesByListIndex(TTreeNode* a, TTreeNode* b, std::intptr_t theData);
-    // Deferred calls: 0 SetCurrentDataEntity_Async, 1 MakeSure_SelectedAndFocusedAreTheSame_Async.
-    void DoLaterLocal(int theCall);
-    void NeverMindLocal(int theCall);
+    // The tree's own deferred calls.
+    enum TLocalCall { lcSetCurrentDataEntity, lcMakeSureSelectedAndFocusedAreTheSame };
+    void DoLaterLocal(TLocalCall theCall);
+    void NeverMindLocal(TLocalCall theCall);
 
     bool FBeingDestroyed = false;
     int FUpdateDisplayCount = 0;

@@ -205,6 +205,24 @@ TEST(Splitter, SizeIsLimitedSoTheOthersKeepMinSize)
     EXPECT_EQ(f.sized->GetWidth(), 567);
 }
 
+TEST(Splitter, TheControlsConstraintsBoundTheDrag)
+{
+    Form f(alLeft);
+    f.sized->GetConstraints()->SetMinWidth(120);
+    f.sized->GetConstraints()->SetMaxWidth(260);
+    f.Drag(150, 0);
+    EXPECT_EQ(f.sized->GetWidth(), 260);
+    EXPECT_EQ(f.splitter->GetLeft(), 260);
+    EXPECT_EQ(f.rest->GetLeft(), 263);
+    // Far below the splitter's MinSize: a control with a minimum does not close.
+    f.Drag(-250, 0);
+    EXPECT_EQ(f.sized->GetWidth(), 120);
+    EXPECT_EQ(f.splitter->GetLeft(), 120);
+    // The parent's layout holds the limits too.
+    f.parent->SetBounds(0, 0, 800, 400);
+    EXPECT_EQ(f.sized->GetWidth(), 120);
+}
+
 TEST(Splitter, ADragBackToAnEarlierSizeStillApplies)
 {
     Form f(alLeft);

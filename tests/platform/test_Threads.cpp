@@ -20,7 +20,7 @@ namespace
 class Producer : public TThread
 {
 public:
-    Producer(bool suspended, int count) : TThread(suspended), count_(count) {}
+    Producer(bool suspended, int count) : TThread(suspended), FCount(count) {}
     ~Producer() override
     {
         Terminate();
@@ -32,17 +32,17 @@ public:
 protected:
     void Execute() override
     {
-        for (int i = 0; i < count_ && !Terminated(); ++i) {
+        for (int i = 0; i < FCount && !Terminated(); ++i) {
             Synchronize([this, i] {
                 received.push_back(i);
                 onUiThread.push_back(IsMainThread());
             });
         }
-        SetReturnValue(count_);
+        SetReturnValue(FCount);
     }
 
 private:
-    int count_;
+    int FCount;
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QMenu>
 
 #include <cmath>
+#include <random>
 
 #include "skedra/platform/Menus.h"
 #include "tests/schema/SchemaTestSupport.h"
@@ -413,6 +414,29 @@ TEST_P(SchemaInput, HoveringShowsTheHintThenTheEnlargedPreviewAndBothGo)
     EXPECT_FALSE(schema->GetShowBigTimer()->GetEnabled());
 }
 
+TEST_P(SchemaInput, AnAssignedHintHandlerAloneGetsTheTimes)
+{
+    QStringList hints;
+    schema->OnSchemaHintInfo = [&](TqvSchema_ComBasic*, TObject* theObject, TDateTime theStart,
+                                   TDateTime theLength, int, int) {
+        hints << QStringLiteral("%1 %2 %3")
+                     .arg(theObject == item      ? "item"
+                          : theObject == nullptr ? "none"
+                                                 : "other")
+                     .arg(std::lround(theStart / kMinute))
+                     .arg(std::lround(theLength / kMinute));
+    };
+    Hover(Inside(item));
+    Hover(QPoint(Flipped() ? 5 : 300, Flipped() ? 300 : 5));
+    EXPECT_FALSE(schema->GetInfoHint()->IsShowing());
+    const long tenOClock = std::lround(At(0, 10) / kMinute);
+    EXPECT_EQ(hints, (QStringList{QStringLiteral("item %1 60").arg(tenOClock), "none 0 0"}));
+    // Stepping the selection with a plain arrow reports the new item without times.
+    hints.clear();
+    Key(Qt::Key_Down);
+    EXPECT_EQ(hints, QStringList{"item 0 0"});
+}
+
 TEST_P(SchemaInput, ResizeEdgesShowTheSplitCursor)
 {
     const TRect r = RectOf(item);
@@ -473,6 +497,60 @@ TEST_P(SchemaInput, AHeaderPressAwayFromABorderStartsAColumnDrag)
     EXPECT_TRUE(schema->GetColumns()->PressNearEdge);
     EXPECT_EQ(schema->GetColumns()->ResizeCol, 1);
     Settle();
+}
+
+TEST_P(SchemaInput, RandomInputKeepsTheStateConsistent)
+{
+    std::mt19937 rng(22u + (Flipped() ? 1u : 0u));
+    auto pick = [&](int aCount) { return static_cast<int>(rng() % static_cast<unsigned>(aCount)); };
+    std::vector<TqvDataEntity_SchemaTime*> items{item};
+    for (int i = 0; i < 6; ++i)
+        items.push_back(AddItem(pick(2), pick(3), At(pick(3), 8 + pick(3), 5 * pick(12)), At(3, 11)));
+    Settle();
+    const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::ControlModifier, Qt::ShiftModifier,
+                                          Qt::ControlModifier | Qt::ShiftModifier};
+    const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down};
+    bool down = false;
+    for (int step = 0; step < 300; ++step) {
+        const QPoint p(pick(Area()->width()), pick(Area()->height()));
+        switch (pick(7)) {
+        case 0:
+            if (!down) Press(p, mods[pick(4)]);
+            down = true;
+            break;
+        case 1:
+        case 2:
+            if (down)
+                MoveTo(p);
+            else
+                Hover(p);
+            break;
+        case 3:
+            if (down) Release(p, mods[pick(4)]);
+            down = false;
+            break;
+        case 4:
+            QTest::keyClick(Area(), keys[pick(4)], mods[pick(4)]);
+            break;
+        case 5:
+            if (items.size() > 1 && pick(3) == 0) {
+                const size_t k = static_cast<size_t>(pick(static_cast<int>(items.size())));
+                schema->RemoveSchemaTime(items[k]);
+                items.erase(items.begin() + static_cast<std::ptrdiff_t>(k));
+            }
+            break;
+        default:
+            Settle();
+            break;
+        }
+        ASSERT_NO_THROW(schema->CheckInvariants()) << "step " << step;
+        for (TqvDataEntity_SchemaTime* t : items)
+            ASSERT_LE(t->GetStartDateTime(), t->GetStopDateTime()) << "step " << step;
+    }
+    if (down) Release(QPoint(1, 1));
+    Settle();
+    const QImage shown = Surface();
+    EXPECT_EQ(shown, Paint());
 }
 
 } // namespace

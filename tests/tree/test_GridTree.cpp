@@ -503,23 +503,23 @@ struct TRef {
 class TRandomTreeCheck
 {
 public:
-    explicit TRandomTreeCheck(unsigned seed) : rng_(seed), g_(1)
+    explicit TRandomTreeCheck(unsigned seed) : FRng(seed), FGrid(1)
     {
-        g_.InitChildren = [this](TNode* n) {
+        FGrid.InitChildren = [this](TNode* n) {
             TRef* ref = RefOf(n);
             ref->Initialised = true;
             const int k = Uniform(0, 3);
             for (int i = 0; i < k; ++i) {
                 TRef* child = New(ref);
                 ref->Children.push_back(child);
-                g_.Tree->AddDataEntity(n)->SetUserReference(child);
+                FGrid.Tree->AddDataEntity(n)->SetUserReference(child);
             }
         };
-        g_.Tree->IntegrationEvents = [this](TIntegrationEventKind kind, TqvDataEntity* e) {
+        FGrid.Tree->IntegrationEvents = [this](TIntegrationEventKind kind, TqvDataEntity* e) {
             auto* n = dynamic_cast<TNode*>(e);
             if (kind != ieLoad || !n || n->ParentNode()) return;
             // The application fills a root the list loads from its own records.
-            TRef* ref = roots_.at(static_cast<size_t>(n->ListIndex()));
+            TRef* ref = FRoots.at(static_cast<size_t>(n->ListIndex()));
             ASSERT_TRUE(ref->Virtual) << "a root the application added was loaded again";
             n->SetUserReference(ref);
             n->HideNode = ref->Hide;
@@ -528,14 +528,14 @@ public:
         };
         for (int i = 0; i < 20; ++i) {
             TRef* r = New(nullptr);
-            roots_.push_back(r);
-            g_.Tree->AddDataEntity(nullptr)->SetUserReference(r);
+            FRoots.push_back(r);
+            FGrid.Tree->AddDataEntity(nullptr)->SetUserReference(r);
         }
         for (int i = 0; i < 150; ++i) {
-            roots_.push_back(New(nullptr));
-            roots_.back()->Virtual = true;
+            FRoots.push_back(New(nullptr));
+            FRoots.back()->Virtual = true;
         }
-        g_.Tree->GetRootDataList()->AddUnloaded(150);
+        FGrid.Tree->GetRootDataList()->AddUnloaded(150);
     }
 
     int Scrolls = 0;
@@ -554,17 +554,17 @@ public:
     }
 
 private:
-    int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+    int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(FRng); }
     static TRef* RefOf(TNode* n) { return static_cast<TRef*>(n->GetUserReference()); }
     TRef* New(TRef* parent)
     {
-        pool_.emplace_back();
-        TRef* r = &pool_.back();
-        r->Id = static_cast<int>(pool_.size());
+        FPool.emplace_back();
+        TRef* r = &FPool.back();
+        r->Id = static_cast<int>(FPool.size());
         r->Parent = parent;
         return r;
     }
-    std::vector<TRef*>& SiblingsOf(TRef* r) { return r->Parent ? r->Parent->Children : roots_; }
+    std::vector<TRef*>& SiblingsOf(TRef* r) { return r->Parent ? r->Parent->Children : FRoots; }
     static bool IsUnder(TRef* r, TRef* ancestor)
     {
         for (; r; r = r->Parent)
@@ -591,19 +591,19 @@ private:
     void Step()
     {
         std::vector<TNode*> nodes;
-        LoadedNodes(g_.Tree->GetRootDataList(), nodes);
+        LoadedNodes(FGrid.Tree->GetRootDataList(), nodes);
         const int op = Uniform(0, 11);
         if (nodes.empty() || op >= 9) {
             // Scroll: mostly a little, sometimes to either end or anywhere.
-            const int count = g_.Rows.Count();
+            const int count = FGrid.Rows.Count();
             const int pick = Uniform(0, 9);
             int top = pick == 0   ? 1
                       : pick == 1 ? count - 8
                       : pick == 2 ? Uniform(1, count - 1)
-                                  : top_ + Uniform(-12, 12);
+                                  : FTop + Uniform(-12, 12);
             top = std::clamp(top, 1, std::max(1, count - 1));
-            top_ = top;
-            g_.Layout(top, Uniform(3, 12));
+            FTop = top;
+            FGrid.Layout(top, Uniform(3, 12));
             ++Scrolls;
             return;
         }
@@ -615,24 +615,24 @@ private:
             const int at = Uniform(0, n->GetSubDataListCount());
             TRef* c = New(r);
             r->Children.insert(r->Children.begin() + at, c);
-            g_.Tree->InsertDataEntity(n, at)->SetUserReference(c);
+            FGrid.Tree->InsertDataEntity(n, at)->SetUserReference(c);
             break;
         }
         case 1: { // insert a root anywhere, index 0 and the ends included
-            const int count = g_.Tree->GetRootDataList()->Count();
+            const int count = FGrid.Tree->GetRootDataList()->Count();
             const int pick = Uniform(0, 2);
             const int at = pick == 0 ? 0 : pick == 1 ? count : Uniform(0, count);
             TRef* c = New(nullptr);
             // The list may load roots while it inserts: the records change after.
-            TNode* fresh = g_.Tree->InsertDataEntity(nullptr, at);
-            roots_.insert(roots_.begin() + at, c);
+            TNode* fresh = FGrid.Tree->InsertDataEntity(nullptr, at);
+            FRoots.insert(FRoots.begin() + at, c);
             fresh->SetUserReference(c);
             break;
         }
         case 2: { // delete
             auto& siblings = SiblingsOf(r);
             siblings.erase(std::find(siblings.begin(), siblings.end(), r));
-            g_.Tree->RemoveDataEntity(n);
+            FGrid.Tree->RemoveDataEntity(n);
             break;
         }
         case 3:
@@ -702,18 +702,18 @@ private:
     void Check()
     {
         QString why;
-        ASSERT_TRUE(g_.Tree->CheckInvariants(&why)) << why.toStdString();
-        int row = g_.Rows.FixedCount;
-        CheckList(g_.Tree->GetRootDataList(), roots_, row);
+        ASSERT_TRUE(FGrid.Tree->CheckInvariants(&why)) << why.toStdString();
+        int row = FGrid.Rows.FixedCount;
+        CheckList(FGrid.Tree->GetRootDataList(), FRoots, row);
         if (::testing::Test::HasFatalFailure()) return;
-        ASSERT_EQ(row, g_.Rows.Count());
+        ASSERT_EQ(row, FGrid.Rows.Count());
     }
 
-    std::mt19937 rng_;
-    int top_ = 1;
-    std::deque<TRef> pool_;
-    std::vector<TRef*> roots_;
-    TTreeGrid g_;
+    std::mt19937 FRng;
+    int FTop = 1;
+    std::deque<TRef> FPool;
+    std::vector<TRef*> FRoots;
+    TTreeGrid FGrid;
 };
 
 TEST(GridTree, RandomOperationsAroundUnloadedRowsLoseNothing)

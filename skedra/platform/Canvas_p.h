@@ -1,0 +1,32 @@
+#pragma once
+// Implementation state shared by the canvas files (not installed).
+
+#include <QPainter>
+
+#include "skedra/platform/Canvas.h"
+
+namespace skedra::detail
+{
+
+// The painter's composition for a pen mode (or a given composition), restored
+// when the scope ends.
+class ModeScope
+{
+public:
+    // A pen mode other than pmCopy changes the composition on raster devices only.
+    ModeScope(QPainter* p, TPenMode mode, bool raster);
+    ModeScope(QPainter* p, QPainter::CompositionMode m);
+    ~ModeScope()
+    {
+        if (FChanged) FPainter->setCompositionMode(FSaved);
+    }
+    ModeScope(const ModeScope&) = delete;
+    ModeScope& operator=(const ModeScope&) = delete;
+
+private:
+    QPainter* FPainter;
+    QPainter::CompositionMode FSaved = QPainter::CompositionMode_SourceOver;
+    bool FChanged = false;
+};
+
+} // namespace skedra::detail
