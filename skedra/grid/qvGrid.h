@@ -7,6 +7,7 @@
 // a last column that fills the width, sorting by a column, rows organised as
 // a tree with virtual loading, and saving and restoring which nodes are expanded.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -597,6 +598,15 @@ private:
     // User size changes made by the grid itself (rebuild, fill marker) raise no sizing events.
     bool FSizingByGrid = false;
     bool FGridDestroying = false;
+    // The keys of the date texts seen during one sort (while FSorting).
+    bool FSorting = false;
+    QHash<QString, QString> FDateKeys;
+    // The key of the row MakeSortKey is working on, for GetSortString.
+    struct {
+        TAxisContentItem* Row = nullptr;
+        bool Negative = false;
+        QString Key;
+    } FSortValueCache;
 };
 
 } // namespace skedra
