@@ -2,7 +2,7 @@
 // The page control and its tab sheets: a row of tabs over a stack of sheets,
 // one sheet shown at a time. A change of page made by the user is asked first
 // (OnChanging may refuse it) and announced after (OnChange); a page set from
-// code is neither asked nor announced, as the toolkit does.
+// code is neither asked nor announced: the code already knows.
 //
 // The tabs are a QTabBar across the top of the control; the sheets are
 // children aligned to fill the rest, the inactive ones hidden.

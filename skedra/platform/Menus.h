@@ -73,7 +73,7 @@ public:
     TNotifyEvent OnClick;
 
     // Sub-items. Add and Insert take ownership; Delete and Remove give it
-    // back to the caller (as the toolkit's do); Clear frees them all.
+    // back to the caller; Clear frees them all.
     void Add(TMenuItem* anItem);
     // Convenience: a new item with a caption and a click handler.
     TMenuItem* Add(const QString& aCaption, TNotifyEvent aOnClick = {});

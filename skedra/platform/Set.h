@@ -1,5 +1,5 @@
 #pragma once
-// Sets of an enumeration (up to 256 values), as the toolkit's "set of" types.
+// Sets of an enumeration (up to 256 values), one bit per value.
 
 #include <bitset>
 #include <initializer_list>

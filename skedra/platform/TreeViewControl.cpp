@@ -621,7 +621,7 @@ bool TCustomTreeView::DoSetExpanded(TTreeNode* aNode, bool aValue)
     if (aNode == nullptr) return false;
     if (aValue == aNode->FExpanded) return true;
     if (aValue) {
-        // As the platform's control: a node without children does not expand.
+        // A node without children has nothing to show, so it does not expand.
         if (!aNode->HasChildren()) return false;
         TreeNotify(tncItemExpanding, aNode);
         if (!CanExpand(aNode)) return false;
