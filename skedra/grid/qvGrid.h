@@ -573,7 +573,10 @@ private:
     void ExtendSubGridsLastColumns();
     TSortKey MakeSortKey(TAxisContentItem* aRowItem);
     // The cell text of a row in the sort column; sets the parts of the key.
-    void SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNegative, QString& aKey);
+    // aValue: the row's upper-cased value; aKey (only with aWithKey): the
+    // full key with sign prefix and row index.
+    void SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNegative, QString& aKey,
+                   bool aWithKey = true);
     int CompareSortKeys(const TSortKey& a, const TSortKey& b) const;
     void SortRowsOfCell(TMoxGridCell* aGridCell);
     bool SortTree(TqvGridTree* aTree);

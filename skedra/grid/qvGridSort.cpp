@@ -40,11 +40,13 @@ namespace
 constexpr int kNumberWidth = 17;
 constexpr int kIndexWidth = 11;
 
-// Upper-cases the letters a to z only.
+// Upper-cases the letters a to z only; a text without them is not copied.
 void UpperAscii(QString& aText)
 {
+    const auto lower = [](QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z'); };
+    if (std::none_of(aText.cbegin(), aText.cend(), lower)) return;
     for (QChar& c : aText)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - ('a' - 'A'));
+        if (lower(c)) c = QChar(c.unicode() - ('a' - 'A'));
 }
 
 int Ordinal(const QString& a, const QString& b)
@@ -157,7 +159,8 @@ void TqvGrid::SortColumn(int aColIndex, bool aDescending)
 // ---------------------------------------------------------------------------
 // Keys and comparison
 
-void TqvGrid::SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNegative, QString& aKey)
+void TqvGrid::SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNegative, QString& aKey,
+                        bool aWithKey)
 {
     aKey.clear();
     aValue.clear();
@@ -204,6 +207,10 @@ void TqvGrid::SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNe
     }
     UpperAscii(aKey);
     aValue = aKey;
+    if (!aWithKey) {
+        aKey.clear();
+        return;
+    }
     if (FSortColumn->GetNumericSort()) {
         aIsNegative = aKey.startsWith(QLatin1Char('-'));
         if (aIsNegative) aKey.remove(0, 1);
@@ -236,10 +243,11 @@ TqvGrid::TSortKey TqvGrid::MakeSortKey(TAxisContentItem* aRowItem)
     key.Index = aRowItem ? aRowItem->ListIndex() : 0;
     bool negative = false;
     QString built;
-    SortValue(aRowItem, key.Value, negative, built);
     // The full key matters only when the application or a descendant can
     // replace it; then a replaced key is compared whole.
-    if (OnGetUserSortCompareString || typeid(*this) != typeid(TqvGrid)) {
+    const bool replaceable = OnGetUserSortCompareString || typeid(*this) != typeid(TqvGrid);
+    SortValue(aRowItem, key.Value, negative, built, replaceable);
+    if (replaceable) {
         FSortValueCache = {aRowItem, negative, built};
         const auto forget = qScopeGuard([this] { FSortValueCache = {}; });
         GetSortString(aRowItem, key.Negative, key.Full);
