@@ -98,6 +98,16 @@ int main(int argc, char** argv)
     parser.addOption(screenshot);
     parser.process(app);
 
+    // A screenshot run brings its own small plan, made in its output directory.
+    if (parser.isSet(screenshot)) {
+        QDir().mkpath(parser.value(screenshot));
+        if (qEnvironmentVariableIsEmpty("SKEDRA_DEMO_PLAN"))
+            qputenv(
+                "SKEDRA_DEMO_PLAN",
+                QDir(parser.value(screenshot)).filePath(QStringLiteral("project-plan.sqlite")).toLocal8Bit());
+        if (qEnvironmentVariableIsEmpty("SKEDRA_DEMO_PLAN_TASKS")) qputenv("SKEDRA_DEMO_PLAN_TASKS", "5000");
+    }
+
     auto& pages = DemoPages();
     std::stable_sort(pages.begin(), pages.end(),
                      [](const DemoPage& a, const DemoPage& b) { return a.order < b.order; });
