@@ -79,9 +79,16 @@ void TqvOffscreenPaint::EndUpdate()
     Invalidate();
 }
 
+qreal TqvOffscreenPaint::ScreenRatio() const
+{
+    return devicePixelRatio();
+}
+
 void TqvOffscreenPaint::UpdateOffscreenCanvas()
 {
     const TRect client = GetClientRect();
+    // Device pixels of the screen, so that nothing is upscaled (blurred) on the way to it.
+    FBitmap.SetDevicePixelRatio(ScreenRatio());
     FBitmap.SetSize(client.Width(), client.Height());
     TCanvas* c = FBitmap.GetCanvas();
     c->Font.Assign(*GetFont());
@@ -96,16 +103,20 @@ TCanvas* TqvOffscreenPaint::GetOffscreenCanvas()
     return FBitmap.GetCanvas();
 }
 
-void TqvOffscreenPaint::SizeSurface()
+bool TqvOffscreenPaint::SizeSurface()
 {
     const TRect client = GetClientRect();
+    const bool sameRatio = FSurface.GetDevicePixelRatio() == ScreenRatio();
+    FSurface.SetDevicePixelRatio(ScreenRatio());
     FSurface.SetSize(client.Width(), client.Height());
+    return sameRatio;
 }
 
 TCanvas* TqvOffscreenPaint::GetDirectCanvas()
 {
     if (!FInPaintWindow) {
-        if (!GetIsPrinting()) SizeSurface();
+        // A surface remade for another screen has lost its picture: owe a paint.
+        if (!GetIsPrinting() && !SizeSurface()) FNeedsPaint = true;
         // Show what is drawn next; a copy of the surface, not a new paint.
         update();
     }
@@ -154,7 +165,8 @@ void TqvOffscreenPaint::PaintWindow(QPainter* aPainter)
     const QScopedValueRollback inPaint(FInPaintWindow, true);
     const TRect client = GetClientRect();
     if (!GetIsPrinting() &&
-        (FSurface.GetWidth() != client.Width() || FSurface.GetHeight() != client.Height()))
+        (FSurface.GetWidth() != client.Width() || FSurface.GetHeight() != client.Height() ||
+         FSurface.GetDevicePixelRatio() != ScreenRatio()))
         FNeedsPaint = true;
     if (FNeedsPaint) {
         // The toolkit's canvas of the control is bound for the duration of Paint.

@@ -8,6 +8,10 @@
 // asks Qt to show it, so an inverting outline drawn twice is gone, and the
 // next real paint removes any outline.
 //
+// Both images have the device pixel ratio of the control's screen: drawing is
+// in logical pixels, rendered at device resolution (sharp on high-DPI
+// screens); mouse positions and hit tests stay logical.
+//
 // Print runs the same OffscreenPaint on a device context with an origin, a
 // clip and a scale; descendants multiply their pixel measures by
 // GetScalex/GetScaley and size their fonts with PrintResizeFont.
@@ -116,7 +120,8 @@ public:
     // The embedding container's Tab handling.
     void SetActiveXOwner(TObject* anInterface, TWinControl* aControl, TOnTab aOnTab);
 
-    // The images (for tests and for descendants that copy parts of them).
+    // The images (for tests and for descendants that copy parts of them);
+    // their Image() is in device pixels.
     const TBitmap* GetOffscreenBitmap() const { return &FBitmap; }
     const TBitmap* GetWindowSurface() const { return &FSurface; }
 
@@ -145,8 +150,11 @@ protected:
     bool event(QEvent* e) override;
 
 private:
-    // The surface sized to the control (its pixels kept where they stay inside).
-    void SizeSurface();
+    // The surface sized to the control (its pixels kept where they stay inside)
+    // at the screen's pixel ratio; false when the ratio changed (pixels lost).
+    bool SizeSurface();
+    // Device pixels per logical pixel of the screen the control is on.
+    qreal ScreenRatio() const;
 
     TBitmap FBitmap;
     TBitmap FSurface;

@@ -34,13 +34,16 @@ public:
             hide();
             return;
         }
+        // The grab is in device pixels (ratio per logical pixel on high-DPI screens).
         QImage under = host->grab(r.ToQRect()).toImage().convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = under.devicePixelRatio();
         for (int y = 0; y < under.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(under.scanLine(y));
+            const int logicalY = static_cast<int>(y / ratio);
             for (int x = 0; x < under.width(); ++x) {
                 // The checkered brush inverts where its pixel is white, in
-                // parent coordinates so that the pattern does not crawl.
-                if (aPattern && ((r.Left + x + r.Top + y) & 1)) continue;
+                // logical parent coordinates so that the pattern does not crawl.
+                if (aPattern && ((r.Left + static_cast<int>(x / ratio) + r.Top + logicalY) & 1)) continue;
                 line[x] = (line[x] ^ 0x00FFFFFFu) | 0xFF000000u;
             }
         }

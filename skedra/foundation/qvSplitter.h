@@ -14,13 +14,17 @@ class TqvSplitLine;
 
 using TCanResizeEvent = TMethod<void(TObject* Sender, int& NewSize, bool& Accept)>;
 
+// A bar beside an aligned control of the same parent; dragging it resizes that control.
 class TqvSplitter : public TGraphicControl
 {
     Q_OBJECT
-    // Published properties, as a form designer sets and stores them.
+    // A raised edge is drawn (default false).
     Q_PROPERTY(bool Beveled READ GetBeveled WRITE SetBeveled)
+    // Smallest size the resized control may get (default 30).
     Q_PROPERTY(int MinSize READ GetMinSize WRITE SetMinSize)
+    // How a drag is shown (default rsPattern).
     Q_PROPERTY(TResizeStyle ResizeStyle READ GetResizeStyle WRITE SetResizeStyle)
+    // The bar takes the parent's colour (default true).
     Q_PROPERTY(bool ParentColor READ GetParentColor WRITE SetParentColor)
 public:
     // How a drag is shown: not at all, by an inverted line, by resizing the
@@ -50,8 +54,11 @@ public:
     // of the parent just outside the splitter on its aligned side.
     TControl* FindControl() const;
 
+    // A drag asks for a new size; the handler may change it or refuse it.
     TCanResizeEvent OnCanResize;
+    // The drag ended and the control got its new size.
     TNotifyEvent OnMoved;
+    // After the bar was drawn.
     TNotifyEvent OnPaint;
 
 protected:

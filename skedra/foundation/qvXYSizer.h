@@ -14,12 +14,17 @@ class TXYSizer;
 
 using TOnResize = TMethod<void(TXYSizer* Sender, TPoint theNewPoint)>;
 
+// A grip dragged inside its parent to resize something in two directions at once.
 class TXYSizer : public TPanel
 {
     Q_OBJECT
+    // Pixels at the top of the parent where the grip does not follow the pointer (default 5).
     Q_PROPERTY(int TopMargin MEMBER TopMargin)
+    // Pixels at the left of the parent where the grip does not follow the pointer (default 5).
     Q_PROPERTY(int LeftMargin MEMBER LeftMargin)
+    // Pixels at the right of the parent where the grip does not follow the pointer (default 5).
     Q_PROPERTY(int RightMargin MEMBER RightMargin)
+    // Pixels at the bottom of the parent where the grip does not follow the pointer (default 5).
     Q_PROPERTY(int BottomMargin MEMBER BottomMargin)
 public:
     explicit TXYSizer(QWidget* aParent = nullptr);

@@ -82,6 +82,8 @@ struct TMyContainer {
     TNotifyEvent Notify2;
 };
 
+// The Gantt chart: rows (a tree or a grid) beside a date scaler over the
+// Gantt area with time items in layers, links and sub-columns for overlaps.
 class TqvGant_ComBasic : public TCustomPanel, public TSubColumnClient
 {
 public:
@@ -465,13 +467,21 @@ public:
     void SetPopupMenuScaler(TPopupMenu* aMenu);
 
     // --- the chart's own events of the composite
+    // The time window or the row part's width changed: the handler may align other controls to it.
     TOnAlignNeed OnAlignNeed;
+    // The time window changed.
     TOnScalerChange OnScalerChange;
+    // The chart's vertical scroll bar got new values (position, range, page, enabled).
     TOnRealignScrollbar OnRealignScrollbar;
+    // The grid of rows scrolled (grid mode).
     TNotifyEvent OnGridTopLeftChanged;
+    // Draws on the Gantt area under the rows, after its background.
     TOnUserDrawGantArea OnUserDrawBackground;
+    // Draws on the Gantt area over everything else.
     TOnUserDrawGantArea OnUserDrawForeground;
+    // A font is resized for printing; clearing DefaultResize keeps the handler's size.
     TOnPrintResizeFont OnPrintResizeFont;
+    // A tree entity reported a change of its values.
     TOnChangeDataEntity_Tree OnChangeDataEntity_Tree;
     // --- mouse in the Gantt area (GantAreaMouse.cpp)
     // The area's press, move and release, routed here by the area.
@@ -547,34 +557,63 @@ public:
     void CheckInvariants() const;
 
     // --- events
+    // Makes the row of a new tree or grid node; unassigned, the chart makes it.
     TOnUserCreateGantRow OnUserCreateGantRow;
+    // A row was added.
     TOnGantRowNotify OnAfterAddGantRow;
+    // A row is about to be freed.
     TOnGantRowNotify OnBeforeFreeGantRow;
+    // A time item list changed its content.
     TOnContentChanged OnContentChanged_GantTime;
+    // A time item's selected state changed.
     TOnSelectionChanged OnSelectionChanged_GantTime;
+    // A time item was deleted.
     TOnDeleteItem OnDeleteItem_GantTime;
+    // A time item was inserted.
     TOnInsertItem OnInsertItem_GantTime;
+    // A time item reported a change of its values.
     TOnInfoPush OnValueChanged_GantTime;
+    // A time item's edit permission is about to be read; the handler may set it.
     TOnBeforeCanEditItem OnBeforeCanEditItem_GantTime;
+    // A time item reported a change of its values, before OnValueChanged_GantTime.
     TOnChangeDataEntity_GantTime OnChangeDataEntity_GantTime;
+    // An unloaded time item was made: the handler fills it.
     TOnVirtualLoad_GantTime OnVirtualLoad_GantTime;
+    // Whether a loaded time item may be unloaded again (default: not).
     TOnVirtualUnLoad_GantTime OnVirtualUnLoad_GantTime;
+    // An item's sub-column changed after the background placement.
     TOnCollisionDetected OnCollisionDetected;
+    // The active item's times, or a moved or resized outline's snapped times, for a hint.
     TOnHintInfo OnHintInfo;
+    // Draws time items of the user-drawn style.
     TOnUserDrawTime OnUserDrawTime;
+    // Draws links of the user-drawn style between the two end points.
     TOnUserDrawLinks OnUserDrawLinks;
+    // A left press on the Gantt area, with the item under it or none.
     TOnClickGantArea OnClickGantArea;
+    // A right press on the Gantt area, with the item under it or none.
     TOnClickGantArea OnRightClickGantArea;
+    // A double click on the Gantt area, with the item under it or none.
     TOnDblClickGantArea OnDblClickGantArea;
+    // A mouse button went down on the Gantt area.
     TMouseEvent OnGantAreaMouseDown;
+    // A mouse button went up on the Gantt area.
     TMouseEvent OnGantAreaMouseUp;
+    // The mouse moved over the Gantt area.
     TMouseMoveEvent OnGantAreaMouseMove;
+    // A move ended on another row: the handler moves the item there (or not).
     TOnTimeCopyOrChangeRow OnTimeChangeRow;
+    // A Ctrl-drag ended: the handler makes the copy (the chart changes nothing).
     TOnTimeCopyOrChangeRow OnTimeCopy;
+    // The user drew a link from one item to another (the chart makes none).
     TOnDependencyAction OnDependencyAction;
+    // A drag and drop starts from the Gantt area.
     TStartDragEvent OnGantAreaStartDrag;
+    // Something was dropped on the Gantt area.
     TDragDropEvent OnGantAreaDragDrop;
+    // Something is dragged over the Gantt area; the handler accepts it or not.
     TDragOverEvent OnGantAreaDragOver;
+    // The layer of a row in which the arrow keys move (default 0).
     TOnKeyNavigateDataList OnKeyNavigateDataList;
     // Raised before every page of a paged print (TqvPrintGantt); the handler
     // may set HdcToUseOnNewPage, the device context the page is printed on.

@@ -347,14 +347,21 @@ struct TExpandedStateEntry {
     int Level = 0;
 };
 
+// The grid component: typed columns, sub-grid definitions, named cell layouts,
+// sorting and tree rows over the grid view.
 class TqvGrid : public TMoxGridView_Custom
 {
     Q_OBJECT
     // What a form stores; Columns is the column collection as text (GridColumnsText.h).
+    // A fixed header row (default true).
     Q_PROPERTY(bool HasHeaders READ GetHasHeaders WRITE SetHasHeaders)
+    // A fixed info column, 20 pixels wide, at the left (default true).
     Q_PROPERTY(bool HasInfoCol READ GetHasInfoCol WRITE SetHasInfoCol)
+    // The last column fills the remaining width (default false).
     Q_PROPERTY(bool ExtendLastColumnToWidth READ GetExtendLastColumnToWidth WRITE SetExtendLastColumnToWidth)
+    // Stored for the application; the grid does not read it.
     Q_PROPERTY(bool UserSortEnable READ GetUserSortEnable WRITE SetUserSortEnable)
+    // The columns, as the text a form stores (default none).
     Q_PROPERTY(QString Columns READ GetColumnsText WRITE SetColumnsText)
 public:
     explicit TqvGrid(QWidget* aOwner = nullptr);
@@ -382,12 +389,19 @@ public:
     void SetUserSortEnable(bool aValue) { FUserSortEnable = aValue; }
 
     // --- Published events of their own
+    // A column got a new user size; the index counts from the first non-fixed column.
     TOnResizeEvent OnColumnResized;
+    // A row got a new user size; the index counts from the first non-fixed row.
     TOnResizeEvent OnRowResized;
+    // A header click sorts a column; clearing GoOnInternalSort keeps the rows as they are.
     TOnColumnSort OnColumnSort;
+    // The rows are about to be sorted; the handler may sort the list itself.
     TOnUserSort OnUserSort;
+    // The sort key of a cell; the handler may replace it.
     TOnGetUserSortCompareString OnGetUserSortCompareString;
+    // A tree node's children are wanted: the handler adds them.
     TOnInitTreeSubDataList OnInitTreeSubDataList;
+    // A combo box editor is about to open: fill its items with InitEditCombo.
     TOnCellEvent OnBeforeEditWithCombo;
 
     // --- Columns, rows and cells

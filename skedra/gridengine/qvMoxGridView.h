@@ -87,6 +87,8 @@ public:
     void InitContent() override;
 };
 
+// The grid view: lays out, scrolls and paints a grid content (cells that may
+// nest whole grids), with in-place editing, selection and user sizing.
 class TMoxGridView_Custom : public TqvOffscreenPaint
 {
 public:
@@ -195,31 +197,55 @@ public:
     TColor GetHighlightColor();
 
     // Published events.
+    // Makes the cells of the root grid; unassigned, the default cells are made.
     TOnCreateCell OnCreateCell;
+    // A nested grid cell was made: the handler sets up its grid.
     TOninitSubGridContent OninitSubGridContent;
+    // A simple cell was made: the handler fills its text.
     TOnInitContent OnInitContent;
+    // The user resized a column (horizontal) or a row.
     TOnAfterUserSize OnAfterUserSize;
+    // The grid scrolled or the focused cell changed.
     TNotifyEvent OnTopLeftChanged;
+    // The selection changed.
     TNotifyEvent OnSelectionChanged;
+    // A cell is about to be drawn, before its text is read.
     TCellEvent OnBeforeRenderCell;
+    // Draws a cell; leaving aDefaultDraw true draws its text or check box as usual.
     TOnUserRenderCell OnUserRenderCell;
+    // A row (or column) is loaded: the handler fills it.
     TOnVirtualLoad OnVirtualLoad;
+    // A row (or column) may be unloaded when the handler allows it.
     TOnVirtualUnLoad OnVirtualUnLoad;
     // Events a grid component publishes.
+    // The button of a cell (a tree button) was clicked.
     TCellEvent OnButtonClick;
+    // Indentation of a cell's content in pixels (default 0).
     TOnCellInset OnCellInset;
+    // Whether a cell's tree button shows expanded (default false).
     TOnCellBooleanEvent OnIsButtonExpanded;
+    // Whether a cell's tree node has no children (default true).
     TOnCellBooleanEvent OnIsButtonTerminal;
+    // Whether a cell's tree node has children that are shown.
     TOnCellBooleanEvent OnButtonHasNonHiddenChildren;
+    // Whether a cell may be edited (default true).
     TOnCellBooleanEvent OnEditorCanModify;
+    // The cell of the parent tree node of a cell (default none).
     TOnCellGetCellEvent OnGetParentButtonCell;
+    // The grid's size changed.
     TNotifyEvent OnGridResize;
+    // Columns or rows were inserted, dropped, moved, hidden, loaded or unloaded.
     TNotifyEvent OnAxisChanged;
+    // A right click on a cell.
     TCellEvent OnRightClick;
+    // A cell's selected state changed.
     TCellEvent OnCellSelectionChanged;
     // Public only.
+    // Draws a cell's button instead of the default tree button.
     TOnRenderButton OnRenderButton;
+    // The vertical scroll bar was shown or hidden.
     TNotifyEvent OnVertScrollVisibleChanged;
+    // Whether a cell has a button (set by the grid component).
     TOnCellBooleanEvent OnCellHasButton;
 
     // Called by the contents defined with the view.
@@ -259,9 +285,13 @@ public:
     void EditorChanged(QWidget* anEditor);
     void EditorFocusLost(QWidget* anEditor);
 
+    // Chooses the in-place editor of a cell.
     TOnChooseEditor OnChooseEditor;
+    // Editing stopped and the result was stored.
     TOnEditStop OnEditStop;
+    // The text of the active in-place editor changed.
     TOnInplaceEditOnChange OnInplaceEditOnChange;
+    // A key was typed into the active in-place editor; the handler may change or drop it.
     TOnInplaceEditKeyPress OnInplaceEditKeyPress;
 
 protected:

@@ -1,5 +1,7 @@
 #include "skedra/platform/Bitmap.h"
 
+#include <cmath>
+
 namespace skedra
 {
 
@@ -50,16 +52,30 @@ TCanvas* TBitmap::GetCanvas()
     return FCanvas.get();
 }
 
+namespace
+{
+
+// Device pixels for a logical length: every logical pixel fully covered.
+int DeviceLength(int logical, qreal ratio)
+{
+    return static_cast<int>(std::ceil(logical * ratio - 1e-9));
+}
+
+} // namespace
+
 void TBitmap::SetSize(int width, int height)
 {
     width = std::max(0, width);
     height = std::max(0, height);
     if (width == GetWidth() && height == GetHeight()) return;
     EndPainting();
+    FWidth = width;
+    FHeight = height;
     if (width == 0 || height == 0) {
         FImage = QImage();
     } else {
-        QImage next(width, height, QImage::Format_RGB32);
+        QImage next(DeviceLength(width, FRatio), DeviceLength(height, FRatio), QImage::Format_RGB32);
+        next.setDevicePixelRatio(FRatio);
         next.fill(Qt::white);
         if (!FImage.isNull()) {
             QPainter p(&next);
@@ -67,6 +83,21 @@ void TBitmap::SetSize(int width, int height)
             p.drawImage(0, 0, FImage);
         }
         FImage = std::move(next);
+    }
+    OnChange(this);
+}
+
+void TBitmap::SetDevicePixelRatio(qreal value)
+{
+    if (!(value >= 1) || !std::isfinite(value)) value = 1;
+    if (value == FRatio) return;
+    EndPainting();
+    FRatio = value;
+    if (!FImage.isNull()) {
+        // Stretching the old pixels would blur them; the owner redraws.
+        FImage = QImage(DeviceLength(FWidth, FRatio), DeviceLength(FHeight, FRatio), QImage::Format_RGB32);
+        FImage.setDevicePixelRatio(FRatio);
+        FImage.fill(Qt::white);
     }
     OnChange(this);
 }
@@ -86,6 +117,11 @@ void TBitmap::LoadFromImage(const QImage& image)
     EndPainting();
     FImage = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
     if (!FImage.isNull() && FImage.constBits() == image.constBits()) FImage.detach();
+    FRatio = FImage.isNull() ? FRatio : std::max<qreal>(1, FImage.devicePixelRatio());
+    FImage.setDevicePixelRatio(FRatio);
+    const QSizeF logical = FImage.isNull() ? QSizeF(0, 0) : FImage.deviceIndependentSize();
+    FWidth = static_cast<int>(std::floor(logical.width() + 1e-9));
+    FHeight = static_cast<int>(std::floor(logical.height() + 1e-9));
     OnChange(this);
 }
 

@@ -557,6 +557,17 @@ void TCanvas::SetPixel(int x, int y, TColor color)
 namespace
 {
 
+// An image's size in logical pixels (its device pixels over its pixel ratio).
+int LogicalWidth(const QImage& image)
+{
+    return qRound(image.width() / image.devicePixelRatio());
+}
+
+int LogicalHeight(const QImage& image)
+{
+    return qRound(image.height() / image.devicePixelRatio());
+}
+
 QPainter::CompositionMode CopyComposition(TCopyMode m)
 {
     switch (m) {
@@ -600,7 +611,8 @@ void TCanvas::StretchDrawImage(const TRect& dest, const QImage& image)
     const QPainter::CompositionMode m =
         IsRaster(p) ? CopyComposition(CopyMode) : QPainter::CompositionMode_SourceOver;
     ModeScope mode(p, m);
-    if (dest.Width() == image.width() && dest.Height() == image.height())
+    // An image of another pixel ratio is drawn at its logical size.
+    if (dest.Width() == LogicalWidth(image) && dest.Height() == LogicalHeight(image))
         p->drawImage(QPoint(dest.Left, dest.Top), image);
     else
         p->drawImage(dest.ToQRect(), image);
@@ -608,7 +620,7 @@ void TCanvas::StretchDrawImage(const TRect& dest, const QImage& image)
 
 void TCanvas::DrawImage(int x, int y, const QImage& image)
 {
-    StretchDrawImage(TRect(x, y, x + image.width(), y + image.height()), image);
+    StretchDrawImage(TRect(x, y, x + LogicalWidth(image), y + LogicalHeight(image)), image);
 }
 
 void TCanvas::Draw(int x, int y, const TBitmap* bitmap)
@@ -638,8 +650,12 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
         }
         return;
     }
+    // The source part in the image's device pixels; at the same logical size
+    // it is copied pixel for pixel.
     const QRect s = sp->combinedTransform().mapRect(sourceRect.ToQRect());
-    const bool sameSize = dest.Width() == s.width() && dest.Height() == s.height();
+    const qreal ratio = img->devicePixelRatio();
+    const bool sameSize =
+        qRound(dest.Width() * ratio) == s.width() && qRound(dest.Height() * ratio) == s.height();
     if (sameSize && s == img->rect() && CopyMode == cmSrcCopy) {
         // The whole image: no sub-image copy needed.
         StretchDrawImage(dest, *img);

@@ -15,30 +15,53 @@ namespace skedra
 
 using TOnScalerUserDraw = TMethod<void(TqvDateScaler* caller, TCanvas* aCanvas, const TRect& aRect)>;
 
+// The date and time axis control: ticks and labels at up to three levels, a
+// range bar, scroll buttons; zoom and pan with the mouse.
 class TqvDateScaler : public TqvOffscreenPaint, public TqvDateScalerModel
 {
     Q_OBJECT
     // Published properties, as a form designer sets and stores them.
+    // Pattern of date labels; empty: the locale's short date.
     Q_PROPERTY(QString DateFormat READ GetDateFormat WRITE SetDateFormat)
+    // Pattern of time labels; empty: the locale's short time.
     Q_PROPERTY(QString TimeFormat READ GetTimeFormat WRITE SetTimeFormat)
+    // First day of a week, 1 = Sunday (default 2, Monday).
     Q_PROPERTY(int FirstDayOfWeek READ GetFirstDayOfWeek WRITE SetFirstDayOfWeek)
+    // Day labels carry the week number (default false).
     Q_PROPERTY(bool WeekNumbers READ GetWeekNumbers WRITE SetWeekNumbers)
+    // Text before a week number (default " w ").
     Q_PROPERTY(QString WeekPrefix READ GetWeekPrefix WRITE SetWeekPrefix)
+    // Pattern of the year beside a week number (default "YYYY").
     Q_PROPERTY(QString WeekYearFormat READ GetWeekYearFormat WRITE SetWeekYearFormat)
+    // Text before a quarter number (default " Q").
     Q_PROPERTY(QString QuarterPrefix READ GetQuarterPrefix WRITE SetQuarterPrefix)
+    // The bar that shows the visible range (default true).
     Q_PROPERTY(bool IndicatorOn READ GetIndicatorOn WRITE SetIndicatorOn)
+    // The axis runs left to right, else top to bottom (default false).
     Q_PROPERTY(bool Horizontal READ GetHorizontal WRITE SetHorizontal)
+    // Fewest pixels between two ticks of a level; closer levels give way (default 15).
     Q_PROPERTY(int PixelsForModeSwitch READ GetPixelsForModeSwitch WRITE SetPixelsForModeSwitch)
+    // Pixels per day of visible time (read-only).
     Q_PROPERTY(double Scale READ GetScale STORED false)
+    // Earliest date scrolling and zooming reach (default 0).
     Q_PROPERTY(double MinStart READ GetMinStart WRITE SetMinStart)
+    // Latest date scrolling and zooming reach (default 1 January 4000).
     Q_PROPERTY(double MaxStop READ GetMaxStop WRITE SetMaxStop)
+    // First visible date (default today).
     Q_PROPERTY(double Start READ GetStart WRITE SetStart)
+    // Last visible date (default today + 7).
     Q_PROPERTY(double Stop READ GetStop WRITE SetStop)
+    // Zoom step kept for hosting components (default 0.9).
     Q_PROPERTY(double ZoomFactor READ GetZoomFactor WRITE SetZoomFactor)
+    // Look of the range bar (default isNormal).
     Q_PROPERTY(TIndicatorStyle IndicatorStyle READ GetIndicatorStyle WRITE SetIndicatorStyle)
+    // A plain drag pans and a Ctrl-drag zooms, else the other way round (default false).
     Q_PROPERTY(bool RescaleWithCtrl READ GetRescaleWithCtrl WRITE SetRescaleWithCtrl)
+    // Ticks (tlfClassic, default) or boxes (tlfBoxed).
     Q_PROPERTY(TLookAndFeel LookAndFeel READ GetLookAndFeel WRITE SetLookAndFeel)
+    // Classic (default), small or no scroll buttons.
     Q_PROPERTY(TScrollButtons ScrollButtons READ GetScrollButtons WRITE SetScrollButtons)
+    // Labels of a vertical axis run upwards (default false).
     Q_PROPERTY(bool VerticalText READ GetVerticalText WRITE SetVerticalText)
 public:
     enum TIndicatorStyle { isNone, isNormal, isColorfull, isSober };
@@ -80,8 +103,11 @@ public:
     double GetZoomFactor() const { return FZoomFactor; }
     void SetZoomFactor(double v) { FZoomFactor = v; }
 
+    // The range bar's text is about to be drawn; the handler may replace it.
     TOnInfoStringEvent OnInfoStringEvent;
+    // Draws under the ticks and labels, after the background is filled.
     TOnScalerUserDraw OnUserDrawBackground;
+    // Draws over everything else.
     TOnScalerUserDraw OnUserDrawForeground;
 
     // Programmatic repeated scrolling (the Gantt chart's drag past an edge).

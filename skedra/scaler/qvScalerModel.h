@@ -123,6 +123,8 @@ using TOnUserStringEvent =
 using TOnInfoStringEvent = TMethod<void(QString& theResult, TScalerFont& theScalerFont)>;
 using TScalerNotifyEvent = TMethod<void(TObject* Sender)>;
 
+// The mapping between dates and pixels of a date scaler, with hidden hours
+// and days, zoom, scroll and the tick levels and labels.
 class TqvDateScalerModel
 {
 public:
@@ -242,11 +244,17 @@ public:
     // Throws when the range is broken: Start < Stop, both finite, Start not before day 0.
     void CheckInvariants() const;
 
+    // A zoom produced a new range: answering true refuses it (the old range stays).
     TOnLimitScaling OnLimitScaling;
+    // The range changed while the user is still dragging or stepping.
     TScalerNotifyEvent OnAnimateChange;
+    // The range changed, reported once the user let go (after the event loop turns).
     TScalerNotifyEvent OnChange;
+    // Text (and font) of a short label; the handler may replace them.
     TOnUserStringEvent OnUserStringShort;
+    // Text (and font) of a long label, the upper level; the handler may replace them.
     TOnUserStringEvent OnUserStringLong;
+    // Second line (and font) under a short label, empty by default; the handler may set it.
     TOnUserStringEvent OnUserStringShortSub;
 
 protected:

@@ -60,6 +60,8 @@ using TOnIsVisible =
     TMethod<bool(TqvSchema_ComBasic* theSchema, TqvDataEntity_SchemaTime* theDataEntity, bool& RunDefault)>;
 using TOnSelectionNotify = TMethod<void(TqvSchema_ComBasic* theSchema)>;
 
+// The schedule view: columns under a header against a date scaler, time items
+// placed in the columns, optionally flipped into bands with time to the right.
 class TqvSchema_ComBasic : public TCustomPanel
 {
 public:
@@ -323,37 +325,69 @@ public:
     TSchemaPrivate* GetPrivate() const { return d.get(); }
 
     // ---- events
+    // A time item list changed its content.
     TOnContentChanged OnContentChanged_SchemaTime;
+    // A time item's selected state changed.
     TOnSelectionChanged OnSelectionChanged_SchemaTime;
+    // A time item was deleted.
     TOnDeleteItem OnDeleteItem_SchemaTime;
+    // A time item was inserted.
     TOnInsertItem OnInsertItem_SchemaTime;
+    // A time item reported a change of its values.
     TOnInfoPush OnValueChanged_SchemaTime;
+    // A time item's edit permission is about to be read; the handler may set it.
     TOnBeforeCanEditItem OnBeforeCanEditItem_SchemaTime;
+    // The column list changed its content.
     TOnContentChanged OnContentChanged_Column;
+    // A column's selected state changed.
     TOnSelectionChanged OnSelectionChanged_Column;
+    // A column was deleted.
     TOnDeleteItem OnDeleteItem_Column;
+    // A column was inserted.
     TOnInsertItem OnInsertItem_Column;
+    // A column reported a change of its values.
     TOnInfoPush OnValueChanged_Column;
+    // A column's edit permission is about to be read; the handler may set it.
     TOnBeforeCanEditItem OnBeforeCanEditItem_Column;
+    // A mouse button went down on the schedule area.
     TMouseEvent OnSchemaMouseDown;
+    // The mouse moved over the schedule area.
     TMouseMoveEvent OnSchemaMouseMove;
+    // A mouse button went up on the schedule area.
     TMouseEvent OnSchemaMouseUp;
+    // Draws under the items, after the background.
     TOnSchemaDraw OnDrawBackground;
+    // Draws over everything else.
     TOnSchemaDraw OnDrawForeground;
+    // A font is resized for printing; clearing DefaultResize keeps the handler's size.
     TOnPrintResizeFont OnPrintResizeFont;
+    // The first visible column changed.
     TNotifyEvent OnTopLeftColumnChange;
+    // An item's sub-column changed after the background placement.
     TOnSchemaCollisionDetected OnCollisionDetected;
+    // Printing needs a new page; the handler starts it or stops the print.
     TOnPrintToHdcNewPage OnPrintToHdcNewPage;
+    // The header text of a column; the handler may replace it.
     THeaderFromColumn OnHeaderFromColumn;
+    // A column is inserted: the object the handler answers is kept and freed with it.
     TOnInitColumnDataObject OnInitColumnDataObject;
+    // Every item's rectangle; the handler may change it, answering false hides the item.
     TOnGetDrawingRect OnGetDrawingRect;
+    // The hint while moving or resizing is about to show the item's new times.
     TOnSchemaHintInfo OnSchemaHintInfo;
+    // A resize sets a column's size; the handler may change it.
     TOnUserDecideColSize OnUserDecideColSize;
+    // The time window changed.
     TNotifyEvent OnScalerChange;
+    // A move takes an item to another column; the handler may choose another.
     TOnSwitchCol OnSwitchCol;
+    // An item reported a change of its values.
     TOnChangeDataEntity_SchemaTime OnChangeDataEntity_SchemaTime;
+    // Whether an item is shown; clearing RunDefault makes the answer final.
     TOnIsVisible OnIsVisible;
+    // Draws the content of items of the user-drawn style.
     TOnDrawTimeContent OnDrawUserContent;
+    // The selection of time items changed.
     TOnSelectionNotify OnSelectionNotify;
 
     // Interaction state the application reads (written by the view's input handling).
@@ -452,35 +486,63 @@ private:
 class TqvSchema : public TqvSchema_ComBasic
 {
     Q_OBJECT
+    // Columns become horizontal bands and time runs to the right (default false).
     Q_PROPERTY(bool FlipView READ GetFlipView WRITE SetFlipView)
+    // Width of the scaler beside the columns (default 50).
     Q_PROPERTY(int ScalerWidth READ GetScalerWidth WRITE SetScalerWidth)
+    // Height of the scaler above the bands when flipped.
     Q_PROPERTY(int ScalerHeight READ GetScalerHeight WRITE SetScalerHeight)
+    // Colour of the schedule area (default 0x008000).
     Q_PROPERTY(QColor SchemaColor READ GetSchemaQColor WRITE SetSchemaQColor)
+    // Colour of the area's alternate shading (default 0x008080).
     Q_PROPERTY(QColor SchemaPyjamasColor READ GetSchemaPyjamasQColor WRITE SetSchemaPyjamasQColor)
+    // The header takes the focus with Tab.
     Q_PROPERTY(bool HeaderTabStop READ GetHeaderTabStop WRITE SetHeaderTabStop)
+    // The schedule area takes the focus with Tab.
     Q_PROPERTY(bool SchemaTabStop READ GetSchemaTabStop WRITE SetSchemaTabStop)
+    // Pattern of the scaler's date labels; empty: the locale's.
     Q_PROPERTY(QString ScalerDateFormat READ GetScalerDateFormat WRITE SetScalerDateFormat)
+    // Pattern of the scaler's time labels; empty: the locale's.
     Q_PROPERTY(QString ScalerTimeFormat READ GetScalerTimeFormat WRITE SetScalerTimeFormat)
+    // Earliest date the time axis reaches (the scaler's MinStart).
     Q_PROPERTY(double MinStart READ GetMinStart WRITE SetMinStart)
+    // Latest date the time axis reaches (the scaler's MaxStop).
     Q_PROPERTY(double MaxStop READ GetMaxStop WRITE SetMaxStop)
+    // First visible time (default now).
     Q_PROPERTY(double ScalerStart READ GetScalerStart WRITE SetScalerStart)
+    // Last visible time (default now + 31 days).
     Q_PROPERTY(double ScalerStop READ GetScalerStop WRITE SetScalerStop)
+    // Column header texts run upwards (default false).
     Q_PROPERTY(bool VerticalText READ GetVerticalText WRITE SetVerticalText)
+    // A plain drag on the scaler pans and a Ctrl-drag zooms, else the other way round.
     Q_PROPERTY(bool RescaleWithCtrl READ GetRescaleWithCtrl WRITE SetRescaleWithCtrl)
+    // Dragging an item out of the area starts drag and drop (default false).
     Q_PROPERTY(bool StartDragWhenTimeMoveOutside READ GetStartDragWhenTimeMoveOutside WRITE
                    SetStartDragWhenTimeMoveOutside)
+    // Colour of the line at the current time (default black).
     Q_PROPERTY(QColor TodayLineColor READ GetTodayLineQColor WRITE SetTodayLineQColor)
+    // A line at the current time (default false).
     Q_PROPERTY(bool TodayLineOnOff READ GetTodayLineOnOff WRITE SetTodayLineOnOff)
+    // Moved and resized starts snap to StartSnap (default true).
     Q_PROPERTY(bool StartSnapONOFF READ GetStartSnapONOFF WRITE SetStartSnapONOFF)
+    // Lengths snap to LengthSnap (default true).
     Q_PROPERTY(bool LengthSnapONOFF READ GetLengthSnapONOFF WRITE SetLengthSnapONOFF)
+    // Step that starts snap to (default 5 minutes).
     Q_PROPERTY(double StartSnap READ GetStartSnap WRITE SetStartSnap)
+    // Step that lengths snap to (default 1 minute).
     Q_PROPERTY(double LengthSnap READ GetLengthSnap WRITE SetLengthSnap)
+    // Overlaps count across layers too (default false).
     Q_PROPERTY(bool CollisionDetectBetweenDataList READ GetCollisionDetectBetweenDataList WRITE
                    SetCollisionDetectBetweenDataList)
+    // Overlapping items are spread into sub-columns (default true).
     Q_PROPERTY(bool CollisionDetect READ GetCollisionDetect WRITE SetCollisionDetect)
+    // The large hint with the item's picture while dragging (default true).
     Q_PROPERTY(bool ShowBigONOFF READ GetShowBigONOFF WRITE SetShowBigONOFF)
+    // Resizing one column header resizes all columns (default true).
     Q_PROPERTY(bool ResizeAllCol READ GetResizeAllCol WRITE SetResizeAllCol)
+    // A move to another column also moves in time by the columns' date offsets (default false).
     Q_PROPERTY(bool MoveInTimeWhenColSwitch READ GetMoveInTimeWhenColSwitch WRITE SetMoveInTimeWhenColSwitch)
+    // Minor tick lines through the area (default false).
     Q_PROPERTY(bool DrawShortLines READ GetDrawShortLines WRITE SetDrawShortLines)
 public:
     explicit TqvSchema(QWidget* aParent = nullptr);

@@ -135,6 +135,8 @@ using TOnCurrentDataEntityChange =
     TMethod<void(TqvTree_ComBasic* theTree, TqvDataEntity_Tree* theDataEntity)>;
 using TOnTreeRightClick = TMethod<void(TqvTree_ComBasic* theTree, TqvDataEntity_Tree* theDataEntity)>;
 
+// A tree view bound to data entities: the entities are the truth, the native
+// nodes follow them at the next paint.
 class TqvTree_ComBasic : public TCustomTreeView
 {
 public:
@@ -221,17 +223,27 @@ public:
     // (before OnDataEntityDelete), so that holders of entity pointers forget it.
     TEvent* GetEntityDeleteEvent() { return &FEntityDeleteEvent; }
 
-    // Events.
+    // The entity shown at the top changed (the tree scrolled).
     TNotifyEvent OnTopItemChanged;
+    // An entity of the tree is being deleted, before OnDeleteItem.
     TOnDataEntityDelete OnDataEntityDelete;
+    // Orders two entities when a list of the tree sorts itself.
     TOnEntityCompare OnSortCompare;
+    // The current (focused) entity changed, before the native change event.
     TOnCurrentDataEntityChange OnCurrentDataEntityChange;
+    // A list of the tree changed its content.
     TOnContentChanged OnContentChanged;
+    // An entity's selected state changed.
     TOnSelectionChanged OnSelectionChanged;
+    // An entity was deleted.
     TOnDeleteItem OnDeleteItem;
+    // An entity was inserted.
     TOnInsertItem OnInsertItem;
+    // An entity reported a change of its values.
     TOnInfoPush OnValueChanged;
+    // An entity's edit permission is about to be read; the handler may set it.
     TOnBeforeCanEditItem OnBeforeCanEditItem;
+    // After a right button press, with the entity under the mouse or none.
     TOnTreeRightClick OnRightClick;
 
     // Classes of the lists and entities the tree creates; a derived class may
@@ -359,22 +371,39 @@ class TqvTree : public TqvTree_ComBasic
 {
     Q_OBJECT
     // Published properties, as a form designer sets and stores them.
+    // Levels expanded when entities are added (default 0).
     Q_PROPERTY(int AutoExpandLevels READ GetAutoExpandLevels WRITE SetAutoExpandLevels)
+    // Deepest level that gets nodes; -1 (default) for all.
     Q_PROPERTY(int MaxLevels READ GetMaxLevels WRITE SetMaxLevels)
+    // Several entities can be selected with Shift and Ctrl (default false).
     Q_PROPERTY(bool MultiSelect READ GetMultiSelect WRITE SetMultiSelect)
+    // Lines between the rows (default false).
     Q_PROPERTY(bool DrawGridLines READ GetDrawGridLines WRITE SetDrawGridLines)
+    // The vertical scroll bar may show (default true).
     Q_PROPERTY(bool ScrollBarVert READ GetScrollBarVert WRITE SetScrollBarVert)
+    // The horizontal scroll bar may show (default true).
     Q_PROPERTY(bool ScrollBarHorz READ GetScrollBarHorz WRITE SetScrollBarHorz)
+    // Selecting a node expands it and collapses the others (default false).
     Q_PROPERTY(bool AutoExpand READ GetAutoExpand WRITE SetAutoExpand)
+    // The selection covers the whole row (default false).
     Q_PROPERTY(bool RowSelect READ GetRowSelect WRITE SetRowSelect)
+    // Expand and collapse buttons (default true).
     Q_PROPERTY(bool ShowButtons READ GetShowButtons WRITE SetShowButtons)
+    // Lines joining the nodes (default true).
     Q_PROPERTY(bool ShowLines READ GetShowLines WRITE SetShowLines)
+    // Lines and buttons at the root level (default true).
     Q_PROPERTY(bool ShowRoot READ GetShowRoot WRITE SetShowRoot)
+    // Milliseconds before a selection change is reported (default 0).
     Q_PROPERTY(int ChangeDelay READ GetChangeDelay WRITE SetChangeDelay)
+    // The selection is hidden while the tree has no focus (default false).
     Q_PROPERTY(bool HideSelection READ GetHideSelection WRITE SetHideSelection)
+    // Nodes under the mouse are highlighted (default false).
     Q_PROPERTY(bool HotTrack READ GetHotTrack WRITE SetHotTrack)
+    // Pixels per level of indentation.
     Q_PROPERTY(int Indent READ GetIndent WRITE SetIndent)
+    // A right click makes the entity under the mouse current (default false).
     Q_PROPERTY(bool RightClickSelect READ GetRightClickSelect WRITE SetRightClickSelect)
+    // Labels too wide for the tree show as tool tips (default true).
     Q_PROPERTY(bool ToolTips READ GetToolTips WRITE SetToolTips)
 public:
     explicit TqvTree(QWidget* aParent = nullptr);

@@ -43,6 +43,8 @@ private:
 using TOnUserPickDataEntity = TMethod<void(TqvTreePopup* theSender, TqvDataEntity_Tree* theDataEntity)>;
 using TOnCheckUserPickEnable = TMethod<bool(TqvTreePopup* theSender, TqvDataEntity_Tree* theDataEntity)>;
 
+// A popup menu that mirrors a data-bound tree: rebuilt from it at every popup,
+// submenus filled when opened, a pick reported through OnUserPickDataEntity.
 class TqvTreePopup : public TPopupMenu
 {
     Q_OBJECT
@@ -118,7 +120,9 @@ private:
 class TqvTreePopupHolder : public QWidget
 {
     Q_OBJECT
+    // The object name of the tree in the same window to mirror (default none).
     Q_PROPERTY(QString Tree READ GetTreeName WRITE SetTreeName)
+    // The menu pops up on a right click of the tree (default true).
     Q_PROPERTY(bool AutoPopup READ GetAutoPopup WRITE SetAutoPopup)
 public:
     explicit TqvTreePopupHolder(QWidget* aParent = nullptr);

@@ -403,3 +403,75 @@ TEST(Canvas, TextRectClipsAndWidePensAndEllipses)
     EXPECT_EQ(e.At(30, 10), clBlack);
     EXPECT_EQ(e.At(30, 30), clWhite);
 }
+
+TEST(Bitmap, AtRatioTwoDrawingIsInLogicalPixelsRenderedAtDevicePixels)
+{
+    TBitmap b(30, 20);
+    b.SetDevicePixelRatio(2);
+    EXPECT_EQ(b.GetWidth(), 30);
+    EXPECT_EQ(b.GetHeight(), 20);
+    EXPECT_EQ(b.Image().size(), QSize(60, 40));
+    EXPECT_EQ(b.Image().devicePixelRatio(), 2);
+    TCanvas* c = b.GetCanvas();
+    c->Brush.SetColor(clWhite);
+    c->FillRect(Rect(0, 0, 30, 20));
+    auto at = [&](int x, int y) { return FromQColor(QColor::fromRgb(b.Image().pixel(x, y))); };
+
+    // A one-pixel line covers two device pixels across, its end pixel left out.
+    c->Pen.SetColor(clBlack);
+    c->MoveTo(5, 2);
+    c->LineTo(5, 12);
+    EXPECT_EQ(at(9, 10), clWhite);
+    EXPECT_EQ(at(10, 10), clBlack);
+    EXPECT_EQ(at(11, 10), clBlack);
+    EXPECT_EQ(at(12, 10), clWhite);
+    EXPECT_EQ(at(10, 23), clBlack);
+    EXPECT_EQ(at(10, 24), clWhite);
+    // Pixels are read in logical coordinates.
+    EXPECT_EQ(c->GetPixel(5, 11), clBlack);
+    EXPECT_EQ(c->GetPixel(6, 11), clWhite);
+    EXPECT_EQ(c->GetClipRect(), Rect(0, 0, 30, 20));
+
+    // Inverting outlines drawn twice leave every device pixel as it was.
+    c->Font.SetColor(clNavy);
+    c->Brush.SetStyle(bsClear);
+    c->TextOut(8, 4, QStringLiteral("Ag"));
+    const QImage before = b.ToImage();
+    auto outlines = [&] {
+        c->DrawFocusRect(Rect(1, 1, 25, 15));
+        c->Pen.SetMode(pmNot);
+        c->Pen.SetStyle(psDot);
+        c->Polyline({TPoint(2, 2), TPoint(2, 17), TPoint(27, 17), TPoint(27, 2), TPoint(2, 2)});
+        c->Pen.SetStyle(psSolid);
+        c->MoveTo(0, 19);
+        c->LineTo(29, 0);
+        c->Pen.SetMode(pmCopy);
+        c->InvertRect(Rect(20, 3, 24, 9));
+    };
+    outlines();
+    EXPECT_NE(b.ToImage(), before);
+    outlines();
+    EXPECT_EQ(b.ToImage(), before);
+
+    // A copy between bitmaps of the same ratio is pixel for pixel, at logical places.
+    TBitmap target(30, 20);
+    target.SetDevicePixelRatio(2);
+    target.GetCanvas()->CopyRect(Rect(0, 0, 30, 20), c, Rect(0, 0, 30, 20));
+    EXPECT_EQ(target.ToImage(), before);
+    target.GetCanvas()->CopyRect(Rect(10, 0, 20, 20), c, Rect(0, 0, 10, 20));
+    EXPECT_EQ(target.Image().copy(20, 0, 20, 40), before.copy(0, 0, 20, 40));
+
+    // A new ratio reallocates the pixels; the logical size stays.
+    b.SetDevicePixelRatio(1);
+    EXPECT_EQ(b.Image().size(), QSize(30, 20));
+    EXPECT_EQ(b.GetWidth(), 30);
+    b.SetDevicePixelRatio(1.5);
+    EXPECT_EQ(b.Image().size(), QSize(45, 30));
+    b.SetSize(31, 20);
+    EXPECT_EQ(b.Image().width(), 47);
+    EXPECT_EQ(b.GetWidth(), 31);
+    TBitmap loaded;
+    loaded.LoadFromImage(target.Image());
+    EXPECT_EQ(loaded.GetWidth(), 30);
+    EXPECT_EQ(loaded.GetDevicePixelRatio(), 2);
+}
