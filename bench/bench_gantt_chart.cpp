@@ -10,6 +10,7 @@
 // unloaded and makes a row with its items when the grid loads it, so it
 // holds only what is near the view.
 #include <QApplication>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <ctime>

@@ -2,7 +2,9 @@
 // file is generated (1,000,000 tasks, or the count in SKEDRA_DEMO_PLAN_TASKS)
 // with a progress bar; then only the rows near the view are read, and a task
 // moved or resized with the mouse is written back to the file at once.
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
 #include <QStandardPaths>
