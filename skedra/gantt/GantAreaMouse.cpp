@@ -398,8 +398,9 @@ void TqvGant_ComBasic::DrawOutline(const TRect& aRect, bool aReport, TCanvas* aC
         GrowTimes(aRect.Left - in.GrowStartRect.Left + aRect.Right - in.GrowStartRect.Right, start, stop);
     } else {
         GetStartStopLenFromRect(aRect, start, length, stop);
-        in.SnapHandler.PixelTime = DateScaler->PixelLenToDate(1);
-        in.SnapHandler.Snap(start, stop);
+        TSnapHandler& snap = *SnapHandler; // the chart's, as the application set it
+        snap.PixelTime = DateScaler->PixelLenToDate(1);
+        snap.Snap(start, stop);
     }
     OnHintInfo(nullptr, start, stop, stop - start);
 }
@@ -661,7 +662,7 @@ void TqvGant_ComBasic::MoveTimes(const TqvDataEntity_GantTime* anItem, TDateTime
     const TDateTime oldStop = aStop;
     aStart += aShift;
     aStop += aShift;
-    TSnapHandler& snap = FInput->SnapHandler;
+    TSnapHandler& snap = *SnapHandler;
     snap.PixelTime = DateScaler->PixelLenToDate(1);
     snap.SnapMove(aStart, aStop);
     if (FInput->MoveOver12Then24) TSnapHandler::SnapMoveTo24HIfMoveOver12H(oldStart, oldStop, aStart, aStop);
@@ -716,7 +717,7 @@ void TqvGant_ComBasic::GrowTimes(int aDeltaX, TDateTime& aStart, TDateTime& aSto
 {
     TGantInputState& in = *FInput;
     if (aDeltaX == 0 || DateScaler == nullptr) return;
-    TSnapHandler& snap = in.SnapHandler;
+    TSnapHandler& snap = *SnapHandler;
     snap.PixelTime = DateScaler->PixelLenToDate(1);
     // Only the end that moved is snapped and written; the clamp comes after
     // the snap, so that the start never passes the stop.

@@ -8,7 +8,6 @@
 #include <memory>
 #include <vector>
 
-#include "skedra/foundation/SnapHandler.h"
 #include "skedra/gantt/GantInput.h"
 #include "skedra/platform/ExtCtrls.h"
 
@@ -55,8 +54,6 @@ struct TGantInputState {
     TTimeItemAutoScroll TimeItemAutoScroll = ttiaHorzAndVert;
     TCursor CursorGantArea = crArrow;
 
-    // Start snapping at 5 minutes, stop snapping at 1 minute; a moved item keeps its length.
-    TSnapHandler SnapHandler;
     // Scrolls the rows every 50 ms while an item is dragged above or below the area.
     std::unique_ptr<TTimer> VerticalScrollTimer;
 

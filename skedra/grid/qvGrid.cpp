@@ -43,6 +43,16 @@ template <class F> void ForEachCell(TMoxGridCell* aGridCell, const F& aVisit)
 }
 } // namespace
 
+#ifndef QT_NO_DEBUG
+#define SKEDRA_GRID_CHECK()                                                                                  \
+    do {                                                                                                     \
+        QString why;                                                                                         \
+        Q_ASSERT_X(CheckInvariants(&why), "TqvGrid", qPrintable(why));                                       \
+    } while (false)
+#else
+#define SKEDRA_GRID_CHECK() (void)0
+#endif
+
 // ---------------------------------------------------------------------------
 // TMoxSubGridCellDataTreeRef
 
@@ -213,6 +223,7 @@ void TqvGrid::EnsureFixed()
     FFixedPending = false;
     InitColumnsAndFixed(GetRootCell(), FColumns.get(), FHasHeaders, FHasInfoCol);
     RecalcExtents();
+    SKEDRA_GRID_CHECK();
 }
 
 void TqvGrid::ColumnStructureChanged()

@@ -7,6 +7,7 @@
 // a last column that fills the width, sorting by a column, rows organised as
 // a tree with virtual loading, and saving and restoring which nodes are expanded.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -586,7 +587,10 @@ private:
     void ExtendSubGridsLastColumns();
     TSortKey MakeSortKey(TAxisContentItem* aRowItem);
     // The cell text of a row in the sort column; sets the parts of the key.
-    void SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNegative, QString& aKey);
+    // aValue: the row's upper-cased value; aKey (only with aWithKey): the
+    // full key with sign prefix and row index.
+    void SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNegative, QString& aKey,
+                   bool aWithKey = true);
     int CompareSortKeys(const TSortKey& a, const TSortKey& b) const;
     void SortRowsOfCell(TMoxGridCell* aGridCell);
     bool SortTree(TqvGridTree* aTree);
@@ -611,6 +615,15 @@ private:
     // User size changes made by the grid itself (rebuild, fill marker) raise no sizing events.
     bool FSizingByGrid = false;
     bool FGridDestroying = false;
+    // The keys of the date texts seen during one sort (while FSorting).
+    bool FSorting = false;
+    QHash<QString, QString> FDateKeys;
+    // The key of the row MakeSortKey is working on, for GetSortString.
+    struct {
+        TAxisContentItem* Row = nullptr;
+        bool Negative = false;
+        QString Key;
+    } FSortValueCache;
 };
 
 } // namespace skedra

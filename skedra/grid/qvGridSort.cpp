@@ -6,9 +6,11 @@
 #include "skedra/grid/qvGrid.h"
 
 #include <QLocale>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <numeric>
+#include <typeinfo>
 #include <unordered_map>
 
 #include "skedra/platform/DateTime.h"
@@ -38,11 +40,13 @@ namespace
 constexpr int kNumberWidth = 17;
 constexpr int kIndexWidth = 11;
 
-// Upper-cases the letters a to z only.
+// Upper-cases the letters a to z only; a text without them is not copied.
 void UpperAscii(QString& aText)
 {
+    const auto lower = [](QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z'); };
+    if (std::none_of(aText.cbegin(), aText.cend(), lower)) return;
     for (QChar& c : aText)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - ('a' - 'A'));
+        if (lower(c)) c = QChar(c.unicode() - ('a' - 'A'));
 }
 
 int Ordinal(const QString& a, const QString& b)
@@ -155,7 +159,8 @@ void TqvGrid::SortColumn(int aColIndex, bool aDescending)
 // ---------------------------------------------------------------------------
 // Keys and comparison
 
-void TqvGrid::SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNegative, QString& aKey)
+void TqvGrid::SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNegative, QString& aKey,
+                        bool aWithKey)
 {
     aKey.clear();
     aValue.clear();
@@ -177,12 +182,22 @@ void TqvGrid::SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNe
             break;
         case tckDate:
             aKey = GetText(cell);
-            if (!aKey.isEmpty()) {
+            if (auto known = FDateKeys.constFind(aKey); FSorting && known != FDateKeys.constEnd()) {
+                aKey = known.value();
+            } else if (!aKey.isEmpty()) {
+                const QString text = aKey;
                 try {
-                    aKey = FormatDateTime(QStringLiteral("yyyy-mm-dd"), SafeStrToDate(aKey));
+                    int year = 0, month = 0, day = 0;
+                    DecodeDate(SafeStrToDate(aKey), year, month, day);
+                    aKey = QStringLiteral("%1-%2-%3")
+                               .arg(year, 4, 10, QLatin1Char('0'))
+                               .arg(month, 2, 10, QLatin1Char('0'))
+                               .arg(day, 2, 10, QLatin1Char('0'));
                 } catch (const std::exception&) {
                     // A text that is no date sorts as it is.
                 }
+                // Many rows share a day: each text is read once per sort.
+                if (FSorting) FDateKeys.insert(text, aKey);
             }
             break;
         case tckSubGrid:
@@ -192,6 +207,10 @@ void TqvGrid::SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNe
     }
     UpperAscii(aKey);
     aValue = aKey;
+    if (!aWithKey) {
+        aKey.clear();
+        return;
+    }
     if (FSortColumn->GetNumericSort()) {
         aIsNegative = aKey.startsWith(QLatin1Char('-'));
         if (aIsNegative) aKey.remove(0, 1);
@@ -204,9 +223,15 @@ void TqvGrid::SortValue(TAxisContentItem* aRowItem, QString& aValue, bool& aIsNe
 
 void TqvGrid::GetSortString(TAxisContentItem* aRowItem, bool& aIsNegative, QString& aKey)
 {
-    QString value;
-    SortValue(aRowItem, value, aIsNegative, aKey);
-    if (!aRowItem || !aRowItem->List || !FSortColumn) return;
+    if (FSortValueCache.Row == aRowItem && aRowItem) {
+        // MakeSortKey built this row's key a moment ago.
+        aIsNegative = FSortValueCache.Negative;
+        aKey = FSortValueCache.Key;
+    } else {
+        QString value;
+        SortValue(aRowItem, value, aIsNegative, aKey);
+    }
+    if (!aRowItem || !aRowItem->List || !FSortColumn || !OnGetUserSortCompareString) return;
     TMoxGridCell* grid = aRowItem->List->OwnerCell;
     TMoxCell* cell = grid->getCell(FSortColumn->GetIndex() + grid->GetFixedCols(), aRowItem->ListIndex());
     OnGetUserSortCompareString(this, FSortColumn, cell, aKey);
@@ -218,18 +243,35 @@ TqvGrid::TSortKey TqvGrid::MakeSortKey(TAxisContentItem* aRowItem)
     key.Index = aRowItem ? aRowItem->ListIndex() : 0;
     bool negative = false;
     QString built;
-    SortValue(aRowItem, key.Value, negative, built);
-    GetSortString(aRowItem, key.Negative, key.Full);
-    // A key the application (or a descendant) replaced is compared whole.
-    key.Custom = key.Full != built || key.Negative != negative;
+    // The full key matters only when the application or a descendant can
+    // replace it; then a replaced key is compared whole.
+    const bool replaceable = OnGetUserSortCompareString || typeid(*this) != typeid(TqvGrid);
+    SortValue(aRowItem, key.Value, negative, built, replaceable);
+    if (replaceable) {
+        FSortValueCache = {aRowItem, negative, built};
+        const auto forget = qScopeGuard([this] { FSortValueCache = {}; });
+        GetSortString(aRowItem, key.Negative, key.Full);
+        key.Custom = key.Full != built || key.Negative != negative;
+    }
     if (!key.Custom && FSortColumn && FSortColumn->GetNumericSort()) {
-        key.Parsed = ParseNumber(key.Value, key.Number);
         bool sign = false;
-        key.Exact = key.Parsed && SplitDecimal(key.Value, sign, key.Integer, key.Fraction);
+        key.Exact = SplitDecimal(key.Value, sign, key.Integer, key.Fraction);
+        key.Parsed = key.Exact || ParseNumber(key.Value, key.Number);
         key.Negative = sign;
     }
     return key;
 }
+
+namespace
+{
+template <class K> double ExactValue(const K& aKey)
+{
+    QString text = aKey.Integer.isEmpty() ? QStringLiteral("0") : aKey.Integer;
+    if (!aKey.Fraction.isEmpty()) text += QLatin1Char('.') + aKey.Fraction;
+    const double magnitude = text.toDouble();
+    return aKey.Negative ? -magnitude : magnitude;
+}
+} // namespace
 
 int TqvGrid::CompareSortKeys(const TSortKey& a, const TSortKey& b) const
 {
@@ -241,9 +283,11 @@ int TqvGrid::CompareSortKeys(const TSortKey& a, const TSortKey& b) const
     } else {
         if (a.Exact && b.Exact)
             r = CompareDecimal(a.Negative, a.Integer, a.Fraction, b.Negative, b.Integer, b.Fraction);
-        else if (a.Parsed && b.Parsed)
-            r = (a.Number > b.Number) - (a.Number < b.Number);
-        else if (a.Parsed != b.Parsed)
+        else if (a.Parsed && b.Parsed) {
+            const double x = a.Exact ? ExactValue(a) : a.Number;
+            const double y = b.Exact ? ExactValue(b) : b.Number;
+            r = (x > y) - (x < y);
+        } else if (a.Parsed != b.Parsed)
             r = a.Parsed ? -1 : 1; // numbers before other texts
         else
             r = Ordinal(a.Value, b.Value);
@@ -281,12 +325,15 @@ void TqvGrid::InternalSortList(std::vector<TAxisContentItem*>& aList)
 void TqvGrid::DoInternalResortOfContent()
 {
     if (!FSortColumn) return;
+    const QScopedValueRollback sorting(FSorting, true);
+    const auto forgetDates = qScopeGuard([this] { FDateKeys.clear(); });
     EnsureFixed();
     if (TqvGridTree* tree = GetTree())
         SortTree(tree);
     else
         SortRowsOfCell(GetRootCell());
     Invalidate();
+    Q_ASSERT(CheckInvariants());
 }
 
 void TqvGrid::SortRowsOfCell(TMoxGridCell* aGridCell)

@@ -580,11 +580,16 @@ void TCustomTreeView::SortLevel(QTreeWidgetItem* aParent, TTVCompare aCompare, s
         nodes.reserve(n);
         for (int i = 0; i < n; ++i)
             nodes.push_back(NodeOf(aParent->child(i)));
-        std::vector<TTreeNode*> sorted = nodes;
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [&](TTreeNode* a, TTreeNode* b) { return aCompare(a, b, aData) < 0; });
-        // Only a level whose order changes is taken out and put back.
-        if (sorted != nodes) {
+        const auto before = [&](TTreeNode* a, TTreeNode* b) { return aCompare(a, b, aData) < 0; };
+        // A level already in order (the usual case after appending) costs one
+        // comparison per node, and only a level whose order changes is taken
+        // out and put back.
+        std::vector<TTreeNode*> sorted;
+        if (!std::is_sorted(nodes.begin(), nodes.end(), before)) {
+            sorted = nodes;
+            std::stable_sort(sorted.begin(), sorted.end(), before);
+        }
+        if (!sorted.empty() && sorted != nodes) {
             QList<QTreeWidgetItem*> items = aParent->takeChildren();
             items.clear();
             for (TTreeNode* node : sorted)

@@ -657,3 +657,25 @@ TEST_F(GantMouse, WhereTheStartSnapsCoarserThanTheStopAResizePastTheOtherEndStil
     EXPECT_NEAR(a->GetStopDateTime(), kChartDay + 38 * kMinute, kExact);
     EXPECT_LE(a->GetStartDateTime(), a->GetStopDateTime());
 }
+
+TEST_F(GantMouse, DragsSnapWithTheChartsSnapHandlerAsTheApplicationSetIt)
+{
+    auto rows = Rows(1);
+    TqvDataEntity_GantTime* a = Item(rows[0], 8 + 20.0 / 60, 16 + 20.0 / 60);
+    Paint();
+    // Whole hours for the start; a moved item keeps its length.
+    gant->GetSnapHandler()->StartSnap = 1.0 / 24;
+    const QPoint p = Middle(a);
+    Drag(p, p + QPoint(Px(2) + 1, 0));
+    const double hours = (a->GetStartDateTime() - kChartDay) * 24;
+    EXPECT_NEAR(hours, std::round(hours), 1e-6);
+    EXPECT_NEAR(hours, 48 + 9, 1.0);
+    EXPECT_NEAR(a->GetStopDateTime() - a->GetStartDateTime(), 8.0 / 24, kExact);
+    // A resize of the right end snaps the stop to the handler's stop unit.
+    gant->GetSnapHandler()->StopSnap = 0.5 / 24;
+    Paint();
+    const TRect r = RectOf(a);
+    Drag(QPoint(r.Right - 1, r.Top + 2), QPoint(r.Right + 5, r.Top + 2));
+    const double stopHalfHours = (a->GetStopDateTime() - kChartDay) * 48;
+    EXPECT_NEAR(stopHalfHours, std::round(stopHalfHours), 1e-6);
+}

@@ -2,6 +2,9 @@
 // items the collections build, a grid without headers keeping its rows
 // through column changes, layouts shared and renamed, sub-grids chosen per
 // row, hidden and moved columns, and the last column filling the width.
+#include <memory>
+#include <random>
+
 #include "tests/grid/GridTestSupport.h"
 
 using namespace skedra;
@@ -239,6 +242,70 @@ TEST_F(GridColumns, LastColumnFillsTheWidthAndAUserWidthOf1000IsAWidth)
     // The user drags the last column to exactly 1000 pixels: a real width now.
     last->SetRunTimeWidth(1000);
     EXPECT_EQ(access.MeasureWidth(item), 1000);
+}
+
+// Random column changes, header and info column switches, rows added and
+// repaints: the rows always stay (in their order) and the items always match
+// the columns.
+TEST_F(GridColumns, RandomColumnChangesKeepRowsAndItemsInStep)
+{
+    std::mt19937 random(2024);
+    std::vector<std::unique_ptr<TObject>> rows;
+    auto addRow = [&] {
+        rows.push_back(std::make_unique<TObject>());
+        grid->AddRow(rows.back().get());
+    };
+    for (int i = 0; i < 4; ++i)
+        addRow();
+    for (int step = 0; step < 400; ++step) {
+        TqvGrid_Columns* columns = grid->GetColumns();
+        const int n = columns->Count();
+        switch (random() % 10) {
+        case 0:
+        case 1:
+            AddColumn(QStringLiteral("c%1").arg(step), random() % 2 ? tckSimpleEdit : tckBool,
+                      20 + static_cast<int>(random() % 100));
+            break;
+        case 2:
+            if (n > 0) columns->Delete(static_cast<int>(random() % n));
+            break;
+        case 3:
+            if (n > 1)
+                columns->GetColumn(static_cast<int>(random() % n))->SetIndex(static_cast<int>(random() % n));
+            break;
+        case 4:
+            if (n > 0) columns->GetColumn(static_cast<int>(random() % n))->SetHidden(random() % 2 == 0);
+            break;
+        case 5:
+            if (n > 0)
+                columns->GetColumn(static_cast<int>(random() % n))->SetHeaderText(QString::number(step));
+            break;
+        case 6:
+            if (n > 0) columns->GetColumn(static_cast<int>(random() % n))->SetWidth(30 + step % 50);
+            break;
+        case 7:
+            grid->SetHasHeaders(!grid->GetHasHeaders());
+            break;
+        case 8:
+            grid->SetHasInfoCol(!grid->GetHasInfoCol());
+            break;
+        default:
+            if (random() % 2)
+                addRow();
+            else
+                Paint();
+            break;
+        }
+        TMoxGridCellForViewer* root = grid->GetRootCell();
+        ASSERT_EQ(grid->GetCellCountY(), root->GetFixedRows() + static_cast<int>(rows.size()))
+            << "step " << step;
+        for (size_t i = 0; i < rows.size(); ++i)
+            ASSERT_EQ(root->RowList->getAxisContentItem(root->GetFixedRows() + static_cast<int>(i))->Data,
+                      rows[i].get())
+                << "step " << step;
+        QString why;
+        ASSERT_TRUE(grid->CheckInvariants(&why)) << "step " << step << ": " << why.toStdString();
+    }
 }
 
 } // namespace

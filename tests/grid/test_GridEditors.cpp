@@ -45,7 +45,7 @@ struct GridEditors : GridFixture {
     {
         grid->SetFocusedCell(grid->GetCell(col, 1));
         QApplication::processEvents();
-        grid->StartEditing(); // F2 once the grid view takes keys
+        QTest::keyClick(grid, Qt::Key_F2);
         QApplication::processEvents();
     }
 };

@@ -146,6 +146,43 @@ TEST_F(GridSort, OnlyACellOverAColumnSorts)
     EXPECT_EQ(grid->GetSortColumn(), nullptr);
 }
 
+TEST_F(GridSort, AClickOnAHeaderSortsAndASecondClickReverses)
+{
+    AddColumn(QStringLiteral("Text"))->SetSortEnable(true);
+    AddColumn(QStringLiteral("Pos"));
+    Fill({QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")});
+    int events = 0;
+    grid->OnColumnSort = [&](TqvGrid*, TqvGrid_Column*, bool, bool&) { ++events; };
+    Paint();
+    auto click = [&](int col) {
+        const TRect r = grid->GetCell(col, 0)->getVisibleRect();
+        QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier,
+                          QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+        return r;
+    };
+    const TRect header = click(1);
+    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(grid->GetSortCell(), grid->GetCell(1, 0));
+    EXPECT_FALSE(grid->GetColumnSortDescending());
+    // The header shows the direction: ascending has a light base line below,
+    // descending a dark top line.
+    QImage img = Paint();
+    const int m = header.Top + header.Height() / 2;
+    EXPECT_EQ(PixelAt(img, header.Right - 6, m + 3), clWhite);
+    EXPECT_NE(PixelAt(img, header.Right - 6, m - 3), ColorToRGB(cl3DDkShadow));
+    click(1);
+    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
+    EXPECT_TRUE(grid->GetColumnSortDescending());
+    img = Paint();
+    EXPECT_EQ(PixelAt(img, header.Right - 6, m - 3), ColorToRGB(cl3DDkShadow));
+    // A header whose column does not sort, and a data cell, leave the order alone.
+    click(2);
+    const TRect cell = grid->GetCell(1, 2)->getVisibleRect();
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, QPoint(cell.Left + 5, cell.Top + 5));
+    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
+    EXPECT_EQ(events, 2);
+}
+
 TEST_F(GridSort, FiftyThousandRowsEqualAReferenceSortInBothDirections)
 {
     const TFormatSettings saved = FormatSettings();

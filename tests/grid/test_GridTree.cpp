@@ -120,6 +120,50 @@ TEST_F(GridTree, ButtonsShowWhatAClickWouldDoAndChildrenComeOnFirstExpansion)
     EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
 }
 
+TEST_F(GridTree, AClickOnATreeButtonExpandsAndCollapses)
+{
+    MakeTree();
+    children[QStringLiteral("A")] = {QStringLiteral("A1"), QStringLiteral("A2")};
+    children[QStringLiteral("A1")] = {QStringLiteral("A1x")};
+    TNode* a = Add(tree, nullptr, QStringLiteral("A"));
+    Add(tree, nullptr, QStringLiteral("B"));
+    FocusGrid();
+    Paint();
+    // The button box lies 2..11 and 4..13 pixels into the cell's rectangle
+    // (indented by level) moved in by one pixel.
+    auto clickButton = [&](TNode* node) {
+        const TRect r = grid->GetCell(0, node->Row->ListIndex())->getVisibleRect();
+        const QPoint at(r.Left + 1 + 6, r.Top + 1 + 8);
+        QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, at);
+        Paint();
+        return at;
+    };
+    const QPoint atA = clickButton(a);
+    EXPECT_EQ(initCalls, 1);
+    EXPECT_EQ(Shown(), (QStringList{"A", ".A1", ".A2", "B"}));
+    // A's button now shows a minus: the bar, no vertical stroke.
+    QImage img = Paint();
+    EXPECT_TRUE(IsInk(PixelAt(img, atA.x() - 2, atA.y())));
+    EXPECT_FALSE(IsInk(PixelAt(img, atA.x(), atA.y() - 2)));
+    // A child's button sits one level (15 pixels) further right.
+    const QPoint atA1 = clickButton(Find(QStringLiteral("A1")));
+    EXPECT_EQ(atA1.x(), atA.x() + 15);
+    EXPECT_EQ(Shown(), (QStringList{"A", ".A1", "..A1x", ".A2", "B"}));
+    // A click on the text beside the button only focuses the row.
+    const TRect textOfA = grid->GetCell(0, a->Row->ListIndex())->getVisibleRect();
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, QPoint(textOfA.Left + 60, textOfA.Top + 8));
+    EXPECT_EQ(Shown(), (QStringList{"A", ".A1", "..A1x", ".A2", "B"}));
+    EXPECT_EQ(grid->GetFocusedCell(), grid->GetCell(0, a->Row->ListIndex()));
+    clickButton(a);
+    EXPECT_EQ(Shown(), (QStringList{"A", "B"}));
+    clickButton(a);
+    EXPECT_EQ(Shown(), (QStringList{"A", ".A1", "..A1x", ".A2", "B"}));
+    // Children are made once: for A and for A1.
+    EXPECT_EQ(initCalls, 2);
+    QString why;
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+}
+
 TEST_F(GridTree, NodesShowTheirImagesInTheTreeColumn)
 {
     MakeTree();

@@ -15,11 +15,18 @@
 #include <QtDesigner/QDesignerTaskMenuExtension>
 #include <QtDesigner/QExtensionManager>
 #include <QAbstractItemModel>
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
 #include <QtDesigner/QFormBuilder>
 #include <QtUiTools/QUiLoader>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -341,4 +348,82 @@ TEST(DesignerPlugin, GridColumnsVerbEditsTheColumnsTheFormSaves)
     EXPECT_EQ(loaded->GetColumns()->GetColumn(1)->GetHeaderText(), "Budget");
     EXPECT_EQ(loaded->GetColumns()->GetColumn(1)->GetKind(), tckDate);
     EXPECT_EQ(loaded->GetColumnsText(), grid->GetColumnsText());
+}
+
+// The "Columns" verb opens the dialog; its buttons add, move and remove rows,
+// OK gives the grid the result and Cancel leaves the grid as it was.
+TEST(DesignerPlugin, TheColumnsDialogEditsTheGridThroughItsButtons)
+{
+    QDesignerCustomWidgetInterface* gridEntry = nullptr;
+    for (QDesignerCustomWidgetInterface* c : Components())
+        if (c->name() == "skedra::TqvGrid") gridEntry = c;
+    ASSERT_NE(gridEntry, nullptr);
+    QExtensionManager manager;
+    ASSERT_TRUE(QMetaObject::invokeMethod(PluginInstance(), "RegisterExtensions",
+                                          Q_ARG(QExtensionManager*, &manager)));
+    QWidget form;
+    auto* grid = qobject_cast<TqvGrid*>(gridEntry->createWidget(&form));
+    ASSERT_NE(grid, nullptr);
+    grid->GetColumns()->Add()->SetHeaderText("Task");
+    auto* menu = qt_extension<QDesignerTaskMenuExtension*>(&manager, grid);
+    ASSERT_NE(menu, nullptr);
+
+    auto click = [](QDialog* aDialog, const QString& aText) {
+        for (QAbstractButton* b : aDialog->findChildren<QAbstractButton*>())
+            if (b->text().remove('&') == aText) {
+                QTest::mouseClick(b, Qt::LeftButton);
+                return true;
+            }
+        ADD_FAILURE() << "no button " << aText.toStdString();
+        return false;
+    };
+    // Runs a step on the dialog once it is shown (it runs its own event loop).
+    auto onDialog = [](std::function<void(QDialog*)> aStep) {
+        QTimer::singleShot(0, [aStep] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                ADD_FAILURE() << "no dialog is open";
+                return;
+            }
+            aStep(dialog);
+        });
+    };
+
+    bool seen = false;
+    onDialog([&](QDialog* d) {
+        seen = true;
+        EXPECT_EQ(d->windowTitle(), "Columns");
+        auto* view = d->findChild<QTableView*>();
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->model()->rowCount(), 1);
+        click(d, "Add");
+        ASSERT_EQ(view->model()->rowCount(), 2);
+        int header = -1;
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            if (view->model()->headerData(c, Qt::Horizontal).toString() == "HeaderText") header = c;
+        ASSERT_GE(header, 0);
+        view->model()->setData(view->model()->index(1, header), "Owner");
+        click(d, "Move up"); // the added row is current: it goes first
+        click(d, "OK");
+    });
+    menu->taskActions().front()->trigger();
+    ASSERT_TRUE(seen);
+    ASSERT_EQ(grid->GetColumns()->Count(), 2);
+    EXPECT_EQ(grid->GetColumns()->GetColumn(0)->GetHeaderText(), "Owner");
+    EXPECT_EQ(grid->GetColumns()->GetColumn(1)->GetHeaderText(), "Task");
+
+    const QString before = grid->GetColumnsText();
+    seen = false;
+    onDialog([&](QDialog* d) {
+        seen = true;
+        auto* view = d->findChild<QTableView*>();
+        ASSERT_NE(view, nullptr);
+        view->selectRow(0);
+        click(d, "Remove");
+        EXPECT_EQ(view->model()->rowCount(), 1);
+        click(d, "Cancel");
+    });
+    menu->taskActions().front()->trigger();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(grid->GetColumnsText(), before);
 }
