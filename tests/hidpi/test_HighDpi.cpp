@@ -1,12 +1,14 @@
 // Every component but the grid on a high-DPI screen: the date scaler, the
-// tree and its popup menu, the Gantt chart and the schedule view (see
+// tree and its popup menu, the Gantt chart, the schedule view and the splitter (see
 // HighDpiSupport.h for what is checked). The grid has its own program: its
 // header and the chart's cannot share a translation unit.
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
 
+#include "skedra/foundation/qvSplitter.h"
 #include "skedra/gantt/qvGant.h"
 #include "skedra/platform/Messages.h"
 #include "skedra/scaler/qvScaler.h"
@@ -262,4 +264,59 @@ TEST_F(HighDpi, ScheduleAreaLinesOutlinesAndClicks)
     Release(area, p);
     Settle();
     EXPECT_EQ(SurfaceOf(area), Rgb(area->GetOffscreenBitmap()->Image()));
+}
+
+// ---------------------------------------------------------------------------
+// Splitter
+
+TEST_F(HighDpi, SplitterDragLineInvertsWholeLogicalPixelsAndTheDragResizesByLogicalPixels)
+{
+    for (const auto style : {TqvSplitter::rsLine, TqvSplitter::rsPattern}) {
+        auto* parent = new TPanel(&form);
+        parent->SetBevelOuter(bvNone);
+        parent->SetColor(clWhite);
+        parent->SetBounds(0, 0, 600, 400);
+        auto* sized = new TPanel(parent);
+        sized->SetColor(clSilver);
+        sized->SetBounds(0, 0, 200, 400);
+        sized->SetAlign(alLeft);
+        auto* splitter = new TqvSplitter(parent);
+        splitter->SetAlign(alLeft);
+        splitter->SetBounds(200, 0, 3, 400);
+        splitter->SetResizeStyle(style);
+        auto* rest = new TPanel(parent);
+        rest->SetBevelOuter(bvNone);
+        rest->SetColor(clWhite);
+        rest->SetAlign(alClient);
+        Show();
+        QTest::mousePress(splitter, Qt::LeftButton, Qt::NoModifier, QPoint(1, 100));
+        QTest::mouseMove(splitter, QPoint(26, 100));
+        QTest::mouseMove(splitter, QPoint(51, 100));
+        Settle();
+        const auto lines = parent->findChildren<QWidget*>(QStringLiteral("qvSplitterLine"));
+        ASSERT_EQ(lines.size(), 1);
+        ASSERT_TRUE(lines.front()->isVisible());
+        // The line over the white panel: every pixel inverted to black (a line), or
+        // checkered per logical pixel (a pattern); never half of a logical pixel.
+        const QPointer<QWidget> shown = lines.front();
+        const QImage line = Rgb(shown->grab().toImage());
+        EXPECT_EQ(line.size(), shown->size() * kRatio);
+        int black = 0;
+        for (int y = 0; y < line.height(); ++y)
+            for (int x = 0; x < line.width(); ++x) {
+                const QRgb p = line.pixel(x, y);
+                const QRgb blockCorner = line.pixel(x - x % kRatio, y - y % kRatio);
+                ASSERT_EQ(p, blockCorner) << "device pixel " << x << "," << y;
+                black += qGray(p) < 128 ? 1 : 0;
+            }
+        if (style == TqvSplitter::rsLine)
+            EXPECT_EQ(black, line.width() * line.height());
+        else
+            EXPECT_NEAR(black, line.width() * line.height() / 2, line.width() * kRatio);
+        QTest::mouseRelease(splitter, Qt::LeftButton, Qt::NoModifier, QPoint(51, 100));
+        Settle();
+        EXPECT_TRUE(shown.isNull() || !shown->isVisible());
+        EXPECT_EQ(sized->GetWidth(), 250);
+        delete parent;
+    }
 }
