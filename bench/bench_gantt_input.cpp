@@ -95,7 +95,7 @@ void RunMoves(benchmark::State& state, TqvGant* g, QPoint aPress)
         ++k;
     }
     state.counters["outlines"] = static_cast<double>(g->InputState()->MoveSnapshot.size());
-    state.counters["mode_move"] = g->GetMouseMoveMode() == mmMove ? 1 : 0;
+    state.counters["mode_move"] = g->GetMouseMoveMode() == TGantMouseMoveMode::mmMove ? 1 : 0;
     Send(ga, QEvent::MouseButtonRelease, aPress, Qt::LeftButton, Qt::NoButton);
 }
 

@@ -275,14 +275,4 @@ void TqvGant_ComBasic::MakeSureAllVisibleInTree()
     if (range > 0 && range > GetTreeWidth()) SetTreeWidth(range);
 }
 
-// ===========================================================================
-// Grid hooks: no grid is hosted yet
-
-TqvDataEntity_GridTreeNode* TqvGant_ComBasic::GridFocusedNode()
-{
-    return nullptr;
-}
-
-void TqvGant_ComBasic::GridFocusNode(TqvDataEntity_GridTreeNode*) {}
-
 } // namespace skedra

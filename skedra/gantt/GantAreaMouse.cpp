@@ -41,12 +41,12 @@ constexpr TCursor kResizeCursor = crHSplit;
 
 bool IsMoveMode(TGantMouseMoveMode aMode)
 {
-    return aMode == mmMove || aMode == mmCopy;
+    return aMode == TGantMouseMoveMode::mmMove || aMode == TGantMouseMoveMode::mmCopy;
 }
 
 bool IsGrowMode(TGantMouseMoveMode aMode)
 {
-    return aMode == mmGrowLeft || aMode == mmGrowRight;
+    return aMode == TGantMouseMoveMode::mmGrowLeft || aMode == TGantMouseMoveMode::mmGrowRight;
 }
 
 // The offset of a release as a change: a press whose mouse stayed within the
@@ -225,23 +225,23 @@ void TqvGant_ComBasic::GantAreaMouseDown(TObject*, TMouseButton Button, TShiftSt
         RemoveOutlineOfDrag();
         in.MouseDownPoint = TPoint(X, Y);
         in.MoveOffset = TPoint();
-        in.MouseMoveMode = mmNone;
+        in.MouseMoveMode = TGantMouseMoveMode::mmNone;
         in.GrabbedTime = nullptr;
         ClearScrollableMoveSnapShot();
         bool isLeft = false;
         TRect r;
         if (in.StickyMode == smDependency) {
             in.StickyMode = smNone;
-            in.MouseMoveMode = mmDependency;
+            in.MouseMoveMode = TGantMouseMoveMode::mmDependency;
             in.GrabbedTime = item;
         } else if (item->GetCanEdit() && item->IsResizable() && InGrowArea(item, X, Y, isLeft, r)) {
             in.GrowStartRect = r;
             in.GrowOutlineRect = r;
-            in.MouseMoveMode = isLeft ? mmGrowLeft : mmGrowRight;
+            in.MouseMoveMode = isLeft ? TGantMouseMoveMode::mmGrowLeft : TGantMouseMoveMode::mmGrowRight;
             in.GrabbedTime = item;
         } else if (item->GetCanEdit()) {
-            if (!Shift.Contains(ssDouble)) in.MouseMoveMode = mmMove;
-            if (Shift.Contains(ssCtrl)) in.MouseMoveMode = mmCopy;
+            if (!Shift.Contains(ssDouble)) in.MouseMoveMode = TGantMouseMoveMode::mmMove;
+            if (Shift.Contains(ssCtrl)) in.MouseMoveMode = TGantMouseMoveMode::mmCopy;
             if (IsMoveMode(in.MouseMoveMode)) CreateScrollableMoveSnapShot();
         }
         // The item may have gone in the can-edit handler.
@@ -262,7 +262,7 @@ void TqvGant_ComBasic::EndDragState()
 {
     TGantInputState& in = *FInput;
     RemoveOutlineOfDrag();
-    in.MouseMoveMode = mmNone;
+    in.MouseMoveMode = TGantMouseMoveMode::mmNone;
     in.GrabbedTime = nullptr;
     ClearScrollableMoveSnapShot();
     StopAutoScroll();
@@ -328,14 +328,14 @@ void TqvGant_ComBasic::GantAreaMouseMove(TObject*, TShiftState Shift, int X, int
     if (in.StickyMode == smDependency) cursor = DefaultLinkCursor;
 
     switch (in.MouseMoveMode) {
-    case mmDependency:
+    case TGantMouseMoveMode::mmDependency:
         cursor = DefaultLinkCursor;
         DoScaleStartStopAdjust(X);
         DoGridTopBotAdjust(Y);
         HandleLocalDependency(X, Y);
         break;
-    case mmMove:
-    case mmCopy:
+    case TGantMouseMoveMode::mmMove:
+    case TGantMouseMoveMode::mmCopy:
         if (row != nullptr && (row->GetTimeItems_CanMove() || row->TimeItems_CanChangeRow)) {
             cursor = in.CursorGantArea;
             DoScaleStartStopAdjust(X);
@@ -350,15 +350,15 @@ void TqvGant_ComBasic::GantAreaMouseMove(TObject*, TShiftState Shift, int X, int
             }
         }
         break;
-    case mmGrowLeft:
-    case mmGrowRight:
+    case TGantMouseMoveMode::mmGrowLeft:
+    case TGantMouseMoveMode::mmGrowRight:
         if (row != nullptr && row->TimeItems_CanGrow) {
             cursor = kResizeCursor;
             DoScaleStartStopAdjust(X);
             HandleLocalGrow(X, Y);
         }
         break;
-    case mmNone: {
+    case TGantMouseMoveMode::mmNone: {
         TqvDataEntity_GantTime* item = GetDataEntityFromXY(X, Y);
         TqvExposable::TKeepAlive keep(item);
         if (item != nullptr)
@@ -446,18 +446,18 @@ void TqvGant_ComBasic::DrawOutlineOfDrag(TCanvas* aCanvas)
 {
     const TGantInputState& in = *FInput;
     switch (in.MouseMoveMode) {
-    case mmMove:
-    case mmCopy:
+    case TGantMouseMoveMode::mmMove:
+    case TGantMouseMoveMode::mmCopy:
         DrawOutlineOfSelected(in.MoveOffset, aCanvas);
         break;
-    case mmGrowLeft:
-    case mmGrowRight:
+    case TGantMouseMoveMode::mmGrowLeft:
+    case TGantMouseMoveMode::mmGrowRight:
         DrawOutline(in.GrowOutlineRect, in.Reporting, aCanvas);
         break;
-    case mmDependency:
+    case TGantMouseMoveMode::mmDependency:
         DrawOutlineOfDependencyArrow(in.MoveOffset, aCanvas);
         break;
-    case mmNone:
+    case TGantMouseMoveMode::mmNone:
         break;
     }
 }
@@ -476,7 +476,7 @@ void TqvGant_ComBasic::GantAreaPainted()
 {
     TGantInputState& in = *FInput;
     if (!in.OutlineDrawn || GA == nullptr) return;
-    if (in.MouseMoveMode == mmNone) {
+    if (in.MouseMoveMode == TGantMouseMoveMode::mmNone) {
         in.OutlineDrawn = false;
         return;
     }
@@ -500,8 +500,10 @@ void TqvGant_ComBasic::HandleLocalGrow(int X, int Y)
     TGantInputState& in = *FInput;
     RemoveOutlineOfDrag();
     in.MoveOffset = TPoint(X - in.MouseDownPoint.X, Y - in.MouseDownPoint.Y);
-    if (in.MouseMoveMode == mmGrowLeft) in.GrowOutlineRect.Left = in.GrowStartRect.Left + in.MoveOffset.X;
-    if (in.MouseMoveMode == mmGrowRight) in.GrowOutlineRect.Right = in.GrowStartRect.Right + in.MoveOffset.X;
+    if (in.MouseMoveMode == TGantMouseMoveMode::mmGrowLeft)
+        in.GrowOutlineRect.Left = in.GrowStartRect.Left + in.MoveOffset.X;
+    if (in.MouseMoveMode == TGantMouseMoveMode::mmGrowRight)
+        in.GrowOutlineRect.Right = in.GrowStartRect.Right + in.MoveOffset.X;
     DrawOutline(in.GrowOutlineRect, in.Reporting, GA->GetDirectCanvas());
     in.OutlineDrawn = true;
 }
@@ -583,14 +585,6 @@ void TqvGant_ComBasic::OnVerticalScroll(TObject*)
     ScrollRowsOneStep(FInput->AutoScrollDown);
 }
 
-void TqvGant_ComBasic::ScrollRowsOneStep(bool aDown)
-{
-    // Tree mode: the tree scrolls a row; grid mode scrolls the hosted grid.
-    if (UseGridNotTree || Treeview == nullptr) return;
-    Treeview->ScrollRows(aDown ? 1 : -1);
-    InvalidateGA();
-}
-
 // ===========================================================================
 // Release
 
@@ -618,29 +612,29 @@ void TqvGant_ComBasic::GantAreaMouseUp(TObject*, TMouseButton Button, TShiftStat
     try {
         RemoveOutlineOfDrag();
         switch (in.MouseMoveMode) {
-        case mmDependency:
+        case TGantMouseMoveMode::mmDependency:
             HandleDependencyChange(X, Y);
             break;
-        case mmMove:
-        case mmCopy:
+        case TGantMouseMoveMode::mmMove:
+        case TGantMouseMoveMode::mmCopy:
             StopScalerStepping();
             if (row != nullptr) {
                 if (!row->GetTimeItems_CanMove()) delta.X = 0;
                 if (!row->TimeItems_CanChangeRow) delta.Y = 0;
             }
             delta = EffectiveDelta(delta);
-            HandleMoveOfSelected(TPoint(X, Y), delta, in.MouseMoveMode == mmCopy);
+            HandleMoveOfSelected(TPoint(X, Y), delta, in.MouseMoveMode == TGantMouseMoveMode::mmCopy);
             if (delta != TPoint()) in.PendingSelect = false;
             InvalidateGA();
             break;
-        case mmGrowLeft:
-        case mmGrowRight:
+        case TGantMouseMoveMode::mmGrowLeft:
+        case TGantMouseMoveMode::mmGrowRight:
             StopScalerStepping();
             if (row != nullptr && !row->TimeItems_CanGrow) delta.X = 0;
             HandleGrow(EffectiveDelta(delta));
             InvalidateGA();
             break;
-        case mmNone:
+        case TGantMouseMoveMode::mmNone:
             break;
         }
         UpdateMultiSelect(PressedTime, Shift, false);
@@ -721,13 +715,13 @@ void TqvGant_ComBasic::GrowTimes(int aDeltaX, TDateTime& aStart, TDateTime& aSto
     snap.PixelTime = DateScaler->PixelLenToDate(1);
     // Only the end that moved is snapped and written; the clamp comes after
     // the snap, so that the start never passes the stop.
-    if (in.MouseMoveMode == mmGrowLeft) {
+    if (in.MouseMoveMode == TGantMouseMoveMode::mmGrowLeft) {
         TDateTime start = DateScaler->PixelToDate(in.GrowStartRect.Left + aDeltaX);
         TDateTime unused = aStop;
         const QScopedValueRollback keepStop(snap.StopSnapOn, false);
         snap.Snap(start, unused);
         aStart = std::min(start, aStop);
-    } else if (in.MouseMoveMode == mmGrowRight) {
+    } else if (in.MouseMoveMode == TGantMouseMoveMode::mmGrowRight) {
         TDateTime stop = DateScaler->PixelToDate(in.GrowStartRect.Right + aDeltaX);
         TDateTime unused = aStart;
         const QScopedValueRollback keepStart(snap.StartSnapOn, false);
@@ -864,8 +858,8 @@ void TqvGant_ComBasic::InputItemDeleted(TqvDataEntity_GantTime* anItem)
     if (grabbed) {
         in.GrabbedTime = nullptr;
         // Resizing it or linking from it ends.
-        if (IsGrowMode(in.MouseMoveMode) || in.MouseMoveMode == mmDependency) {
-            in.MouseMoveMode = mmNone;
+        if (IsGrowMode(in.MouseMoveMode) || in.MouseMoveMode == TGantMouseMoveMode::mmDependency) {
+            in.MouseMoveMode = TGantMouseMoveMode::mmNone;
             StopAutoScroll();
         }
     }
@@ -875,7 +869,7 @@ void TqvGant_ComBasic::InputItemDeleted(TqvDataEntity_GantTime* anItem)
     } else {
         std::erase_if(in.MoveSnapshot, [&](const TDrawRect& e) { return e.DataEntity == anItem; });
     }
-    if (redraw && in.MouseMoveMode != mmNone && GA != nullptr) {
+    if (redraw && in.MouseMoveMode != TGantMouseMoveMode::mmNone && GA != nullptr) {
         const QScopedValueRollback quiet(in.Reporting, false);
         DrawOutlineOfDrag(GA->GetDirectCanvas());
         in.OutlineDrawn = true;
@@ -886,7 +880,7 @@ void TqvGant_ComBasic::CheckInputInvariants() const
 {
     const TGantInputState& in = *FInput;
     const TGantMouseMoveMode mode = in.MouseMoveMode;
-    if ((in.GrabbedTime != nullptr) != (IsGrowMode(mode) || mode == mmDependency))
+    if ((in.GrabbedTime != nullptr) != (IsGrowMode(mode) || mode == TGantMouseMoveMode::mmDependency))
         throw Exception(QStringLiteral("The grabbed item and the drag mode differ"));
     if (in.GrabbedTime != nullptr && in.GrabbedTime->GetRow() == nullptr)
         throw Exception(QStringLiteral("The grabbed item has no row"));
@@ -895,10 +889,11 @@ void TqvGant_ComBasic::CheckInputInvariants() const
     for (const TDrawRect& entry : in.MoveSnapshot)
         if (entry.DataEntity != nullptr && entry.DataEntity->GetRow() == nullptr)
             throw Exception(QStringLiteral("A snapshot item has no row"));
-    if (in.OutlineDrawn && mode == mmNone)
+    if (in.OutlineDrawn && mode == TGantMouseMoveMode::mmNone)
         throw Exception(QStringLiteral("An outline is left without a drag"));
-    if (mode != mmNone && !in.MouseIsDown) throw Exception(QStringLiteral("A drag without the button down"));
-    if (in.VerticalScrollTimer && in.VerticalScrollTimer->GetEnabled() && mode == mmNone)
+    if (mode != TGantMouseMoveMode::mmNone && !in.MouseIsDown)
+        throw Exception(QStringLiteral("A drag without the button down"));
+    if (in.VerticalScrollTimer && in.VerticalScrollTimer->GetEnabled() && mode == TGantMouseMoveMode::mmNone)
         throw Exception(QStringLiteral("Rows scroll without a drag"));
 }
 

@@ -3,6 +3,7 @@
 // columns), the today line, the scaler's short and long lines and the focus
 // rectangle.
 #include <QPainter>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +22,7 @@ namespace skedra
 void TqvGant_ComBasic::GantAreaPaint(TObject*)
 {
     if (GA == nullptr || FDestroying) return;
+    const QScopedValueRollback inPaint(FInAreaPaint, true);
     TCanvas* canvas = GA->GetOffscreenCanvas();
     PrepareGeometry();
     // A changed grid header moves the rows: the layout follows after this

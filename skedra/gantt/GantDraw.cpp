@@ -114,6 +114,7 @@ TCustomImageList* TqvGant_ComBasic::GetImageList() const
 void TqvGant_ComBasic::SetImageList(TCustomImageList* aList)
 {
     if (Treeview != nullptr) Treeview->SetImages(aList);
+    if (Grid != nullptr) Grid->SetImageList(aList);
     InvalidateGA();
 }
 
@@ -138,11 +139,6 @@ void TqvGant_ComBasic::DrawLink(TPoint aStart, TPoint aStop, TCanvas* aCanvas, T
     const TLinkStartFinishOption option = aLink != nullptr ? aLink->StartFinishOption : tlsfNormal;
     TqvLinkDraw::Draw(aStart, aStop, aCanvas, aStyle, option, aColor, aPenWidth, GA->GetScalex(),
                       GA->GetScaley());
-}
-
-bool TqvGant_ComBasic::GridRowComesBefore(const TGantRow*, const TGantRow*) const
-{
-    return false;
 }
 
 void TqvGant_ComBasic::RenderLinks()

@@ -14,8 +14,9 @@ class TqvGant_ComBasic;
 class TqvDataEntity_GantTime;
 class TGantRow;
 
-// What a drag with the left button does.
-enum TGantMouseMoveMode { mmNone, mmMove, mmCopy, mmGrowLeft, mmGrowRight, mmDependency };
+// What a drag with the left button does. Scoped: the grid view's sizing
+// modes start with mmNone too, and the chart hosts a grid.
+enum class TGantMouseMoveMode { mmNone, mmMove, mmCopy, mmGrowLeft, mmGrowRight, mmDependency };
 
 // Set by the application before a press: smDependency makes the next left
 // press on an item start a link instead of a move.

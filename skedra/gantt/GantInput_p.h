@@ -16,7 +16,7 @@ namespace skedra
 
 struct TGantInputState {
     // --- the drag in progress
-    TGantMouseMoveMode MouseMoveMode = mmNone;
+    TGantMouseMoveMode MouseMoveMode = TGantMouseMoveMode::mmNone;
     TGantStickyMode StickyMode = smNone;
     // Where the left button went down, and the mouse's offset from it as the
     // outlines use it.

@@ -133,9 +133,10 @@ void TqvGant_ComBasic::RealignScrollbar()
             const bool shown = gridBar->GetVisible();
             ScrollPanel->SetVisible(shown);
             ScrollBox->SetVisible(shown);
-            gridBar->SetBounds(
-                0, GridHeaderHeight() + ScrollBox->GetHeight(), ScrollPanel->GetClientWidth(),
-                std::max(0, ScrollPanel->GetClientHeight() - GridHeaderHeight() - ScrollBox->GetHeight()));
+            // The bar starts level with the grid's first row below its header.
+            const int top = GridHeaderHeight() + (TreeHeaderBox != nullptr ? TreeHeaderBox->GetHeight() : 0);
+            gridBar->SetBounds(0, top, ScrollPanel->GetClientWidth(),
+                               std::max(0, ScrollPanel->GetClientHeight() - top));
         } else {
             ScrollPanel->SetVisible(false);
             ScrollBox->SetVisible(false);
@@ -156,8 +157,8 @@ void TqvGant_ComBasic::SetUseGridNotTree(bool aValue)
     if (Treeview) Treeview->SetVisible(!aValue);
     ShowGridControl(aValue);
     FLinkStamp++;
-    RealignScrollbar();
     if (TreeHeaderBox != nullptr) AlignTreeHeaderToArea();
+    RealignScrollbar();
     InvalidateGA();
 }
 

@@ -590,7 +590,12 @@ TGantRow* TGantRowList::FindRowFromY(int y)
 {
     if (Gant == nullptr) return nullptr;
     TGantTree* tree = Gant->GetTreeView();
-    if (Gant->GetUseGridNotTree() || FDuplicates > 0 || tree == nullptr) return FindRowFromYByScan(y);
+    if (Gant->GetUseGridNotTree()) {
+        if (Gant->GetGrid() == nullptr) return FindRowFromYByScan(y);
+        Gant->PrepareGeometry();
+        return Gant->GridRowFromY(y);
+    }
+    if (FDuplicates > 0 || tree == nullptr) return FindRowFromYByScan(y);
     tree->EnsureDisplayUpToDate();
     const int h = tree->GetItemHeight();
     if (h <= 0) return FindRowFromYByScan(y);

@@ -93,6 +93,7 @@ void TqvGant_ComBasic::Initialize()
     LastRowHeight = 18;
 
     // Tab orders count within each parent: the area comes before the scaler.
+    if (Grid != nullptr) Grid->SetTabOrder(0);
     Treeview->SetTabOrder(0);
     GA->SetTabOrder(1);
     DateScaler->SetTabOrder(2);
@@ -223,6 +224,7 @@ TqvGant_ComBasic::~TqvGant_ComBasic()
     TSubColumnDriver::ClientGone(this);
     TDoLater::NeverMind(MakeMethod<&TqvGant_ComBasic::RunRequestedSubColumns>(this));
     TDoLater::NeverMind(MakeMethod<&TqvGant_ComBasic::UpdateGridAlignLater>(this));
+    TDoLater::NeverMind(MakeMethod<&TqvGant_ComBasic::GridLayoutLater>(this));
     for (TGantRow* row : FRequestedRows)
         if (row != nullptr) row->FSubColumnsRequested = false;
     FRequestedRows.clear();
@@ -360,7 +362,9 @@ bool TqvGant_ComBasic::RowTypeCheckOK(const TGantRow* aRow) const
 
 TGantRow* TqvGant_ComBasic::GetActiveGantRow()
 {
-    if (UseGridNotTree || Treeview == nullptr || RowList == nullptr) return nullptr;
+    if (RowList == nullptr) return nullptr;
+    if (UseGridNotTree) return RowList->FindRowFromGridNode(GridFocusedNode());
+    if (Treeview == nullptr) return nullptr;
     return RowList->FindRowFromTreeNode(Treeview->GetCurrentDataEntity());
 }
 
@@ -473,6 +477,16 @@ TqvDataEntity_GantTime* TqvGant_ComBasic::FindGantTimeObjectFromUserReference(co
 void TqvGant_ComBasic::PrepareGeometry()
 {
     if (!UseGridNotTree && Treeview != nullptr) Treeview->EnsureDisplayUpToDate();
+    // The grid lays its rows out when it paints: a pending layout is done
+    // first. Not from inside the area's paint, where Qt cannot paint another
+    // widget: that paint asks for the grid and then itself again afterwards.
+    if (UseGridNotTree && Grid != nullptr && GA != nullptr && !GA->GetIsPrinting() && Grid->isVisible() &&
+        (Grid->GetHardUpdatePending() || Grid->GetSoftUpdatePending())) {
+        if (FInAreaPaint)
+            TDoLater::DoLater(MakeMethod<&TqvGant_ComBasic::GridLayoutLater>(this));
+        else
+            Grid->RedrawIfNeeded();
+    }
 }
 
 TqvDataEntity_Tree* TqvGant_ComBasic::TreeRowEntity(int k) const
@@ -540,6 +554,12 @@ void TqvGant_ComBasic::CollectRowsInViewByScan(std::vector<TGantRow*>& aRows)
 
 void TqvGant_ComBasic::CollectRowsInView(std::vector<TGantRow*>& aRows)
 {
+    if (UseGridNotTree && Grid != nullptr) {
+        // The grid's placed rows, in display order.
+        PrepareGeometry();
+        CollectGridRowsInView(aRows);
+        return;
+    }
     if (UseGridNotTree || Treeview == nullptr || RowList == nullptr || RowList->HasDuplicateNodes()) {
         CollectRowsInViewByScan(aRows);
         return;
@@ -566,13 +586,6 @@ void TqvGant_ComBasic::CollectRowsInView(std::vector<TGantRow*>& aRows)
 
 // ===========================================================================
 // Drawing
-
-TRect TqvGant_ComBasic::GridNodeBand(TqvDataEntity_GridTreeNode*)
-{
-    return TRect(-1, -1, -1, -1);
-}
-
-void TqvGant_ComBasic::SetGridNodeRowHeight(TqvDataEntity_GridTreeNode*, int) {}
 
 // ===========================================================================
 // Sub-columns
@@ -802,6 +815,11 @@ void TqvGant_ComBasic::CheckInvariants() const
     // The composite.
     if (Treeview != nullptr && Treeview->GetVisible() == UseGridNotTree)
         throw Exception(QStringLiteral("The tree is shown in grid mode or hidden in tree mode"));
+    if (Grid != nullptr && Grid->GetVisible() != UseGridNotTree)
+        throw Exception(QStringLiteral("The grid is hidden in grid mode or shown in tree mode"));
+    if (Grid != nullptr && Grid->GetVertScrollHijacked() != GridVerticalScrollOutOfGrid)
+        throw Exception(
+            QStringLiteral("The grid's vertical bar is not where GridVerticalScrollOutOfGrid says"));
     if (PageControl != nullptr && PanelScaleAndGantHolder != nullptr &&
         (PageControl->GetVisible() != UseTabSheets ||
          (PanelScaleAndGantHolder->parentWidget() == GantSheet) != UseTabSheets))

@@ -33,6 +33,7 @@
 #include "skedra/platform/StdCtrls.h"
 #include "skedra/platform/TextLayoutCache.h"
 #include "skedra/scaler/qvScaler.h"
+#include "skedra/grid/qvGrid.h"
 #include "skedra/tree/GridTree.h"
 
 namespace skedra
@@ -92,6 +93,8 @@ public:
 
     // --- sub-controls
     TGantTree* GetTreeView() const { return Treeview; }
+    // The grid of grid mode (hidden in tree mode).
+    TqvGrid* GetGrid() const { return Grid; }
     TqvDateScaler* GetDateScaler() const { return DateScaler; }
     TqvOffscreenPaint_GA* GetGA() const { return GA; }
     TScrollBar* GetScrollBar() const { return ScrollBar; }
@@ -418,6 +421,43 @@ public:
     TqvHiddenDays GetHiddenDays() const;
     void SetHiddenDays(const TqvHiddenDays& aValue);
 
+    // --- published forwarding to the grid (GantGrid.cpp)
+    TqvCellLayouts* GetGrid_CellLayouts() const;
+    void SetGrid_CellLayouts(const TqvCellLayouts& aValue);
+    TqvGrid_Columns* GetGrid_Columns() const;
+    void SetGrid_Columns(const TqvGrid_Columns& aValue);
+    TqvGrid_SubGrids* GetGrid_SubGrids() const;
+    void SetGrid_SubGrids(const TqvGrid_SubGrids& aValue);
+    bool GetGrid_HasHeaders() const;
+    // Also lines the rows up again below the header row (UpdateGridAlign).
+    void SetGrid_HasHeaders(bool aValue);
+    bool GetGrid_HasInfoCol() const;
+    void SetGrid_HasInfoCol(bool aValue);
+    bool GetGrid_RowSelect() const;
+    void SetGrid_RowSelect(bool aValue);
+    bool GetGrid_ExtendLastColumnToWidth() const;
+    void SetGrid_ExtendLastColumnToWidth(bool aValue);
+    bool GetGrid_UserSortEnable() const;
+    void SetGrid_UserSortEnable(bool aValue);
+    bool GetGrid_MultiSelect() const;
+    void SetGrid_MultiSelect(bool aValue);
+    // The cell and the grid focus rectangles together.
+    bool GetGridFocusRects() const;
+    void SetGridFocusRects(bool aValue);
+    bool GetGridStopEditOnFocusChange() const;
+    void SetGridStopEditOnFocusChange(bool aValue);
+    TOnVirtualLoad GetOnVirtualLoad_Grid() const;
+    void SetOnVirtualLoad_Grid(TOnVirtualLoad aValue);
+    TOnVirtualUnLoad GetOnVirtualUnLoad_Grid() const;
+    void SetOnVirtualUnLoad_Grid(TOnVirtualUnLoad aValue);
+    TOnColumnSort GetOnColumnSort_Grid() const;
+    void SetOnColumnSort_Grid(TOnColumnSort aValue);
+    // Grid mode: the row whose band holds y (edges excluded), found among the
+    // grid's placed rows; none elsewhere.
+    TGantRow* GridRowFromY(int y);
+    // Grid mode: the row of the grid node of a grid row item, or none.
+    TGantRow* RowOfGridItem(TAxisContentItem* aRowItem) const;
+
     // --- popup menus of the parts
     TPopupMenu* GetPopupMenuGantArea() const;
     void SetPopupMenuGantArea(TPopupMenu* aMenu);
@@ -591,6 +631,8 @@ protected:
     // Creation hooks, in this order.
     virtual TqvDateScaler* CreateDateScaler();
     virtual TGantTree* CreateTree();
+    // The grid of grid mode (made after the tree, inside the tree panel).
+    virtual TqvGrid* CreateGrid();
     virtual TGantRowList* CreateRowList();
     virtual TqvDataList* CreateLinkList();
     virtual TGantRow* CreateRow(TqvDataEntity_Tree* aTreeNode, TqvDataEntity_GridTreeNode* aGridNode);
@@ -607,14 +649,13 @@ protected:
     // Draws the links over the rows.
     virtual void RenderLinks();
     // Grid mode: the band of a grid node's row, (-1, -1, -1, -1) without a
-    // visible grid row. No grid is hosted yet, so every answer is none.
+    // placed grid row.
     virtual TRect GridNodeBand(TqvDataEntity_GridTreeNode* aGridNode);
-    // Grid mode: whether row a's grid row comes before row b's. No grid is
-    // hosted yet, so the answer is false.
+    // Grid mode: whether row a's grid row comes before row b's.
     virtual bool GridRowComesBefore(const TGantRow* a, const TGantRow* b) const;
     // Grid mode: the grid row's height becomes aHeight.
     virtual void SetGridNodeRowHeight(TqvDataEntity_GridTreeNode* aGridNode, int aHeight);
-    // Grid mode: the node of the grid's focused cell, or none. No grid is hosted yet.
+    // Grid mode: the node of the grid's focused cell, or none.
     virtual TqvDataEntity_GridTreeNode* GridFocusedNode();
     // Grid mode: the grid's focused cell becomes (first non-fixed column, the
     // node's row) and the selection follows it with no shift keys.
@@ -667,28 +708,39 @@ protected:
     // control level with the area's top.
     void AlignTreeHeaderToArea();
 
-    // --- the grid of grid mode (none until a grid is hosted)
-    // Creates the grid control when the chart hosts one.
-    virtual void CreateGridControl() {}
-    // Frees the grid control (after the rows).
-    virtual void DestroyGridControl() {}
+    // --- the grid of grid mode (GantGrid.cpp)
+    // Creates the grid through CreateGrid and ties it to the chart.
+    void CreateGridControl();
+    // Frees the grid (after the rows, which point at its nodes).
+    void DestroyGridControl();
     // Shows the grid (grid mode) or hides it.
-    virtual void ShowGridControl(bool /*aShow*/) {}
+    void ShowGridControl(bool aShow);
     // The height of the grid's header row; 0 without headers.
-    virtual int GridHeaderRowHeight() const { return 0; }
+    int GridHeaderRowHeight() const;
     // The grid's vertical bar when it has been taken out of the grid.
-    virtual TScrollBar* HijackedGridScrollBar() const { return nullptr; }
-    virtual void GridWheelScroll(TWMMouseWheel& /*Msg*/) {}
-    // The bands of the visible grid rows in display order, in area coordinates.
-    virtual void GridRowBands(std::vector<TRect>& aBands) { aBands.clear(); }
+    TScrollBar* HijackedGridScrollBar() const;
+    // The wheel over the area in grid mode: one row per message.
+    void GridWheelScroll(TWMMouseWheel& Msg);
+    // The bands of the visible, non-fixed grid rows in display order, in area
+    // coordinates (the grid's row tops less the header height).
+    void GridRowBands(std::vector<TRect>& aBands);
     // The grid's share of properties the tree and the grid have in common;
     // the getters answer false without a grid.
-    virtual void SetGridBorderStyle(TBorderStyle /*aValue*/) {}
-    virtual void SetGridMultiSelect(bool /*aValue*/) {}
-    virtual bool GetGridRowSelect(bool& /*aValue*/) const { return false; }
-    virtual bool SetGridRowSelect(bool /*aValue*/) { return false; }
-    virtual bool GetGridShowButtons(bool& /*aValue*/) const { return false; }
-    virtual bool SetGridShowButtons(bool /*aValue*/) { return false; }
+    void SetGridBorderStyle(TBorderStyle aValue);
+    void SetGridMultiSelect(bool aValue);
+    bool GetGridRowSelect(bool& aValue) const;
+    bool SetGridRowSelect(bool aValue);
+    bool GetGridShowButtons(bool& aValue) const;
+    bool SetGridShowButtons(bool aValue);
+    // The grid's events the chart listens to.
+    void GridtopLeftChanged(TObject* Sender);
+    void GridAxisChanged(TObject* Sender);
+    void GridVertScrollVisibleChanged(TObject* Sender);
+    void GridRowResized(TqvGrid* aGrid, int anIndex);
+    // Grid mode: the rows in view in display order, bands computed.
+    void CollectGridRowsInView(std::vector<TGantRow*>& aRows);
+
+    TqvGrid* Grid = nullptr;
     // An item moved to another row's layer.
     void _OnItemChangedRow(TqvDataEntity* theEntity);
 
@@ -775,6 +827,10 @@ private:
 
     // Runs UpdateGridAlign after a paint that saw the header height change.
     void UpdateGridAlignLater(TObject* Sender);
+    // Lays the grid out (by its paint) and paints the area again, after an
+    // area paint that found the grid's layout out of date.
+    void GridLayoutLater(TObject* Sender);
+    bool FInAreaPaint = false;
     // The tree mode's rows (as visible row indexes) that the area shows.
     bool TreeRowsInView(int& aFirst, int& aLast);
     // The links to draw, in link list order: those with an end on a row in
@@ -810,11 +866,87 @@ private:
     std::unique_ptr<TGantInputState> FInput;
 };
 
-// The published component.
+// The published component. The properties below are what a form stores
+// (in this order, so that a loaded form sets Start before Stop); the other
+// published properties and the events are set in code.
 class TqvGant : public TqvGant_ComBasic
 {
+    Q_OBJECT
+    Q_PROPERTY(bool UseGridNotTree READ GetUseGridNotTree WRITE SetUseGridNotTree)
+    Q_PROPERTY(bool UseTabSheets READ GetUseTabSheets WRITE SetUseTabSheets)
+    Q_PROPERTY(int TreeWidth READ GetTreeWidth WRITE SetTreeWidth)
+    Q_PROPERTY(int ScalerHeight READ GetScalerHeight WRITE SetScalerHeight)
+    Q_PROPERTY(QString DateFormat READ GetDateFormat WRITE SetDateFormat)
+    Q_PROPERTY(QString TimeFormat READ GetTimeFormat WRITE SetTimeFormat)
+    Q_PROPERTY(double MinStart READ GetMinStart WRITE SetMinStart)
+    Q_PROPERTY(double MaxStop READ GetMaxStop WRITE SetMaxStop)
+    Q_PROPERTY(double Start READ GetStart WRITE SetStart)
+    Q_PROPERTY(double Stop READ GetStop WRITE SetStop)
+    Q_PROPERTY(double ZoomFactor READ GetZoomFactor WRITE SetZoomFactor)
+    Q_PROPERTY(bool IndicatorOn READ GetIndicatorOn WRITE SetIndicatorOn)
+    Q_PROPERTY(int PixelsForModeSwitch READ GetPixelsForModeSwitch WRITE SetPixelsForModeSwitch)
+    Q_PROPERTY(bool RescaleWithCtrl READ GetRescaleWithCtrl WRITE SetRescaleWithCtrl)
+    Q_PROPERTY(QColor ColorScaler READ GetColorScalerQColor WRITE SetColorScalerQColor)
+    Q_PROPERTY(QColor GantBackColor READ GetGantBackColorQColor WRITE SetGantBackColorQColor)
+    Q_PROPERTY(QColor GantPyjamasColor READ GetGantPyjamasColorQColor WRITE SetGantPyjamasColorQColor)
+    Q_PROPERTY(bool DrawShortLines READ GetDrawShortLines WRITE SetDrawShortLines)
+    Q_PROPERTY(bool DrawLongLines READ GetDrawLongLines WRITE SetDrawLongLines)
+    Q_PROPERTY(bool VerticalPyjamas READ GetVerticalPyjamas WRITE SetVerticalPyjamas)
+    Q_PROPERTY(bool TodayLineOnOff READ GetTodayLineOnOff WRITE SetTodayLineOnOff)
+    Q_PROPERTY(QColor TodayLineColor READ GetTodayLineColorQColor WRITE SetTodayLineColorQColor)
+    Q_PROPERTY(bool MoveInTimeWhenMoveRow READ GetMoveInTimeWhenMoveRow WRITE SetMoveInTimeWhenMoveRow)
+    Q_PROPERTY(bool MoveOver12Then24 READ GetMoveOver12Then24 WRITE SetMoveOver12Then24)
+    Q_PROPERTY(bool StartDragWhenTimeMoveOutside READ GetStartDragWhenTimeMoveOutside WRITE
+                   SetStartDragWhenTimeMoveOutside)
+    Q_PROPERTY(QColor DefaultLinkColor READ GetDefaultLinkColorQColor WRITE SetDefaultLinkColorQColor)
+    Q_PROPERTY(int DefaultLinkPenWidth READ GetDefaultLinkPenWidth WRITE SetDefaultLinkPenWidth)
+    Q_PROPERTY(QColor ColorTree READ GetColorTreeQColor WRITE SetColorTreeQColor)
+    Q_PROPERTY(bool HideSelectionTree READ GetHideSelectionTree WRITE SetHideSelectionTree)
+    Q_PROPERTY(bool HotTrackTree READ GetHotTrackTree WRITE SetHotTrackTree)
+    Q_PROPERTY(int IndentTree READ GetIndentTree WRITE SetIndentTree)
+    Q_PROPERTY(bool ToolTipsTree READ GetToolTipsTree WRITE SetToolTipsTree)
+    Q_PROPERTY(bool RightClickSelectTree READ GetRightClickSelectTree WRITE SetRightClickSelectTree)
+    Q_PROPERTY(bool MultiSelectTree READ GetMultiSelectTree WRITE SetMultiSelectTree)
+    Q_PROPERTY(bool GridLinesTree READ GetGridLinesTree WRITE SetGridLinesTree)
+    Q_PROPERTY(bool AutoExpandTree READ GetAutoExpandTree WRITE SetAutoExpandTree)
+    Q_PROPERTY(bool RowSelectTree READ GetRowSelectTree WRITE SetRowSelectTree)
+    Q_PROPERTY(bool ShowButtonsTree READ GetShowButtonsTree WRITE SetShowButtonsTree)
+    Q_PROPERTY(bool ShowLinesTree READ GetShowLinesTree WRITE SetShowLinesTree)
+    Q_PROPERTY(QString Grid_Columns READ GetGrid_ColumnsText WRITE SetGrid_ColumnsText)
+    Q_PROPERTY(bool Grid_HasHeaders READ GetGrid_HasHeaders WRITE SetGrid_HasHeaders)
+    Q_PROPERTY(bool Grid_HasInfoCol READ GetGrid_HasInfoCol WRITE SetGrid_HasInfoCol)
+    Q_PROPERTY(bool Grid_RowSelect READ GetGrid_RowSelect WRITE SetGrid_RowSelect)
+    Q_PROPERTY(bool Grid_ExtendLastColumnToWidth READ GetGrid_ExtendLastColumnToWidth WRITE
+                   SetGrid_ExtendLastColumnToWidth)
+    Q_PROPERTY(bool Grid_UserSortEnable READ GetGrid_UserSortEnable WRITE SetGrid_UserSortEnable)
+    Q_PROPERTY(bool Grid_MultiSelect READ GetGrid_MultiSelect WRITE SetGrid_MultiSelect)
+    Q_PROPERTY(bool GridFocusRects READ GetGridFocusRects WRITE SetGridFocusRects)
+    Q_PROPERTY(
+        bool GridStopEditOnFocusChange READ GetGridStopEditOnFocusChange WRITE SetGridStopEditOnFocusChange)
+    Q_PROPERTY(bool GridVerticalScrollOutOfGrid READ GetGridVerticalScrollOutOfGrid WRITE
+                   SetGridVerticalScrollOutOfGrid)
 public:
     explicit TqvGant(QWidget* aParent = nullptr);
+
+    // Colours as a form stores them.
+    QColor GetColorScalerQColor() const { return ToQColor(GetColorScaler()); }
+    void SetColorScalerQColor(const QColor& c) { SetColorScaler(FromQColor(c)); }
+    QColor GetGantBackColorQColor() const { return ToQColor(GetGantBackColor()); }
+    void SetGantBackColorQColor(const QColor& c) { SetGantBackColor(FromQColor(c)); }
+    QColor GetGantPyjamasColorQColor() const { return ToQColor(GetGantPyjamasColor()); }
+    void SetGantPyjamasColorQColor(const QColor& c) { SetGantPyjamasColor(FromQColor(c)); }
+    QColor GetTodayLineColorQColor() const { return ToQColor(GetTodayLineColor()); }
+    void SetTodayLineColorQColor(const QColor& c) { SetTodayLineColor(FromQColor(c)); }
+    QColor GetDefaultLinkColorQColor() const { return ToQColor(GetDefaultLinkColor()); }
+    void SetDefaultLinkColorQColor(const QColor& c) { SetDefaultLinkColor(FromQColor(c)); }
+    QColor GetColorTreeQColor() const { return ToQColor(GetColorTree()); }
+    void SetColorTreeQColor(const QColor& c) { SetColorTree(FromQColor(c)); }
+    // The grid's columns as text (a text that is no column list changes nothing).
+    QString GetGrid_ColumnsText() const { return Grid != nullptr ? Grid->GetColumnsText() : QString(); }
+    void SetGrid_ColumnsText(const QString& aText)
+    {
+        if (Grid != nullptr) Grid->SetColumnsText(aText);
+    }
 };
 
 } // namespace skedra

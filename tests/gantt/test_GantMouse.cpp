@@ -141,7 +141,7 @@ TEST_F(GantMouse, DraggingAnItemTwoDaysRightMovesItsTimesTwoDaysAndPushesEachMov
     EXPECT_EQ(valueChanged[0], a);
     EXPECT_EQ(valueChanged[1], b);
     EXPECT_TRUE(rowChanges.empty());
-    EXPECT_EQ(gant->GetMouseMoveMode(), mmNone);
+    EXPECT_EQ(gant->GetMouseMoveMode(), TGantMouseMoveMode::mmNone);
     EXPECT_TRUE(a->GetSelected() && b->GetSelected());
 }
 
@@ -254,7 +254,8 @@ TEST_F(GantMouse, APressAndReleaseOnAnEdgeOrAResizeOnARowThatForbidsItLeavesTheT
     const TRect r = RectOf(a);
     for (const QPoint p : {QPoint(r.Left, r.Top + 3), QPoint(r.Right - 1, r.Top + 3)}) {
         Press(p);
-        EXPECT_EQ(gant->GetMouseMoveMode(), p.x() == r.Left ? mmGrowLeft : mmGrowRight);
+        EXPECT_EQ(gant->GetMouseMoveMode(),
+                  p.x() == r.Left ? TGantMouseMoveMode::mmGrowLeft : TGantMouseMoveMode::mmGrowRight);
         Release(p);
         Drag(p, p + QPoint(1, 0));
     }
@@ -296,7 +297,8 @@ TEST_F(GantMouse, ResizingWritesOnlyTheMovedEndSnappedAndNeverAStopBeforeTheStar
         const TDateTime before = left ? a->GetStopDateTime() : a->GetStartDateTime();
         const QPoint p = left ? QPoint(r.Left, r.Top + 2) : QPoint(r.Right - 1, r.Top + 2);
         Press(p);
-        ASSERT_EQ(gant->GetMouseMoveMode(), left ? mmGrowLeft : mmGrowRight);
+        ASSERT_EQ(gant->GetMouseMoveMode(),
+                  left ? TGantMouseMoveMode::mmGrowLeft : TGantMouseMoveMode::mmGrowRight);
         Release(p);
         Drag(p, p + QPoint(dx(rng), 0));
         ASSERT_LE(a->GetStartDateTime(), a->GetStopDateTime()) << i;
@@ -333,7 +335,7 @@ TEST_F(GantMouse, ADrawnLinkFiresOnDependencyActionWithBothItemsAndTheChartCreat
     gant->SetStickyMode(smDependency);
     const QImage before = Bitmap();
     Press(Middle(a));
-    EXPECT_EQ(gant->GetMouseMoveMode(), mmDependency);
+    EXPECT_EQ(gant->GetMouseMoveMode(), TGantMouseMoveMode::mmDependency);
     EXPECT_EQ(gant->GetStickyMode(), smNone);
     MoveTo(Middle(b));
     EXPECT_EQ(GA()->GetCursor(), crHandPoint);
@@ -467,10 +469,10 @@ TEST_F(GantMouse, CancellingInTheMouseDownEventAndDoubleClicksStartNoMove)
     Release(p);
     Send(QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     EXPECT_EQ(dbl, 1);
-    EXPECT_EQ(gant->GetMouseMoveMode(), mmNone);
+    EXPECT_EQ(gant->GetMouseMoveMode(), TGantMouseMoveMode::mmNone);
     Release(p);
     Send(QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(gant->GetMouseMoveMode(), mmCopy);
+    EXPECT_EQ(gant->GetMouseMoveMode(), TGantMouseMoveMode::mmCopy);
     Release(p, Qt::ControlModifier);
 }
 
@@ -497,13 +499,13 @@ TEST_F(GantMouse, GrowZonesAndCursors)
     // A fixed-width item is moved, never resized.
     const TRect m = RectOf(marker);
     Press(QPoint(m.Left, m.Top + 2));
-    EXPECT_EQ(gant->GetMouseMoveMode(), mmMove);
+    EXPECT_EQ(gant->GetMouseMoveMode(), TGantMouseMoveMode::mmMove);
     Release(QPoint(m.Left, m.Top + 2));
     // An item that cannot be edited is neither.
     a->CanEdit = false;
     Press(QPoint(r.Left + 4, r.Top + 2));
     EXPECT_EQ(gant->GetPressedTime(), a);
-    EXPECT_EQ(gant->GetMouseMoveMode(), mmNone);
+    EXPECT_EQ(gant->GetMouseMoveMode(), TGantMouseMoveMode::mmNone);
     Release(QPoint(r.Left + 4, r.Top + 2));
 }
 
@@ -570,7 +572,7 @@ TEST_F(GantMouse, ItemsDeletedDuringADragLeaveItSafely)
     Press(QPoint(r.Right - 1, r.Top + 2));
     MoveTo(QPoint(r.Right + 10, r.Top + 2));
     gant->RemoveGantTime(c);
-    EXPECT_EQ(gant->GetMouseMoveMode(), mmNone);
+    EXPECT_EQ(gant->GetMouseMoveMode(), TGantMouseMoveMode::mmNone);
     EXPECT_EQ(In()->GrabbedTime, nullptr);
     gant->CheckInvariants();
     MoveTo(QPoint(r.Right + 20, r.Top + 2));
@@ -622,9 +624,9 @@ TEST_F(GantMouse, LeavingTheAreaFarEnoughTurnsAMoveIntoADragAndDrop)
     const QPoint p = Middle(a);
     Press(p);
     MoveTo(QPoint(-20, p.y()));
-    EXPECT_EQ(gant->GetMouseMoveMode(), mmMove);
+    EXPECT_EQ(gant->GetMouseMoveMode(), TGantMouseMoveMode::mmMove);
     MoveTo(QPoint(-30, p.y()));
-    EXPECT_EQ(gant->GetMouseMoveMode(), mmNone);
+    EXPECT_EQ(gant->GetMouseMoveMode(), TGantMouseMoveMode::mmNone);
     EXPECT_EQ(started, 1);
     EXPECT_TRUE(GA()->Dragging());
     EXPECT_FALSE(Scaler()->GetBackwardPressed());
