@@ -86,8 +86,9 @@ void TXYSizer::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
     TPanel::MouseUp(Button, Shift, X, Y);
     if (!FPressed) return;
     FPressed = false;
-    OnResize(this, TPoint(GetLeft() - FPressPos.X, GetTop() - FPressPos.Y));
+    // The guides go first: the handler may free the grip.
     HideGuides();
+    OnResize(this, TPoint(GetLeft() - FPressPos.X, GetTop() - FPressPos.Y));
 }
 
 } // namespace skedra
