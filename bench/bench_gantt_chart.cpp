@@ -6,8 +6,11 @@
 // (median of 20), doubling the pixels per day and painting (median of 20),
 // appending one row with an item and painting (median of 20), appending
 // 100,000 rows one by one on screen and then one paint, and the peak memory
-// per item.
+// per item. Tree mode holds every row; grid mode announces the rows as
+// unloaded and makes a row with its items when the grid loads it, so it
+// holds only what is near the view.
 #include <QApplication>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <ctime>
@@ -174,6 +177,119 @@ void BM_TreeMode(benchmark::State& state)
 BENCHMARK(BM_TreeMode)
     ->Apply([](benchmark::internal::Benchmark* b) {
         for (long n : {1000L, 100000L}) {
+            b->Args({wlFlat, n});
+            if (skedra::bench::Smoke()) return;
+            b->Args({wlMulti, n});
+        }
+    })
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// Grid mode with virtual loading: the rows are announced unloaded, and a row
+// the grid loads gets its items from the workload, as from a data source.
+struct TGridSource {
+    TqvGant* Gant = nullptr;
+    TWorkload Workload = wlFlat;
+    void Load(TMoxGridCell*, TAxisContentItem* anItem, bool aRowNotColumn)
+    {
+        if (!aRowNotColumn) return;
+        TqvDataEntity_GridTreeNode* node = TqvGridTree::NodeOfRow(anItem);
+        if (node == nullptr || node->IntegrationData == nullptr) return;
+        AddItems(node, node->ListIndex());
+    }
+    void AddItems(TqvDataEntity_GridTreeNode* aNode, long r)
+    {
+        TGantRow* row = Gant->GetRowList()->FindRowFromGridNode(aNode);
+        if (row == nullptr || row->TimeItemCount() > 0) return;
+        const int items = Workload == wlFlat ? 1 : 10;
+        for (int k = 0; k < items; ++k) {
+            TqvDataEntity_GantTime* t = Gant->AddGantTimeToGantRow(row, 0);
+            const TItemTimes times = Workload == wlFlat ? FlatItem(r) : MultiItem(r, k);
+            t->SetStartDateTime(times.Start);
+            t->SetStopDateTime(times.Stop);
+        }
+    }
+};
+
+void PaintGrid(TqvGant* gant)
+{
+    gant->GetGrid()->Repaint();
+    gant->GetGA()->Repaint();
+}
+
+void BM_GridMode(benchmark::State& state)
+{
+    const auto workload = static_cast<TWorkload>(state.range(0));
+    const long n = state.range(1);
+    const long rows = workload == wlFlat ? n : n / 10;
+    for (auto _ : state) {
+        auto gant = MakeChart();
+        gant->SetUseGridNotTree(true);
+        QApplication::processEvents();
+        TGridSource source{gant.get(), workload};
+        gant->SetOnVirtualLoad_Grid(MakeMethod<&TGridSource::Load>(&source));
+        gant->SetOnVirtualUnLoad_Grid(
+            [](TMoxGridCell*, TAxisContentItem*, bool, bool, bool& aCanUnload) { aCanUnload = true; });
+        TqvGridTree* tree = gant->GetGrid()->GetTree();
+        const long before = StatusBytes("VmRSS:");
+        double t0 = CpuMs();
+        tree->GetRootDataList()->AddUnloaded(static_cast<int>(rows));
+        const double build = CpuMs() - t0;
+        t0 = CpuMs();
+        PaintGrid(gant.get());
+        const double firstPaint = CpuMs() - t0;
+
+        TScrollbar_qv* bar = gant->GetGrid()->GetVertScrollBar();
+        std::vector<double> scrolls, zooms, appends;
+        for (int i = 0; i < 20; ++i) {
+            t0 = CpuMs();
+            bar->Bar()->setSliderPosition(bar->GetPosition() + std::max(1, bar->GetPageSize()));
+            PaintGrid(gant.get());
+            scrolls.push_back(CpuMs() - t0);
+        }
+        for (int i = 0; i < 20; ++i) {
+            const double span = gant->GetStop() - gant->GetStart();
+            t0 = CpuMs();
+            gant->SetStop(gant->GetStart() + (i % 2 == 0 ? span / 2 : span * 2));
+            PaintGrid(gant.get());
+            zooms.push_back(CpuMs() - t0);
+        }
+        auto append = [&](long r) { source.AddItems(tree->AddDataEntity(nullptr), r); };
+        for (int i = 0; i < 20; ++i) {
+            t0 = CpuMs();
+            append(rows + i);
+            PaintGrid(gant.get());
+            appends.push_back(CpuMs() - t0);
+        }
+        const long many = skedra::bench::Smoke() ? 1000 : 100000;
+        t0 = CpuMs();
+        for (long r = 0; r < many; ++r)
+            append(rows + 20 + r);
+        PaintGrid(gant.get());
+        const double appendMany = CpuMs() - t0;
+        const double peakBytesPerItem =
+            static_cast<double>(std::max(0L, StatusBytes("VmHWM:") - before)) / static_cast<double>(n);
+
+        state.counters["build_ms"] = build;
+        state.counters["first_paint_ms"] = firstPaint;
+        state.counters["scroll_page_paint_ms"] = Median(scrolls);
+        state.counters["zoom_paint_ms"] = Median(zooms);
+        state.counters["append_row_paint_ms"] = Median(appends);
+        state.counters["append_100k_one_by_one_ms"] = appendMany;
+        state.counters["appended"] = static_cast<double>(many);
+        state.counters["peak_bytes_per_item"] = peakBytesPerItem;
+        state.counters["rows_held"] = static_cast<double>(gant->GetRowList()->Count());
+        state.counters["items"] = static_cast<double>(n);
+        state.PauseTiming();
+        gant->SetOnVirtualLoad_Grid(nullptr);
+        gant.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_GridMode)
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        for (long n : {1000L, 100000L, 1000000L}) {
             b->Args({wlFlat, n});
             if (skedra::bench::Smoke()) return;
             b->Args({wlMulti, n});

@@ -9,6 +9,7 @@
 
 #include "skedra/foundation/qvSplitter.h"
 #include "skedra/foundation/qvXYSizer.h"
+#include "skedra/gantt/qvGant.h"
 #include "skedra/grid/qvGrid.h"
 #include "skedra/registration/GridColumnsEditor.h"
 #include "skedra/scaler/qvScaler.h"
@@ -50,6 +51,10 @@ std::vector<TComponentDescription> DesignerComponents()
             QStringLiteral("TqvTreePopup"), QStringLiteral("skedra/tree/qvTreePopup.h"),
             QStringLiteral("Popup menu built from a tree of the form"), QSize(140, 24)),
         GridDescription(),
+        DescribeComponent<TqvGant>(
+            QStringLiteral("TqvGant"), QStringLiteral("skedra/gantt/qvGant.h"),
+            QStringLiteral("Gantt chart: rows as a tree or a grid, a date scaler, time items and links"),
+            QSize(350, 250)),
         DescribeComponent<TqvSchema>(
             QStringLiteral("TqvSchema"), QStringLiteral("skedra/schema/qvSchema.h"),
             QStringLiteral("Schedule view: time items in columns under a header, or flipped into bands"),

@@ -30,6 +30,7 @@
 #include <map>
 #include <memory>
 
+#include "skedra/gantt/qvGant.h"
 #include "skedra/grid/qvGrid.h"
 #include "skedra/tree/qvTree.h"
 #include "skedra/tree/qvTreePopup.h"
@@ -173,7 +174,7 @@ TEST(DesignerPlugin, ListsEveryComponentInTheTavrelGroup)
     }
     for (const char* name :
          {"skedra::TqvDateScaler", "skedra::TqvTree", "skedra::TqvTreePopupHolder", "skedra::TqvGrid",
-          "skedra::TqvSchema", "skedra::TqvSplitter", "skedra::TXYSizer"})
+          "skedra::TqvSchema", "skedra::TqvSplitter", "skedra::TXYSizer", "skedra::TqvGant"})
         EXPECT_EQ(byName.count(QString::fromLatin1(name)), 1u) << name;
     EXPECT_EQ(byName.size(), static_cast<std::size_t>(Components().size())); // no name twice
 }
@@ -348,6 +349,41 @@ TEST(DesignerPlugin, GridColumnsVerbEditsTheColumnsTheFormSaves)
     EXPECT_EQ(loaded->GetColumns()->GetColumn(1)->GetHeaderText(), "Budget");
     EXPECT_EQ(loaded->GetColumns()->GetColumn(1)->GetKind(), tckDate);
     EXPECT_EQ(loaded->GetColumnsText(), grid->GetColumnsText());
+}
+
+TEST(DesignerPlugin, AChartOnALoadedFormIsInTheModeTheFormSays)
+{
+    const QByteArray form = R"(<ui version="4.0"><class>Form</class>
+<widget class="QWidget" name="Form">
+ <property name="geometry"><rect><x>0</x><y>0</y><width>700</width><height>400</height></rect></property>
+ <widget class="skedra::TqvGant" name="chart">
+  <property name="UseGridNotTree"><bool>true</bool></property>
+  <property name="TreeWidth"><number>240</number></property>
+  <property name="ScalerHeight"><number>60</number></property>
+  <property name="Grid_HasHeaders"><bool>true</bool></property>
+  <property name="GantBackColor"><color><red>255</red><green>255</green><blue>255</blue></color></property>
+  <property name="geometry"><rect><x>0</x><y>0</y><width>700</width><height>400</height></rect></property>
+ </widget>
+</widget><resources/><connections/></ui>)";
+    QBuffer ui;
+    ui.setData(form);
+    ui.open(QIODevice::ReadOnly);
+    QUiLoader uiLoader;
+    uiLoader.clearPluginPaths();
+    uiLoader.addPluginPath(PluginFolder());
+    std::unique_ptr<QWidget> loaded(uiLoader.load(&ui));
+    ASSERT_NE(loaded, nullptr);
+    auto* chart = loaded->findChild<TqvGant*>("chart");
+    ASSERT_NE(chart, nullptr);
+    // Each property reached the part it belongs to.
+    EXPECT_TRUE(chart->GetUseGridNotTree());
+    EXPECT_TRUE(chart->GetGrid()->GetVisible());
+    EXPECT_FALSE(chart->GetTreeView()->GetVisible());
+    EXPECT_TRUE(chart->GetGrid()->GetHasHeaders());
+    EXPECT_EQ(chart->GetTreePanel()->GetWidth(), 240);
+    EXPECT_EQ(chart->GetDateScaler()->GetHeight(), 60);
+    EXPECT_EQ(chart->GetGantBackColor(), 0xFFFFFFu);
+    chart->CheckInvariants();
 }
 
 // The "Columns" verb opens the dialog; its buttons add, move and remove rows,
