@@ -88,6 +88,11 @@ qreal TqvOffscreenPaint::ScreenRatio() const
 
 void TqvOffscreenPaint::UpdateOffscreenCanvas()
 {
+    PrepareBitmap(true);
+}
+
+void TqvOffscreenPaint::PrepareBitmap(bool aFill)
+{
     const TRect client = GetClientRect();
     // Device pixels of the screen, so that nothing is upscaled (blurred) on the way to it.
     FBitmap.SetDevicePixelRatio(ScreenRatio());
@@ -96,7 +101,7 @@ void TqvOffscreenPaint::UpdateOffscreenCanvas()
     c->Font.Assign(*GetFont());
     c->Brush.SetColor(GetColor());
     c->Brush.SetStyle(bsSolid);
-    c->FillRect(Rect(0, 0, client.Width(), client.Height()));
+    if (aFill) c->FillRect(Rect(0, 0, client.Width(), client.Height()));
 }
 
 TCanvas* TqvOffscreenPaint::GetOffscreenCanvas()
@@ -116,6 +121,7 @@ bool TqvOffscreenPaint::SizeSurface()
 
 TCanvas* TqvOffscreenPaint::GetDirectCanvas()
 {
+    MakeSurface();
     if (!FInPaintWindow) {
         // A surface remade for another screen has lost its picture: owe a paint.
         if (!GetIsPrinting() && !SizeSurface()) FNeedsPaint = true;
@@ -133,7 +139,8 @@ void TqvOffscreenPaint::Paint()
     if (GetIsPrinting()) return;
     FNeedsPaint = false;
     ++FPaints;
-    UpdateOffscreenCanvas();
+    // A paint that sets every pixel itself spares filling the whole bitmap first.
+    PrepareBitmap(!PaintCoversClient());
     OffscreenPaint();
     SmashPaint();
 }
@@ -145,6 +152,18 @@ void TqvOffscreenPaint::OffscreenPaint()
 
 void TqvOffscreenPaint::SmashPaint()
 {
+    SizeSurface();
+    // Most paints are followed by nothing drawn straight onto the window: the
+    // window then shows the bitmap, sparing a copy of the whole picture. The
+    // reserved strips keep the surface's older pixels, so they need the copy.
+    FShowsBitmap = true;
+    if (FReservedRight > 0 || FReservedBottom > 0) MakeSurface();
+}
+
+void TqvOffscreenPaint::MakeSurface()
+{
+    if (!FShowsBitmap) return;
+    FShowsBitmap = false;
     SizeSurface();
     TCanvas* window = FSurface.GetCanvas();
     const int w = FBitmap.GetWidth();
@@ -162,6 +181,13 @@ void TqvOffscreenPaint::SmashPaint()
     }
 }
 
+const TBitmap* TqvOffscreenPaint::GetWindowSurface() const
+{
+    // The surface is a cache of the window's picture: making it changes nothing seen.
+    const_cast<TqvOffscreenPaint*>(this)->MakeSurface();
+    return &FSurface;
+}
+
 void TqvOffscreenPaint::PaintWindow(QPainter* aPainter)
 {
     const QScopedValueRollback inPaint(FInPaintWindow, true);
@@ -174,10 +200,11 @@ void TqvOffscreenPaint::PaintWindow(QPainter* aPainter)
         // The toolkit's canvas of the control is bound for the duration of Paint.
         TCustomPanel::PaintWindow(aPainter);
     }
-    if (FSurface.Empty()) return;
+    const TBitmap& picture = FShowsBitmap ? FBitmap : FSurface;
+    if (picture.Empty()) return;
     const QPainter::CompositionMode saved = aPainter->compositionMode();
     aPainter->setCompositionMode(QPainter::CompositionMode_Source);
-    aPainter->drawImage(QPoint(0, 0), FSurface.Image());
+    aPainter->drawImage(QPoint(0, 0), picture.Image());
     aPainter->setCompositionMode(saved);
 }
 
@@ -194,6 +221,8 @@ void TqvOffscreenPaint::EndPrint()
     if (FPrintingCount == 0) return;
     --FPrintingCount;
     if (FPrintingCount == 0) {
+        // The bitmap is wiped below: the window keeps the last picture meanwhile.
+        MakeSurface();
         UpdateOffscreenCanvas();
         // Paints skipped while printing are owed; make sure one reaches the window.
         FInvalidateCount = 0;

@@ -43,8 +43,10 @@ public:
     // The drawing routine: descendants override it and draw on
     // GetOffscreenCanvas(). The base raises OnPaint.
     virtual void OffscreenPaint();
-    // Copies the bitmap to the window surface, leaving out the reserved strips;
-    // fills the corner between two strips with the button face.
+    // Makes the bitmap the window's picture, leaving out the reserved strips
+    // and the corner between two strips in the button face. The window shows
+    // the bitmap itself until something draws straight onto the window: only
+    // then is the picture copied onto the window surface.
     virtual void SmashPaint();
     // Called while something is dragged near an edge; scrolling descendants override it.
     virtual void PossibleScroll(TScrollDirection aDirection);
@@ -121,9 +123,10 @@ public:
     void SetActiveXOwner(TObject* anInterface, TWinControl* aControl, TOnTab aOnTab);
 
     // The images (for tests and for descendants that copy parts of them);
-    // their Image() is in device pixels.
+    // their Image() is in device pixels. The window surface is the picture the
+    // window shows, made from the bitmap when it was not made yet.
     const TBitmap* GetOffscreenBitmap() const { return &FBitmap; }
-    const TBitmap* GetWindowSurface() const { return &FSurface; }
+    const TBitmap* GetWindowSurface() const;
 
     // Drag-over near an edge calls PossibleScroll; the toolkit's handling follows.
     void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
@@ -140,6 +143,9 @@ protected:
     void Paint() override;
     // Paints if something asked for it (or the size changed), then shows the surface.
     void PaintWindow(QPainter* aPainter) override;
+    // Whether OffscreenPaint sets every pixel of the client area on screen: a
+    // screen paint then does not fill the bitmap with Color first.
+    virtual bool PaintCoversClient() const { return false; }
     bool EraseBackground() const override { return false; }
     bool WantSpecialKey(Word aKey) override;
     void WMSetFocus() override;
@@ -155,9 +161,15 @@ private:
     bool SizeSurface();
     // Device pixels per logical pixel of the screen the control is on.
     qreal ScreenRatio() const;
+    // UpdateOffscreenCanvas, filling the bitmap only when aFill is set.
+    void PrepareBitmap(bool aFill);
+    // Copies the last painted picture onto the surface when the window still shows the bitmap.
+    void MakeSurface();
 
     TBitmap FBitmap;
     TBitmap FSurface;
+    // The window shows the bitmap; the surface's pixels are older (see SmashPaint).
+    bool FShowsBitmap = false;
     std::unique_ptr<TCanvas> FPrintingCanvas;
     int FUpdateCount = 0;
     int FInvalidateCount = 0;

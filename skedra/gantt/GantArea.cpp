@@ -20,6 +20,11 @@ TqvGant_ComBasic* TqvOffscreenPaint_GA::LiveGant() const
     return Gant != nullptr && !Gant->IsDestroying() ? Gant : nullptr;
 }
 
+bool TqvOffscreenPaint_GA::PaintCoversClient() const
+{
+    return LiveGant() != nullptr && OnPaint.Assigned();
+}
+
 void TqvOffscreenPaint_GA::SmashPaint()
 {
     TqvOffscreenPaint::SmashPaint();

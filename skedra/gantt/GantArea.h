@@ -28,6 +28,8 @@ public:
     void DragDrop(TObject* Source, int X, int Y) override;
 
 protected:
+    // The chart's paint fills the whole area before it draws anything.
+    bool PaintCoversClient() const override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -343,6 +343,10 @@ void TCanvas::StrokePath(const QPoint* pts, int n, bool closed)
         StrokeThin(p, pts, n, closed);
         return;
     }
+    // On a raster device a solid wide pen fills the stroke's cached runs.
+    if (Pen.GetStyle() == psSolid && IsRaster(p) &&
+        detail::StrokeFromRuns(p, pts, n, closed, PenColor(Pen), Pen.GetWidth()))
+        return;
     QPen pen(PenColor(Pen), Pen.GetWidth(), ToQtPenStyle(Pen.GetStyle()), Qt::RoundCap, Qt::RoundJoin);
     p->setPen(pen);
     p->setBrush(Qt::NoBrush);

@@ -29,4 +29,12 @@ private:
     bool FChanged = false;
 };
 
+// Strokes the open or closed line through pts with a solid pen of aWidth
+// (round caps and joins) by filling its cached pixel runs, the same pixels as
+// the path stroker's. False, drawing nothing, when the painter cannot take
+// them (anti-aliased, or not a whole-pixel shift from the device).
+bool StrokeFromRuns(QPainter* p, const QPoint* pts, int n, bool closed, const QColor& aColor, int aWidth);
+// The number of shapes whose runs the calling thread keeps.
+int StrokeRunShapes();
+
 } // namespace skedra::detail

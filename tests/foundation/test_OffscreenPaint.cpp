@@ -187,6 +187,27 @@ TEST_F(Fixture, InvertingOutlinesOnTheWindowVanishWhenDrawnTwiceOrRepainted)
     EXPECT_EQ(Screen(*area), clean);
 }
 
+TEST_F(Fixture, TheWindowShowsEachPaintAndWhatIsDrawnOntoItBetweenPaints)
+{
+    auto bitmap = [&] { return area->GetOffscreenBitmap()->Image().convertToFormat(QImage::Format_RGB32); };
+    area->Repaint();
+    EXPECT_EQ(Screen(*area), bitmap());
+    EXPECT_EQ(area->GetWindowSurface()->Image(), area->GetOffscreenBitmap()->Image());
+    // Drawn onto the window: on top of the last paint's picture, not in the bitmap.
+    area->GetDirectCanvas()->InvertRect(Rect(0, 0, 20, 20));
+    QApplication::processEvents();
+    const QImage marked = Screen(*area);
+    EXPECT_EQ(At(marked, 12, 12), ColorToRGB(clRed) ^ 0xFFFFFF);
+    EXPECT_EQ(At(bitmap(), 12, 12), clRed);
+    // The next paint replaces it, for the window and its surface alike.
+    area->Repaint();
+    EXPECT_EQ(Screen(*area), bitmap());
+    EXPECT_EQ(area->GetWindowSurface()->Image(), area->GetOffscreenBitmap()->Image());
+    area->GetDirectCanvas()->InvertRect(Rect(0, 0, 20, 20));
+    QApplication::processEvents();
+    EXPECT_EQ(Screen(*area), marked);
+}
+
 TEST_F(Fixture, ReservedStripsAndTheButtonFaceCorner)
 {
     area->fillAll = true;

@@ -5,7 +5,13 @@
 
 #include "skedra/platform/Bitmap.h"
 #include "skedra/platform/Canvas.h"
+#include "skedra/platform/Canvas_p.h"
 #include "skedra/platform/Exceptions.h"
+
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
 
 using namespace skedra;
 
@@ -474,4 +480,97 @@ TEST(Bitmap, AtRatioTwoDrawingIsInLogicalPixelsRenderedAtDevicePixels)
     loaded.LoadFromImage(target.Image());
     EXPECT_EQ(loaded.GetWidth(), 30);
     EXPECT_EQ(loaded.GetDevicePixelRatio(), 2);
+}
+
+namespace
+{
+
+// The reference: Qt's stroker drawing the wide pen straight onto the image.
+QImage StrokedDirectly(QSize aSize, const QTransform& aTransform, const std::vector<QPoint>& pts, bool closed,
+                       int width)
+{
+    QImage image(aSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setTransform(aTransform);
+    p.setPen(QPen(Qt::darkRed, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    if (closed)
+        p.drawPolygon(pts.data(), static_cast<int>(pts.size()));
+    else
+        p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    return image;
+}
+
+QImage StrokedByCanvas(QSize aSize, const QTransform& aTransform, const std::vector<QPoint>& pts, bool closed,
+                       int width)
+{
+    QImage image(aSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setTransform(aTransform);
+    TCanvas c(&p);
+    c.Pen.SetColor(FromQColor(QColor(Qt::darkRed)));
+    c.Pen.SetWidth(width);
+    c.Brush.SetStyle(bsClear);
+    std::vector<TPoint> points;
+    for (const QPoint& q : pts)
+        points.emplace_back(q.x(), q.y());
+    if (closed)
+        c.Polygon(points);
+    else
+        c.Polyline(points);
+    c.SetPainter(nullptr);
+    return image;
+}
+
+} // namespace
+
+// Wide pens fill runs kept per shape: at every position, clipped or not, under
+// a shift or a scale, the pixels are those Qt's stroker draws.
+TEST(Canvas, WidePenStrokesAreTheStrokersPixelsAtEveryPosition)
+{
+    std::mt19937 rng(5);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const QSize size(160, 70);
+    const QTransform shifts[] = {QTransform(), QTransform::fromTranslate(7, -3), QTransform::fromScale(2, 2)};
+    std::vector<std::vector<QPoint>> shapes;
+    // Waves of one period (as the time items draw them), rhombi, lines, random zigzags.
+    for (int k = 0; k < 12; ++k) {
+        const int w = pick(5, 120), h = pick(1, 30);
+        std::vector<QPoint> wave;
+        for (int i = 1; i <= 20; ++i)
+            wave.emplace_back(
+                static_cast<int>(std::lround(w * i / 20.0)),
+                static_cast<int>(std::lround(std::sin(2 * std::numbers::pi * i / 20.0) * h / 2.0)));
+        shapes.push_back(wave);
+        shapes.push_back({{0, h / 2}, {w / 2, 0}, {w, h / 2}, {w / 2, h}, {0, h / 2}});
+        shapes.push_back({{0, 0}, {w, 0}});
+        std::vector<QPoint> zigzag;
+        for (int i = pick(2, 6); i > 0; --i)
+            zigzag.emplace_back(pick(-40, 40), pick(-20, 20));
+        shapes.push_back(zigzag);
+    }
+    int cases = 0;
+    for (const std::vector<QPoint>& shape : shapes) {
+        const int width = pick(2, 5);
+        const bool closed = pick(0, 3) == 0;
+        // The same shape at several places: made once, then taken from what was kept.
+        for (int place = 0; place < 3; ++place) {
+            std::vector<QPoint> pts = shape;
+            const QPoint at(pick(-60, 170), pick(-20, 80));
+            for (QPoint& q : pts)
+                q += at;
+            const QTransform& t = shifts[pick(0, 2)];
+            ASSERT_EQ(StrokedByCanvas(size, t, pts, closed, width),
+                      StrokedDirectly(size, t, pts, closed, width))
+                << "shape " << cases << " at " << at.x() << "," << at.y() << " width " << width;
+            ++cases;
+        }
+    }
+    EXPECT_GT(detail::StrokeRunShapes(), 0);
+    // However many shapes pass, only a bounded number is kept.
+    for (int i = 0; i < 1500; ++i)
+        StrokedByCanvas(QSize(8, 8), QTransform(), {{0, 0}, {i + 1, 1}}, false, 3);
+    EXPECT_LE(detail::StrokeRunShapes(), 1024);
 }
