@@ -49,9 +49,10 @@ const TTextLayoutCache::TEntry& TTextLayoutCache::Entry(const TFont& aFont, cons
     e.Layout.prepare(QTransform(), font);
     const QFontMetrics& fm = aFont.Metrics();
     e.Width = fm.horizontalAdvance(aText);
-    // Glyph extents around the baseline, widened by a pixel for anti-aliased edges.
-    const QRect ink = fm.boundingRect(aText).translated(0, fm.ascent());
-    e.Ink = ink.united(QRect(0, 0, e.Width, fm.height())).adjusted(-1, -1, 1, 1);
+    // Glyph extents around the baseline, widened for anti-aliased edges: a
+    // text whose glyphs stay inside its clip box needs no clipping (most
+    // texts in a bar are shorter than the bar and lower than the line).
+    e.Ink = fm.boundingRect(aText).translated(0, fm.ascent()).adjusted(-2, -2, 2, 2);
     ++FCount;
     return *FFonts[FLastFont].Texts.insert(aText, std::move(e));
 }
@@ -81,8 +82,12 @@ void TTextLayoutCache::Paint(TCanvas* aCanvas, int x, int y, const QString& aTex
     const QPainter::CompositionMode mode = p->compositionMode();
     if (mode != QPainter::CompositionMode_SourceOver)
         p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->setFont(aCanvas->Font.Handle());
-    p->setPen(ToQColor(aCanvas->Font.GetColor()));
+    // Texts in a row mostly share font and colour: setting them again costs a font and a pen each.
+    if (p->font() != aCanvas->Font.Handle()) p->setFont(aCanvas->Font.Handle());
+    const QColor color = ToQColor(aCanvas->Font.GetColor());
+    const QPen& pen = p->pen();
+    if (pen.style() != Qt::SolidLine || pen.color() != color || pen.brush().style() != Qt::SolidPattern)
+        p->setPen(color);
     p->drawStaticText(QPoint(x, y), e.Layout);
     if (mode != QPainter::CompositionMode_SourceOver) p->setCompositionMode(mode);
     if (clip) p->restore();

@@ -31,6 +31,13 @@ TEST(TextLayoutCache, SamePixelsAsTheCanvasInEveryFont)
                 a.canvas.TextRect(TRect(10, 30, 60, 40), 12, 28, text);
                 cache.TextOut(&b.canvas, 3, 4, text);
                 cache.TextRect(&b.canvas, TRect(10, 30, 60, 40), 12, 28, text);
+                // A box lower than the line: the glyphs may or may not reach past it.
+                const int h = a.canvas.TextHeight(text);
+                for (int cut : {1, 2, 3}) {
+                    const TRect box(70 + 40 * cut, 40, 200, 40 + h - cut);
+                    a.canvas.TextRect(box, box.Left, 40 - cut / 2, text);
+                    cache.TextRect(&b.canvas, box, box.Left, 40 - cut / 2, text);
+                }
                 EXPECT_TRUE(a.image == b.image) << size << bold << text.toStdString();
                 EXPECT_EQ(cache.TextWidth(&b.canvas, text), a.canvas.TextWidth(text));
                 EXPECT_EQ(b.canvas.GetPenPos(), a.canvas.GetPenPos());
