@@ -1,5 +1,7 @@
 #include "skedra/foundation/qvXYSizer.h"
 
+#include <QEvent>
+
 namespace skedra
 {
 
@@ -89,6 +91,14 @@ void TXYSizer::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
     // The guides go first: the handler may free the grip.
     HideGuides();
     OnResize(this, TPoint(GetLeft() - FPressPos.X, GetTop() - FPressPos.Y));
+}
+
+void TXYSizer::changeEvent(QEvent* anEvent)
+{
+    TPanel::changeEvent(anEvent);
+    if (anEvent->type() != QEvent::ParentChange) return;
+    FPressed = false;
+    HideGuides();
 }
 
 } // namespace skedra
