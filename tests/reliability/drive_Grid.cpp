@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QRegularExpression>
 #include <QScopeGuard>
 
 #include <stdexcept>
 
 #include "skedra/grid/qvGrid_p.h"
+#include "skedra/platform/DateTime.h"
 #include "skedra/platform/StdCtrls.h"
 #include "skedra/platform/DeviceContext.h"
 #include "skedra/tree/GridTree.h"
@@ -109,6 +111,14 @@ public:
         }
     }
 
+    // The editors' answer to a text that is not a date or a time.
+    bool ExpectedMessage(const QString& aText) const override
+    {
+        static const QRegularExpression validation(QStringLiteral("^'.*' is not a valid (date|time)$"),
+                                                   QRegularExpression::DotMatchesEverythingOption);
+        return validation.match(aText).hasMatch();
+    }
+
 private:
     void AddColumn(int anIndex)
     {
@@ -138,7 +148,22 @@ private:
         const int fixed = FGrid->GetRootCell()->GetFixedCols();
         for (int c = fixed; c < FGrid->GetCellCountX(); ++c)
             if (TMoxCell* cell = FGrid->GetCell(c, row->ListIndex()))
-                FGrid->SetText(cell, QStringLiteral("%1").arg((FCounter++ * 7919) % 1000));
+                FGrid->SetText(cell, TextFor(cell, (FCounter++ * 7919) % 1000));
+    }
+    // A text right for the cell's column: a date, a time, a truth value or a number.
+    QString TextFor(TMoxCell* aCell, int aNumber)
+    {
+        TqvGrid_Column* column = FGrid->CellToColumn(aCell);
+        switch (column ? column->GetKind() : tckSimpleEdit) {
+        case tckDate:
+            return DateToStr(47484.0 + aNumber);
+        case tckTime:
+            return TimeToStr((aNumber % 96) / 96.0);
+        case tckBool:
+            return aNumber % 2 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        default:
+            return QString::number(aNumber);
+        }
     }
     TAxisContentList* Rows() const { return FGrid->GetRootCell()->RowList.get(); }
 
@@ -183,8 +208,10 @@ private:
             }
             break;
         case 7:
+            // Mostly a text right for the column; otherwise any text (a date
+            // column then answers with its validation message when edited).
             if (TMoxCell* cell = FGrid->GetCell(r.Between(0, 4), r.Between(0, count - 1)))
-                FGrid->SetText(cell, input::Text(r));
+                FGrid->SetText(cell, r.Chance(70) ? TextFor(cell, r.Below(1000)) : input::Text(r));
             break;
         default:
             Tolerate([&] { FGrid->SetRowHeight(r.Between(-1, count), r.Between(-5, 80)); });
