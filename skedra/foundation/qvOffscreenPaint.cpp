@@ -121,13 +121,13 @@ bool TqvOffscreenPaint::SizeSurface()
 
 TCanvas* TqvOffscreenPaint::GetDirectCanvas()
 {
-    MakeSurface();
     if (!FInPaintWindow) {
         // A surface remade for another screen has lost its picture: owe a paint.
         if (!GetIsPrinting() && !SizeSurface()) FNeedsPaint = true;
         // Show what is drawn next; a copy of the surface, not a new paint.
         update();
     }
+    MakeSurface();
     return FSurface.GetCanvas();
 }
 
