@@ -340,6 +340,9 @@ void TqvGant_ComBasic::SetGrid_HasHeaders(bool aValue)
 {
     if (Grid == nullptr) return;
     Grid->SetHasHeaders(aValue);
+    // The header row's height is known once the grid is laid out: a grid on
+    // screen lays out now, so that the rows line up at once, not a paint later.
+    if (Grid->isVisible()) Grid->RedrawIfNeeded();
     UpdateGridAlign();
     InvalidateGA();
 }
