@@ -1,6 +1,7 @@
-// Printing page by page: a tree, the Gantt chart and the schedule view in
-// both orientations are built off screen and printed to multi-page A4 PDFs,
-// each page started by the component's new-page handler.
+// Printing page by page: a grid, a tree, the Gantt chart and the schedule
+// view in both orientations are built off screen and printed to multi-page A4
+// PDFs, each page started by the component's new-page handler (the grid's
+// pages by the band it reports cut).
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
@@ -17,6 +18,9 @@
 #include "examples/demo/PrintDemo.h"
 #include "skedra/gantt/GantPrint.h"
 #include "skedra/gantt/qvGant.h"
+#include "skedra/grid/GridPrinting.h"
+#include "skedra/grid/qvGrid.h"
+#include "skedra/platform/DateTime.h"
 #include "skedra/schema/SchemaPrint.h"
 #include "skedra/schema/qvSchema.h"
 #include "skedra/tree/qvPrintTree.h"
@@ -67,6 +71,54 @@ void PrintTree(QWidget* aHost, const QString& aFile)
         }
     });
     delete tree;
+}
+
+// A project list of 300 rows: each page holds the header and the rows that
+// fit; the next page goes on after the last row the page reported.
+void PrintGrid(QWidget* aHost, const QString& aFile)
+{
+    auto* grid = new TqvGrid(aHost);
+    grid->SetBounds(0, 0, 700, 400);
+    const struct {
+        const char* Header;
+        TColumnKind Kind;
+        int Width;
+    } columns[] = {{"Project", tckSimpleEdit, 180}, {"Budget", tckSimpleEdit, 90}, {"Start", tckDate, 90},
+                   {"Done", tckBool, 50},           {"Owner", tckCombo, 110},      {"Note", tckMemo, 160}};
+    for (const auto& c : columns) {
+        TqvGrid_Column* column = grid->AddColumn();
+        column->SetHeaderText(QString::fromLatin1(c.Header));
+        column->SetKind(c.Kind);
+        column->SetWidth(c.Width);
+    }
+    const QStringList owners{QStringLiteral("Ann"), QStringLiteral("Bo"), QStringLiteral("Cy")};
+    for (int r = 0; r < 300; ++r) {
+        const int row = grid->AddRow()->ListIndex();
+        const QStringList texts{QStringLiteral("Project %1").arg(r + 1),
+                                QString::number(1000 + (r * 7919) % 90000),
+                                DateToStr(kPlanStart + (r * 5) % 120),
+                                r % 3 == 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE"),
+                                owners[r % owners.size()],
+                                QStringLiteral("Phase %1").arg(r % 4 + 1)};
+        for (int c = 0; c < texts.size(); ++c)
+            grid->SetText(grid->GetCell(grid->GetRootCell()->GetFixedCols() + c, row), texts[c]);
+    }
+    WritePdf(aFile, [&](TDeviceContext& dc) {
+        TMoxCell* start = nullptr;
+        for (int page = 1;; ++page) {
+            if (page > 1) dc.NewPage();
+            TObject* lastRow = nullptr;
+            int w = 0, h = 0, rows = 0;
+            TqvGridPrinting::Print(grid, &dc, 0, 0, kScale, kScale, start, -1, 700, w, h, -1,
+                                   dc.GetDeviceHeight(),
+                                   TOnSizeCallBack([&](bool, int, TObject* aRow) { lastRow = aRow; }), rows);
+            if (lastRow == nullptr) break;
+            start = grid->GetCell(grid->GetRootCell()->GetFixedCols(),
+                                  static_cast<TAxisContentItem*>(lastRow)->ListIndex() + 1);
+            if (start == nullptr) break;
+        }
+    });
+    delete grid;
 }
 
 void PrintGantt(QWidget* aHost, const QString& aFile)
@@ -144,6 +196,7 @@ int WritePrintedPdfs(const QString& aDir)
     // The components are built on a hidden host: printing needs no window on screen.
     QWidget host;
     host.resize(1200, 800);
+    PrintGrid(&host, dir.filePath(QStringLiteral("print-grid.pdf")));
     PrintTree(&host, dir.filePath(QStringLiteral("print-tree.pdf")));
     PrintGantt(&host, dir.filePath(QStringLiteral("print-gantt-tree.pdf")));
     PrintSchema(&host, dir.filePath(QStringLiteral("print-schema.pdf")), false);

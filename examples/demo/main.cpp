@@ -1,7 +1,8 @@
 // The Skedra demo: one tab per component. Under a display it is a normal
 // window; with --screenshot DIR it renders every page to DIR/<n>-<title>.png,
 // prints every printable page into DIR/skedra-demo.pdf, prints each component
-// page by page into DIR/print-*.pdf and exits.
+// page by page into DIR/print-*.pdf and exits. --scale F runs at device pixel
+// ratio F (a high-DPI screen); the screenshots are then named <n>-<title>@Fx.png.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,14 +28,27 @@ std::vector<DemoPage>& DemoPages()
 namespace
 {
 
-QString FileNameFor(int index, const QString& title)
+QString FileNameFor(int index, const QString& title, const QString& scale)
 {
     QString name = title.toLower();
     name.replace(QRegularExpression(QStringLiteral("[^a-z0-9]+")), QStringLiteral("-"));
-    return QStringLiteral("%1-%2").arg(index + 1, 2, 10, QLatin1Char('0')).arg(name);
+    const QString suffix = scale.isEmpty() ? QString() : QStringLiteral("@%1x").arg(scale);
+    return QStringLiteral("%1-%2%3").arg(index + 1, 2, 10, QLatin1Char('0')).arg(name, suffix);
 }
 
-int WriteScreenshots(QMainWindow& window, QTabWidget& tabs, const QString& dir)
+// The value of --scale F or --scale=F, empty when not given. Read before the
+// application exists: Qt takes the scale factor from the environment then.
+QString ScaleArgument(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--scale" && i + 1 < argc) return QString::fromLocal8Bit(argv[i + 1]);
+        if (a.startsWith("--scale=")) return QString::fromLocal8Bit(a.mid(8));
+    }
+    return QString();
+}
+
+int WriteScreenshots(QMainWindow& window, QTabWidget& tabs, const QString& dir, const QString& scale)
 {
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
@@ -51,13 +65,14 @@ int WriteScreenshots(QMainWindow& window, QTabWidget& tabs, const QString& dir)
         tabs.setCurrentIndex(i);
         QApplication::processEvents();
         QWidget* page = tabs.widget(i);
-        const QString base = QDir(dir).filePath(FileNameFor(i, tabs.tabText(i)));
+        const QString base = QDir(dir).filePath(FileNameFor(i, tabs.tabText(i), scale));
         if (!window.grab().save(base + QStringLiteral(".png"))) {
             std::fprintf(stderr, "cannot write %s.png\n", qPrintable(base));
             return 1;
         }
         std::printf("wrote %s.png\n", qPrintable(base));
-        if (pages[i].print) {
+        // The printed pages do not depend on the screen: one set, from the run at ratio 1.
+        if (pages[i].print && scale.isEmpty()) {
             if (firstPdfPage) {
                 if (!pdfPainter.begin(&pdf)) {
                     std::fprintf(stderr, "cannot write the PDF\n");
@@ -75,7 +90,7 @@ int WriteScreenshots(QMainWindow& window, QTabWidget& tabs, const QString& dir)
         pdfPainter.end();
         std::printf("wrote %s\n", qPrintable(QDir(dir).filePath(QStringLiteral("skedra-demo.pdf"))));
     }
-    return WritePrintedPdfs(dir);
+    return scale.isEmpty() ? WritePrintedPdfs(dir) : 0;
 }
 
 } // namespace
@@ -88,6 +103,15 @@ int main(int argc, char** argv)
     if (wantsScreenshots && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QString scale = ScaleArgument(argc, argv);
+    bool scaleOk = scale.isEmpty();
+    const double scaleValue = scale.toDouble(&scaleOk);
+    if (!scale.isEmpty() && (!scaleOk || !(scaleValue >= 1) || scaleValue > 8)) {
+        std::fprintf(stderr, "--scale wants a number from 1 to 8\n");
+        return 2;
+    }
+    if (!scale.isEmpty() && scaleValue == 1) scale.clear();
+    if (!scale.isEmpty()) qputenv("QT_SCALE_FACTOR", scale.toLatin1());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skedra demo"));
     QCommandLineParser parser;
@@ -96,6 +120,10 @@ int main(int argc, char** argv)
                                   QStringLiteral("Render every page to PNG and PDF in <dir> and exit."),
                                   QStringLiteral("dir"));
     parser.addOption(screenshot);
+    const QCommandLineOption scaleOption(QStringLiteral("scale"),
+                                         QStringLiteral("Run at device pixel ratio <f> (1 to 8)."),
+                                         QStringLiteral("f"));
+    parser.addOption(scaleOption);
     parser.process(app);
 
     // A screenshot run brings its own small plan, made in its output directory.
@@ -122,6 +150,6 @@ int main(int argc, char** argv)
     window.resize(1200, 760);
     window.show();
 
-    if (parser.isSet(screenshot)) return WriteScreenshots(window, *tabs, parser.value(screenshot));
+    if (parser.isSet(screenshot)) return WriteScreenshots(window, *tabs, parser.value(screenshot), scale);
     return app.exec();
 }

@@ -446,7 +446,12 @@ void TMoxGridView_Custom::OffscreenPaint()
     FButtonCells.clear();
     FLastAppliedLayout = nullptr;
     TCanvas* canvas = GetOffscreenCanvas();
-    if (GetIsPrinting()) PrintResizeFont();
+    if (GetIsPrinting()) {
+        // Cells without a font of their own print in the control's font, as
+        // on screen; measuring the font scale left another size on the canvas.
+        canvas->Font.Assign(*GetFont());
+        PrintResizeFont();
+    }
     const TRect rect = GetDrawRect();
     FRootCell->Draw(rect, MakeMethod<&TMoxGridView_Custom::OnDrawMoxCell>(this));
     DrawButtonsAndLines();

@@ -29,8 +29,9 @@ class TMoxInplaceDateTimeEditor;
 // The in-place editor a simple cell is edited with.
 enum TMoxEditorType { moxETEdit, moxETMemo, moxETCombo, moxETBool, moxETDateTime };
 
-// What a press on a header border started: nothing, or sizing of columns or rows.
-enum TMMode { mmNone, mmResizeCols, mmResizeRows };
+// What a press on a header border started: nothing, or sizing of columns or
+// rows. Scoped: the Gantt chart's mouse modes use the same short names.
+enum class TMMode { mmNone, mmResizeCols, mmResizeRows };
 
 // The view's mouse and keyboard state (qvMoxGridViewInput_p.h).
 struct TMoxGridViewInput;

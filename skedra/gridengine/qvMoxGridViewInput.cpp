@@ -120,7 +120,7 @@ void TMoxGridView_Custom::MouseDown(TMouseButton Button, TShiftState Shift, int 
     TqvOffscreenPaint::MouseDown(Button, Shift, X, Y);
     const bool isDouble = Shift.Contains(ssDouble);
     in.DownPos = TPoint(X, Y);
-    in.SizingMode = mmNone;
+    in.SizingMode = TMMode::mmNone;
     in.SizingCell = nullptr;
     if (!FDesigning) {
         if (!FEditing && !isDouble && CanFocus()) SetFocus();
@@ -168,7 +168,7 @@ void TMoxGridView_Custom::MouseDown(TMouseButton Button, TShiftState Shift, int 
     if (InResizeZone(X, Y, isColumnBorder, zoneCell)) {
         if (isDouble) HandleAutoSize(zoneCell, isColumnBorder);
         in.SizingCell = zoneCell;
-        in.SizingMode = isColumnBorder ? mmResizeCols : mmResizeRows;
+        in.SizingMode = isColumnBorder ? TMMode::mmResizeCols : TMMode::mmResizeRows;
         in.TrackLinePaint = -1;
         in.TrackLine[0] = in.TrackLine[1] = TPoint();
         return;
@@ -189,7 +189,7 @@ void TMoxGridView_Custom::MouseMove(TShiftState Shift, int X, int Y)
     Q_ASSERT(in.CheckInvariants());
     const TRect client = GetClientRect();
     switch (in.SizingMode) {
-    case mmResizeCols: {
+    case TMMode::mmResizeCols: {
         // The line stops at the column's start: a column is never narrower than nothing.
         const int size = in.SizingCell->ColumnItem ? in.SizingCell->ColumnItem->Size : 0;
         const int x = std::max(X, in.DownPos.X - size);
@@ -197,14 +197,14 @@ void TMoxGridView_Custom::MouseMove(TShiftState Shift, int X, int Y)
         SetGridCursor(crHSplit);
         return;
     }
-    case mmResizeRows: {
+    case TMMode::mmResizeRows: {
         const int size = in.SizingCell->RowItem ? in.SizingCell->RowItem->Size : 0;
         const int y = std::max(Y, in.DownPos.Y - size);
         TrackWLine(0, y, client.Width(), y);
         SetGridCursor(crVSplit);
         return;
     }
-    case mmNone:
+    case TMMode::mmNone:
         break;
     }
     bool isColumnBorder = false;
@@ -222,15 +222,15 @@ void TMoxGridView_Custom::MouseUp(TMouseButton Button, TShiftState Shift, int X,
     TqvOffscreenPaint::MouseUp(Button, Shift, X, Y);
     const TMMode mode = in.SizingMode;
     TMoxCell* sizingCell = in.SizingCell;
-    in.SizingMode = mmNone;
+    in.SizingMode = TMMode::mmNone;
     in.SizingCell = nullptr;
-    if (mode != mmNone) {
+    if (mode != TMMode::mmNone) {
         // Erase the line now: a release that changes nothing repaints nothing.
         if (in.TrackLinePaint == GetPaintCount())
             DrawInvertedLine(GetDirectCanvas(), in.TrackLine[0], in.TrackLine[1]);
-        const int delta = mode == mmResizeCols ? X - in.DownPos.X : Y - in.DownPos.Y;
+        const int delta = mode == TMMode::mmResizeCols ? X - in.DownPos.X : Y - in.DownPos.Y;
         // A release where the press was would pin the computed size (or undo an auto-size).
-        if (delta != 0 && sizingCell) DoResize(delta, sizingCell, mode == mmResizeCols);
+        if (delta != 0 && sizingCell) DoResize(delta, sizingCell, mode == TMMode::mmResizeCols);
         SetGridCursor(FGridCursor);
     }
     in.TrackLine[0] = in.TrackLine[1] = TPoint(-1, -1);
@@ -265,7 +265,8 @@ void TMoxGridView_Custom::DelayedEditTimer(TObject*)
     // Only the pressed cell is edited: a press on a header or a border must
     // not open the cell focused before.
     TMoxCell* pressed = FRootCell->CellFromPix(d.X, d.Y, true);
-    if (!pressed || pressed != FRootCell->GetFocusedCellDownTrack() || in.SizingMode != mmNone) return;
+    if (!pressed || pressed != FRootCell->GetFocusedCellDownTrack() || in.SizingMode != TMMode::mmNone)
+        return;
     StartEditing();
 }
 
@@ -279,7 +280,7 @@ void TMoxGridView_Custom::InputCellGone(TMoxCell* aCell)
     }
     if (in.SizingCell == aCell) {
         in.SizingCell = nullptr;
-        in.SizingMode = mmNone;
+        in.SizingMode = TMMode::mmNone;
     }
 }
 
@@ -404,7 +405,7 @@ void TMoxGridView_Custom::AutoDragPress(QMouseEvent* e, bool aDouble)
         else
             TqvOffscreenPaint::mousePressEvent(e);
     }
-    if (!alive || aDouble || (wasEditing && !FEditing) || FInput->SizingMode != mmNone) return;
+    if (!alive || aDouble || (wasEditing && !FEditing) || FInput->SizingMode != TMMode::mmNone) return;
     const TPoint p = FInput->LastMousePos;
     TMoxCell* cell = FRootCell->CellFromPix(p.X, p.Y, true);
     if (!cell || cell->GetIsFixed()) return;

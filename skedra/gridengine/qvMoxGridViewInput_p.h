@@ -30,7 +30,7 @@ struct TMoxGridViewInput {
     bool SelectOnMouseUp = false;
     TMoxCell* PendingCell = nullptr;
     TShiftState PendingShift;
-    TMMode SizingMode = mmNone;
+    TMMode SizingMode = TMMode::mmNone;
     TPoint DownPos;
     TMoxCell* SizingCell = nullptr;
     // The line drawn last, erased by drawing it again; the paint count when it
@@ -52,7 +52,7 @@ struct TMoxGridViewInput {
             return false;
         };
         if (SelectOnMouseUp && !PendingCell) return fail("a deferred selection without its cell");
-        if (SizingMode != mmNone && !SizingCell) return fail("sizing without a cell");
+        if (SizingMode != TMMode::mmNone && !SizingCell) return fail("sizing without a cell");
         return true;
     }
 };

@@ -48,6 +48,10 @@ void ClearShownMessages()
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef SKEDRA_TEST_SCALE_FACTOR
+    // A program for high-DPI screens: Qt reads the factor when the application starts.
+    qputenv("QT_SCALE_FACTOR", SKEDRA_TEST_SCALE_FACTOR);
+#endif
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QApplication app(argc, argv);
     QApplication::setFont(QFont(skedra::test::FontFamily(), 9));

@@ -318,6 +318,37 @@ TEST_F(GridPrinting, FontsAreSizedByThePrintFontEventAndItsFailureLeavesTheGridA
     EXPECT_EQ(std::get<2>(PrintOn(&dc, -1)), 3);
 }
 
+TEST_F(GridPrinting, EveryHeaderPrintsInTheGridsFont)
+{
+    // The info column and the headers have no font of their own.
+    for (const char* header : {"HHHH", "HHHH", "HHHH"})
+        AddColumn(QString::fromLatin1(header), tckSimpleEdit, 80);
+    AddRow({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    Paint();
+    QImage img(700, 200, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        TDeviceContext dc(&img);
+        int w = 0, h = 0, rows = 0;
+        TqvGridPrinting::Print(grid, &dc, 0, 0, 2, 2, nullptr, -1, 300, w, h, -1, -1, {}, rows);
+    }
+    // The height of the ink of each header text, at twice the screen's size.
+    std::vector<int> heights;
+    for (int c = 1; c <= 3; ++c) {
+        const int left = 2 * (20 + 80 * (c - 1)) + 4, right = left + 2 * 80 - 8;
+        int top = 1000, bottom = -1;
+        for (int y = 2; y < 2 * HeaderHeight() - 3; ++y)
+            for (int x = left; x < right; ++x)
+                if (IsInk(PixelAt(img, x, y))) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        heights.push_back(bottom - top);
+    }
+    EXPECT_GT(heights[0], 10);
+    EXPECT_EQ(heights, std::vector<int>(3, heights[0]));
+}
+
 TEST_F(GridPrinting, OneGridPrintsAtATime)
 {
     MakeRows(4, true);

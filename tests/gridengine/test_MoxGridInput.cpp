@@ -209,7 +209,7 @@ TEST_F(InputFixture, DraggingAHeaderBorderResizesTheColumnBeforeIt)
     EXPECT_EQ(view->GetCursor(), crDefault);
     const int paints = view->GetPaintCount();
     Press(100, 10);
-    EXPECT_EQ(view->GetSizingMode(), mmResizeCols);
+    EXPECT_EQ(view->GetSizingMode(), TMMode::mmResizeCols);
 
     // The tracking line inverts the window surface only; nothing is repainted.
     auto differing = [this](int x0, int x1) {
@@ -233,7 +233,7 @@ TEST_F(InputFixture, DraggingAHeaderBorderResizesTheColumnBeforeIt)
     EXPECT_EQ(view->GetPaintCount(), paints);
     Release(130, 40);
     EXPECT_EQ(differing(0, -1).second, 0); // erased
-    EXPECT_EQ(view->GetSizingMode(), mmNone);
+    EXPECT_EQ(view->GetSizingMode(), TMMode::mmNone);
     EXPECT_TRUE(col0->GetUserSizeActive());
     EXPECT_EQ(col0->GetUserSize(), 130);
     ASSERT_EQ(sized.size(), 1u);
@@ -245,7 +245,7 @@ TEST_F(InputFixture, DraggingAHeaderBorderResizesTheColumnBeforeIt)
 
     // The same drag in the body selects instead of sizing.
     Press(130, Y(3));
-    EXPECT_EQ(view->GetSizingMode(), mmNone);
+    EXPECT_EQ(view->GetSizingMode(), TMMode::mmNone);
     Release(160, Y(3));
     EXPECT_EQ(sized.size(), 1u);
     EXPECT_EQ(col0->GetUserSize(), 130);
@@ -286,7 +286,7 @@ TEST_F(InputFixture, RowBordersOfTheFixedColumnResizeRows)
     Move(50, 60, Qt::NoButton);
     EXPECT_EQ(view->GetCursor(), crVSplit);
     Press(50, 60);
-    EXPECT_EQ(view->GetSizingMode(), mmResizeRows);
+    EXPECT_EQ(view->GetSizingMode(), TMMode::mmResizeRows);
     Move(50, 70);
     Release(50, 70);
     EXPECT_EQ(rows->getAxisContentItem(2)->GetUserSize(), 30);
@@ -298,7 +298,7 @@ TEST_F(InputFixture, RowBordersOfTheFixedColumnResizeRows)
     EXPECT_EQ(rows->getAxisContentItem(5)->GetUserSize(), 35);
     // A border between body cells is no zone.
     Press(X(1), 60);
-    EXPECT_EQ(view->GetSizingMode(), mmNone);
+    EXPECT_EQ(view->GetSizingMode(), TMMode::mmNone);
     Release(X(1), 60);
 }
 
