@@ -25,6 +25,11 @@ function(skedra_folder_library folder previous)
   endif()
 endfunction()
 
+# The environment of every test: Qt offscreen, a fixed locale, the sanitizers'
+# settings (a report ends the test with a failure).
+set(SKEDRA_TEST_ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;TSAN_OPTIONS=halt_on_error=1:exitcode=66:second_deadlock_stack=1:suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+
 # skedra_test_programs(prefix testmain libraries...)
 # Every test_*.cpp of the current source folder becomes one test program
 # <prefix>_<name> that links the libraries and the given test main,
@@ -44,7 +49,7 @@ function(skedra_test_programs prefix testmain)
     endif()
     add_test(NAME ${_target} COMMAND ${_target})
     set_tests_properties(${_target} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;TSAN_OPTIONS=halt_on_error=1:exitcode=66:second_deadlock_stack=1"
+        ENVIRONMENT "${SKEDRA_TEST_ENVIRONMENT}"
         TIMEOUT 600)
     # Tests that start threads also run in the ThreadSanitizer build (ctest -L threads).
     if(_target IN_LIST SKEDRA_THREAD_TESTS)

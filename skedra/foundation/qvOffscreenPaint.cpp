@@ -1,10 +1,12 @@
 #include "skedra/foundation/qvOffscreenPaint.h"
 
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QKeyEvent>
 #include <QPainter>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "skedra/platform/Messages.h"
 
@@ -249,51 +251,38 @@ void TqvOffscreenPaint::Print(TDeviceContext* aDC, int x, int y, double aScaleX,
     const int clipW = aScaleSize ? printW : w;
     const int clipH = aScaleSize ? printH : h;
 
+    std::unique_ptr<TCanvas> previousCanvas;
+    bool printing = false;
+    std::optional<TPoint> origin;
+    std::optional<TClipState> clip;
     // Everything below is undone in reverse order, also on an exception.
-    struct Restore {
-        TqvOffscreenPaint* self;
-        TDeviceContext* dc;
-        std::unique_ptr<TCanvas> previousCanvas;
-        bool printing = false;
-        bool originSaved = false;
-        TPoint origin;
-        bool clipSaved = false;
-        TClipState clip;
-        bool hadLogicalSize;
-        int w, h;
-        TPoint printOrigin;
-        ~Restore()
-        {
-            if (clipSaved) dc->RestoreClip(clip);
-            // A nested print gives the outer one its origin back; the last origin stays stored.
-            if (previousCanvas) self->FPrintOrigin = printOrigin;
-            self->FPrintingCanvas = std::move(previousCanvas);
-            if (originSaved) dc->SetViewportOrg(origin.X, origin.Y);
-            if (hadLogicalSize) {
-                self->FLogicalWidth = w;
-                self->FLogicalHeight = h;
-            } else {
-                self->FHasLogicalSize = false;
-            }
-            if (printing) self->EndPrint();
+    const auto restore = qScopeGuard([&] {
+        if (clip) aDC->RestoreClip(*clip);
+        // A nested print gives the outer one its origin back; the last origin stays stored.
+        if (previousCanvas) FPrintOrigin = savedPrintOrigin;
+        FPrintingCanvas = std::move(previousCanvas);
+        if (origin) aDC->SetViewportOrg(origin->X, origin->Y);
+        if (hadLogicalSize) {
+            FLogicalWidth = w;
+            FLogicalHeight = h;
+        } else {
+            FHasLogicalSize = false;
         }
-    } restore{this,  aDC,          nullptr,        false, false, TPoint(),
-              false, TClipState(), hadLogicalSize, w,     h,     savedPrintOrigin};
+        if (printing) EndPrint();
+    });
 
     SetSizeDontTell(TRect(left, top, left + printW, top + printH));
-    restore.previousCanvas = std::move(FPrintingCanvas);
+    previousCanvas = std::move(FPrintingCanvas);
     FPrintingCanvas = std::make_unique<TCanvas>();
     FPrintingCanvas->Font.Assign(*GetFont());
     BeginPrint();
-    restore.printing = true;
+    printing = true;
 
-    restore.origin = aDC->GetViewportOrg();
-    restore.originSaved = true;
+    origin = aDC->GetViewportOrg();
     aDC->SetViewportOrg(x, y);
 
     FPrintingCanvas->SetPainter(aDC->Painter());
-    restore.clip = aDC->SaveClip();
-    restore.clipSaved = true;
+    clip = aDC->SaveClip();
     aDC->IntersectClipRect(TRect(x, y, x + clipW, y + clipH));
 
     CalculateFontScale();

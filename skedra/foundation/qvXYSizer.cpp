@@ -1,5 +1,7 @@
 #include "skedra/foundation/qvXYSizer.h"
 
+#include <QEvent>
+
 namespace skedra
 {
 
@@ -86,7 +88,16 @@ void TXYSizer::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
     TPanel::MouseUp(Button, Shift, X, Y);
     if (!FPressed) return;
     FPressed = false;
+    // The guides go first: the handler may free the grip.
+    HideGuides();
     OnResize(this, TPoint(GetLeft() - FPressPos.X, GetTop() - FPressPos.Y));
+}
+
+void TXYSizer::changeEvent(QEvent* anEvent)
+{
+    TPanel::changeEvent(anEvent);
+    if (anEvent->type() != QEvent::ParentChange) return;
+    FPressed = false;
     HideGuides();
 }
 

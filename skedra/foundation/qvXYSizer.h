@@ -49,6 +49,9 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // A grip moved to another parent ends its drag: the guides of the old
+    // parent go away and the release reports nothing.
+    void changeEvent(QEvent* anEvent) override;
 
 private:
     void EnsureGuides();

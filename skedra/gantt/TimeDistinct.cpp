@@ -6,6 +6,7 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <unordered_set>
 
 #include "skedra/platform/Exceptions.h"
 
@@ -16,8 +17,6 @@ namespace
 {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kOneSecond = 1.0 / SecsPerDay;
-
 // Maximum tree over a fixed number of positions; Visit reports, in increasing
 // position, every position of a range whose value exceeds a threshold, in
 // O((k + 1) log n) for k positions reported.
@@ -28,52 +27,52 @@ public:
     // that a long build can be interrupted. Memory is written as it is filled.
     template <class Leaf, class Tick> void Init(int count, Leaf&& leaf, Tick&& tick)
     {
-        count_ = count;
-        size_ = 1;
-        while (size_ < count_)
-            size_ *= 2;
-        max_.clear();
-        max_.reserve(2 * static_cast<size_t>(size_));
-        for (int i = 0; i < size_; ++i, tick())
-            max_.push_back(-kInf);
-        for (int i = 0; i < size_; ++i, tick())
-            max_.push_back(i < count_ ? leaf(i) : -kInf);
-        for (int node = size_ - 1; node >= 1; --node, tick())
-            max_[node] = std::max(max_[2 * node], max_[2 * node + 1]);
+        FCount = count;
+        FSize = 1;
+        while (FSize < FCount)
+            FSize *= 2;
+        FMax.clear();
+        FMax.reserve(2 * static_cast<size_t>(FSize));
+        for (int i = 0; i < FSize; ++i, tick())
+            FMax.push_back(-kInf);
+        for (int i = 0; i < FSize; ++i, tick())
+            FMax.push_back(i < FCount ? leaf(i) : -kInf);
+        for (int node = FSize - 1; node >= 1; --node, tick())
+            FMax[node] = std::max(FMax[2 * node], FMax[2 * node + 1]);
     }
 
     void Set(int pos, double value)
     {
-        int node = size_ + pos;
-        max_[node] = value;
+        int node = FSize + pos;
+        FMax[node] = value;
         for (node /= 2; node >= 1; node /= 2) {
-            const double m = std::max(max_[2 * node], max_[2 * node + 1]);
-            if (max_[node] == m) break;
-            max_[node] = m;
+            const double m = std::max(FMax[2 * node], FMax[2 * node + 1]);
+            if (FMax[node] == m) break;
+            FMax[node] = m;
         }
     }
 
     // f(pos) answers false to stop; Visit then answers false.
     template <class F> bool Visit(int lo, int hi, double threshold, F& f) const
     {
-        if (count_ == 0 || lo >= hi) return true;
-        return VisitNode(1, 0, size_, lo, hi, threshold, f);
+        if (FCount == 0 || lo >= hi) return true;
+        return VisitNode(1, 0, FSize, lo, hi, threshold, f);
     }
 
 private:
     template <class F>
     bool VisitNode(int node, int nodeLo, int nodeHi, int lo, int hi, double threshold, F& f) const
     {
-        if (nodeHi <= lo || hi <= nodeLo || !(max_[node] > threshold)) return true;
+        if (nodeHi <= lo || hi <= nodeLo || !(FMax[node] > threshold)) return true;
         if (nodeHi - nodeLo == 1) return f(nodeLo);
         const int mid = nodeLo + (nodeHi - nodeLo) / 2;
         return VisitNode(2 * node, nodeLo, mid, lo, hi, threshold, f) &&
                VisitNode(2 * node + 1, mid, nodeHi, lo, hi, threshold, f);
     }
 
-    int count_ = 0;
-    int size_ = 1;
-    std::vector<double> max_;
+    int FCount = 0;
+    int FSize = 1;
+    std::vector<double> FMax;
 };
 
 // One value per holder, sorted by (key group, value); a group occupies a
@@ -116,50 +115,50 @@ TDistinctTimeHolderList::~TDistinctTimeHolderList()
 TDistinctTimeHolder* TDistinctTimeHolderList::Add(TDateTime aStart, TDateTime aStop, const QString& aKey,
                                                   TObject* aReference)
 {
-    ownsItems_ = true;
+    FOwnsItems = true;
     auto holder = std::make_unique<TDistinctTimeHolder>();
     holder->Start = aStart;
-    holder->Stop = aStart == aStop ? aStop + kOneSecond : aStop;
+    holder->Stop = aStart == aStop ? aStop + OneSecond : aStop;
     holder->Key = aKey;
     holder->SubCol = 0;
     holder->Reference = aReference;
     TDistinctTimeHolder* result = holder.get();
-    owned_.push_back(std::move(holder));
+    FOwned.push_back(std::move(holder));
     Append(result);
     return result;
 }
 
 void TDistinctTimeHolderList::Append(TDistinctTimeHolder* aHolder)
 {
-    items_.push_back(aHolder);
-    if (indexed_ && aHolder) byReference_.emplace(aHolder->Reference, aHolder);
+    FItems.push_back(aHolder);
+    if (FIndexed && aHolder) FByReference.emplace(aHolder->Reference, aHolder);
 }
 
 TDistinctTimeHolder* TDistinctTimeHolderList::Get(int index) const
 {
     if (index < 0 || index >= Count()) return nullptr;
-    return items_[static_cast<size_t>(index)];
+    return FItems[static_cast<size_t>(index)];
 }
 
 TDistinctTimeHolder* TDistinctTimeHolderList::FindFromReference(const TObject* aReference) const
 {
-    if (!indexed_) {
-        byReference_.clear();
-        byReference_.reserve(items_.size());
-        for (TDistinctTimeHolder* h : items_)
-            if (h) byReference_.emplace(h->Reference, h);
-        indexed_ = true;
+    if (!FIndexed) {
+        FByReference.clear();
+        FByReference.reserve(FItems.size());
+        for (TDistinctTimeHolder* h : FItems)
+            if (h) FByReference.emplace(h->Reference, h);
+        FIndexed = true;
     }
-    const auto it = byReference_.find(aReference);
-    return it == byReference_.end() ? nullptr : it->second;
+    const auto it = FByReference.find(aReference);
+    return it == FByReference.end() ? nullptr : it->second;
 }
 
 void TDistinctTimeHolderList::Clear()
 {
-    items_.clear();
-    owned_.clear();
-    byReference_.clear();
-    indexed_ = false;
+    FItems.clear();
+    FOwned.clear();
+    FByReference.clear();
+    FIndexed = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -183,14 +182,14 @@ class TTimeDistinctGeneric::TPlacement
 {
 public:
     explicit TPlacement(TTimeDistinctGeneric& engine)
-        : engine_(engine), items_(engine.holders_ ? engine.holders_->Items() : empty_)
+        : FEngine(engine), FItems(engine.FHolders ? engine.FHolders->Items() : kEmpty)
     {
     }
 
     bool AnyConflict()
     {
         Build();
-        for (int i = n_ - 1; i >= 0; --i) {
+        for (int i = FN - 1; i >= 0; --i) {
             Tick();
             if (HasAnyConflict(i)) return true;
         }
@@ -200,13 +199,13 @@ public:
     bool Resolve(long long maxListedPairs)
     {
         Build();
-        const size_t n = static_cast<size_t>(n_);
-        state_.clear();
-        state_.reserve(n);
-        for (int i = 0; i < n_; ++i, Tick())
-            state_.push_back(H(i).SubCol == 0 ? kUnplaced : kPreset);
-        Fill(column_, n, 0);
-        const long long limit = maxListedPairs >= 0 ? maxListedPairs : 8LL * n_ + 4096;
+        const size_t n = static_cast<size_t>(FN);
+        FState.clear();
+        FState.reserve(n);
+        for (int i = 0; i < FN; ++i, Tick())
+            FState.push_back(H(i).SubCol == 0 ? kUnplaced : kPreset);
+        Fill(FColumn, n, 0);
+        const long long limit = maxListedPairs >= 0 ? maxListedPairs : 8LL * FN + 4096;
         if (CountPairsAtMost() <= limit) return ResolveListed();
         BuildTrees();
         return ResolveQueried();
@@ -219,16 +218,16 @@ private:
     bool ResolveListed()
     {
         ListPairs();
-        for (int i = n_ - 1; i >= 0; --i) {
+        for (int i = FN - 1; i >= 0; --i) {
             Tick();
-            const long long begin = pairBegin_[static_cast<size_t>(i)];
-            const long long end = pairBegin_[static_cast<size_t>(i) + 1];
+            const long long begin = FPairBegin[static_cast<size_t>(i)];
+            const long long end = FPairBegin[static_cast<size_t>(i) + 1];
             if (begin == end) continue;
-            if (state_[static_cast<size_t>(i)] == kUnplaced) PlaceListed(i);
+            if (FState[static_cast<size_t>(i)] == kUnplaced) PlaceListed(i);
             for (long long k = begin; k < end; ++k) {
                 Tick();
-                const int j = pairs_[static_cast<size_t>(k)];
-                if (state_[static_cast<size_t>(j)] == kUnplaced) PlaceListed(j);
+                const int j = FPairs[static_cast<size_t>(k)];
+                if (FState[static_cast<size_t>(j)] == kUnplaced) PlaceListed(j);
             }
         }
         return false;
@@ -236,12 +235,12 @@ private:
 
     void PlaceListed(int i)
     {
-        blocked_.clear();
-        for (long long k = pairBegin_[static_cast<size_t>(i)]; k < pairBegin_[static_cast<size_t>(i) + 1];
+        FBlocked.clear();
+        for (long long k = FPairBegin[static_cast<size_t>(i)]; k < FPairBegin[static_cast<size_t>(i) + 1];
              ++k) {
-            const int j = pairs_[static_cast<size_t>(k)];
-            if (state_[static_cast<size_t>(j)] == kPlaced)
-                blocked_.push_back(column_[static_cast<size_t>(j)]);
+            const int j = FPairs[static_cast<size_t>(k)];
+            if (FState[static_cast<size_t>(j)] == kPlaced)
+                FBlocked.push_back(FColumn[static_cast<size_t>(j)]);
         }
         Assign(i, FirstFree());
     }
@@ -250,13 +249,13 @@ private:
     long long CountPairsAtMost()
     {
         long long count = 0;
-        for (int g = 0; g < groupCount_; ++g) {
-            for (int p = proper_.Begin(g); p < proper_.End(g); ++p) {
+        for (int g = 0; g < FGroupCount; ++g) {
+            for (int p = FProper.Begin(g); p < FProper.End(g); ++p) {
                 Tick();
-                const TSpan& b = Span(proper_.holder[static_cast<size_t>(p)]);
-                count += proper_.Bound(g, b.Stop, false) - p - 1;
-                count += improperStart_.Bound(g, b.Stop, false) - improperStart_.Bound(g, b.Start, false);
-                count += improperStop_.Bound(g, b.Stop, false) - improperStop_.Bound(g, b.Start, true);
+                const TSpan& b = Span(FProper.holder[static_cast<size_t>(p)]);
+                count += FProper.Bound(g, b.Stop, false) - p - 1;
+                count += FImproperStart.Bound(g, b.Stop, false) - FImproperStart.Bound(g, b.Start, false);
+                count += FImproperStop.Bound(g, b.Stop, false) - FImproperStop.Bound(g, b.Start, true);
             }
         }
         return count;
@@ -265,25 +264,25 @@ private:
     // Calls f(a, b) once for every conflicting pair.
     template <class F> void ForEachPair(F&& f)
     {
-        for (int g = 0; g < groupCount_; ++g) {
-            for (int p = proper_.Begin(g); p < proper_.End(g); ++p) {
+        for (int g = 0; g < FGroupCount; ++g) {
+            for (int p = FProper.Begin(g); p < FProper.End(g); ++p) {
                 Tick();
-                const int a = proper_.holder[static_cast<size_t>(p)];
+                const int a = FProper.holder[static_cast<size_t>(p)];
                 const TSpan& b = Span(a);
                 // Proper ones sorted after it start no earlier; they conflict while they start before it
                 // ends.
-                for (int q = p + 1; q < proper_.End(g) && proper_.value[static_cast<size_t>(q)] < b.Stop;
+                for (int q = p + 1; q < FProper.End(g) && FProper.value[static_cast<size_t>(q)] < b.Stop;
                      ++q, Tick())
-                    f(a, proper_.holder[static_cast<size_t>(q)]);
+                    f(a, FProper.holder[static_cast<size_t>(q)]);
                 // Improper ones starting in [Start, Stop) or stopping in (Start, Stop).
-                for (int q = improperStart_.Bound(g, b.Start, false),
-                         last = improperStart_.Bound(g, b.Stop, false);
+                for (int q = FImproperStart.Bound(g, b.Start, false),
+                         last = FImproperStart.Bound(g, b.Stop, false);
                      q < last; ++q, Tick())
-                    f(a, improperStart_.holder[static_cast<size_t>(q)]);
-                for (int q = improperStop_.Bound(g, b.Start, true),
-                         last = improperStop_.Bound(g, b.Stop, false);
+                    f(a, FImproperStart.holder[static_cast<size_t>(q)]);
+                for (int q = FImproperStop.Bound(g, b.Start, true),
+                         last = FImproperStop.Bound(g, b.Stop, false);
                      q < last; ++q, Tick()) {
-                    const int x = improperStop_.holder[static_cast<size_t>(q)];
+                    const int x = FImproperStop.holder[static_cast<size_t>(q)];
                     const double start = Span(x).Start;
                     if (!(b.Start <= start && start < b.Stop)) f(a, x); // not met by its start already
                 }
@@ -294,29 +293,29 @@ private:
     // Each holder's conflicting holders, in decreasing index order.
     void ListPairs()
     {
-        const size_t n = static_cast<size_t>(n_);
-        Fill(pairBegin_, n + 1, 0LL);
+        const size_t n = static_cast<size_t>(FN);
+        Fill(FPairBegin, n + 1, 0LL);
         ForEachPair([&](int a, int b) {
-            ++pairBegin_[static_cast<size_t>(a) + 1];
-            ++pairBegin_[static_cast<size_t>(b) + 1];
+            ++FPairBegin[static_cast<size_t>(a) + 1];
+            ++FPairBegin[static_cast<size_t>(b) + 1];
         });
         for (size_t i = 0; i < n; ++i, Tick())
-            pairBegin_[i + 1] += pairBegin_[i];
-        pairs_.clear();
-        pairs_.reserve(static_cast<size_t>(pairBegin_[n]));
-        for (long long k = 0; k < pairBegin_[n]; ++k, Tick())
-            pairs_.push_back(0);
+            FPairBegin[i + 1] += FPairBegin[i];
+        FPairs.clear();
+        FPairs.reserve(static_cast<size_t>(FPairBegin[n]));
+        for (long long k = 0; k < FPairBegin[n]; ++k, Tick())
+            FPairs.push_back(0);
         std::vector<long long> next;
         next.reserve(n);
         for (size_t i = 0; i < n; ++i, Tick())
-            next.push_back(pairBegin_[i]);
+            next.push_back(FPairBegin[i]);
         ForEachPair([&](int a, int b) {
-            pairs_[static_cast<size_t>(next[static_cast<size_t>(a)]++)] = b;
-            pairs_[static_cast<size_t>(next[static_cast<size_t>(b)]++)] = a;
+            FPairs[static_cast<size_t>(next[static_cast<size_t>(a)]++)] = b;
+            FPairs[static_cast<size_t>(next[static_cast<size_t>(b)]++)] = a;
         });
         for (size_t i = 0; i < n; ++i) {
             Tick();
-            std::sort(pairs_.begin() + pairBegin_[i], pairs_.begin() + pairBegin_[i + 1], [&](int x, int y) {
+            std::sort(FPairs.begin() + FPairBegin[i], FPairs.begin() + FPairBegin[i + 1], [&](int x, int y) {
                 Tick();
                 return x > y;
             });
@@ -329,9 +328,9 @@ private:
     bool ResolveQueried()
     {
         std::vector<int> found;
-        for (int i = n_ - 1; i >= 0; --i) {
+        for (int i = FN - 1; i >= 0; --i) {
             Tick();
-            if (state_[static_cast<size_t>(i)] == kUnplaced) {
+            if (FState[static_cast<size_t>(i)] == kUnplaced) {
                 SetUnplaced(i, false);
                 if (!HasAnyConflict(i)) continue;
                 Place(i);
@@ -366,15 +365,15 @@ private:
         }
     };
 
-    void Tick() { engine_.CheckTerminate(); }
+    void Tick() { FEngine.CheckTerminate(); }
 
     // The times of every holder side by side: the holders themselves lie scattered in memory.
     struct TSpan {
         double Start, Stop;
     };
 
-    const TDistinctTimeHolder& H(int i) const { return *items_[static_cast<size_t>(i)]; }
-    const TSpan& Span(int i) const { return span_[static_cast<size_t>(i)]; }
+    const TDistinctTimeHolder& H(int i) const { return *FItems[static_cast<size_t>(i)]; }
+    const TSpan& Span(int i) const { return FSpan[static_cast<size_t>(i)]; }
     template <class T> static bool Proper(const T& h) { return h.Start < h.Stop; }
 
     // Fills v with n copies of value, writing memory step by step so that
@@ -390,19 +389,19 @@ private:
     // Key groups and the holders sorted by start (proper ones) and by each end (improper ones).
     void Build()
     {
-        n_ = static_cast<int>(items_.size());
-        const size_t n = static_cast<size_t>(n_);
-        group_.clear();
-        group_.reserve(n);
-        span_.clear();
-        span_.reserve(n);
+        FN = static_cast<int>(FItems.size());
+        const size_t n = static_cast<size_t>(FN);
+        FGroup.clear();
+        FGroup.reserve(n);
+        FSpan.clear();
+        FSpan.reserve(n);
         QHash<QString, int> groups;
         const QString* lastKey = nullptr;
         int lastGroup = -1;
-        for (int i = 0; i < n_; ++i) {
+        for (int i = 0; i < FN; ++i) {
             Tick();
             const TDistinctTimeHolder& holder = H(i);
-            span_.push_back({holder.Start, holder.Stop});
+            FSpan.push_back({holder.Start, holder.Stop});
             const QString& key = holder.Key;
             if (!lastKey || key != *lastKey) {
                 auto it = groups.constFind(key);
@@ -410,16 +409,16 @@ private:
                 lastGroup = it.value();
                 lastKey = &key;
             }
-            group_.push_back(lastGroup);
+            FGroup.push_back(lastGroup);
         }
-        groupCount_ = static_cast<int>(groups.size());
+        FGroupCount = static_cast<int>(groups.size());
 
         std::vector<TSortEntry> proper, byStart, byStop;
         proper.reserve(n);
-        for (int i = 0; i < n_; ++i) {
+        for (int i = 0; i < FN; ++i) {
             Tick();
             const TSpan& h = Span(i);
-            const int g = group_[static_cast<size_t>(i)];
+            const int g = FGroup[static_cast<size_t>(i)];
             if (Proper(h)) {
                 proper.push_back({g, h.Start, i});
             } else {
@@ -427,52 +426,52 @@ private:
                 if (!std::isnan(h.Stop)) byStop.push_back({g, h.Stop, i});
             }
         }
-        Sort(proper, proper_, properPos_);
-        Sort(byStart, improperStart_, startPos_);
-        Sort(byStop, improperStop_, stopPos_);
+        Sort(proper, FProper, FProperPos);
+        Sort(byStart, FImproperStart, FStartPos);
+        Sort(byStop, FImproperStop, FStopPos);
 
         // Highest Stop of the proper intervals from the group's first position to each position.
-        prefixMaxStop_.clear();
-        prefixMaxStop_.reserve(proper_.holder.size());
-        for (int g = 0; g < groupCount_; ++g) {
+        FPrefixMaxStop.clear();
+        FPrefixMaxStop.reserve(FProper.holder.size());
+        for (int g = 0; g < FGroupCount; ++g) {
             double m = -kInf;
-            for (int p = proper_.Begin(g); p < proper_.End(g); ++p) {
+            for (int p = FProper.Begin(g); p < FProper.End(g); ++p) {
                 Tick();
-                m = std::max(m, Span(proper_.holder[static_cast<size_t>(p)]).Stop);
-                prefixMaxStop_.push_back(m);
+                m = std::max(m, Span(FProper.holder[static_cast<size_t>(p)]).Stop);
+                FPrefixMaxStop.push_back(m);
             }
         }
     }
 
     void BuildTrees()
     {
-        const size_t n = static_cast<size_t>(n_);
+        const size_t n = static_cast<size_t>(FN);
         auto tick = [this] { Tick(); };
         auto none = [](int) { return -kInf; };
-        properTree_[kUnplacedSet].Init(
-            static_cast<int>(proper_.holder.size()),
+        FProperTree[kUnplacedSet].Init(
+            static_cast<int>(FProper.holder.size()),
             [this](int p) {
-                const int h = proper_.holder[static_cast<size_t>(p)];
-                return state_[static_cast<size_t>(h)] == kUnplaced ? Span(h).Stop : -kInf;
+                const int h = FProper.holder[static_cast<size_t>(p)];
+                return FState[static_cast<size_t>(h)] == kUnplaced ? Span(h).Stop : -kInf;
             },
             tick);
-        properTree_[kPlacedSet].Init(static_cast<int>(proper_.holder.size()), none, tick);
+        FProperTree[kPlacedSet].Init(static_cast<int>(FProper.holder.size()), none, tick);
         for (auto [axis, trees] :
-             {std::pair{&improperStart_, startTree_}, std::pair{&improperStop_, stopTree_}}) {
+             {std::pair{&FImproperStart, FStartTree}, std::pair{&FImproperStop, FStopTree}}) {
             // A lambda captures a plain variable, not the structured binding (clang 14 cannot).
             const auto* list = axis;
             trees[kUnplacedSet].Init(
                 static_cast<int>(list->holder.size()),
                 [&](int p) {
-                    return state_[static_cast<size_t>(list->holder[static_cast<size_t>(p)])] == kUnplaced
+                    return FState[static_cast<size_t>(list->holder[static_cast<size_t>(p)])] == kUnplaced
                                ? kInf
                                : -kInf;
                 },
                 tick);
             trees[kPlacedSet].Init(static_cast<int>(axis->holder.size()), none, tick);
         }
-        Fill(seen_, n, 0u);
-        treesBuilt_ = true;
+        Fill(FSeen, n, 0u);
+        FTreesBuilt = true;
     }
 
     void Sort(std::vector<TSortEntry>& entries, TSortedAxis& axis, std::vector<int>& pos)
@@ -485,8 +484,8 @@ private:
         axis.value.clear();
         axis.holder.reserve(entries.size());
         axis.value.reserve(entries.size());
-        Fill(axis.groupBegin, static_cast<size_t>(groupCount_) + 1, 0);
-        Fill(pos, static_cast<size_t>(n_), -1);
+        Fill(axis.groupBegin, static_cast<size_t>(FGroupCount) + 1, 0);
+        Fill(pos, static_cast<size_t>(FN), -1);
         for (size_t p = 0; p < entries.size(); ++p) {
             Tick();
             axis.holder.push_back(entries[p].holder);
@@ -494,7 +493,7 @@ private:
             pos[static_cast<size_t>(entries[p].holder)] = static_cast<int>(p);
             ++axis.groupBegin[static_cast<size_t>(entries[p].group) + 1];
         }
-        for (int g = 0; g < groupCount_; ++g, Tick())
+        for (int g = 0; g < FGroupCount; ++g, Tick())
             axis.groupBegin[static_cast<size_t>(g) + 1] += axis.groupBegin[static_cast<size_t>(g)];
     }
 
@@ -502,23 +501,23 @@ private:
     bool HasAnyConflict(int i) const
     {
         const TSpan& x = Span(i);
-        const int g = group_[static_cast<size_t>(i)];
-        const int begin = proper_.Begin(g);
+        const int g = FGroup[static_cast<size_t>(i)];
+        const int begin = FProper.Begin(g);
         auto maxStopBefore = [&](int end) {
-            return end > begin ? prefixMaxStop_[static_cast<size_t>(end) - 1] : -kInf;
+            return end > begin ? FPrefixMaxStop[static_cast<size_t>(end) - 1] : -kInf;
         };
         if (Proper(x)) {
-            const int p = properPos_[static_cast<size_t>(i)];
+            const int p = FProperPos[static_cast<size_t>(i)];
             // A proper interval sorted before x starts no later than x and conflicts when it ends after x
             // starts; one sorted after x starts no earlier and conflicts when it starts before x ends.
             if (maxStopBefore(p) > x.Start) return true;
-            if (p + 1 < proper_.End(g) && proper_.value[static_cast<size_t>(p) + 1] < x.Stop) return true;
-            if (improperStart_.Bound(g, x.Start, false) < improperStart_.Bound(g, x.Stop, false)) return true;
-            if (improperStop_.Bound(g, x.Start, true) < improperStop_.Bound(g, x.Stop, false)) return true;
+            if (p + 1 < FProper.End(g) && FProper.value[static_cast<size_t>(p) + 1] < x.Stop) return true;
+            if (FImproperStart.Bound(g, x.Start, false) < FImproperStart.Bound(g, x.Stop, false)) return true;
+            if (FImproperStop.Bound(g, x.Start, true) < FImproperStop.Bound(g, x.Stop, false)) return true;
             return false;
         }
-        if (!std::isnan(x.Start) && maxStopBefore(proper_.Bound(g, x.Start, true)) > x.Start) return true;
-        if (!std::isnan(x.Stop) && maxStopBefore(proper_.Bound(g, x.Stop, false)) > x.Stop) return true;
+        if (!std::isnan(x.Start) && maxStopBefore(FProper.Bound(g, x.Start, true)) > x.Start) return true;
+        if (!std::isnan(x.Stop) && maxStopBefore(FProper.Bound(g, x.Stop, false)) > x.Stop) return true;
         return false;
     }
 
@@ -526,32 +525,32 @@ private:
     template <class F> void Enumerate(int i, int set, F&& f)
     {
         const TSpan& x = Span(i);
-        const int g = group_[static_cast<size_t>(i)];
-        ++stamp_;
+        const int g = FGroup[static_cast<size_t>(i)];
+        ++FStamp;
         auto once = [&](int j) {
             Tick();
-            unsigned& s = seen_[static_cast<size_t>(j)];
-            if (s == stamp_) return true;
-            s = stamp_;
+            unsigned& s = FSeen[static_cast<size_t>(j)];
+            if (s == FStamp) return true;
+            s = FStamp;
             return f(j);
         };
-        auto properAt = [&](int p) { return once(proper_.holder[static_cast<size_t>(p)]); };
+        auto properAt = [&](int p) { return once(FProper.holder[static_cast<size_t>(p)]); };
         if (Proper(x)) {
             // Proper ones starting before x ends and ending after x starts.
-            properTree_[set].Visit(proper_.Begin(g), proper_.Bound(g, x.Stop, false), x.Start, properAt);
-            auto startAt = [&](int p) { return once(improperStart_.holder[static_cast<size_t>(p)]); };
-            startTree_[set].Visit(improperStart_.Bound(g, x.Start, false),
-                                  improperStart_.Bound(g, x.Stop, false), -kInf, startAt);
-            auto stopAt = [&](int p) { return once(improperStop_.holder[static_cast<size_t>(p)]); };
-            stopTree_[set].Visit(improperStop_.Bound(g, x.Start, true), improperStop_.Bound(g, x.Stop, false),
+            FProperTree[set].Visit(FProper.Begin(g), FProper.Bound(g, x.Stop, false), x.Start, properAt);
+            auto startAt = [&](int p) { return once(FImproperStart.holder[static_cast<size_t>(p)]); };
+            FStartTree[set].Visit(FImproperStart.Bound(g, x.Start, false),
+                                  FImproperStart.Bound(g, x.Stop, false), -kInf, startAt);
+            auto stopAt = [&](int p) { return once(FImproperStop.holder[static_cast<size_t>(p)]); };
+            FStopTree[set].Visit(FImproperStop.Bound(g, x.Start, true), FImproperStop.Bound(g, x.Stop, false),
                                  -kInf, stopAt);
             return;
         }
         // Proper ones containing x.Start (start included) or x.Stop (strictly inside).
         if (!std::isnan(x.Start))
-            properTree_[set].Visit(proper_.Begin(g), proper_.Bound(g, x.Start, true), x.Start, properAt);
+            FProperTree[set].Visit(FProper.Begin(g), FProper.Bound(g, x.Start, true), x.Start, properAt);
         if (!std::isnan(x.Stop))
-            properTree_[set].Visit(proper_.Begin(g), proper_.Bound(g, x.Stop, false), x.Stop, properAt);
+            FProperTree[set].Visit(FProper.Begin(g), FProper.Bound(g, x.Stop, false), x.Stop, properAt);
     }
 
     void SetUnplaced(int i, bool on) { SetMember(i, kUnplacedSet, on); }
@@ -559,67 +558,67 @@ private:
     void SetMember(int i, int set, bool on)
     {
         const size_t k = static_cast<size_t>(i);
-        if (properPos_[k] >= 0) properTree_[set].Set(properPos_[k], on ? Span(i).Stop : -kInf);
-        if (startPos_[k] >= 0) startTree_[set].Set(startPos_[k], on ? kInf : -kInf);
-        if (stopPos_[k] >= 0) stopTree_[set].Set(stopPos_[k], on ? kInf : -kInf);
+        if (FProperPos[k] >= 0) FProperTree[set].Set(FProperPos[k], on ? Span(i).Stop : -kInf);
+        if (FStartPos[k] >= 0) FStartTree[set].Set(FStartPos[k], on ? kInf : -kInf);
+        if (FStopPos[k] >= 0) FStopTree[set].Set(FStopPos[k], on ? kInf : -kInf);
     }
 
     // First fit: the smallest sub-column holding no placed holder that conflicts with holder i.
     void Place(int i)
     {
-        blocked_.clear();
+        FBlocked.clear();
         Enumerate(i, kPlacedSet, [&](int j) {
-            blocked_.push_back(column_[static_cast<size_t>(j)]);
+            FBlocked.push_back(FColumn[static_cast<size_t>(j)]);
             return true;
         });
         Assign(i, FirstFree());
     }
 
-    // The smallest sub-column (from 1) not in blocked_.
+    // The smallest sub-column (from 1) not in FBlocked.
     int FirstFree()
     {
-        taken_.assign(blocked_.size() + 2, 0);
-        for (int c : blocked_)
-            if (c >= 1 && static_cast<size_t>(c) < taken_.size()) taken_[static_cast<size_t>(c)] = 1;
+        FTaken.assign(FBlocked.size() + 2, 0);
+        for (int c : FBlocked)
+            if (c >= 1 && static_cast<size_t>(c) < FTaken.size()) FTaken[static_cast<size_t>(c)] = 1;
         int column = 1;
-        while (taken_[static_cast<size_t>(column)])
+        while (FTaken[static_cast<size_t>(column)])
             ++column;
         return column;
     }
 
     void Assign(int i, int column)
     {
-        TDistinctTimeHolder* h = items_[static_cast<size_t>(i)];
+        TDistinctTimeHolder* h = FItems[static_cast<size_t>(i)];
         h->SubCol = column;
-        column_[static_cast<size_t>(i)] = column;
-        state_[static_cast<size_t>(i)] = kPlaced;
-        if (treesBuilt_) SetMember(i, kPlacedSet, true);
-        auto& columns = engine_.columns_;
+        FColumn[static_cast<size_t>(i)] = column;
+        FState[static_cast<size_t>(i)] = kPlaced;
+        if (FTreesBuilt) SetMember(i, kPlacedSet, true);
+        auto& columns = FEngine.FColumns;
         while (static_cast<int>(columns.size()) < column)
             columns.push_back(std::make_unique<TDistinctTimeHolderList>());
         columns[static_cast<size_t>(column) - 1]->Append(h);
     }
 
-    TTimeDistinctGeneric& engine_;
-    static inline const std::vector<TDistinctTimeHolder*> empty_{};
-    const std::vector<TDistinctTimeHolder*>& items_;
-    int n_ = 0;
-    int groupCount_ = 0;
-    std::vector<int> group_;
-    std::vector<TSpan> span_;
-    std::vector<int> column_; // the sub-column given in this run, per holder
-    TSortedAxis proper_, improperStart_, improperStop_;
-    std::vector<int> properPos_, startPos_, stopPos_;
-    std::vector<double> prefixMaxStop_;
-    std::vector<char> state_;
-    TMaxTree properTree_[2], startTree_[2], stopTree_[2];
-    std::vector<unsigned> seen_;
-    unsigned stamp_ = 0;
-    std::vector<int> blocked_;
-    std::vector<char> taken_;
-    bool treesBuilt_ = false;
-    std::vector<long long> pairBegin_; // holder i's conflicts are pairs_[pairBegin_[i] .. pairBegin_[i + 1])
-    std::vector<int> pairs_;
+    TTimeDistinctGeneric& FEngine;
+    static inline const std::vector<TDistinctTimeHolder*> kEmpty{};
+    const std::vector<TDistinctTimeHolder*>& FItems;
+    int FN = 0;
+    int FGroupCount = 0;
+    std::vector<int> FGroup;
+    std::vector<TSpan> FSpan;
+    std::vector<int> FColumn; // the sub-column given in this run, per holder
+    TSortedAxis FProper, FImproperStart, FImproperStop;
+    std::vector<int> FProperPos, FStartPos, FStopPos;
+    std::vector<double> FPrefixMaxStop;
+    std::vector<char> FState;
+    TMaxTree FProperTree[2], FStartTree[2], FStopTree[2];
+    std::vector<unsigned> FSeen;
+    unsigned FStamp = 0;
+    std::vector<int> FBlocked;
+    std::vector<char> FTaken;
+    bool FTreesBuilt = false;
+    std::vector<long long> FPairBegin; // holder i's conflicts are FPairs[FPairBegin[i] .. FPairBegin[i + 1])
+    std::vector<int> FPairs;
 };
 
 // ---------------------------------------------------------------------------
@@ -627,7 +626,7 @@ private:
 
 TTimeDistinctGeneric::TTimeDistinctGeneric(TDistinctTimeHolderList* aHolders,
                                            TTimeDistinctGenericThread* aThread)
-    : holders_(aHolders), thread_(aThread)
+    : FHolders(aHolders), FThread(aThread)
 {
 }
 
@@ -636,19 +635,19 @@ TTimeDistinctGeneric::~TTimeDistinctGeneric() = default;
 TDistinctTimeHolderList* TTimeDistinctGeneric::Column(int index) const
 {
     if (index < 0 || index >= ColumnCount()) return nullptr;
-    return columns_[static_cast<size_t>(index)].get();
+    return FColumns[static_cast<size_t>(index)].get();
 }
 
 bool TTimeDistinctGeneric::Terminated() const
 {
-    return terminateRequest_ && terminateRequest_();
+    return FTerminateRequest && FTerminateRequest();
 }
 
 void TTimeDistinctGeneric::CheckTerminate()
 {
     // Every step of the placement is bounded by O(log n) work, so asking every
     // 256 steps keeps the answer to a cancel well under a millisecond.
-    if ((++ticks_ & 255u) == 0 && Terminated()) throw TCancelled{};
+    if ((++FTicks & 255u) == 0 && Terminated()) throw TCancelled{};
 }
 
 bool TTimeDistinctGeneric::HasConflicts()
@@ -670,36 +669,66 @@ bool TTimeDistinctGeneric::InConflict(const TDistinctTimeHolder* a, const TDisti
 
 void TTimeDistinctGeneric::MoveToConflictFreePosition(TDistinctTimeHolder* h)
 {
-    for (size_t c = 0; c < columns_.size(); ++c) {
-        const auto& members = columns_[c]->Items();
+    for (size_t c = 0; c < FColumns.size(); ++c) {
+        const auto& members = FColumns[c]->Items();
         const bool fits = std::none_of(members.begin(), members.end(), [&](const TDistinctTimeHolder* other) {
             return InConflict(h, other);
         });
         if (fits) {
             h->SubCol = static_cast<int>(c) + 1;
-            columns_[c]->Append(h);
+            FColumns[c]->Append(h);
             return;
         }
     }
-    columns_.push_back(std::make_unique<TDistinctTimeHolderList>());
-    columns_.back()->Append(h);
-    h->SubCol = static_cast<int>(columns_.size());
+    FColumns.push_back(std::make_unique<TDistinctTimeHolderList>());
+    FColumns.back()->Append(h);
+    h->SubCol = static_cast<int>(FColumns.size());
 }
 
 bool TTimeDistinctGeneric::ConflictLoop(bool resolve)
 {
     try {
-        ticks_ = 0;
+        FTicks = 0;
         if (Terminated()) return false;
-        if (resolve) columns_.clear();
+        if (resolve) FColumns.clear();
         TPlacement placement(*this);
-        return resolve ? placement.Resolve(maxListedPairs_) : placement.AnyConflict();
+        if (!resolve) return placement.AnyConflict();
+        const bool result = placement.Resolve(FMaxListedPairs);
+#ifndef NDEBUG
+        // Up to a size, so that large placements keep answering cancels promptly.
+        if (FHolders == nullptr || FHolders->Count() <= 4096) CheckInvariants();
+#endif
+        return result;
     } catch (const TCancelled&) {
         return false;
     } catch (const Exception& e) {
         throw Exception(QStringLiteral("ConflictLoop:") + e.Message());
     } catch (const std::exception& e) {
         throw Exception(QStringLiteral("ConflictLoop:") + QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TTimeDistinctGeneric::CheckInvariants() const
+{
+    std::unordered_set<const TDistinctTimeHolder*> listed;
+    if (FHolders != nullptr) listed.insert(FHolders->Items().begin(), FHolders->Items().end());
+    std::unordered_set<const TDistinctTimeHolder*> placed;
+    for (size_t c = 0; c < FColumns.size(); ++c) {
+        const auto& members = FColumns[c]->Items();
+        if (FColumns[c]->OwnsItems()) throw Exception(QStringLiteral("A sub-column owns its holders"));
+        for (size_t m = 0; m < members.size(); ++m) {
+            const TDistinctTimeHolder* h = members[m];
+            if (!listed.contains(h))
+                throw Exception(QStringLiteral("A sub-column holds a holder of no list"));
+            if (!placed.insert(h).second)
+                throw Exception(QStringLiteral("A holder is placed in two sub-columns"));
+            if (h->SubCol != static_cast<int>(c) + 1)
+                throw Exception(QStringLiteral("A holder's SubCol differs from its sub-column"));
+            if (members.size() > 256) continue;
+            for (size_t o = 0; o < m; ++o)
+                if (InConflict(h, members[o]))
+                    throw Exception(QStringLiteral("Two holders of one sub-column conflict"));
+        }
     }
 }
 

@@ -49,23 +49,23 @@ public:
     TDistinctTimeHolder* Add(TDateTime aStart, TDateTime aStop, const QString& aKey, TObject* aReference);
     void Append(TDistinctTimeHolder* aHolder);
 
-    int Count() const { return static_cast<int>(items_.size()); }
+    int Count() const { return static_cast<int>(FItems.size()); }
     // The holder at index, or null when out of range.
     TDistinctTimeHolder* Get(int index) const;
     // The first holder with that reference, or null.
     TDistinctTimeHolder* FindFromReference(const TObject* aReference) const;
     void Clear();
 
-    bool OwnsItems() const { return ownsItems_; }
-    const std::vector<TDistinctTimeHolder*>& Items() const { return items_; }
+    bool OwnsItems() const { return FOwnsItems; }
+    const std::vector<TDistinctTimeHolder*>& Items() const { return FItems; }
 
 private:
-    std::vector<TDistinctTimeHolder*> items_;
-    std::vector<std::unique_ptr<TDistinctTimeHolder>> owned_;
-    bool ownsItems_ = false;
+    std::vector<TDistinctTimeHolder*> FItems;
+    std::vector<std::unique_ptr<TDistinctTimeHolder>> FOwned;
+    bool FOwnsItems = false;
     // First holder per reference, built on the first look-up and kept up to date.
-    mutable std::unordered_map<const TObject*, TDistinctTimeHolder*> byReference_;
-    mutable bool indexed_ = false;
+    mutable std::unordered_map<const TObject*, TDistinctTimeHolder*> FByReference;
+    mutable bool FIndexed = false;
 };
 
 // Places the holders of a list. The result is defined by a reverse scan over
@@ -85,20 +85,20 @@ public:
     TTimeDistinctGeneric& operator=(const TTimeDistinctGeneric&) = delete;
     ~TTimeDistinctGeneric();
 
-    TDistinctTimeHolderList* Holders() const { return holders_; }
-    TTimeDistinctGenericThread* Thread() const { return thread_; }
+    TDistinctTimeHolderList* Holders() const { return FHolders; }
+    TTimeDistinctGenericThread* Thread() const { return FThread; }
     // The sub-columns, column 1 first; each lists its holders in order of placement.
-    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    int ColumnCount() const { return static_cast<int>(FColumns.size()); }
     TDistinctTimeHolderList* Column(int index) const; // 0-based; null when out of range
 
     // Asked often during a computation; when it answers true the computation
     // stops at once and answers false. The thread installs its terminate request.
-    void SetTerminateRequest(std::function<bool()> aRequest) { terminateRequest_ = std::move(aRequest); }
+    void SetTerminateRequest(std::function<bool()> aRequest) { FTerminateRequest = std::move(aRequest); }
 
     // The placement lists the conflicting pairs up front when there are at
     // most this many (fastest), otherwise it looks them up as it goes (memory
     // in proportion to the holders only). Negative: 8 per holder, the default.
-    void SetMaxListedPairs(long long aLimit) { maxListedPairs_ = aLimit; }
+    void SetMaxListedPairs(long long aLimit) { FMaxListedPairs = aLimit; }
 
     bool HasConflicts();     // any two holders in conflict
     bool ResolveConflicts(); // places the holders; false when cancelled
@@ -112,6 +112,13 @@ public:
     // cancelled. A failure is raised as "ConflictLoop:" + its message.
     bool ConflictLoop(bool resolve);
 
+    // The columns hold holders of the list, each at most once, each with the
+    // SubCol of its column, and no two members of a column conflict (checked
+    // pairwise for columns of up to 256 members). Valid while the holders
+    // are unchanged since the last placement; throws Exception otherwise.
+    // Debug builds check it after every placement of up to 4096 holders.
+    void CheckInvariants() const;
+
 private:
     struct TCancelled {
     };
@@ -120,12 +127,12 @@ private:
     void CheckTerminate();
     bool Terminated() const;
 
-    TDistinctTimeHolderList* holders_;
-    TTimeDistinctGenericThread* thread_;
-    std::vector<std::unique_ptr<TDistinctTimeHolderList>> columns_;
-    std::function<bool()> terminateRequest_;
-    unsigned ticks_ = 0;
-    long long maxListedPairs_ = -1;
+    TDistinctTimeHolderList* FHolders;
+    TTimeDistinctGenericThread* FThread;
+    std::vector<std::unique_ptr<TDistinctTimeHolderList>> FColumns;
+    std::function<bool()> FTerminateRequest;
+    unsigned FTicks = 0;
+    long long FMaxListedPairs = -1;
 
     friend class TPlacement;
 };

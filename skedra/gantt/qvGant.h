@@ -872,57 +872,106 @@ private:
 class TqvGant : public TqvGant_ComBasic
 {
     Q_OBJECT
+    // Rows come from the hosted grid instead of the tree (grid mode).
     Q_PROPERTY(bool UseGridNotTree READ GetUseGridNotTree WRITE SetUseGridNotTree)
+    // The rows panel sits on a page control whose first sheet is "Gant".
     Q_PROPERTY(bool UseTabSheets READ GetUseTabSheets WRITE SetUseTabSheets)
+    // Width of the rows panel (tree or grid) left of the area.
     Q_PROPERTY(int TreeWidth READ GetTreeWidth WRITE SetTreeWidth)
+    // Height of the date scaler above the area.
     Q_PROPERTY(int ScalerHeight READ GetScalerHeight WRITE SetScalerHeight)
+    // Pattern of the scaler's date labels; empty: the locale's.
     Q_PROPERTY(QString DateFormat READ GetDateFormat WRITE SetDateFormat)
+    // Pattern of the scaler's time labels; empty: the locale's.
     Q_PROPERTY(QString TimeFormat READ GetTimeFormat WRITE SetTimeFormat)
+    // Earliest date the time axis reaches.
     Q_PROPERTY(double MinStart READ GetMinStart WRITE SetMinStart)
+    // Latest date the time axis reaches.
     Q_PROPERTY(double MaxStop READ GetMaxStop WRITE SetMaxStop)
+    // First date shown by the area.
     Q_PROPERTY(double Start READ GetStart WRITE SetStart)
+    // Last date shown by the area.
     Q_PROPERTY(double Stop READ GetStop WRITE SetStop)
+    // Zoom step of the scaler.
     Q_PROPERTY(double ZoomFactor READ GetZoomFactor WRITE SetZoomFactor)
+    // The scaler shows the bar of the visible range.
     Q_PROPERTY(bool IndicatorOn READ GetIndicatorOn WRITE SetIndicatorOn)
+    // Fewest pixels between two ticks of a scaler level; closer levels give way.
     Q_PROPERTY(int PixelsForModeSwitch READ GetPixelsForModeSwitch WRITE SetPixelsForModeSwitch)
+    // On the scaler a plain drag pans and a Ctrl-drag zooms, else the other way round.
     Q_PROPERTY(bool RescaleWithCtrl READ GetRescaleWithCtrl WRITE SetRescaleWithCtrl)
+    // Background colour of the scaler.
     Q_PROPERTY(QColor ColorScaler READ GetColorScalerQColor WRITE SetColorScalerQColor)
+    // Background colour of the area.
     Q_PROPERTY(QColor GantBackColor READ GetGantBackColorQColor WRITE SetGantBackColorQColor)
+    // Colour of the area's alternate row shading.
     Q_PROPERTY(QColor GantPyjamasColor READ GetGantPyjamasColorQColor WRITE SetGantPyjamasColorQColor)
+    // Grey lines down the area at the scaler's minor ticks.
     Q_PROPERTY(bool DrawShortLines READ GetDrawShortLines WRITE SetDrawShortLines)
+    // Lines down the area at the scaler's major ticks.
     Q_PROPERTY(bool DrawLongLines READ GetDrawLongLines WRITE SetDrawLongLines)
+    // Columns between the scaler's major lines are shaded alternately instead of the rows.
     Q_PROPERTY(bool VerticalPyjamas READ GetVerticalPyjamas WRITE SetVerticalPyjamas)
+    // A line marks the current time.
     Q_PROPERTY(bool TodayLineOnOff READ GetTodayLineOnOff WRITE SetTodayLineOnOff)
+    // Colour of the line at the current time.
     Q_PROPERTY(QColor TodayLineColor READ GetTodayLineColorQColor WRITE SetTodayLineColorQColor)
+    // An item dragged to another row also takes the new times.
     Q_PROPERTY(bool MoveInTimeWhenMoveRow READ GetMoveInTimeWhenMoveRow WRITE SetMoveInTimeWhenMoveRow)
+    // A move of more than 12 hours is rounded to whole days.
     Q_PROPERTY(bool MoveOver12Then24 READ GetMoveOver12Then24 WRITE SetMoveOver12Then24)
+    // Dragging an item out of the area starts a drag and drop.
     Q_PROPERTY(bool StartDragWhenTimeMoveOutside READ GetStartDragWhenTimeMoveOutside WRITE
                    SetStartDragWhenTimeMoveOutside)
+    // Colour of links that have none of their own.
     Q_PROPERTY(QColor DefaultLinkColor READ GetDefaultLinkColorQColor WRITE SetDefaultLinkColorQColor)
+    // Pen width of links that have none of their own.
     Q_PROPERTY(int DefaultLinkPenWidth READ GetDefaultLinkPenWidth WRITE SetDefaultLinkPenWidth)
+    // Background colour of the tree.
     Q_PROPERTY(QColor ColorTree READ GetColorTreeQColor WRITE SetColorTreeQColor)
+    // The tree hides its selection while it has no focus.
     Q_PROPERTY(bool HideSelectionTree READ GetHideSelectionTree WRITE SetHideSelectionTree)
+    // Tree nodes under the mouse are highlighted.
     Q_PROPERTY(bool HotTrackTree READ GetHotTrackTree WRITE SetHotTrackTree)
+    // Indentation of the tree's levels in pixels.
     Q_PROPERTY(int IndentTree READ GetIndentTree WRITE SetIndentTree)
+    // Labels too wide for the tree show as tool tips.
     Q_PROPERTY(bool ToolTipsTree READ GetToolTipsTree WRITE SetToolTipsTree)
+    // A right click selects the tree row under the mouse.
     Q_PROPERTY(bool RightClickSelectTree READ GetRightClickSelectTree WRITE SetRightClickSelectTree)
+    // Several rows of the tree (and the grid) can be selected.
     Q_PROPERTY(bool MultiSelectTree READ GetMultiSelectTree WRITE SetMultiSelectTree)
+    // The tree draws lines between its rows.
     Q_PROPERTY(bool GridLinesTree READ GetGridLinesTree WRITE SetGridLinesTree)
+    // Selecting a node expands it and collapses the others.
     Q_PROPERTY(bool AutoExpandTree READ GetAutoExpandTree WRITE SetAutoExpandTree)
+    // The tree (and the grid) select whole rows.
     Q_PROPERTY(bool RowSelectTree READ GetRowSelectTree WRITE SetRowSelectTree)
+    // The tree (and the grid) show buttons to open and close rows.
     Q_PROPERTY(bool ShowButtonsTree READ GetShowButtonsTree WRITE SetShowButtonsTree)
+    // The tree draws lines from parents to children.
     Q_PROPERTY(bool ShowLinesTree READ GetShowLinesTree WRITE SetShowLinesTree)
+    // The hosted grid's columns as text.
     Q_PROPERTY(QString Grid_Columns READ GetGrid_ColumnsText WRITE SetGrid_ColumnsText)
+    // The hosted grid shows a header row.
     Q_PROPERTY(bool Grid_HasHeaders READ GetGrid_HasHeaders WRITE SetGrid_HasHeaders)
+    // The hosted grid shows an info column.
     Q_PROPERTY(bool Grid_HasInfoCol READ GetGrid_HasInfoCol WRITE SetGrid_HasInfoCol)
+    // The hosted grid selects whole rows.
     Q_PROPERTY(bool Grid_RowSelect READ GetGrid_RowSelect WRITE SetGrid_RowSelect)
+    // The hosted grid's last column fills the remaining width.
     Q_PROPERTY(bool Grid_ExtendLastColumnToWidth READ GetGrid_ExtendLastColumnToWidth WRITE
                    SetGrid_ExtendLastColumnToWidth)
+    // A click on a header of the hosted grid sorts by that column.
     Q_PROPERTY(bool Grid_UserSortEnable READ GetGrid_UserSortEnable WRITE SetGrid_UserSortEnable)
+    // Several rows of the hosted grid can be selected.
     Q_PROPERTY(bool Grid_MultiSelect READ GetGrid_MultiSelect WRITE SetGrid_MultiSelect)
+    // The hosted grid draws its focus rectangle.
     Q_PROPERTY(bool GridFocusRects READ GetGridFocusRects WRITE SetGridFocusRects)
+    // The hosted grid ends an edit when its focus moves.
     Q_PROPERTY(
         bool GridStopEditOnFocusChange READ GetGridStopEditOnFocusChange WRITE SetGridStopEditOnFocusChange)
+    // The hosted grid's vertical bar sits at the chart's right edge.
     Q_PROPERTY(bool GridVerticalScrollOutOfGrid READ GetGridVerticalScrollOutOfGrid WRITE
                    SetGridVerticalScrollOutOfGrid)
 public:

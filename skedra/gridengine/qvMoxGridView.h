@@ -161,9 +161,7 @@ public:
 
     // Input. Zones are tested in client pixels of the last layout.
     TMMode GetSizingMode() const;
-    // While designing only column and row borders react to the mouse.
-    bool GetDesigning() const { return FDesigning; }
-    void SetDesigning(bool aValue) { FDesigning = aValue; }
+    // While designing (GetDesigning) only column and row borders react to the mouse.
     // On the border between two header cells, or on the outer edge of the
     // last one: aCell is the header cell before the border.
     bool InResizeZone(int x, int y, bool& aIsColumnBorder, TMoxCell*& aCell);
@@ -454,7 +452,6 @@ private:
     bool FTypeAheadEnabled = true;
     bool FAutoEditMode = false;
     TCursor FGridCursor = crDefault;
-    bool FDesigning = false;
     std::unique_ptr<TMoxGridViewInput> FInput;
     std::vector<std::unique_ptr<TSingleEventListener>> FListeners;
     TTextLayoutCache FTextCache;

@@ -122,7 +122,7 @@ void TMoxGridView_Custom::MouseDown(TMouseButton Button, TShiftState Shift, int 
     in.DownPos = TPoint(X, Y);
     in.SizingMode = TMMode::mmNone;
     in.SizingCell = nullptr;
-    if (!FDesigning) {
+    if (!GetDesigning()) {
         if (!FEditing && !isDouble && CanFocus()) SetFocus();
         if (Button == mbLeft && FAutoEditMode && !in.DelayedEditTimer->GetEnabled()) {
             in.DelayedEditPos = TPoint(X, Y);
@@ -173,7 +173,7 @@ void TMoxGridView_Custom::MouseDown(TMouseButton Button, TShiftState Shift, int 
         in.TrackLine[0] = in.TrackLine[1] = TPoint();
         return;
     }
-    if (FDesigning) return;
+    if (GetDesigning()) return;
     TMoxCell* header = FRootCell->CellFromPix(X, Y, false);
     if (Button == mbLeft && InSortZone(X, Y, header))
         SortByHeader(header);
@@ -249,7 +249,7 @@ void TMoxGridView_Custom::DblClick()
     TqvOffscreenPaint::DblClick();
     const TPoint p = FInput->LastMousePos;
     TMoxCell* cell = FRootCell->CellFromPix(p.X, p.Y, true);
-    if (FDesigning || FEditing || !cell || cell->GetIsFixed()) return;
+    if (GetDesigning() || FEditing || !cell || cell->GetIsFixed()) return;
     if (FRootCell->FocusedCell && InButtonZone(p.X, p.Y, FRootCell->FocusedCell)) return;
     StartEditing();
 }
@@ -366,7 +366,7 @@ void TMoxGridView_Custom::SortByHeader(TMoxCell* aCell)
 
 void TMoxGridView_Custom::mousePressEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::LeftButton && GetDragMode() == dmAutomatic && !FDesigning)
+    if (e->button() == Qt::LeftButton && GetDragMode() == dmAutomatic && !GetDesigning())
         AutoDragPress(e, false);
     else
         TqvOffscreenPaint::mousePressEvent(e);
@@ -374,7 +374,7 @@ void TMoxGridView_Custom::mousePressEvent(QMouseEvent* e)
 
 void TMoxGridView_Custom::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::LeftButton && GetDragMode() == dmAutomatic && !FDesigning)
+    if (e->button() == Qt::LeftButton && GetDragMode() == dmAutomatic && !GetDesigning())
         AutoDragPress(e, true);
     else
         TqvOffscreenPaint::mouseDoubleClickEvent(e);

@@ -294,10 +294,14 @@ void TThread::Synchronize(TThread* aThread, const TThreadMethod& aMethod)
     entry.owner = aThread;
     entry.method = aMethod;
     {
+        // The wake-up is posted under the queue's lock, which the user-interface
+        // thread takes before it runs the call: the posted call object is thus
+        // made before it is freed there, in an order a race detector can see
+        // (the event queue's own lock lives in uninstrumented code).
         std::lock_guard lock(s.mutex);
         s.queue.push_back(&entry);
+        WakeMainThread();
     }
-    WakeMainThread();
     {
         std::unique_lock lock(s.mutex);
         s.done.wait(lock, [&] { return entry.done; });

@@ -53,6 +53,7 @@ public:
     TNotifyEvent OnChanging;
 
 protected:
+    using TCustomControl::Click;
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -5,6 +5,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <cmath>
 
 #include "skedra/schema/qvSchema.h"
 #include "skedra/schema/qvSchema_p.h"
@@ -129,8 +130,19 @@ void TqvDataEntity_SchemaTime::AfterCreate(TqvDataList* theList)
     FTexts.clear();
 }
 
+namespace
+{
+// A time that is not a number has no place on the axis and would break the
+// order of the view's item index.
+void RequireDate(TDateTime aValue)
+{
+    if (std::isnan(aValue)) throw Exception(QStringLiteral("Invalid date: not a number"));
+}
+} // namespace
+
 void TqvDataEntity_SchemaTime::SetStartDateTime(TDateTime aValue)
 {
+    RequireDate(aValue);
     if (aValue == FStartDateTime) return;
     FStartDateTime = aValue;
     DoInfoPush();
@@ -138,6 +150,7 @@ void TqvDataEntity_SchemaTime::SetStartDateTime(TDateTime aValue)
 
 void TqvDataEntity_SchemaTime::SetStopDateTime(TDateTime aValue)
 {
+    RequireDate(aValue);
     if (aValue == FStopDateTime) return;
     FStopDateTime = aValue;
     DoInfoPush();

@@ -315,14 +315,20 @@ bool TqvTree_ComBasic::CheckInvariants(QString* theWhy) const
 void TqvTree_ComBasic::HandleAutoExpand()
 {
     if (AutoExpandLevels >= 1) {
+        // The entities to open are collected first and kept alive: opening one
+        // raises events whose handlers may delete entities and their lists.
+        std::vector<TqvDataEntity_Tree*> candidates;
+        std::vector<TqvExposable::TKeepAlive> keep;
         TDataListTrav trav(GetDataLists());
-        trav.First();
-        while (!trav.Eof()) {
+        for (trav.First(); !trav.Eof(); trav.Next()) {
             auto* e = dynamic_cast<TqvDataEntity_Tree*>(trav.DataEntity());
-            if (e != nullptr && e->GetLevel() <= AutoExpandLevels - 1 && e->GetVisible() && !e->Expanded)
-                PerformAutoExpandItem(e);
-            trav.Next();
+            if (e != nullptr && e->GetLevel() <= AutoExpandLevels - 1 && e->GetVisible() && !e->Expanded) {
+                candidates.push_back(e);
+                keep.emplace_back(e);
+            }
         }
+        for (TqvDataEntity_Tree* e : candidates)
+            if (!e->IsFreePending() && !e->Expanded && e->GetVisible()) PerformAutoExpandItem(e);
     }
     EnsureDisplayUpToDate();
 }

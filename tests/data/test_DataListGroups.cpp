@@ -86,6 +86,13 @@ TEST_F(TGroupFixture, StartIndexWrapsAround)
     Build({1, 1, 1, 1, 1});
     TDataListTrav t(group.get(), 2);
     EXPECT_EQ(Walk(t), (std::vector<int>{200, 300, 400, 0, 100}));
+    // A negative start counts from the end, and one past the count wraps too.
+    TDataListTrav back(group.get(), -1);
+    EXPECT_EQ(Walk(back), (std::vector<int>{400, 0, 100, 200, 300}));
+    TDataListTrav farBack(group.get(), -7);
+    EXPECT_EQ(Walk(farBack), (std::vector<int>{300, 400, 0, 100, 200}));
+    TDataListTrav past(group.get(), 5);
+    EXPECT_EQ(Walk(past), (std::vector<int>{0, 100, 200, 300, 400}));
 }
 
 TEST_F(TGroupFixture, ExplicitIndexesInOrderSkippingMinusOne)

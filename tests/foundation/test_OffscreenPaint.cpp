@@ -492,3 +492,30 @@ TEST_F(Fixture, PrintsOntoAPdfPage)
     EXPECT_FALSE(area->GetIsPrinting());
     EXPECT_EQ(area->GetWidth(), 80);
 }
+
+// Invalidations still pending when a print starts: the end of printing asks
+// the window for one paint of its own, the paint arrives once, and later
+// invalidations reach the window again.
+TEST_F(Fixture, PaintOwedAfterPrintingWithInvalidationsPending)
+{
+    const int windowBefore = area->GetWindowInvalidateCount();
+    for (int i = 0; i < 3; ++i)
+        area->Invalidate();
+    ASSERT_EQ(area->GetWindowInvalidateCount(), windowBefore + 1);
+    ASSERT_EQ(area->GetInvalidateCount(), 3);
+    const int paints = area->paints;
+    {
+        QImage page(200, 200, QImage::Format_RGB32);
+        TDeviceContext dc(&page);
+        area->Print(&dc, 0, 0, 1, 1, false);
+    }
+    EXPECT_EQ(area->paints, paints + 1); // the print itself
+    EXPECT_EQ(area->GetWindowInvalidateCount(), windowBefore + 2);
+    EXPECT_EQ(area->GetInvalidateCount(), 1);
+    QApplication::processEvents();
+    EXPECT_EQ(area->paints, paints + 2);
+    EXPECT_EQ(area->GetInvalidateCount(), 0);
+    EXPECT_EQ(At(Screen(*area), 20, 20), clRed);
+    area->Invalidate();
+    EXPECT_EQ(area->GetWindowInvalidateCount(), windowBefore + 3);
+}

@@ -122,3 +122,36 @@ TEST(XYSizer, GripMovedToAnotherParentAfterItsGuidesWereMade)
     f.parent.reset(); // AddressSanitizer reports a read of a freed guide otherwise
     EXPECT_TRUE(guide.isNull());
 }
+
+TEST(XYSizer, AGripMovedToAnotherParentDuringADragEndsTheDrag)
+{
+    Form f;
+    QTest::mousePress(f.grip, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    QTest::mouseMove(f.grip, f.InGrip(112, 107));
+    TPanel* h = f.grip->GetHorizontalGuide();
+    TPanel* v = f.grip->GetVerticalGuide();
+    ASSERT_TRUE(h && v && h->isVisible() && v->isVisible());
+    auto* panel = new TPanel(f.parent.get());
+    panel->SetBounds(0, 0, 200, 150);
+    f.grip->SetParent(panel);
+    EXPECT_FALSE(h->isVisible());
+    EXPECT_FALSE(v->isVisible());
+    QTest::mouseRelease(f.grip, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_TRUE(f.reports.empty());
+}
+
+// The application may free the grip from its own report; the guides are
+// already hidden and nothing touches the grip afterwards.
+TEST(XYSizer, GripFreedByItsOwnResizeReport)
+{
+    Form f;
+    QPointer<TXYSizer> grip(f.grip);
+    f.grip->OnResize = [](TXYSizer* sender, TPoint) { delete sender; };
+    QTest::mousePress(f.grip, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    QTest::mouseMove(f.grip, f.InGrip(120, 110));
+    QPointer<TPanel> guide(f.grip->GetHorizontalGuide());
+    ASSERT_TRUE(guide && guide->isVisible());
+    QTest::mouseRelease(f.grip, Qt::LeftButton, Qt::NoModifier, f.InGrip(120, 110));
+    EXPECT_TRUE(grip.isNull());
+    EXPECT_TRUE(guide.isNull() || !guide->isVisible());
+}

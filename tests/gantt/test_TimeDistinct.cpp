@@ -18,7 +18,7 @@ using namespace skedra;
 namespace
 {
 
-constexpr double kSecond = 1.0 / SecsPerDay;
+constexpr double kSecond = OneSecond;
 const TDateTime kDay = EncodeDate(2026, 12, 8);
 
 TDateTime At(int h, int m, int s = 0, double extraSeconds = 0)
@@ -130,6 +130,7 @@ void ExpectMatchesOracle(const std::vector<TSpec>& specs, int trial)
         engine.SetMaxListedPairs(maxListedPairs);
         ASSERT_EQ(engine.HasConflicts(), anyConflict) << "trial " << trial;
         EXPECT_FALSE(engine.ResolveConflicts());
+        ASSERT_NO_THROW(engine.CheckInvariants()) << "trial " << trial;
 
         ASSERT_EQ(SubCols(fast), SubCols(slow))
             << "trial " << trial << ", " << specs.size() << " holders, pair limit " << maxListedPairs;
@@ -378,6 +379,7 @@ TEST(TimeDistinct, CancelInEveryPhaseStopsAndAnswersFalse)
             engine.SetTerminateRequest([&] { return ++asked >= k; });
             EXPECT_FALSE(engine.ResolveConflicts());
             EXPECT_EQ(asked, k);
+            EXPECT_NO_THROW(engine.CheckInvariants());
             int placed = 0;
             for (int c = 0; c < engine.ColumnCount(); ++c)
                 for (const TDistinctTimeHolder* h : engine.Column(c)->Items()) {

@@ -269,6 +269,8 @@ TEST(GridLayout, ScrollValuesSkipHiddenItems)
     std::mt19937 rng(5);
     for (int i = 3; i < 19; ++i)
         if (rng() % 3 == 0) g.Root.RowList->getAxisContentItem(i)->SetHide(true);
+    QString why;
+    ASSERT_TRUE(g.Root.RowList->CheckInvariants(&why)) << why.toStdString();
     for (int i = 0; i < 20; ++i) {
         if (g.Root.RowList->getAxisContentItem(i)->Hidden) continue;
         const int v = TMoxGridCell::Convert_TrueIndexToVisible(g.Root.RowList.get(), i);
@@ -295,6 +297,8 @@ TEST(GridLayout, VirtualRowsStayFewAndThePlacedRowsAreTheRightOnes)
         g.LayoutAndDraw(TRect(0, 0, 300, 400));
         EXPECT_LT(g.Root.RowList->LoadedCount(), 1000);
         EXPECT_EQ(g.Root.RowList->Count(), 10000001);
+        QString why;
+        ASSERT_TRUE(g.Root.RowList->CheckInvariants(&why)) << why.toStdString() << " step " << step;
         const std::vector<int> placed = Indexes(*g.Root.RowList);
         ASSERT_FALSE(placed.empty());
         EXPECT_EQ(placed[0], 0);

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "skedra/gridengine/qvMoxGridView.h"
+#include "skedra/gridengine/qvMoxGridViewInput_p.h"
 #include "skedra/platform/DeviceContext.h"
 #include "skedra/platform/Messages.h"
 
@@ -535,6 +536,9 @@ TEST_F(ViewFixture, TenMillionVirtualRowsKeepFewLoadedAndPaintTheRightRows)
         painted.clear();
         Paint();
         EXPECT_LT(root->RowList->LoadedCount(), 1000);
+        QString why;
+        ASSERT_TRUE(root->RowList->CheckInvariants(&why)) << why.toStdString() << " step " << step;
+        ASSERT_TRUE(view->GetInput()->CheckInvariants(&why)) << why.toStdString() << " step " << step;
         ASSERT_GE(painted.size(), 10u);
         const int top = root->Top;
         for (size_t i = 0; i < painted.size(); ++i) {

@@ -63,6 +63,21 @@ QList<QDesignerCustomWidgetInterface*> Components()
     return collection->customWidgets();
 }
 
+// A grid made by the plugin on aForm, with the plugin's extensions registered
+// in aManager (as Designer does when it loads the plugin).
+TqvGrid* DesignerGrid(QExtensionManager& aManager, QWidget& aForm)
+{
+    QDesignerCustomWidgetInterface* gridEntry = nullptr;
+    for (QDesignerCustomWidgetInterface* c : Components())
+        if (c->name() == "skedra::TqvGrid") gridEntry = c;
+    if (gridEntry == nullptr || !QMetaObject::invokeMethod(PluginInstance(), "RegisterExtensions",
+                                                           Q_ARG(QExtensionManager*, &aManager))) {
+        ADD_FAILURE() << "no grid entry or no extensions in the plugin";
+        return nullptr;
+    }
+    return qobject_cast<TqvGrid*>(gridEntry->createWidget(&aForm));
+}
+
 // The properties a component publishes itself (those after QWidget's).
 QList<QMetaProperty> PublishedProperties(const QObject* anObject)
 {
@@ -285,16 +300,10 @@ TEST(DesignerPlugin, TreePopupOnALoadedFormMirrorsTheNamedTree)
 
 TEST(DesignerPlugin, GridColumnsVerbEditsTheColumnsTheFormSaves)
 {
-    QDesignerCustomWidgetInterface* gridEntry = nullptr;
-    for (QDesignerCustomWidgetInterface* c : Components())
-        if (c->name() == "skedra::TqvGrid") gridEntry = c;
-    ASSERT_NE(gridEntry, nullptr);
     QExtensionManager manager;
-    ASSERT_TRUE(QMetaObject::invokeMethod(PluginInstance(), "RegisterExtensions",
-                                          Q_ARG(QExtensionManager*, &manager)));
     QWidget form;
     form.setObjectName("Form");
-    auto* grid = qobject_cast<TqvGrid*>(gridEntry->createWidget(&form));
+    TqvGrid* grid = DesignerGrid(manager, form);
     ASSERT_NE(grid, nullptr);
     grid->setObjectName("component");
 
@@ -390,15 +399,9 @@ TEST(DesignerPlugin, AChartOnALoadedFormIsInTheModeTheFormSays)
 // OK gives the grid the result and Cancel leaves the grid as it was.
 TEST(DesignerPlugin, TheColumnsDialogEditsTheGridThroughItsButtons)
 {
-    QDesignerCustomWidgetInterface* gridEntry = nullptr;
-    for (QDesignerCustomWidgetInterface* c : Components())
-        if (c->name() == "skedra::TqvGrid") gridEntry = c;
-    ASSERT_NE(gridEntry, nullptr);
     QExtensionManager manager;
-    ASSERT_TRUE(QMetaObject::invokeMethod(PluginInstance(), "RegisterExtensions",
-                                          Q_ARG(QExtensionManager*, &manager)));
     QWidget form;
-    auto* grid = qobject_cast<TqvGrid*>(gridEntry->createWidget(&form));
+    TqvGrid* grid = DesignerGrid(manager, form);
     ASSERT_NE(grid, nullptr);
     grid->GetColumns()->Add()->SetHeaderText("Task");
     auto* menu = qt_extension<QDesignerTaskMenuExtension*>(&manager, grid);

@@ -623,3 +623,27 @@ TEST(ScalerMapping, DateToPixelIsExactOnSpansUnderTenSeconds)
         }
     }
 }
+
+// Exactly whole weeks of visible time from the end (forward) or the start
+// (backward) of a visible stretch land on the same edge whole weeks away,
+// never on the neighbouring edge across the hidden night and weekend.
+TEST(ScalerMapping, MoveOfExactlyWholeWeeksOfVisibleTimeWithHiddenDaysAndHours)
+{
+    TestScalerModel m;
+    m.SetHiddenHours(Night());
+    m.SetHiddenDays(Weekend());
+    const TDateTime week = m.VisibleTimeForWeek();
+    ASSERT_NEAR(week, 50.0 / 24, 1e-12);
+    const TDateTime fridayEnd = D(2024, 3, 8, 18);
+    const TDateTime mondayStart = D(2024, 3, 4, 8);
+    for (int k : {1, 2, 5}) {
+        EXPECT_NEAR(m.VisibleTimeDiffToTrueTime(fridayEnd, k * week), fridayEnd + 7 * k, OneMillisecond) << k;
+        EXPECT_NEAR(m.VisibleTimeDiffToTrueTime(mondayStart, -k * week), mondayStart - 7 * k, OneMillisecond)
+            << k;
+        // From inside the day the whole weeks are exact too.
+        const TDateTime wednesday = D(2024, 3, 6, 11, 30);
+        EXPECT_NEAR(m.VisibleTimeDiffToTrueTime(wednesday, k * week), wednesday + 7 * k, OneMillisecond) << k;
+        EXPECT_NEAR(m.VisibleTimeDiffToTrueTime(wednesday, -k * week), wednesday - 7 * k, OneMillisecond)
+            << k;
+    }
+}

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 
+#include <cmath>
 #include <random>
 
 #include "tests/schema/SchemaTestSupport.h"
@@ -482,3 +483,15 @@ TEST_F(SchemaModel, FlippedHeaderCellsShowEveryLineOfTheText)
 }
 
 } // namespace
+
+TEST_F(SchemaModel, AnItemRefusesATimeThatIsNotANumberAndKeepsItsTimes)
+{
+    MakeColumns({100, 100});
+    TqvDataEntity_SchemaTime* item = AddItem(0, 1, At(1, 10), At(1, 11));
+    EXPECT_THROW(item->SetStartDateTime(std::nan("")), Exception);
+    EXPECT_THROW(item->SetStopDateTime(std::nan("")), Exception);
+    EXPECT_EQ(item->GetStartDateTime(), At(1, 10));
+    EXPECT_EQ(item->GetStopDateTime(), At(1, 11));
+    Settle();
+    schema->CheckInvariants();
+}

@@ -356,6 +356,32 @@ TEST_F(TreeTest, AutoExpandLevelsTwoOpensRootsAndTheirChildrenOnly)
     EXPECT_TRUE(level1[0]->GetSubDataList()->GetTreeItem(0)->GetVisible());
 }
 
+// A handler of the automatic opening deletes another root with its children
+// (and their list) while the opening runs: the others still open.
+TEST_F(TreeTest, AutoExpandSurvivesAHandlerDeletingEntitiesItWasAboutToVisit)
+{
+    TqvDataEntity_Tree* a = Add(nullptr, "A");
+    Add(a, "A1");
+    TqvDataEntity_Tree* b = Add(nullptr, "B");
+    Add(Add(b, "B1"), "B11");
+    TqvDataEntity_Tree* c = Add(nullptr, "C");
+    Add(c, "C1");
+    bool deleted = false;
+    tree->OnExpanding = [&](TObject*, TTreeNode*, bool&) {
+        if (deleted) return;
+        deleted = true;
+        tree->RemoveDataEntity(b);
+    };
+    tree->SetAutoExpandLevels(1);
+    Paint();
+    EXPECT_TRUE(deleted);
+    ASSERT_EQ(tree->GetRootDataList()->Count(), 2);
+    EXPECT_TRUE(a->GetExpanded());
+    EXPECT_TRUE(c->GetExpanded());
+    QString why;
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+}
+
 TEST_F(TreeTest, DeletingThePendingCurrentEntityCancelsTheSelection)
 {
     TqvDataEntity_Tree* a = Add(nullptr, "A");
