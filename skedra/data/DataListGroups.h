@@ -34,6 +34,7 @@ public:
     {
         FLists.clear();
         FMembers.clear();
+        FIndexed = false;
     }
     void SetDataList(int i, TqvDataList* aList);
     // The entry at i; for i >= Count with OnMissingIndex assigned, asks the
@@ -53,12 +54,20 @@ protected:
     ~TqvDataList2lev() override = default;
 
 private:
+    // Groups up to this size find a member by scanning (most groups are a
+    // row's few layers); larger ones keep FMembers.
+    static constexpr std::size_t IndexFrom = 16;
+
     void Step(bool aForward);
+    bool Contains(const TqvDataList* aList) const;
+    void Note(const TqvDataList* aList);
     void Forget(TqvDataList* aList);
     std::vector<TqvDataList*> FLists;
-    // How often each list stands in FLists: Add's duplicate check without a
-    // scan, which matters for groups of many small lists (one per tree node).
+    // Once the group has grown past IndexFrom: how often each list stands in
+    // FLists, so that Add's duplicate check costs no scan in groups of many
+    // lists (one per tree node).
     std::unordered_map<const TqvDataList*, int> FMembers;
+    bool FIndexed = false;
 };
 
 // An ordered group of two-level lists; never owns them.
