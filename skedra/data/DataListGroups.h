@@ -21,6 +21,10 @@ class TqvDataList2lev : public TqvExposable
 public:
     TqvDataList2lev() = default;
 
+    // One group per chart row: in the shared slot pools.
+    static void* operator new(std::size_t aSize) { return TSlotPools::Allocate(aSize); }
+    static void operator delete(void* aPointer, std::size_t aSize) { TSlotPools::Free(aPointer, aSize); }
+
     void CleanForFree() override { Clear(); }
     virtual void AfterCreate();
 

@@ -8,7 +8,6 @@
 
 #include "skedra/platform/Method.h"
 #include "skedra/platform/Object.h"
-#include "skedra/platform/SlotPool.h"
 
 namespace skedra
 {
@@ -76,11 +75,6 @@ class TqvExposable : public TObject
 {
 public:
     TqvExposable() { Initialize(); }
-
-    // Data objects come and go by the hundred thousand: they live in the
-    // shared slot pools (each class in the pool of its own size).
-    static void* operator new(std::size_t aSize) { return TSlotPools::Allocate(aSize); }
-    static void operator delete(void* aPointer, std::size_t aSize) { TSlotPools::Free(aPointer, aSize); }
 
     static void Initialize() {}
 

@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "skedra/platform/Controls.h"
-#include "skedra/platform/SlotPool.h"
 
 class QTreeWidgetItem;
 class QLineEdit;
@@ -132,9 +131,6 @@ class TTreeNode : public TObject
 {
 public:
     explicit TTreeNode(TTreeNodes* anOwner);
-    // A data-bound tree has one node (and one native item) per row.
-    static void* operator new(std::size_t aSize) { return TSlotPools::Allocate(aSize); }
-    static void operator delete(void* aPointer, std::size_t aSize) { TSlotPools::Free(aPointer, aSize); }
     // Detaches the node (and frees its children) from its tree; the owner's
     // OnDeletion is raised for each node first.
     ~TTreeNode() override;

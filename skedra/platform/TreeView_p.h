@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "skedra/platform/Messages.h"
+#include "skedra/platform/SlotPool.h"
 #include "skedra/platform/TreeView.h"
 
 namespace skedra
