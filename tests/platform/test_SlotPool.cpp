@@ -66,7 +66,9 @@ TEST(SlotPool, RandomUseKeepsSlotsApartAndCountersRight)
             live[k] = live.back();
             live.pop_back();
         }
-        if (step % 5000 == 0) ASSERT_NO_THROW(pool.CheckInvariants()) << "step " << step;
+        if (step % 5000 == 0) {
+            ASSERT_NO_THROW(pool.CheckInvariants()) << "step " << step;
+        }
     }
     EXPECT_EQ(pool.LiveCount(), live.size());
     EXPECT_GE(pool.BlockCount(), 3u);
@@ -87,17 +89,17 @@ TEST(SlotPool, FreedSlotOfFullBlockIsReused)
 {
     TSlotPool pool(TSlotPool::BlockSize / 4);
     ASSERT_EQ(pool.SlotsPerBlock(), 3u);
-    std::vector<void*> slots;
+    std::vector<void*> taken;
     for (int i = 0; i < 6; ++i)
-        slots.push_back(pool.Allocate());
+        taken.push_back(pool.Allocate());
     EXPECT_EQ(pool.BlockCount(), 2u);
     ASSERT_NO_THROW(pool.CheckInvariants());
-    pool.Free(slots[1]);
+    pool.Free(taken[1]);
     ASSERT_NO_THROW(pool.CheckInvariants());
-    EXPECT_EQ(pool.Allocate(), slots[1]);
+    EXPECT_EQ(pool.Allocate(), taken[1]);
     EXPECT_EQ(pool.BlockCount(), 2u);
     pool.Free(nullptr);
-    for (void* s : slots)
+    for (void* s : taken)
         pool.Free(s);
     EXPECT_EQ(pool.BlockCount(), 1u);
     ASSERT_NO_THROW(pool.CheckInvariants());
