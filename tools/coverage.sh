@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the library and its tests with line coverage (no sanitizers, no
-# benchmarks, no demo), runs the tests and prints the library's line coverage
-# per folder of skedra/. Installs Debian's gcovr when it is missing.
+# Builds the library, its tests and the benchmarks (whose smoke runs are tests)
+# with line coverage (no sanitizers, no demo), runs every CTest test and prints
+# the library's line coverage per folder of skedra/. Installs Debian's gcovr
+# when it is missing.
 #   tools/coverage.sh [ctest arguments...]
 # SKEDRA_COVERAGE_BUILD sets the build directory (default build-cov).
 set -euo pipefail
@@ -9,10 +10,11 @@ cd "$(dirname "$0")/.."
 if ! command -v gcovr >/dev/null; then
     sudo=""
     [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo apt-get install -y --no-install-recommends gcovr
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends gcovr
 fi
 build=${SKEDRA_COVERAGE_BUILD:-build-cov}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKEDRA_BENCH=OFF -DSKEDRA_DEMO=OFF \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKEDRA_BENCH=ON -DSKEDRA_DEMO=OFF \
     -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic" -DCMAKE_EXE_LINKER_FLAGS=--coverage \
     -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage
 cmake --build "$build" -j"$(nproc)"

@@ -1,5 +1,5 @@
-// Printing page by page: a grid, a tree, the Gantt chart and the schedule
-// view in both orientations are built off screen and printed to multi-page A4
+// Printing page by page: a grid, a tree, the Gantt chart in tree and grid
+// mode and the schedule view in both orientations are built off screen and printed to multi-page A4
 // PDFs, each page started by the component's new-page handler (the grid's
 // pages by the band it reports cut).
 #include <QAction>
@@ -151,6 +151,62 @@ void PrintGantt(QWidget* aHost, const QString& aFile)
     delete gant;
 }
 
+// Grid mode: 30 phases of 9 tasks, two columns beside the bars; the pages
+// hold the header row and the rows that fit, the next page going on after
+// the last row the previous one held.
+void PrintGanttGrid(QWidget* aHost, const QString& aFile)
+{
+    auto* gant = new TqvGant(aHost);
+    gant->SetBounds(0, 0, 1000, 600);
+    gant->SetUseGridNotTree(true);
+    gant->GetDateScaler()->SetStart(kPlanStart);
+    gant->GetDateScaler()->SetStop(kPlanStart + 28);
+    TqvGrid* grid = gant->GetGrid();
+    TqvGrid_Column* task = grid->GetColumns()->GetColumn(0);
+    task->SetHeaderText(QStringLiteral("Task"));
+    task->SetWidth(150);
+    TqvGrid_Column* days = grid->AddColumn();
+    days->SetHeaderText(QStringLiteral("Days"));
+    days->SetWidth(50);
+    gant->SetGrid_HasHeaders(true);
+    const int firstColumn = grid->GetRootCell()->GetFixedCols();
+    auto addRow = [&](TqvDataEntity_GridTreeNode* aParent, const QString& aName, TDateTime aStart,
+                      double aDays, TColor aColor) {
+        TqvDataEntity_GridTreeNode* node = grid->GetTree()->AddDataEntity(aParent);
+        const int row = node->Row->ListIndex();
+        grid->SetText(grid->GetCell(firstColumn, row), aName);
+        grid->SetText(grid->GetCell(firstColumn + 1, row), QString::number(aDays));
+        TqvDataEntity_GantTime* t = gant->GridNode_AddGantTime(node, 0);
+        t->SetStartDateTime(aStart);
+        t->SetStopDateTime(aStart + aDays);
+        t->SetColor(aColor);
+        t->GetTexts()->AddText(aName, 2, 1, 1);
+        return node;
+    };
+    for (int p = 0; p < 30; ++p) {
+        const TDateTime phaseStart = kPlanStart + (p * 2) % 14;
+        TqvDataEntity_GridTreeNode* phase =
+            addRow(nullptr, QStringLiteral("Phase %1").arg(p + 1), phaseStart, 12, 0x909090);
+        // Expanded before its tasks are added, so that every task has its row.
+        phase->SetExpanded(true);
+        for (int t = 0; t < 9; ++t)
+            addRow(phase, QStringLiteral("Task %1.%2").arg(p + 1).arg(t + 1), phaseStart + t + 0.25,
+                   1 + (p + t) % 4, t % 2 == 0 ? 0xE0B070 : 0x70B0E0);
+    }
+    WritePdf(aFile, [&](TDeviceContext& dc) {
+        gant->OnPrintToHdcNewPage =
+            TOnPrintToHdcNewPage([&dc](TObject*, int aPageNo, int& pageHeight, int&, bool&, bool&) {
+                if (aPageNo > 1) dc.NewPage();
+                pageHeight = dc.GetDeviceHeight();
+            });
+        int w = 0, h = 0;
+        TqvPrintGantt::PrintWithGrid(gant, &dc, 0, 0, kScale, kScale, 200, nullptr, -1, false, kPlanStart,
+                                     kPlanStart + 28, static_cast<int>(dc.GetDeviceWidth() / kScale) - 200,
+                                     40, w, h, -1, -1, {});
+    });
+    delete gant;
+}
+
 void PrintSchema(QWidget* aHost, const QString& aFile, bool aFlipped)
 {
     auto* schema = new TqvSchema(aHost);
@@ -199,6 +255,7 @@ int WritePrintedPdfs(const QString& aDir)
     PrintGrid(&host, dir.filePath(QStringLiteral("print-grid.pdf")));
     PrintTree(&host, dir.filePath(QStringLiteral("print-tree.pdf")));
     PrintGantt(&host, dir.filePath(QStringLiteral("print-gantt-tree.pdf")));
+    PrintGanttGrid(&host, dir.filePath(QStringLiteral("print-gantt-grid.pdf")));
     PrintSchema(&host, dir.filePath(QStringLiteral("print-schema.pdf")), false);
     PrintSchema(&host, dir.filePath(QStringLiteral("print-schema-flipped.pdf")), true);
     return 0;

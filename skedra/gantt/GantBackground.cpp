@@ -27,10 +27,10 @@ void TqvGant_ComBasic::GantAreaPaint(TObject*)
     PrepareGeometry();
     // A changed grid header moves the rows: the layout follows after this
     // paint (laying out the grid from inside its own paint would recurse).
-    if (const int header = GridHeaderHeight(); header != FLastGridHeaderHeight) {
+    // A print's header height (scaled) is not the screen's.
+    if (const int header = GridHeaderHeight(); header != FLastGridHeaderHeight && !GA->GetIsPrinting()) {
         FLastGridHeaderHeight = header;
-        if (!GA->GetIsPrinting())
-            TDoLater::DoLater(MakeMethod<&TqvGant_ComBasic::UpdateGridAlignLater>(this));
+        TDoLater::DoLater(MakeMethod<&TqvGant_ComBasic::UpdateGridAlignLater>(this));
     }
     CollectRowsInView(FRowsInView);
     DoBackground();

@@ -163,6 +163,8 @@ void TqvGant_ComBasic::RenderLinks()
     for (TqvDataEntity_Link* link : FLinksInView)
         keep.emplace_back(link);
     // A user-draw handler may change the link list: links it removed are skipped.
+    // Grid mode: the first row in view, which ends out of view are placed against.
+    TGantRow* firstInView = UseGridNotTree && !FRowsInView.empty() ? FRowsInView.front() : nullptr;
     for (TqvDataEntity_Link* link : std::vector<TqvDataEntity_Link*>(FLinksInView)) {
         if (LinkList == nullptr) break;
         if (link->GetDataList() != LinkList) continue;
@@ -180,13 +182,16 @@ void TqvGant_ComBasic::RenderLinks()
         const bool visB = B.Top > -1 && inWindow(b);
         if (UseGridNotTree) {
             // An item whose grid row is scrolled out of view: the link runs off
-            // the top or bottom edge towards it.
+            // the top edge when the row is above the rows in view, else off the
+            // bottom edge (two ends on the same side draw nothing in view).
             const TRect none(-1, -1, -1, -1);
             auto offEdge = [&](const TqvDataEntity_GantTime* t, TGantRow* own, TGantRow* other, TRect& r) {
                 if (r != none || own->GetGridNode() == nullptr || other->GetGridNode() == nullptr) return;
                 const int x = DateScaler->DateToPixel(t->GetStartDateTime() +
                                                       (t->GetStopDateTime() - t->GetStartDateTime()) / 2);
-                const int y = GridRowComesBefore(other, own) ? height + 10 : -10;
+                const bool above = firstInView != nullptr ? GridRowComesBefore(own, firstInView)
+                                                          : !GridRowComesBefore(other, own);
+                const int y = above ? -10 : height + 10;
                 r = TRect(x, y, x, y);
             };
             offEdge(a, rowA, rowB, A);
@@ -219,27 +224,63 @@ bool TqvGant_ComBasic::TreeRowsInView(int& aFirst, int& aLast)
     return true;
 }
 
+namespace
+{
+
+// Grid mode: the grid row indexes the area shows (its placed rows below the
+// header, one more beyond each edge); false when none is placed.
+bool GridRowsInView(TqvGrid* aGrid, int& aFirst, int& aLast)
+{
+    if (aGrid == nullptr) return false;
+    TMoxGridCellForViewer* root = aGrid->GetRootCell();
+    const int fixed = root->GetFixedRows();
+    aFirst = aLast = -1;
+    for (TAxisContentItem* item : root->RowList->VisibleItems) {
+        const int r = item->ListIndex();
+        if (r < fixed) continue;
+        if (aFirst < 0) aFirst = r;
+        aLast = r;
+    }
+    if (aFirst < 0) return false;
+    --aFirst;
+    ++aLast;
+    return true;
+}
+
+} // namespace
+
 void TqvGant_ComBasic::CollectLinksInView(std::vector<TqvDataEntity_Link*>& aLinks)
 {
     aLinks.clear();
     if (LinkList == nullptr) return;
     int first = 0, last = 0;
+    const bool grid = UseGridNotTree;
     // Few links, or rows without a uniform height: every link is looked at.
     constexpr int kIndexFrom = 32;
     if (FLinkIndexOff || LinkList->Count() < kIndexFrom || RowList == nullptr ||
-        RowList->HasDuplicateNodes() || !TreeRowsInView(first, last)) {
+        (grid ? !GridRowsInView(Grid, first, last)
+              : RowList->HasDuplicateNodes() || !TreeRowsInView(first, last))) {
         for (int i = 0; i < LinkList->Count(); ++i)
             if (auto* link = static_cast<TqvDataEntity_Link*>(LinkList->GetItems(i))) aLinks.push_back(link);
         return;
     }
     if (!FLinkIndex) FLinkIndex = std::make_unique<TGantLinkIndex>();
-    const std::uint64_t stamp = FLinkStamp * 1000003u ^ Treeview->GetRowsStamp() * 7919u ^
-                                static_cast<std::uint64_t>(LinkList->Count());
+    // Grid rows move only with a change of the grid's axis, which counts in FLinkStamp.
+    const std::uint64_t rows =
+        grid ? static_cast<std::uint64_t>(Grid->GetRootCell()->RowList->Count()) * 31u + 17u
+             : Treeview->GetRowsStamp();
+    const std::uint64_t stamp =
+        FLinkStamp * 1000003u ^ rows * 7919u ^ static_cast<std::uint64_t>(LinkList->Count());
     if (!FLinkIndex->Built || FLinkIndex->Stamp != stamp) {
         std::vector<TGantLinkIndex::TSpan> spans;
         spans.reserve(static_cast<size_t>(LinkList->Count()));
+        // A row's position: its grid row's index, or its tree node's visible row.
         auto rowOf = [&](const TqvDataEntity_GantTime* t) {
             TGantRow* row = t ? t->GetRow() : nullptr;
+            if (grid) {
+                TqvDataEntity_GridTreeNode* node = row ? row->GetGridNode() : nullptr;
+                return node && node->Row ? node->Row->ListIndex() : -1;
+            }
             TqvDataEntity_Tree* node = row ? row->GetTreeNode() : nullptr;
             return node && node->GetNode() ? Treeview->GetRowOfNode(node->GetNode()) : -1;
         };

@@ -70,7 +70,27 @@ void TqvGant_ComBasic::ShowGridControl(bool aShow)
 int TqvGant_ComBasic::GridHeaderRowHeight() const
 {
     if (Grid == nullptr || !Grid->GetHasHeaders()) return 0;
-    return Grid->GetRowHeight(0);
+    TMoxGridCellForViewer* root = Grid->GetRootCell();
+    TAxisContentList* rows = root->RowList.get();
+    TAxisContentItem* header = rows->FixedCount > 0 ? rows->getAxisContentItem(0) : nullptr;
+    if (header == nullptr || header->Hidden) return 0;
+    if (header->Size > 0) return std::max(header->GetUserSize(), header->Size);
+    // Not laid out yet (a grid built hidden): measured from the header cells
+    // as the layout will, so that the first paint already lines the rows up.
+    int height = 0;
+    TAxisContentList* columns = root->ColumnList.get();
+    for (int c = 0; c < columns->Count(); ++c) {
+        TAxisContentItem* column = columns->getAxisContentItem(c);
+        TMoxCell* cell = column != nullptr && !column->Hidden ? Grid->GetCell(c, 0) : nullptr;
+        if (cell == nullptr) continue;
+        if (header->GetUserSizeActive()) {
+            height = std::max({height, header->GetUserSize(), cell->GetMinHeight()});
+            continue;
+        }
+        cell->CalculateSizes();
+        height = std::max(height, cell->GetCalculatedHeight());
+    }
+    return height;
 }
 
 TScrollBar* TqvGant_ComBasic::HijackedGridScrollBar() const
@@ -142,9 +162,29 @@ TRect TqvGant_ComBasic::GridNodeBand(TqvDataEntity_GridTreeNode* aGridNode)
     TMoxGridCellForViewer* root = Grid->GetRootCell();
     // Only rows the grid's last layout placed have a place on the screen.
     if (!item->InVisibleList || item->Hidden || item->List != root->RowList.get()) return none;
+    if (GridItemBeyondPrint(item)) return none;
+    return GridItemBand(item, GA != nullptr ? GA->GetWidth() : 0);
+}
+
+TRect TqvGant_ComBasic::GridItemBand(const TAxisContentItem* anItem, int aWidth) const
+{
+    const int top = Grid->GetRootCell()->DrawRect.Top + anItem->Position;
+    if (GA != nullptr && GA->GetIsPrinting()) {
+        // The grid printed its rows from the screen layout times the scale,
+        // and the area starts at the printed header row's bottom.
+        const double sy = GA->GetPrintScaley();
+        const int header = RoundPixel(GridHeaderRowHeight() * sy);
+        return TRect(0, RoundPixel(top * sy) - header, aWidth,
+                     RoundPixel((top + anItem->Size) * sy) - header);
+    }
     const int header = GridHeaderHeight();
-    const int top = root->DrawRect.Top + item->Position - header;
-    return TRect(0, top, GA != nullptr ? GA->GetWidth() : 0, top + item->Size);
+    return TRect(0, top - header, aWidth, top - header + anItem->Size);
+}
+
+bool TqvGant_ComBasic::GridItemBeyondPrint(TAxisContentItem* anItem) const
+{
+    return FPrintLastGridRow >= 0 && GA != nullptr && GA->GetIsPrinting() &&
+           anItem->ListIndex() > FPrintLastGridRow;
 }
 
 void TqvGant_ComBasic::GridRowBands(std::vector<TRect>& aBands)
@@ -153,12 +193,10 @@ void TqvGant_ComBasic::GridRowBands(std::vector<TRect>& aBands)
     if (Grid == nullptr || GA == nullptr) return;
     TMoxGridCellForViewer* root = Grid->GetRootCell();
     const int fixed = root->GetFixedRows();
-    const int header = GridHeaderHeight();
     const int W = GA->GetWidth();
     for (TAxisContentItem* item : root->RowList->VisibleItems) {
-        if (item->ListIndex() < fixed) continue;
-        const int top = root->DrawRect.Top + item->Position - header;
-        aBands.emplace_back(0, top, W, top + item->Size);
+        if (item->ListIndex() < fixed || GridItemBeyondPrint(item)) continue;
+        aBands.push_back(GridItemBand(item, W));
     }
 }
 
@@ -169,7 +207,7 @@ void TqvGant_ComBasic::CollectGridRowsInView(std::vector<TGantRow*>& aRows)
     TMoxGridCellForViewer* root = Grid->GetRootCell();
     const int fixed = root->GetFixedRows();
     for (TAxisContentItem* item : root->RowList->VisibleItems) {
-        if (item->ListIndex() < fixed) continue;
+        if (item->ListIndex() < fixed || GridItemBeyondPrint(item)) continue;
         TGantRow* row = RowOfGridItem(item);
         if (row == nullptr || !RowTypeCheckOK(row)) continue;
         row->UpdateRect();
@@ -340,8 +378,8 @@ void TqvGant_ComBasic::SetGrid_HasHeaders(bool aValue)
 {
     if (Grid == nullptr) return;
     Grid->SetHasHeaders(aValue);
-    // The header row's height is known once the grid is laid out: a grid on
-    // screen lays out now, so that the rows line up at once, not a paint later.
+    // A grid on screen lays out now; a hidden one's header row is measured
+    // without a layout. Either way the rows line up at once, not a paint later.
     if (Grid->isVisible()) Grid->RedrawIfNeeded();
     UpdateGridAlign();
     InvalidateGA();

@@ -9,6 +9,7 @@
 #include "skedra/foundation/DoLater.h"
 #include "skedra/gantt/TimeDistinct.h"
 #include "skedra/gantt/qvGant.h"
+#include "skedra/grid/GridPrinting.h"
 #include "skedra/platform/Exceptions.h"
 #include "skedra/tree/qvPrintTree.h"
 
@@ -19,6 +20,7 @@ bool TqvPrintGantt::WidthCut = false;
 bool TqvPrintGantt::HeightCut = false;
 TObject* TqvPrintGantt::WidthContext = nullptr;
 TObject* TqvPrintGantt::HeightContext = nullptr;
+int TqvPrintGantt::HeightContextRow = -1;
 
 namespace
 {
@@ -124,6 +126,19 @@ TqvDataEntity_Tree* FirstRoot(TqvTree_ComBasic* aTree)
     return root != nullptr && root->Count() > 0 ? root->GetTreeItem(0) : nullptr;
 }
 
+// The node of the grid row after row aRow (loaded for the print), or none
+// after the last row.
+TqvDataEntity_GridTreeNode* NextGridRowNode(TqvGant_ComBasic* aGant, int aRow)
+{
+    TqvGrid* grid = aGant->GetGrid();
+    if (grid == nullptr || aRow < 0) return nullptr;
+    TAxisContentList* rows = grid->GetRootCell()->RowList.get();
+    for (int r = aRow + 1; r < rows->Count(); ++r)
+        if (TqvDataEntity_GridTreeNode* node = TqvGridTree::NodeOfRow(rows->getAxisContentItem(r)))
+            return node;
+    return nullptr;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -133,6 +148,7 @@ void TqvPrintGantt::OnSizeCallbackInit()
 {
     WidthCut = HeightCut = false;
     WidthContext = HeightContext = nullptr;
+    HeightContextRow = -1;
 }
 
 void TqvPrintGantt::OnSizeCallback(bool IsWidthNotHeight, int, TObject* theContextObject)
@@ -166,7 +182,36 @@ TqvDataEntity_Tree* TqvPrintGantt::NextTreeRow(TqvDataEntity_Tree* aEntity, bool
 
 void TqvPrintGantt::Expand(TqvGant_ComBasic* aGant, bool aExpandAll, std::vector<TqvDataEntity*>& aList)
 {
+    if (aGant != nullptr) ExpandRows(aGant, aGant->GetUseGridNotTree(), aExpandAll, aList);
+}
+
+void TqvPrintGantt::ExpandRows(TqvGant_ComBasic* aGant, bool aGridRows, bool aExpandAll,
+                               std::vector<TqvDataEntity*>& aList)
+{
     if (!aExpandAll || aGant == nullptr) return;
+    if (aGridRows) {
+        TqvGrid* grid = aGant->GetGrid();
+        if (grid == nullptr || grid->GetTree() == nullptr) return;
+        // Only loaded nodes: expanding must not load a list's unloaded rows.
+        std::vector<TqvDataEntity_GridTreeNode*> pending;
+        auto push = [&pending](TqvDataList* aList) {
+            for (int i = aList != nullptr ? aList->LoadedCount() - 1 : -1; i >= 0; --i)
+                if (auto* n = dynamic_cast<TqvDataEntity_GridTreeNode*>(aList->GetLoaded(i)))
+                    pending.push_back(n);
+        };
+        push(grid->GetTree()->GetRootDataList());
+        while (!pending.empty()) {
+            TqvDataEntity_GridTreeNode* n = pending.back();
+            pending.pop_back();
+            if (n->GetSubDataListCount() == 0) continue;
+            if (!n->Expanded) {
+                aList.push_back(n);
+                n->SetExpanded(true);
+            }
+            push(n->SubDataList);
+        }
+        return;
+    }
     // Rows appear as their parents expand: walk the entities, not the rows.
     std::vector<TqvDataEntity_Tree*> pending;
     TqvDataList_Tree* root = aGant->GetTreeView()->GetRootDataList();
@@ -189,8 +234,12 @@ void TqvPrintGantt::Expand(TqvGant_ComBasic* aGant, bool aExpandAll, std::vector
 void TqvPrintGantt::Collapse(TqvGant_ComBasic*, bool, std::vector<TqvDataEntity*>& aList)
 {
     // The deepest nodes first, so that every parent collapses last.
-    for (auto it = aList.rbegin(); it != aList.rend(); ++it)
-        if (auto* e = dynamic_cast<TqvDataEntity_Tree*>(*it)) e->SetExpanded(false);
+    for (auto it = aList.rbegin(); it != aList.rend(); ++it) {
+        if (auto* e = dynamic_cast<TqvDataEntity_Tree*>(*it))
+            e->SetExpanded(false);
+        else if (auto* n = dynamic_cast<TqvDataEntity_GridTreeNode*>(*it))
+            n->SetExpanded(false);
+    }
     aList.clear();
 }
 
@@ -205,6 +254,24 @@ void TqvPrintGantt::Print(TqvGant_ComBasic* aGant, TDeviceContext* aDC, int aLef
 {
     int rows = 0;
     InternalPrint(aGant, aDC, aLeft, aTop, aScaleX, aScaleY, false, aTreeWidth, aStartNode, nullptr, aMaxRows,
+                  aExpandAll, aStart, aStop, aGanttWidth, aScalerHeight, aPrintedWidth, aPrintedHeight,
+                  aPageRight, aPageBottom, aOnSize, rows);
+}
+
+void TqvPrintGantt::PrintWithGrid(TqvGant_ComBasic* aGant, TDeviceContext* aDC, int aLeft, int aTop,
+                                  double aScaleX, double aScaleY, int aTreeWidth,
+                                  TqvDataEntity_GridTreeNode* aStartNode, int aMaxRows, bool aExpandAll,
+                                  TDateTime aStart, TDateTime aStop, int aGanttWidth, int aScalerHeight,
+                                  int& aPrintedWidth, int& aPrintedHeight, int aPageRight, int aPageBottom,
+                                  const TOnSizeCallBack& aOnSize)
+{
+    int rows = 0;
+    const auto refresh = qScopeGuard([aGant] {
+        if (aGant == nullptr) return;
+        if (TqvGrid* grid = aGant->GetGrid()) grid->Invalidate();
+        aGant->InvalidateGA();
+    });
+    InternalPrint(aGant, aDC, aLeft, aTop, aScaleX, aScaleY, true, aTreeWidth, nullptr, aStartNode, aMaxRows,
                   aExpandAll, aStart, aStop, aGanttWidth, aScalerHeight, aPrintedWidth, aPrintedHeight,
                   aPageRight, aPageBottom, aOnSize, rows);
 }
@@ -234,18 +301,25 @@ void TqvPrintGantt::InternalPrint(TqvGant_ComBasic* aGant, TDeviceContext* aDC, 
         Collapse(aGant, aExpandAll, expanded);
         OnSizeCallbackInit();
     });
-    Expand(aGant, aExpandAll, expanded);
+    ExpandRows(aGant, aWithGrid, aExpandAll, expanded);
     const TOnSizeCallBack onSize(&TqvPrintGantt::OnSizeCallback);
     int pageHeight = -1, pageWidth = -1;
     bool goahead = true, render = true;
     TqvDataEntity_Tree* start = aStartTreeNode;
+    TqvDataEntity_GridTreeNode* gridStart = aStartGridNode;
     for (int page = 1;; ++page) {
         if (page > 1) {
             // The next page goes on after the last row the previous one held.
-            auto* last = dynamic_cast<TqvDataEntity_Tree*>(HeightContext);
-            if (!HeightCut || last == nullptr) break;
-            start = NextTreeRow(last, aExpandAll);
-            if (start == nullptr) break;
+            if (!HeightCut) break;
+            if (aWithGrid) {
+                gridStart = NextGridRowNode(aGant, HeightContextRow);
+                if (gridStart == nullptr) break;
+            } else {
+                auto* last = dynamic_cast<TqvDataEntity_Tree*>(HeightContext);
+                if (last == nullptr) break;
+                start = NextTreeRow(last, aExpandAll);
+                if (start == nullptr) break;
+            }
         }
         OnSizeCallbackInit();
         aGant->OnPrintToHdcNewPage(aGant, page, pageHeight, pageWidth, goahead, render);
@@ -253,9 +327,9 @@ void TqvPrintGantt::InternalPrint(TqvGant_ComBasic* aGant, TDeviceContext* aDC, 
         TDeviceContext* dc = render ? aGant->HdcToUseOnNewPage : &measure;
         if (dc == nullptr) throw Exception(QStringLiteral("No device context to print on"));
         int rows = 0;
-        InternalPrintLoop(aGant, dc, aLeft, aTop, aScaleX, aScaleY, aWithGrid, aTreeWidth, start,
-                          aStartGridNode, aMaxRows, aExpandAll, aStart, aStop, aGanttWidth, aScalerHeight,
-                          aPrintedWidth, aPrintedHeight, pageWidth, pageHeight, onSize, rows);
+        InternalPrintLoop(aGant, dc, aLeft, aTop, aScaleX, aScaleY, aWithGrid, aTreeWidth, start, gridStart,
+                          aMaxRows, aExpandAll, aStart, aStop, aGanttWidth, aScalerHeight, aPrintedWidth,
+                          aPrintedHeight, pageWidth, pageHeight, onSize, rows);
         aRowsPrinted += rows;
         if (render && aMaxRows >= 0) aMaxRows = std::max(0, aMaxRows - rows);
         if (!HeightCut) break;
@@ -264,14 +338,20 @@ void TqvPrintGantt::InternalPrint(TqvGant_ComBasic* aGant, TDeviceContext* aDC, 
 
 void TqvPrintGantt::InternalPrintLoop(TqvGant_ComBasic* aGant, TDeviceContext* aDC, int aLeft, int aTop,
                                       double aScaleX, double aScaleY, bool aWithGrid, int aTreeWidth,
-                                      TqvDataEntity_Tree* aStartTreeNode, TqvDataEntity_GridTreeNode*,
-                                      int aMaxRows, bool aExpandAll, TDateTime aStart, TDateTime aStop,
-                                      int aGanttWidth, int aScalerHeight, int& aPrintedWidth,
-                                      int& aPrintedHeight, int, int aPageBottom,
-                                      const TOnSizeCallBack& aOnSize, int& aRowsPrinted)
+                                      TqvDataEntity_Tree* aStartTreeNode,
+                                      TqvDataEntity_GridTreeNode* aStartGridNode, int aMaxRows,
+                                      bool aExpandAll, TDateTime aStart, TDateTime aStop, int aGanttWidth,
+                                      int aScalerHeight, int& aPrintedWidth, int& aPrintedHeight,
+                                      int aPageRight, int aPageBottom, const TOnSizeCallBack& aOnSize,
+                                      int& aRowsPrinted)
 {
     CheckPrintArguments(aGant, aDC, aScaleX, aScaleY, aStart, aStop);
-    if (aWithGrid) throw Exception(QStringLiteral("The chart hosts no grid to print"));
+    if (aWithGrid) {
+        PrintGridBand(aGant, aDC, aLeft, aTop, aScaleX, aScaleY, aTreeWidth, aStartGridNode, aMaxRows,
+                      aExpandAll, aStart, aStop, aGanttWidth, aScalerHeight, aPrintedWidth, aPrintedHeight,
+                      aPageRight, aPageBottom, aOnSize, aRowsPrinted);
+        return;
+    }
     TqvDateScaler* scaler = aGant->GetDateScaler();
     TqvOffscreenPaint_GA* area = aGant->GetGA();
     TGantTree* tree = aGant->GetTreeView();
@@ -353,6 +433,105 @@ void TqvPrintGantt::InternalPrintLoop(TqvGant_ComBasic* aGant, TDeviceContext* a
     area->Print(aDC, areaLeft, rowsTop, aScaleX, aScaleY, true);
     aPrintedWidth = RoundPixel(ganttWidth * aScaleX) + treePrintedWidth;
     aPrintedHeight = RoundPixel(scalerHeight * aScaleY) + treePrintedHeight;
+}
+
+// The grid's columns beside the bands: the grid printing prints the band of
+// rows from the start row, its header row level with the scaler's bottom;
+// the area then prints the same rows, read from the print's layout, which
+// stays until the grid printing is reset.
+void TqvPrintGantt::PrintGridBand(TqvGant_ComBasic* aGant, TDeviceContext* aDC, int aLeft, int aTop,
+                                  double aScaleX, double aScaleY, int aTreeWidth,
+                                  TqvDataEntity_GridTreeNode* aStartGridNode, int aMaxRows, bool aExpandAll,
+                                  TDateTime aStart, TDateTime aStop, int aGanttWidth, int aScalerHeight,
+                                  int& aPrintedWidth, int& aPrintedHeight, int aPageRight, int aPageBottom,
+                                  const TOnSizeCallBack& aOnSize, int& aRowsPrinted)
+{
+    TqvGrid* grid = aGant->GetGrid();
+    if (grid == nullptr) throw Exception(QStringLiteral("The chart hosts no grid to print"));
+    TqvDateScaler* scaler = aGant->GetDateScaler();
+    TqvOffscreenPaint_GA* area = aGant->GetGA();
+    const int treeWidth = std::max(0, aTreeWidth), ganttWidth = std::max(0, aGanttWidth);
+    const int scalerHeight = std::max(0, aScalerHeight);
+
+    // Pending deferred work (layout, scroll state) is done on screen first.
+    TDoLater::DoAllNow();
+    const TDateTime start = scaler->GetStart(), stop = scaler->GetStop();
+    const bool changed = scaler->GetChanged();
+    const bool mode = aGant->GetUseGridNotTree();
+    const TLogicalSize scalerSize = SaveLogicalSize(scaler), areaSize = SaveLogicalSize(area);
+    const int pageOffset = aGant->GetPrintPageOffset();
+    std::vector<TqvDataEntity*> expanded;
+    TRowSubColumns subColumns;
+    bool gridPrinting = false;
+    aGant->BeginUpdate();
+    const auto restore = qScopeGuard([&] {
+        RestoreRows(subColumns);
+        aGant->SetPrintLastGridRow(-1);
+        aGant->SetPrintPageOffset(pageOffset);
+        RestoreLogicalSize(area, areaSize);
+        RestoreLogicalSize(scaler, scalerSize);
+        if (gridPrinting) TqvGridPrinting::ResetAfterPrint(grid);
+        Collapse(aGant, aExpandAll, expanded);
+        if (aGant->GetUseGridNotTree() != mode) aGant->SetUseGridNotTree(mode);
+        scaler->SetStart(start);
+        scaler->SetStop(stop);
+        scaler->SetChanged(changed);
+        aGant->EndUpdate();
+    });
+    if (!mode) aGant->SetUseGridNotTree(true);
+    scaler->SetSizeDontTell(TRect(0, 0, ganttWidth, scalerHeight));
+    scaler->SetStart(aStart);
+    scaler->SetStop(aStop);
+    scaler->BeginUpdate();
+    scaler->EndUpdate();
+    ExpandRows(aGant, true, aExpandAll, expanded);
+
+    // The start row: the start node's, or the first after the header.
+    TMoxGridCellForViewer* root = grid->GetRootCell();
+    const int fixedRows = root->GetFixedRows();
+    int first = fixedRows;
+    if (aStartGridNode != nullptr && aStartGridNode->Row != nullptr &&
+        aStartGridNode->Row->List == root->RowList.get())
+        first = std::max(fixedRows, aStartGridNode->Row->ListIndex());
+    TMoxCell* startCell = grid->GetCell(root->GetFixedCols(), first);
+
+    // The rows below the header stand level with the area's top; the header
+    // row stands above it, beside the scaler's bottom.
+    const int header = aGant->GridHeaderHeight();
+    const int headerHeight = RoundPixel(header * aScaleY);
+    const int rowsTop = aTop + RoundPixel(scalerHeight * aScaleY);
+    // The row item of the last row that fit is only named while the band is
+    // printed: its index is kept for the next page.
+    TOnSizeCallBack onSize;
+    if (aOnSize.Assigned())
+        onSize = TOnSizeCallBack([&aOnSize](bool aWidthNotHeight, int aValue, TObject* aContext) {
+            if (!aWidthNotHeight)
+                if (auto* item = dynamic_cast<TAxisContentItem*>(aContext))
+                    HeightContextRow = item->ListIndex();
+            aOnSize(aWidthNotHeight, aValue, aContext);
+        });
+    // A negative count prints until the rows end (the grid printing's own rule, with the last row).
+    int gridWidth = 0, gridHeight = 0;
+    gridPrinting = true;
+    TqvGridPrinting::BeforePrintAndPrint(grid, aDC, aLeft, rowsTop - headerHeight, aScaleX, aScaleY,
+                                         startCell, aMaxRows < 0 ? -1 : aMaxRows, treeWidth, gridWidth,
+                                         gridHeight, aPageRight, aPageBottom, onSize, aRowsPrinted);
+    const int rowsHeight = std::max(0, gridHeight - headerHeight);
+    // Rows beyond the printed band's last one (the layout may place the
+    // next row's first pixel) are not drawn.
+    aGant->SetPrintLastGridRow(aRowsPrinted > 0 ? first + aRowsPrinted - 1 : first - 1);
+
+    const int areaLeft = aLeft + RoundPixel(treeWidth * aScaleX);
+    scaler->Print(aDC, areaLeft, aTop, aScaleX, aScaleY, true);
+
+    area->SetSizeDontTell(TRect(0, 0, ganttWidth, RoundPixel(rowsHeight / aScaleY)));
+    aGant->SetPrintPageOffset(0);
+    std::vector<TGantRow*> printedRows;
+    aGant->CollectRowsInView(printedRows);
+    PlaceRowsNow(printedRows, subColumns);
+    if (rowsHeight > 0) area->Print(aDC, areaLeft, rowsTop, aScaleX, aScaleY, true);
+    aPrintedWidth = RoundPixel(ganttWidth * aScaleX) + gridWidth;
+    aPrintedHeight = RoundPixel(scalerHeight * aScaleY) + rowsHeight;
 }
 
 } // namespace skedra

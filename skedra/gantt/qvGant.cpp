@@ -480,7 +480,9 @@ void TqvGant_ComBasic::PrepareGeometry()
     // The grid lays its rows out when it paints: a pending layout is done
     // first. Not from inside the area's paint, where Qt cannot paint another
     // widget: that paint asks for the grid and then itself again afterwards.
-    if (UseGridNotTree && Grid != nullptr && GA != nullptr && !GA->GetIsPrinting() && Grid->isVisible() &&
+    // A grid being printed keeps the print's layout until the print is done.
+    if (UseGridNotTree && Grid != nullptr && GA != nullptr && !GA->GetIsPrinting() &&
+        !Grid->GetIsPrinting() && Grid->isVisible() &&
         (Grid->GetHardUpdatePending() || Grid->GetSoftUpdatePending())) {
         if (FInAreaPaint)
             TDoLater::DoLater(MakeMethod<&TqvGant_ComBasic::GridLayoutLater>(this));

@@ -158,6 +158,10 @@ public:
     // Subtracted from every band while printing a page that starts further down.
     int GetPrintPageOffset() const { return PrintPageOffset; }
     void SetPrintPageOffset(int aValue) { PrintPageOffset = aValue; }
+    // Grid mode, while printing: the last grid row (list index) the printed
+    // band holds; rows below it are not drawn (-1: no limit).
+    int GetPrintLastGridRow() const { return FPrintLastGridRow; }
+    void SetPrintLastGridRow(int aValue) { FPrintLastGridRow = aValue; }
 
     // --- state
     bool GetUseGridNotTree() const { return UseGridNotTree; }
@@ -842,6 +846,12 @@ private:
     std::uint64_t FLinkStamp = 1;
     // The grid header height seen at the last paint.
     int FLastGridHeaderHeight = 0;
+    int FPrintLastGridRow = -1;
+    // Grid mode: the band of a placed grid row in area coordinates; while
+    // the area prints, in device pixels from the grid's printed row edges.
+    TRect GridItemBand(const TAxisContentItem* anItem, int aWidth) const;
+    // Grid mode: the placed row is below the printed band's last row.
+    bool GridItemBeyondPrint(TAxisContentItem* anItem) const;
     // The scaler's start at the last paint.
     TDateTime FStartAtLastPaint = 0;
     // The checker picture the pyjamas bands are copied from, as large as the area.

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -504,14 +505,28 @@ void TCanvas::DrawFocusRect(const TRect& r)
             runs.Flush();
         }
     };
-    for (int x = r.Left; x < r.Right; ++x)
-        pixel(x, r.Top);
-    if (r.Height() > 1)
-        for (int x = r.Left; x < r.Right; ++x)
+    // Only the part of the frame on the device is walked: a frame millions of
+    // pixels long (an item zoomed far in) costs what the surface shows.
+    QRect area(r.Left, r.Top, r.Width(), r.Height());
+    bool invertible = false;
+    const QTransform toLogical = p->combinedTransform().inverted(&invertible);
+    if (invertible)
+        area = toLogical.mapRect(QRect(0, 0, p->device()->width(), p->device()->height()))
+                   .adjusted(-1, -1, 1, 1);
+    auto rowShown = [&](int y) { return y >= area.top() && y <= area.bottom(); };
+    auto columnShown = [&](int x) { return x >= area.left() && x <= area.right(); };
+    const int x0 = std::max(r.Left, area.left());
+    const int x1 = std::min(r.Right, area.right() + 1);
+    if (rowShown(r.Top))
+        for (int x = x0; x < x1; ++x)
+            pixel(x, r.Top);
+    if (r.Height() > 1 && rowShown(r.Bottom - 1))
+        for (int x = x0; x < x1; ++x)
             pixel(x, r.Bottom - 1);
-    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
-        pixel(r.Left, y);
-        if (r.Width() > 1) pixel(r.Right - 1, y);
+    const int y1 = std::min(r.Bottom - 1, area.bottom() + 1);
+    for (int y = std::max(r.Top + 1, area.top()); y < y1; ++y) {
+        if (columnShown(r.Left)) pixel(r.Left, y);
+        if (r.Width() > 1 && columnShown(r.Right - 1)) pixel(r.Right - 1, y);
     }
 }
 

@@ -59,7 +59,9 @@ void TScrollBar::SetParams(int aPosition, int aMin, int aMax)
 
 void TScrollBar::SetPageSize(int aValue)
 {
-    if (aValue == FPageSize || aValue < 0 || aValue > FMax - FMin + 1) return;
+    // A page SetParams would refuse (above Max: a page of the whole range
+    // from 0) is ignored like one larger than the range, never raised.
+    if (aValue == FPageSize || aValue < 0 || aValue > FMax - FMin + 1 || aValue > FMax) return;
     FPageSize = aValue;
     SetParams(FPosition, FMin, FMax);
 }

@@ -9,6 +9,19 @@ namespace skedra
 
 using namespace scaler_detail;
 
+namespace
+{
+
+// The limits must keep some time to show.
+const QString& NoVisibleTimeText()
+{
+    static const QString text =
+        QStringLiteral("The hidden days and hours leave no visible time between MinStart and MaxStop");
+    return text;
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- hidden time
 
 void TqvDateScalerModel::RecountHidden()
@@ -262,7 +275,14 @@ void TqvDateScalerModel::SetHiddenHours(const TqvHiddenHours& s)
     for (int h = 0; h < 24; ++h)
         if (s.Contains(static_cast<TqvHiddenHoursEnum>(h))) set.Include(static_cast<TqvHiddenHoursEnum>(h));
     if (set.Count() == 24) set.Clear();
+    const TqvHiddenHours former = FHiddenHours;
     FHiddenHours = set;
+    RecountHidden();
+    if (!(DateDiffToVisibleTime(LowerLimit(), UpperLimit()) > 0)) {
+        FHiddenHours = former;
+        RecountHidden();
+        throw Exception(NoVisibleTimeText());
+    }
     HiddenSetsChanged(formerScale);
 }
 
@@ -273,7 +293,14 @@ void TqvDateScalerModel::SetHiddenDays(const TqvHiddenDays& s)
     for (int w = 0; w < 7; ++w)
         if (s.Contains(static_cast<TqvHiddenDaysEnum>(w))) set.Include(static_cast<TqvHiddenDaysEnum>(w));
     if (set.Count() == 7) set.Clear();
+    const TqvHiddenDays former = FHiddenDays;
     FHiddenDays = set;
+    RecountHidden();
+    if (!(DateDiffToVisibleTime(LowerLimit(), UpperLimit()) > 0)) {
+        FHiddenDays = former;
+        RecountHidden();
+        throw Exception(NoVisibleTimeText());
+    }
     HiddenSetsChanged(formerScale);
 }
 

@@ -70,6 +70,7 @@ int TqvDateScalerModel::DateToQuarter(TDateTime d)
 void TqvDateScalerModel::SnapFailed()
 {
     FStop = StopAfter(FStart, FStart);
+    ReachVisibleTime(*this, LowerLimit(), UpperLimit(), FStart, FStop);
     FAmountValid = false;
     EndMouseOperation();
     throw Exception(QStringLiteral("To small span"));
@@ -205,6 +206,7 @@ void TqvDateScalerModel::CalcDrawMode()
 void TqvDateScalerModel::RecoverFromScaleError()
 {
     FStop = StopAfter(FStart, FStart);
+    ReachVisibleTime(*this, LowerLimit(), UpperLimit(), FStart, FStop);
     FAmountValid = false;
     EndMouseOperation();
     if (FInScaleError) return;

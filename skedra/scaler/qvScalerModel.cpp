@@ -1,6 +1,7 @@
 #include "skedra/scaler/qvScalerModel.h"
 #include "skedra/scaler/qvScalerModel_p.h"
 
+#include <QScopedValueRollback>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,27 @@ TDateTime ScalerEndOfTime()
 {
     static const TDateTime end = EncodeDate(4000, 1, 1);
     return end;
+}
+
+namespace
+{
+
+const QString& NoVisibleTimeText()
+{
+    static const QString text = QStringLiteral("No visible time between MinStart and MaxStop");
+    return text;
+}
+
+} // namespace
+
+void scaler_detail::ReachVisibleTime(const TqvDateScalerModel& aModel, TDateTime aLower, TDateTime aUpper,
+                                     TDateTime& aStart, TDateTime& aStop)
+{
+    if (aModel.DateDiffToVisibleTime(aStart, aStop) > 0) return;
+    const TDateTime span = std::max(aStop - aStart, kScale10Sec);
+    aStop = std::min(aUpper, aModel.VisibleTimeDiffToTrueTime(aStart, span));
+    if (aModel.DateDiffToVisibleTime(aStart, aStop) > 0) return;
+    aStart = std::max(aLower, aModel.VisibleTimeDiffToTrueTime(aStop, -span));
 }
 
 TqvDateScalerModel::TqvDateScalerModel() : FMaxStop(ScalerEndOfTime()), FStopAtLastPaint(std::nan(""))
@@ -53,10 +75,14 @@ void TqvDateScalerModel::CheckInvariants() const
         throw Exception(QStringLiteral("Scaler range is broken: Start %1, Stop %2").arg(FStart).arg(FStop));
     if (FStart < 0)
         throw Exception(QStringLiteral("Scaler range is broken: Start %1 before day 0").arg(FStart));
+    if (!(VisibleTimeAmount() > 0))
+        throw Exception(
+            QStringLiteral("Scaler range is broken: no visible time from %1 to %2").arg(FStart).arg(FStop));
 }
 
 void TqvDateScalerModel::RangeChanged()
 {
+    ReachVisibleTime(*this, LowerLimit(), UpperLimit(), FStart, FStop);
     CalcDrawMode();
     FChanged = true;
     AssertInvariants();
@@ -93,7 +119,8 @@ void TqvDateScalerModel::SetStop(TDateTime d)
     CheckDate(d);
     if (d == FStop) return;
     d = std::min(d, UpperLimit());
-    if (d <= FStart) return; // an empty or mirrored axis is refused
+    // An empty or mirrored axis is refused, and so is one without visible time.
+    if (d <= FStart || !(DateDiffToVisibleTime(FStart, d) > 0)) return;
     FStop = d;
     CalcDrawMode();
     FChanged = true;
@@ -106,7 +133,9 @@ void TqvDateScalerModel::SetMinStart(TDateTime d)
 {
     CheckDate(d);
     if (d >= FMaxStop) throw Exception(QStringLiteral("MinStart must lie before MaxStop"));
-    FMinStart = d;
+    QScopedValueRollback former(FMinStart, d);
+    if (!(DateDiffToVisibleTime(LowerLimit(), UpperLimit()) > 0)) throw Exception(NoVisibleTimeText());
+    former.commit();
 }
 
 void TqvDateScalerModel::SetMaxStop(TDateTime d)
@@ -114,7 +143,9 @@ void TqvDateScalerModel::SetMaxStop(TDateTime d)
     CheckDate(d);
     d = std::min(d, ScalerEndOfTime());
     if (d <= FMinStart) throw Exception(QStringLiteral("MaxStop must lie after MinStart"));
-    FMaxStop = d;
+    QScopedValueRollback former(FMaxStop, d);
+    if (!(DateDiffToVisibleTime(LowerLimit(), UpperLimit()) > 0)) throw Exception(NoVisibleTimeText());
+    former.commit();
 }
 
 void TqvDateScalerModel::SetHorizontal(bool v)
@@ -379,17 +410,15 @@ void TqvDateScalerModel::HandleFixedScaleResizing()
     if (!FResized) return;
     FResized = false;
     FAmountValid = false;
-    if (FStop != FStopAtLastPaint && !std::isnan(FStopAtLastPaint)) {
-        CalcDrawMode();
-    } else if (FRememberedScale > 0 && GetScaleLen() > 0 && !std::isnan(FStopAtLastPaint)) {
+    if (FStop == FStopAtLastPaint && FRememberedScale > 0 && GetScaleLen() > 0 &&
+        !std::isnan(FStopAtLastPaint)) {
         // A wider control shows more time at the same scale.
         const TDateTime stop =
             std::min(UpperLimit(), VisibleTimeDiffToTrueTime(FStart, GetScaleLen() * FRememberedScale));
         if (stop > FStart) FStop = stop;
-        CalcDrawMode();
-    } else {
-        CalcDrawMode();
     }
+    ReachVisibleTime(*this, LowerLimit(), UpperLimit(), FStart, FStop);
+    CalcDrawMode();
     FRememberedLength = GetScaleLen();
     FRememberedScale = GetScale();
     AssertInvariants();

@@ -8,6 +8,11 @@
 #include "skedra/platform/DateTime.h"
 #include "skedra/platform/Exceptions.h"
 
+namespace skedra
+{
+class TqvDateScalerModel;
+}
+
 namespace skedra::scaler_detail
 {
 
@@ -96,5 +101,13 @@ inline int YearOf(TDateTime d)
     DecodeDate(d, y, m, dd);
     return y;
 }
+
+// A range wholly inside hidden time (a weekend with the weekend hidden) draws
+// nothing and has a scale of 0 that no zoom or resize gets out of: such a
+// range reaches on into the next visible time by as much as it spans, and
+// where aUpper cuts that, back before its start instead. The limits hold
+// visible time (the setters refuse limits and hidden sets that leave none).
+void ReachVisibleTime(const TqvDateScalerModel& aModel, TDateTime aLower, TDateTime aUpper, TDateTime& aStart,
+                      TDateTime& aStop);
 
 } // namespace skedra::scaler_detail

@@ -227,6 +227,39 @@ TEST_F(GantControl, TheExternalScrollBarMirrorsTheTreeAndScrollsIt)
     EXPECT_EQ(bar->GetPosition(), 20);
 }
 
+TEST_F(GantControl, TheExternalBarFollowsTheLastRowGoingFromAViewScrolledDown)
+{
+    // A view one row short of its rows, scrolled to the end; the last row
+    // goes and the rows left fill the view while it stays scrolled: the
+    // bar's page would be its whole range from 0, which the bar refuses. No
+    // message reaches the user, and the bar still mirrors the tree.
+    TScrollBar* bar = gant->GetScrollBar();
+    for (int rows = 6; rows <= 9; ++rows) {
+        SCOPED_TRACE(rows);
+        for (TqvDataEntity_Tree* n : nodes)
+            Tree()->RemoveDataEntity(n);
+        nodes.clear();
+        AddRows(rows);
+        gant->SetBounds(0, 0, 900, gant->GetScalerHeight() + (rows - 1) * 20 + 8);
+        Paint();
+        Flush();
+        Tree()->SetTopItem(nodes.back());
+        Paint();
+        Flush();
+        ASSERT_GT(TopRow(), 0);
+        Tree()->RemoveDataEntity(nodes.back());
+        nodes.pop_back();
+        Paint();
+        Flush();
+        EXPECT_TRUE(ShownMessages().isEmpty()) << ShownMessages().join("|").toStdString();
+        ClearShownMessages();
+        if (bar->GetEnabled()) {
+            EXPECT_EQ(bar->GetMax(), rows - 2);
+            EXPECT_EQ(bar->GetPosition(), TopRow());
+        }
+    }
+}
+
 TEST_F(GantControl, TheWheelMovesOneRowPerStep)
 {
     AddRows(100);

@@ -11,6 +11,9 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <random>
+
+#include "skedra/gantt/GantTestHooks_p.h"
 #include "skedra/platform/Messages.h"
 #include "tests/gantt/GantTestSupport.h"
 
@@ -197,6 +200,61 @@ TEST_F(GantGridMode, AHeaderRowSwitchedOnInTheGridLinesUpAfterThePaint)
     ExpectBandsOnGridRows("after the deferred alignment");
 }
 
+// The links a paint looks at in grid mode draw exactly what every link draws:
+// scrolled, with a header row, long links across the view and collapsed parents.
+TEST_F(GantGridMode, LinksInViewDrawWhatEveryLinkDraws)
+{
+    std::mt19937 rng(7);
+    std::vector<TqvDataEntity_GantTime*> items;
+    std::vector<TNode*> parents;
+    for (int p = 0; p < 50; ++p) {
+        TNode* parent = AddGridNode();
+        parents.push_back(parent);
+        for (int c = 0; c < 3; ++c) {
+            TNode* node = c == 0 ? parent : AddGridNode(parent);
+            const double s = std::uniform_real_distribution<double>(-0.5, 2.0)(rng);
+            items.push_back(AddTime(node, kChartDay + s, kChartDay + s + 0.2));
+        }
+        parent->SetExpanded(p % 4 != 1);
+    }
+    for (int i = 0; i < 300; ++i) {
+        TqvDataEntity_Link* link = gant->AddLink();
+        const size_t a = std::uniform_int_distribution<size_t>(0, items.size() - 1)(rng);
+        const long span = i % 10 == 0 ? static_cast<long>(items.size()) : 10;
+        const long b =
+            std::clamp<long>(static_cast<long>(a) + std::uniform_int_distribution<long>(-span, span)(rng), 0,
+                             static_cast<long>(items.size()) - 1);
+        link->First = items[a];
+        link->Second = items[static_cast<size_t>(b)];
+        link->LinkStyle = i % 3 == 0 ? tlsMSProject : tlsDefault;
+    }
+    gant->SetGrid_HasHeaders(true);
+    for (TLinkShow show : {lsOneEndVisible, lsAlways}) {
+        gant->SetLinkShow(show);
+        for (int top : {0, 11, 40, 77, 110}) {
+            Grid()->SetTopLeftCell(Grid()->GetCell(0, Root()->GetFixedRows() + top));
+            PaintBoth();
+            const QImage fast = Surface().copy();
+            std::vector<TqvDataEntity_Link*> inView;
+            TGantTestHooks::LinksInView(gant.get(), inView);
+            EXPECT_LT(inView.size(), 200u) << top;
+            TGantTestHooks::SetLinkIndexEnabled(gant.get(), false);
+            PaintBoth();
+            const QImage slow = Surface().copy();
+            TGantTestHooks::SetLinkIndexEnabled(gant.get(), true);
+            EXPECT_EQ(fast, slow) << "top row " << top << " show " << show;
+        }
+    }
+    // Rows appear above the view (a parent expanded): the index follows.
+    parents[1]->SetExpanded(true);
+    PaintBoth();
+    const QImage fast = Surface().copy();
+    TGantTestHooks::SetLinkIndexEnabled(gant.get(), false);
+    PaintBoth();
+    EXPECT_EQ(fast, Surface());
+    TGantTestHooks::SetLinkIndexEnabled(gant.get(), true);
+}
+
 TEST_F(GantGridMode, UpAndDownStepOverHiddenAndHeaderRows)
 {
     gant->SetGrid_HasHeaders(true);
@@ -350,6 +408,47 @@ TEST_F(GantGridMode, RowsLoadedOnDemandCarryTheirItemsAndGoAgain)
     ASSERT_TRUE(gant->RectFromDataEntity(item, rect));
     EXPECT_EQ(gant->GetDataEntityFromXY((rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2), item);
     EXPECT_GT(Root()->RowList->VisibleCount(), inView / 2);
+}
+
+// A chart built hidden (a page not yet shown) knows its header row's height
+// before any layout: the first picture of it is already the settled one.
+TEST(GantGridModeHidden, AChartBuiltHiddenIsAlignedAtItsFirstPaint)
+{
+    ClearShownMessages();
+    auto gant = std::make_unique<TqvGant>();
+    gant->SetBounds(0, 0, 700, 400);
+    gant->SetUseGridNotTree(true);
+    TqvGrid* grid = gant->GetGrid();
+    grid->GetColumns()->GetColumn(0)->SetHeaderText(QStringLiteral("Task"));
+    gant->SetGrid_HasHeaders(true);
+    for (int i = 0; i < 20; ++i) {
+        TNode* n = grid->GetTree()->AddDataEntity(nullptr);
+        grid->SetText(grid->GetCell(grid->GetRootCell()->GetFixedCols(), n->Row->ListIndex()),
+                      QStringLiteral("Task %1").arg(i));
+        TqvDataEntity_GantTime* t = gant->GridNode_AddGantTime(n, 0);
+        t->SetStartDateTime(gant->GetDateScaler()->GetStart() + 0.5);
+        t->SetStopDateTime(gant->GetDateScaler()->GetStart() + 2);
+    }
+    const int header = gant->GridHeaderHeight();
+    EXPECT_GT(header, 10) << "measured without a layout";
+    EXPECT_EQ(gant->GetTreeHeaderBox()->GetHeight(), gant->GetScalerHeight() - header);
+    // The first grab paints the grid (its first layout) and the area in one go.
+    const QImage first = gant->grab().toImage();
+    EXPECT_EQ(grid->GetRowHeight(0), header);
+    const int rowTop = grid->GetRootCell()->DrawRect.Top + header;
+    EXPECT_EQ(grid->mapTo(gant.get(), QPoint(0, rowTop)).y(),
+              gant->GetGA()->mapTo(gant.get(), QPoint(0, 0)).y());
+    Flush();
+    const QImage settled = gant->grab().toImage();
+    // The area's bands and the grid's row texts stand where they stay.
+    const QRect area(gant->GetGA()->mapTo(gant.get(), QPoint(0, 0)), gant->GetGA()->size());
+    EXPECT_EQ(first.copy(area), settled.copy(area)) << "the bands moved after the first paint";
+    const QRect texts(grid->mapTo(gant.get(), QPoint(0, 0)), QSize(50, grid->height()));
+    EXPECT_EQ(first.copy(texts), settled.copy(texts)) << "the grid rows moved after the first paint";
+    gant->CheckInvariants();
+    gant.reset();
+    Flush();
+    EXPECT_TRUE(ShownMessages().isEmpty()) << ShownMessages().join("\n").toStdString();
 }
 
 } // namespace

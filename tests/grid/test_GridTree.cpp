@@ -245,4 +245,38 @@ TEST_F(GridTree, TheExpandedStateSurvivesASaveAReloadAndARestore)
     EXPECT_EQ(Shown().mid(0, 4), (QStringList{"R0", ".R0.0", ".R0.1", ".R0.2"}));
 }
 
+TEST_F(GridTree, RowsGoWhenTheUnloadHandlerAnswersNoOnceTheUnloadIsUnderWay)
+{
+    // The handler is asked first (may the row go?), then told (it goes now);
+    // an answer of no to the telling cannot stop the unload any more. The
+    // node's row still goes as an unload, not as a deletion of the node.
+    MakeTree();
+    int asked = 0, told = 0;
+    grid->OnVirtualUnLoad = [&](TMoxGridCell*, TAxisContentItem*, bool, bool perform, bool& can) {
+        ++(perform ? told : asked);
+        can = !perform;
+    };
+    tree->GetRootDataList()->AddUnloaded(3000);
+    Paint();
+    TAxisContentList* rows = grid->GetRootCell()->RowList.get();
+    ASSERT_GT(rows->LoadedCount(), rows->FixedCount);
+    for (int position : {2000, 40, 2900}) {
+        grid->GetVertScrollBar()->Bar()->setSliderPosition(position);
+        QApplication::processEvents();
+        Paint();
+    }
+    EXPECT_GT(asked, 0);
+    EXPECT_GT(told, 0);
+    // Every root is still there: loaded ones with their rows, the others unloaded.
+    EXPECT_EQ(tree->GetRootDataList()->Count(), 3000);
+    EXPECT_EQ(rows->Count() - rows->FixedCount, 3000);
+    QString why;
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+    TAxisContentItem* last = rows->VisibleItems.back();
+    TNode* node = TqvGrid::AxisContentItemToGridTreeNode(last);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->Row, last);
+    EXPECT_GE(last->ListIndex(), 2900);
+}
+
 } // namespace

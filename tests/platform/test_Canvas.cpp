@@ -141,6 +141,28 @@ TEST(Canvas, InvertingDrawingTwiceRestoresEveryPixel)
     EXPECT_EQ(s.bmp.ToImage(), before);
 }
 
+TEST(Canvas, AFocusFrameFarLargerThanTheSurfaceMarksWhatShows)
+{
+    // Frames reaching hundreds of millions of pixels past the surface (an
+    // item zoomed far in): the edges on the surface get every other pixel,
+    // as a small frame would; the rest costs nothing.
+    TBitmap b(40, 30);
+    TCanvas* c = b.GetCanvas();
+    c->Brush.SetColor(clBlack);
+    c->FillRect(Rect(0, 0, 40, 30));
+    const QImage before = b.ToImage();
+    c->DrawFocusRect(Rect(-200000000, 5, 200000000, 300000000));  // only its top edge shows
+    c->DrawFocusRect(Rect(10, -300000000, 300000000, 200000000)); // only its left edge shows
+    const QImage after = b.ToImage();
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            bool flipped = false;
+            if (y == 5 && (x + y) % 2 == 0) flipped = !flipped;
+            if (x == 10 && (x + y) % 2 == 0) flipped = !flipped;
+            EXPECT_EQ(after.pixel(x, y) != before.pixel(x, y), flipped) << x << ", " << y;
+        }
+}
+
 TEST(Canvas, PatternBrushTilesTheBitmap)
 {
     TBitmap pattern(2, 2);

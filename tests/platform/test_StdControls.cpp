@@ -66,6 +66,24 @@ TEST(ScrollBar, PositionIsClampedToMaxMinusPagePlusOne)
     EXPECT_EQ(bar.GetMax(), 100);
 }
 
+TEST(ScrollBar, APageOfTheWholeRangeFromZeroIsIgnoredNotRaised)
+{
+    // Six rows 0..5 all in view: the page of six is above Max, which the
+    // range rule refuses; the bar keeps its page instead of raising.
+    TScrollBar bar;
+    bar.SetPageSize(4);
+    bar.SetParams(2, 0, 5);
+    EXPECT_NO_THROW(bar.SetPageSize(6));
+    EXPECT_EQ(bar.GetPageSize(), 4);
+    EXPECT_EQ(bar.GetMax(), 5);
+    EXPECT_EQ(bar.GetPosition(), 2);
+    EXPECT_NO_THROW(bar.SetParams(2, 0, 5));
+    // Within the rule it is taken.
+    bar.SetPageSize(5);
+    EXPECT_EQ(bar.GetPageSize(), 5);
+    EXPECT_EQ(bar.GetPosition(), 1);
+}
+
 TEST(ScrollBar, UserActionsRaiseOnScrollWhichMayChangeThePosition)
 {
     TScrollBar bar;

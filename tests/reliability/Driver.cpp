@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProcess>
@@ -110,12 +111,17 @@ struct TFailure {
 
 } // namespace
 
-void NoteRefusal(const Exception& anException)
+void NoteRefusal(const QString& aText)
 {
     static const QRegularExpression numbers(QStringLiteral("-?[0-9][0-9.e+-]*"));
-    QString text = anException.Message();
+    QString text = aText;
     text.replace(numbers, QStringLiteral("#"));
     ++Refusals()[text.left(120)];
+}
+
+void NoteRefusal(const Exception& anException)
+{
+    NoteRefusal(anException.Message());
 }
 
 // ---------------------------------------------------------------------------
@@ -354,16 +360,26 @@ public:
     {
         test::ClearShownMessages();
         const bool hadFailure = ::testing::Test::HasFailure();
+        std::unique_ptr<TDriver> driver;
         auto check = [&](int aStep) -> TFailure {
-            if (!test::ShownMessages().isEmpty())
-                return {true, aStep,
-                        QStringLiteral("shown: ") + test::ShownMessages().join(QLatin1Char('|'))};
+            QStringList unexpected;
+            for (const QString& text : test::ShownMessages()) {
+                if (driver != nullptr && driver->ExpectedMessage(text))
+                    NoteRefusal(QStringLiteral("shown: ") + text);
+                else
+                    unexpected << text;
+            }
+            test::ClearShownMessages();
+            if (!unexpected.isEmpty())
+                return {true, aStep, QStringLiteral("shown: ") + unexpected.join(QLatin1Char('|'))};
             if (!hadFailure && ::testing::Test::HasFailure())
                 return {true, aStep, QStringLiteral("an expectation failed")};
             return {};
         };
-        std::unique_ptr<TDriver> driver;
         int current = -1;
+        int done = 0;
+        QElapsedTimer clock;
+        clock.start();
         try {
             std::snprintf(gStatus, sizeof gStatus, "%s seed %llu setup", qPrintable(aName),
                           static_cast<unsigned long long>(aSeed));
@@ -383,6 +399,11 @@ public:
                 input::Settle();
                 driver->CheckInvariants();
                 if (TFailure f = check(step); f.Failed) return f;
+                // Long runs tell how far they got (a run stopped from outside included).
+                if (++done % 1000 == 0)
+                    std::fprintf(stderr, "%s: seed %llu, %d steps done, %lld s\n", qPrintable(aName),
+                                 static_cast<unsigned long long>(aSeed), done,
+                                 static_cast<long long>(clock.elapsed() / 1000));
             }
             alarm(0);
             current = -2;

@@ -50,6 +50,10 @@ public:
     virtual void Step(TStepRng& aRng) = 0;
     // Throws (any std::exception) with a text when the component's state is broken.
     virtual void CheckInvariants() = 0;
+    // True for a message the component shows on purpose as its answer to
+    // input the driver gave (an editor's validation message): counted, not a
+    // failure. Every other shown message fails the run.
+    virtual bool ExpectedMessage(const QString& /*aText*/) const { return false; }
 
     // The rng of the running step, null between steps.
     TStepRng* Rng() const { return FRng; }
@@ -86,6 +90,7 @@ double Scale(TStepRng& aRng);
 
 // Counts a refusal by its text (the run lists them at its end).
 void NoteRefusal(const Exception& anException);
+void NoteRefusal(const QString& aText);
 
 // Runs aCall; an Exception (a clear refusal of bad input) is an accepted answer.
 template <typename F> void Tolerate(F&& aCall)

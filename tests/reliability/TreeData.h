@@ -2,6 +2,8 @@
 // Random changes to the entities of a data-bound tree (add, insert, remove,
 // move, change of owner, clear, sort, texts, expansion, hiding, selection),
 // and the check that the nodes shown equal the data.
+#include <QStringList>
+
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
@@ -144,10 +146,17 @@ private:
         if (nodes.empty() &&
             std::all_of(expected.begin(), expected.end(), [](TTreeNode* n) { return n == nullptr; }))
             return;
-        if (nodes != expected)
-            throw std::runtime_error("the nodes under " +
-                                     (aParent ? aParent->GetText().toStdString() : std::string("the root")) +
-                                     " differ from the data");
+        if (nodes != expected) {
+            auto texts = [](const std::vector<TTreeNode*>& aNodes) {
+                QStringList out;
+                for (TTreeNode* n : aNodes)
+                    out << (n ? n->GetText() : QStringLiteral("(none)"));
+                return out.join(QLatin1Char(',')).toStdString();
+            };
+            throw std::runtime_error(
+                "the nodes under " + (aParent ? aParent->GetText().toStdString() : std::string("the root")) +
+                " differ from the data: shown [" + texts(nodes) + "], data [" + texts(expected) + "]");
+        }
         for (int i = 0; i < aList->LoadedCount(); ++i) {
             auto* e = static_cast<TqvDataEntity_Tree*>(aList->GetLoaded(i));
             if (e->GetNode() == nullptr) continue;

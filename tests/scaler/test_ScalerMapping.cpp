@@ -511,6 +511,66 @@ TEST(ScalerMapping, RefusedZoomWithMaxStopBeforeStartKeepsARange)
     EXPECT_LE(m.GetStart(), D(2024, 1, 5));
 }
 
+TEST(ScalerMapping, AnAxisAlwaysShowsSomeVisibleTime)
+{
+    // 6 and 7 January 2024 are a Saturday and a Sunday.
+    TestScalerModel m(1000);
+    m.SetHiddenDays(Weekend());
+    m.SetStart(D(2024, 1, 5));
+    m.SetStop(D(2024, 1, 9));
+    // A range wholly inside the hidden weekend is refused like an empty one.
+    m.SetStart(D(2024, 1, 6, 2));
+    const TDateTime stop = m.GetStop();
+    m.SetStop(D(2024, 1, 6, 20));
+    EXPECT_EQ(m.GetStop(), stop);
+    EXPECT_GT(m.GetScale(), 0);
+    // Limits around nothing but hidden time are refused, whichever comes last.
+    m.SetMinStart(D(2024, 1, 6));
+    try {
+        m.SetMaxStop(D(2024, 1, 8));
+        ADD_FAILURE() << "a window of hidden days was taken";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "No visible time between MinStart and MaxStop");
+    }
+    EXPECT_EQ(m.GetMaxStop(), EncodeDate(4000, 1, 1));
+    m.SetHiddenDays({});
+    m.SetMaxStop(D(2024, 1, 8));
+    try {
+        m.SetHiddenDays(Weekend());
+        ADD_FAILURE() << "hidden days covering the window were taken";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(),
+                  "The hidden days and hours leave no visible time between MinStart and MaxStop");
+    }
+    EXPECT_TRUE(m.GetHiddenDays().Empty());
+    EXPECT_NO_THROW(m.CheckInvariants());
+    // A window of a Friday afternoon and a weekend: a start late in the
+    // weekend shows the afternoon.
+    m.SetMinStart(D(2024, 1, 5, 12));
+    m.SetStart(D(2024, 1, 6, 10));
+    m.SetStop(D(2024, 1, 6, 12));
+    m.SetHiddenDays(Weekend());
+    EXPECT_GT(m.GetScale(), 0);
+    EXPECT_GE(m.GetStart(), D(2024, 1, 5, 12));
+    EXPECT_LE(m.GetStop(), D(2024, 1, 8));
+    EXPECT_NO_THROW(m.CheckInvariants());
+    m.SetStart(D(2024, 1, 7, 22));
+    EXPECT_GT(m.GetScale(), 0);
+    EXPECT_LT(m.GetStart(), D(2024, 1, 6));
+    // Without limits, a weekend range newly hidden reaches on into Monday.
+    TestScalerModel w(1000);
+    w.SetStart(D(2024, 1, 6, 10));
+    w.SetStop(D(2024, 1, 6, 20));
+    w.SetModelLength(0);
+    w.SetHiddenDays(Weekend());
+    w.SetModelLength(1000);
+    w.NotifyResized();
+    w.HandleFixedScaleResizing();
+    EXPECT_GT(w.GetScale(), 0);
+    EXPECT_GT(w.GetStop(), D(2024, 1, 8));
+    EXPECT_NO_THROW(w.CheckInvariants());
+}
+
 // Every operation, with any limits and veto, leaves Start before Stop.
 TEST(ScalerMapping, RandomOperationsKeepStartBeforeStop)
 {
