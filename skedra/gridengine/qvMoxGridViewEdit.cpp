@@ -198,12 +198,25 @@ void TMoxGridView_Custom::StartEditing()
         const QScopedValueRollback starting(FStartInProgress, true);
         FEditCell = cell;
         ClassOnEditStart()(this, cell);
+        // A handler of the start (or of the selection it makes) may remove the
+        // cell: nothing is left to edit and the user did nothing wrong, so the
+        // start ends without a word.
+        if (FEditCell != cell) {
+            FEditCell = nullptr;
+            return;
+        }
         FEditing = true;
         FEditorChoice = choice;
         cell->ParentCell->SetFocusedCell(cell);
         cell->ParentCell->UpdateMultiSelect(cell, TShiftState());
+        if (FEditCell != cell) {
+            if (FEditing) {
+                StopAllEditors();
+                EndEditingState();
+            }
+            return;
+        }
         try {
-            if (FEditCell != cell) throw Exception(QStringLiteral("The edited cell was removed"));
             TRect rect = GetEditRect(cell);
             const TPoint offset = ClientOffset();
             rect = TRect(rect.Left + offset.X, rect.Top + offset.Y, rect.Right + offset.X,

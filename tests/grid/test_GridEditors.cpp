@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QScopeGuard>
 
+#include <utility>
+
 #include "skedra/gridengine/MoxInplaceEditors.h"
 #include "skedra/platform/DateTime.h"
 #include "tests/grid/GridTestSupport.h"
@@ -128,6 +130,27 @@ TEST_F(GridEditors, EachKindOpensItsEditorAndStoresWhatWasEntered)
     EXPECT_FALSE(grid->GetEditing());
     EXPECT_EQ(grid->GetCell(7, 1)->CellType(), moxCellTypeGrid);
     EXPECT_EQ(stops.size(), 6u);
+}
+
+TEST_F(GridEditors, AStartWhoseRowAHandlerRemovesOpensNothingAndSaysNothing)
+{
+    Build();
+    AddRow({QStringLiteral("two")});
+    AddRow({QStringLiteral("three")});
+    TAxisContentList* rows = grid->GetRootCell()->RowList.get();
+    // The row being edited goes from the handler of the start.
+    bool armed = true;
+    TMoxGridView_Custom::InstallClassEvents(
+        [&](TMoxGridView_Custom*, TMoxCell*) {
+            if (std::exchange(armed, false)) rows->Drop(1);
+        },
+        {});
+    const auto uninstall = qScopeGuard([] { TMoxGridView_Custom::InstallClassEvents({}, {}); });
+    Open(1);
+    EXPECT_FALSE(grid->GetEditing());
+    EXPECT_EQ(grid->GetActiveEditor(), nullptr);
+    EXPECT_EQ(Text(1, 1), QStringLiteral("two"));
+    // The tear-down checks that no message was shown and the grid holds.
 }
 
 TEST_F(GridEditors, ACheckBoxOnTheDatePickerEmptiesTheDate)
