@@ -228,6 +228,9 @@ TqvDataEntity* TqvDataList::TakeOut(int p)
 void TqvDataList::PutIn(int p, TqvDataEntity* theEntity)
 {
     CheckNotSorting();
+    // Lists are mostly short (a row's layer, a node's children): one
+    // allocation for the first few entities instead of one per doubling.
+    if (LoadedItems.capacity() == 0) LoadedItems.reserve(4);
     LoadedItems.insert(LoadedItems.begin() + p, theEntity);
     theEntity->FInWindow = true;
 }

@@ -8,6 +8,7 @@
 #include "skedra/foundation/EventHandling.h"
 #include "skedra/platform/Method.h"
 #include "skedra/platform/Object.h"
+#include "skedra/platform/SlotPool.h"
 
 namespace skedra
 {
@@ -106,6 +107,11 @@ class TqvDataEntity : public TqvExposable
 public:
     TqvDataEntity() = default;
 
+    // Entities come and go by the hundred thousand: they live in the shared
+    // slot pools (each class in the pool of its own size).
+    static void* operator new(std::size_t aSize) { return TSlotPools::Allocate(aSize); }
+    static void operator delete(void* aPointer, std::size_t aSize) { TSlotPools::Free(aPointer, aSize); }
+
     // Raises OnDeleteItem and OnContentChanged if the entity has a list, then
     // clears DataList. An entity still in its list's window is taken out first.
     void CleanForFree() override;
@@ -164,6 +170,10 @@ public:
     static constexpr int MaxLoadSpan = 500;
 
     TqvDataList() = default;
+
+    // A list per tree node or chart row: in the shared slot pools too.
+    static void* operator new(std::size_t aSize) { return TSlotPools::Allocate(aSize); }
+    static void operator delete(void* aPointer, std::size_t aSize) { TSlotPools::Free(aPointer, aSize); }
 
     // Frees every loaded entity (first to last) and empties the list.
     void CleanForFree() override;

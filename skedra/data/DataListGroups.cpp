@@ -17,14 +17,32 @@ void TqvDataList2lev::AfterCreate()
 int TqvDataList2lev::Add(TqvDataList* aList)
 {
     if (aList == nullptr) return -1;
-    if (FMembers.count(aList) != 0) return IndexOf(aList);
+    if (Contains(aList)) return IndexOf(aList);
     FLists.push_back(aList);
-    ++FMembers[aList];
+    Note(aList);
     return Count() - 1;
+}
+
+bool TqvDataList2lev::Contains(const TqvDataList* aList) const
+{
+    if (FIndexed) return FMembers.count(aList) != 0;
+    return std::find(FLists.begin(), FLists.end(), aList) != FLists.end();
+}
+
+void TqvDataList2lev::Note(const TqvDataList* aList)
+{
+    if (FIndexed) {
+        ++FMembers[aList];
+    } else if (FLists.size() > IndexFrom) {
+        for (const TqvDataList* list : FLists)
+            if (list != nullptr) ++FMembers[list];
+        FIndexed = true;
+    }
 }
 
 void TqvDataList2lev::Forget(TqvDataList* aList)
 {
+    if (!FIndexed) return;
     const auto it = FMembers.find(aList);
     if (it != FMembers.end() && --it->second == 0) FMembers.erase(it);
 }
@@ -57,7 +75,7 @@ void TqvDataList2lev::SetDataList(int i, TqvDataList* aList)
     if (i < 0 || i >= Count()) throw EListError::IndexOutOfBounds(i);
     Forget(FLists[static_cast<size_t>(i)]);
     FLists[static_cast<size_t>(i)] = aList;
-    if (aList != nullptr) ++FMembers[aList];
+    if (aList != nullptr) Note(aList);
 }
 
 TqvDataList* TqvDataList2lev::GetDataList(int i)

@@ -21,6 +21,10 @@ class TqvDataList2lev : public TqvExposable
 public:
     TqvDataList2lev() = default;
 
+    // One group per chart row: in the shared slot pools.
+    static void* operator new(std::size_t aSize) { return TSlotPools::Allocate(aSize); }
+    static void operator delete(void* aPointer, std::size_t aSize) { TSlotPools::Free(aPointer, aSize); }
+
     void CleanForFree() override { Clear(); }
     virtual void AfterCreate();
 
@@ -34,6 +38,7 @@ public:
     {
         FLists.clear();
         FMembers.clear();
+        FIndexed = false;
     }
     void SetDataList(int i, TqvDataList* aList);
     // The entry at i; for i >= Count with OnMissingIndex assigned, asks the
@@ -53,12 +58,20 @@ protected:
     ~TqvDataList2lev() override = default;
 
 private:
+    // Groups up to this size find a member by scanning (most groups are a
+    // row's few layers); larger ones keep FMembers.
+    static constexpr std::size_t IndexFrom = 16;
+
     void Step(bool aForward);
+    bool Contains(const TqvDataList* aList) const;
+    void Note(const TqvDataList* aList);
     void Forget(TqvDataList* aList);
     std::vector<TqvDataList*> FLists;
-    // How often each list stands in FLists: Add's duplicate check without a
-    // scan, which matters for groups of many small lists (one per tree node).
+    // Once the group has grown past IndexFrom: how often each list stands in
+    // FLists, so that Add's duplicate check costs no scan in groups of many
+    // lists (one per tree node).
     std::unordered_map<const TqvDataList*, int> FMembers;
+    bool FIndexed = false;
 };
 
 // An ordered group of two-level lists; never owns them.

@@ -23,6 +23,10 @@ class TqvGant_ComBasic;
 
 class TqvDataEntity_GantTime : public TqvDataEntity
 {
+    // Declared first, so that the byte fills the padding at the end of the
+    // base class: a chart holds a million items.
+    std::uint8_t Style = 0;
+
 public:
     TqvDataEntity_GantTime() = default;
 
@@ -74,7 +78,6 @@ private:
     TDateTime StopDateTime = 0;
     TColor Color = 0;
     int SubCol = 0;
-    std::uint8_t Style = 0;
 };
 
 // One layer of a row: the list of its time items.

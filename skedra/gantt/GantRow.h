@@ -34,6 +34,9 @@ public:
     static constexpr int LayerSubColCount = 10;
 
     TGantRow(TGantRowList* aRowList, TqvDataEntity_Tree* aTreeNode, TqvDataEntity_GridTreeNode* aGridNode);
+    // A chart has a row per node: in the shared slot pools.
+    static void* operator new(std::size_t aSize) { return TSlotPools::Allocate(aSize); }
+    static void operator delete(void* aPointer, std::size_t aSize) { TSlotPools::Free(aPointer, aSize); }
 
     // Cancels the pending sub-column request, drops the computation, frees the
     // layers (last to first) and forgets the chart.

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "skedra/platform/Messages.h"
+#include "skedra/platform/SlotPool.h"
 #include "skedra/platform/TreeView.h"
 
 namespace skedra
@@ -24,6 +25,8 @@ namespace detail
 // The Qt item that shows one node.
 struct TTreeItem : QTreeWidgetItem {
     explicit TTreeItem(TTreeNode* aNode) : QTreeWidgetItem(QTreeWidgetItem::UserType), Node(aNode) {}
+    static void* operator new(std::size_t aSize) { return TSlotPools::Allocate(aSize); }
+    static void operator delete(void* aPointer, std::size_t aSize) { TSlotPools::Free(aPointer, aSize); }
     TTreeNode* Node;
 };
 

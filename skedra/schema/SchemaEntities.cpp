@@ -132,11 +132,13 @@ void TqvDataEntity_SchemaTime::AfterCreate(TqvDataList* theList)
 
 namespace
 {
-// A time that is not a number has no place on the axis and would break the
-// order of the view's item index.
+// A time that is not a number, or infinite, has no place on the axis and would
+// break the view's item index (its order, and the length of an item from
+// infinity to infinity).
 void RequireDate(TDateTime aValue)
 {
     if (std::isnan(aValue)) throw Exception(QStringLiteral("Invalid date: not a number"));
+    if (std::isinf(aValue)) throw Exception(QStringLiteral("Invalid date: infinite"));
 }
 } // namespace
 

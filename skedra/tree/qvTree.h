@@ -117,6 +117,9 @@ class TTreeNode_qvSub : public TTreeNode
 {
 public:
     explicit TTreeNode_qvSub(TTreeNodes* anOwner) : TTreeNode(anOwner) {}
+    // Two nodes per row of a large tree (its own and a placeholder).
+    static void* operator new(std::size_t aSize) { return TSlotPools::Allocate(aSize); }
+    static void operator delete(void* aPointer, std::size_t aSize) { TSlotPools::Free(aPointer, aSize); }
     ~TTreeNode_qvSub() override;
 
     bool Destroying = false;

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "tests/schema/SchemaTestSupport.h"
@@ -484,12 +485,17 @@ TEST_F(SchemaModel, FlippedHeaderCellsShowEveryLineOfTheText)
 
 } // namespace
 
-TEST_F(SchemaModel, AnItemRefusesATimeThatIsNotANumberAndKeepsItsTimes)
+TEST_F(SchemaModel, AnItemRefusesATimeThatIsNotANumberOrInfiniteAndKeepsItsTimes)
 {
     MakeColumns({100, 100});
     TqvDataEntity_SchemaTime* item = AddItem(0, 1, At(1, 10), At(1, 11));
     EXPECT_THROW(item->SetStartDateTime(std::nan("")), Exception);
     EXPECT_THROW(item->SetStopDateTime(std::nan("")), Exception);
+    // Infinite times too: an item from infinity to infinity has no length.
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_THROW(item->SetStopDateTime(inf), Exception);
+    EXPECT_THROW(item->SetStartDateTime(inf), Exception);
+    EXPECT_THROW(item->SetStartDateTime(-inf), Exception);
     EXPECT_EQ(item->GetStartDateTime(), At(1, 10));
     EXPECT_EQ(item->GetStopDateTime(), At(1, 11));
     Settle();
