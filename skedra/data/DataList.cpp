@@ -365,14 +365,15 @@ void TqvDataList::FreeTakenOut(TqvDataEntity* theEntity, int p)
 void TqvDataList::CheckInvariants() const
 {
     auto broken = [this](const QString& what) {
-        return Exception(QStringLiteral("Data list invariant broken: %1 (window %2, before %3, between %4, tail "
-                                        "%5, after %6)")
-                             .arg(what)
-                             .arg(WindowCount())
-                             .arg(UnloadedBefore)
-                             .arg(UnloadedBetween)
-                             .arg(TailCount)
-                             .arg(UnloadedAfter));
+        return Exception(
+            QStringLiteral("Data list invariant broken: %1 (window %2, before %3, between %4, tail "
+                           "%5, after %6)")
+                .arg(what)
+                .arg(WindowCount())
+                .arg(UnloadedBefore)
+                .arg(UnloadedBetween)
+                .arg(TailCount)
+                .arg(UnloadedAfter));
     };
     if (UnloadedBefore < 0 || UnloadedAfter < 0 || UnloadedBetween < 0 || TailCount < 0)
         throw broken(QStringLiteral("negative count"));
@@ -902,7 +903,8 @@ void TqvDataList::Unload(int i, bool aFromFront)
                 ListIndexesOutOfDate(i);
             } else {
                 // The handlers changed the list meanwhile: it comes back at the end.
-                int& counter = UnloadedAfter > 0 ? UnloadedAfter : (UnloadedBetween > 0 ? UnloadedBetween : UnloadedBefore);
+                int& counter = UnloadedAfter > 0 ? UnloadedAfter
+                                                 : (UnloadedBetween > 0 ? UnloadedBetween : UnloadedBefore);
                 if (counter > 0) --counter;
                 NormalizeRuns();
                 TakeBack(e, LoadedCount());
@@ -925,10 +927,14 @@ void TqvDataList::Purge()
         auto edgePos = [&]() {
             if (LoadedItems.empty()) return -1;
             switch (edge) {
-            case eWindowFront: return 0;
-            case eLastBack: return LoadedCount() - 1;
-            case eTailFront: return TailCount > 0 ? WindowCount() : -1;
-            case eWindowBack: return TailCount > 0 ? WindowCount() - 1 : -1;
+            case eWindowFront:
+                return 0;
+            case eLastBack:
+                return LoadedCount() - 1;
+            case eTailFront:
+                return TailCount > 0 ? WindowCount() : -1;
+            case eWindowBack:
+                return TailCount > 0 ? WindowCount() - 1 : -1;
             }
             return -1;
         };

@@ -196,7 +196,10 @@ public:
     // tail's), without loading; EListError outside 0..LoadedCount-1.
     TqvDataEntity* GetLoaded(int p) const;
     // List index of the entity at loaded position p.
-    int LoadedToListIndex(int p) const { return p < WindowCount() ? p + UnloadedBefore : p + UnloadedBefore + UnloadedBetween; }
+    int LoadedToListIndex(int p) const
+    {
+        return p < WindowCount() ? p + UnloadedBefore : p + UnloadedBefore + UnloadedBetween;
+    }
     // Loaded position of list index i; -1 when it is not loaded.
     int ListToLoadedPos(int i) const;
     // Unloaded entities right before loaded position p (after the last one for p = LoadedCount).

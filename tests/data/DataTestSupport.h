@@ -133,18 +133,19 @@ inline ::testing::AssertionResult Consistent(TqvDataList& l)
     if (loaded == 0 && l.GetUnloadedBefore() != 0)
         return ::testing::AssertionFailure() << "empty window with " << l.GetUnloadedBefore() << " before it";
     if ((l.GetTailCount() > 0) != (l.GetUnloadedBetween() > 0))
-        return ::testing::AssertionFailure() << "a tail of " << l.GetTailCount() << " with "
-                                             << l.GetUnloadedBetween() << " between";
+        return ::testing::AssertionFailure()
+               << "a tail of " << l.GetTailCount() << " with " << l.GetUnloadedBetween() << " between";
     // Loaded positions run through the window, then the tail.
     for (int p = 0; p < loaded; ++p) {
         TqvDataEntity* e = l.GetLoaded(p);
-        const int expected =
-            p < l.WindowCount() ? p + l.GetUnloadedBefore() : p + l.GetUnloadedBefore() + l.GetUnloadedBetween();
+        const int expected = p < l.WindowCount() ? p + l.GetUnloadedBefore()
+                                                 : p + l.GetUnloadedBefore() + l.GetUnloadedBetween();
         if (e->GetDataList() != &l)
             return ::testing::AssertionFailure() << "entity " << p << " in another list";
-        if (e->ListIndex() != expected || l.LoadedToListIndex(p) != expected || l.ListToLoadedPos(expected) != p)
-            return ::testing::AssertionFailure() << "loaded position " << p << " has index " << e->ListIndex()
-                                                 << ", expected " << expected;
+        if (e->ListIndex() != expected || l.LoadedToListIndex(p) != expected ||
+            l.ListToLoadedPos(expected) != p)
+            return ::testing::AssertionFailure()
+                   << "loaded position " << p << " has index " << e->ListIndex() << ", expected " << expected;
         if (l.LoadedItemAt(expected) != e || l.Items(expected) != e)
             return ::testing::AssertionFailure() << "Items disagrees with the loaded entities at " << p;
     }
@@ -153,7 +154,8 @@ inline ::testing::AssertionResult Consistent(TqvDataList& l)
     for (int i = 0; i < l.Count(); ++i)
         if (l.IsLoaded(i)) ++loadedIndexes;
     if (loadedIndexes != loaded)
-        return ::testing::AssertionFailure() << loadedIndexes << " indexes loaded for " << loaded << " entities";
+        return ::testing::AssertionFailure()
+               << loadedIndexes << " indexes loaded for " << loaded << " entities";
     return ::testing::AssertionSuccess();
 }
 
