@@ -860,19 +860,40 @@ bool TqvDataList::CanUnload(TqvDataEntity* theEntity)
     return result;
 }
 
-void TqvDataList::Unload(int i, bool aFromFront)
+bool TqvDataList::Unload(int i, bool aFromFront)
 {
     CheckNotSorting();
     const int p = ListToLoadedPos(i);
-    if (p < 0) return;
-    const int window = WindowCount();
-    const bool inTail = p >= window;
-    const int runFirst = inTail ? window : 0;
-    const int runLast = inTail ? LoadedCount() - 1 : window - 1;
-    if (runLast > runFirst && p != (aFromFront ? runFirst : runLast))
+    if (p < 0) return false;
+    auto atEdge = [this, aFromFront](int q) {
+        const int window = WindowCount();
+        const bool inTail = q >= window;
+        const int runFirst = inTail ? window : 0;
+        const int runLast = inTail ? LoadedCount() - 1 : window - 1;
+        return runLast == runFirst || q == (aFromFront ? runFirst : runLast);
+    };
+    if (!atEdge(p))
         throw Exception(QStringLiteral("Entity %1 is not the %2 loaded entity and cannot be unloaded")
                             .arg(i)
                             .arg(aFromFront ? QStringLiteral("first") : QStringLiteral("last")));
+    TKeepAlive keep(this);
+    TqvDataEntity* e = LoadedItems[static_cast<size_t>(p)];
+    // Only the controller knows whether the entity can be made again from
+    // its record: one it refuses (or one in the middle of an operation) stays.
+    if (e->IsBusy()) return false;
+    TKeepAlive keepEntity(e);
+    if (!CanUnload(e)) return false;
+    // The handler may have changed the runs: the entity must still be at the edge.
+    const int q = LoadedPosOf(e);
+    if (q < 0 || !atEdge(q)) return false;
+    UnloadAt(q, aFromFront);
+    return true;
+}
+
+void TqvDataList::UnloadAt(int p, bool aFromFront)
+{
+    const int i = LoadedToListIndex(p);
+    const bool inTail = p >= WindowCount();
     TKeepAlive keep(this);
     // As they were, to put the entity back exactly when its release fails.
     const int before = UnloadedBefore, between = UnloadedBetween, after = UnloadedAfter, tail = TailCount;
@@ -946,7 +967,7 @@ void TqvDataList::Purge()
             const int q = edgePos();
             if (q < 0) break;
             if (LoadedItems[static_cast<size_t>(q)] != e) continue; // a handler changed the edge
-            Unload(LoadedToListIndex(q), front);
+            UnloadAt(q, front);                                     // asked already
         }
     }
 }

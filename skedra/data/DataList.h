@@ -243,8 +243,11 @@ public:
 
     bool CanUnload(TqvDataEntity* theEntity);
     // Unloads the entity at list index i, the first (aFromFront) or the last
-    // entity of its run.
-    void Unload(int i, bool aFromFront);
+    // entity of its run (the window or the tail), when the controller lets
+    // it go (CanUnload); true when it went. An index that is not loaded
+    // answers false; a loaded entity that is not at that edge is refused
+    // with an Exception.
+    bool Unload(int i, bool aFromFront);
     void Purge();
     void UnloadAll();
     // Loads list indexes aFrom..aTo right after (or, aAtFront, right before)
@@ -313,6 +316,9 @@ private:
     // Puts a new entity in and notifies; none when a handler deleted it.
     TqvDataEntity* Place(TqvDataEntity* theEntity, int p, bool aIntoTail);
     int LoadedPosOf(const TqvDataEntity* theEntity) const;
+    // Unloads the entity at loaded position p, the first (aFromFront) or
+    // the last of its run, not asking.
+    void UnloadAt(int p, bool aFromFront);
 
     bool FSorting = false;
 };
