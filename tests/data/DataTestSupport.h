@@ -149,13 +149,15 @@ inline ::testing::AssertionResult Consistent(TqvDataList& l)
         if (l.LoadedItemAt(expected) != e || l.Items(expected) != e)
             return ::testing::AssertionFailure() << "Items disagrees with the loaded entities at " << p;
     }
-    // Every other index is unloaded.
-    int loadedIndexes = 0;
-    for (int i = 0; i < l.Count(); ++i)
-        if (l.IsLoaded(i)) ++loadedIndexes;
-    if (loadedIndexes != loaded)
-        return ::testing::AssertionFailure()
-               << loadedIndexes << " indexes loaded for " << loaded << " entities";
+    // The indexes right outside each run are unloaded.
+    const int windowEnd = l.GetUnloadedBefore() + l.WindowCount();
+    const int tailStart = windowEnd + l.GetUnloadedBetween();
+    for (int i : {l.GetUnloadedBefore() - 1, windowEnd, tailStart - 1, tailStart + l.GetTailCount()})
+        if (i >= 0 && i < l.Count() &&
+            (i < l.GetUnloadedBefore() || i == windowEnd || l.GetTailCount() > 0) && l.IsLoaded(i) &&
+            (i < l.GetUnloadedBefore() || (i >= windowEnd && i < tailStart) ||
+             i >= tailStart + l.GetTailCount()))
+            return ::testing::AssertionFailure() << "index " << i << " outside the runs is loaded";
     return ::testing::AssertionSuccess();
 }
 
