@@ -167,7 +167,9 @@ protected:
 };
 
 // One axis: fixed items, then a contiguous loaded block, with unloaded items
-// counted before and after the block.
+// counted before and after the block. Items appended while the block does not
+// reach the end form a tail: a second loaded run after UnloadedBetween
+// unloaded items (LoadedItems holds the fixed items, the block, the tail).
 class TAxisContentList : public TObject
 {
 public:
@@ -181,6 +183,8 @@ public:
     int IndexesValidBelow = 0;
     int UnloadedBefore = 0;
     int UnloadedAfter = 0;
+    int UnloadedBetween = 0; // between the block and the tail
+    int TailCount = 0;       // loaded items of the tail, last in LoadedItems
     int FixedCount = 0;
     int KeepFrom = -1;
     int KeepTo = -1;
@@ -193,7 +197,7 @@ public:
     explicit TAxisContentList(TMoxGridCell* aOwnerCell);
     ~TAxisContentList() override;
 
-    int Count() const { return LoadedCount() + UnloadedBefore + UnloadedAfter; }
+    int Count() const { return LoadedCount() + UnloadedBefore + UnloadedBetween + UnloadedAfter; }
     int LoadedCount() const { return static_cast<int>(LoadedItems.size()); }
     int GetHiddenRowCount() const { return static_cast<int>(HiddenItems.size()); }
     bool IsRowAxis() const;
@@ -209,9 +213,12 @@ public:
     int IndexConvert_RealToLoaded(int aIndex) const;
     int IndexConvert_LoadedToReal(int aLoadedIndex) const;
     bool IsLoaded(int aIndex) const;
-    // Real index of the first and last loaded non-fixed item; -1 when the block is empty.
+    // Real index of the first and last loaded non-fixed item (the last one of
+    // the tail when there is one); -1 when the block is empty.
     int FirstLoadedIndex() const;
     int LastLoadedIndex() const;
+    // Loaded position after the block's last item (the tail's first).
+    int BlockEnd() const { return LoadedCount() - TailCount; }
 
     TAxisContentItem* AddNew(TObject* aData);
     TAxisContentItem* InsertNew(int aIndex, TObject* aData);
@@ -254,10 +261,17 @@ public:
 
 private:
     void CommonClear(int aKeep);
+    // Joins a tail that touches the block and makes a tail without block the
+    // block; no index moves.
+    void NormalizeRuns();
+    // The range that loads aIndex next to the nearer run: false when loaded.
+    bool ChooseRange(int aIndex, int& theFirst, int& theLast, bool& theBackwards, int& theRun) const;
     void RemoveLoaded(int aLoadedIndex); // hidden list, visible list, matrix, loaded list, free
     void EnsureLoadedRange(int aLow, int aHigh);
-    bool PurgeFront();
-    bool PurgeBack();
+    // One purge step at the block's front (aTail: the tail's front), or at
+    // the last run's back (aBlock: the block's back); true when it unloaded.
+    bool PurgeFront(bool aTail);
+    bool PurgeBack(bool aBlock);
     TMoxGridCellForViewer* Viewer() const;
 };
 
