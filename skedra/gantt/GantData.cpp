@@ -1,13 +1,35 @@
 #include "skedra/gantt/GantData.h"
 
+#include <cmath>
+
 #include "skedra/gantt/GantRow.h"
 #include "skedra/gantt/qvGant.h"
 
 namespace skedra
 {
 
+namespace
+{
+void RequireNumber(TDateTime aValue)
+{
+    if (std::isnan(aValue)) throw Exception(QStringLiteral("Invalid date: not a number"));
+}
+} // namespace
+
 // ===========================================================================
 // TqvDataEntity_GantTime
+
+void TqvDataEntity_GantTime::SetStartDateTime(TDateTime aValue)
+{
+    RequireNumber(aValue);
+    StartDateTime = aValue;
+}
+
+void TqvDataEntity_GantTime::SetStopDateTime(TDateTime aValue)
+{
+    RequireNumber(aValue);
+    StopDateTime = aValue;
+}
 
 void TqvDataEntity_GantTime::AfterCreate(TqvDataList* theList)
 {

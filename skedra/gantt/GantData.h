@@ -33,9 +33,11 @@ public:
     void AfterCreate(TqvDataList* theList) override;
 
     TDateTime GetStartDateTime() const { return StartDateTime; }
-    void SetStartDateTime(TDateTime aValue) { StartDateTime = aValue; }
+    // A time that is not a number has no place on the axis: refused with an
+    // Exception, the item keeps its time.
+    void SetStartDateTime(TDateTime aValue);
     TDateTime GetStopDateTime() const { return StopDateTime; }
-    void SetStopDateTime(TDateTime aValue) { StopDateTime = aValue; }
+    void SetStopDateTime(TDateTime aValue);
     // The whole style byte (a TGantTimeStyle in the low seven bits).
     std::uint8_t GetStyle() const { return Style; }
     void SetStyle(std::uint8_t aValue) { Style = aValue; }

@@ -4,12 +4,16 @@
 #include <QFont>
 #include <QLocale>
 
+#include <cstdio>
 #include <mutex>
 
 #include "skedra/platform/DateTime.h"
 #include "skedra/platform/Menus.h"
 #include "skedra/platform/Messages.h"
 #include "tests/common/TestSupport.h"
+
+// Present only in sanitizer builds.
+extern "C" void __sanitizer_print_stack_trace() __attribute__((weak));
 
 namespace skedra::test
 {
@@ -56,7 +60,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setFont(QFont(skedra::test::FontFamily(), 9));
     skedra::FormatSettings() = skedra::TFormatSettings::Invariant();
+    // SKEDRA_TEST_MESSAGE_STACKS=1 tells where each message comes from.
+    static const bool stacks = qEnvironmentVariableIntValue("SKEDRA_TEST_MESSAGE_STACKS") == 1;
     skedra::SetMessageSink([](const QString& text) {
+        if (stacks) {
+            std::fprintf(stderr, "message shown: %s\n", qPrintable(text));
+            if (__sanitizer_print_stack_trace != nullptr) __sanitizer_print_stack_trace();
+        }
         std::lock_guard lock(skedra::test::RecorderMutex());
         skedra::test::Recorded().append(text);
     });

@@ -6,6 +6,9 @@
 
 #include <QTest>
 
+#include <cmath>
+#include <limits>
+
 #include "tests/gantt/GantTestSupport.h"
 
 using namespace skedra;
@@ -211,4 +214,18 @@ TEST_F(GantKeys, TheNavigationLayerComesFromTheApplication)
     Key(Qt::Key_Down);
     EXPECT_EQ(Active(), nullptr);
     EXPECT_EQ(Tree()->GetCurrentDataEntity(), B);
+}
+
+TEST_F(GantKeys, AnItemRefusesATimeThatIsNotANumberSoTheKeysNeverMoveTheWindowToOne)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THROW(a2->SetStartDateTime(nan), Exception);
+    EXPECT_THROW(a2->SetStopDateTime(nan), Exception);
+    EXPECT_DOUBLE_EQ(a2->GetStartDateTime(), kChartDay + 12.0 / 24);
+    EXPECT_DOUBLE_EQ(a2->GetStopDateTime(), kChartDay + 14.0 / 24);
+    gant->SetActiveDataEntity(a1);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(Active(), a2);
+    EXPECT_FALSE(std::isnan(Scaler()->GetStart()));
+    EXPECT_FALSE(std::isnan(Scaler()->GetStop()));
 }
