@@ -344,7 +344,8 @@ void TqvGant_ComBasic::InvalidateRowBand(TGantRow* aRow)
 {
     if (GA == nullptr || FDestroying) return;
     TqvDataEntity_GridTreeNode* node = aRow != nullptr ? aRow->GetGridNode() : nullptr;
-    if (!UseGridNotTree || node == nullptr || GA->GetIsPrinting() || (LinkList != nullptr && LinkList->Count() > 0)) {
+    if (!UseGridNotTree || node == nullptr || GA->GetIsPrinting() ||
+        (LinkList != nullptr && LinkList->Count() > 0)) {
         InvalidateGA();
         return;
     }
