@@ -7,9 +7,8 @@
 // appending one row with an item and running the events it brings, with
 // whatever paints they hold (median of 20; a row below the view repaints
 // nothing but the bar), appending 100,000 rows one by one on screen and then
-// running the events, and the peak memory per item. Tree mode holds every row; grid mode announces the rows as
-// unloaded and makes a row with its items when the grid loads it, so it
-// holds only what is near the view.
+// running the events, and the peak memory per item. Tree mode holds every row; grid mode announces the rows
+// as unloaded and makes a row with its items when the grid loads it, so it holds only what is near the view.
 #include <QApplication>
 #include <QScrollBar>
 

@@ -202,10 +202,11 @@ void TqvGant_ComBasic::GridRowBands(std::vector<TRect>& aBands)
     aBands.clear();
     if (Grid == nullptr || GA == nullptr) return;
     TMoxGridCellForViewer* root = Grid->GetRootCell();
-    const int fixed = root->GetFixedRows();
     const int W = GA->GetWidth();
+    // Header rows too: they stand beside the scaler, their bands above the
+    // area, and count in the alternation of the shading as every row does.
     for (TAxisContentItem* item : root->RowList->VisibleItems) {
-        if (item->ListIndex() < fixed || GridItemBeyondPrint(item)) continue;
+        if (GridItemBeyondPrint(item)) continue;
         aBands.push_back(GridItemBand(item, W));
     }
 }
