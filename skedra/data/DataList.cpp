@@ -713,19 +713,34 @@ bool TqvDataList::CanUnload(TqvDataEntity* theEntity)
     return result;
 }
 
-void TqvDataList::Unload(int i, bool aFromFront)
+bool TqvDataList::Unload(int i, bool aFromFront)
 {
     CheckNotSorting();
-    if (!IsLoaded(i)) return;
+    if (!IsLoaded(i)) return false;
     const int p = i - UnloadedBefore;
     const int last = LoadedCount() - 1;
-    bool front = aFromFront;
     if (last > 0 && !((p == 0 && aFromFront) || (p == last && !aFromFront)))
         throw Exception(QStringLiteral("Entity %1 is not the %2 loaded entity and cannot be unloaded")
                             .arg(i)
                             .arg(aFromFront ? QStringLiteral("first") : QStringLiteral("last")));
     TKeepAlive keep(this);
-    TqvDataEntity* e = TakeOut(p);
+    TqvDataEntity* e = LoadedItems[static_cast<size_t>(p)];
+    // Only the controller knows whether the entity can be made again from
+    // its record: one it refuses (or one in the middle of an operation) stays.
+    if (e->IsBusy()) return false;
+    TKeepAlive keepEntity(e);
+    if (!CanUnload(e)) return false;
+    // The handler may have changed the window: the entity must still be at the edge.
+    if (LoadedItems.empty() || (aFromFront ? LoadedItems.front() : LoadedItems.back()) != e) return false;
+    UnloadEdge(aFromFront);
+    return true;
+}
+
+void TqvDataList::UnloadEdge(bool aFromFront)
+{
+    const bool front = aFromFront;
+    TKeepAlive keep(this);
+    TqvDataEntity* e = TakeOut(front ? 0 : LoadedCount() - 1);
     TKeepAlive keepEntity(e);
     // Counted as unloaded before anything is told, so that the handlers see a
     // list of the same size with this entity unloaded.
@@ -760,8 +775,8 @@ void TqvDataList::Purge()
             if (!CanUnload(e)) break;
             if (LoadedItems.empty()) break;
             if ((front ? LoadedItems.front() : LoadedItems.back()) != e)
-                continue; // a handler changed the edge
-            Unload(front ? UnloadedBefore : UnloadedBefore + LoadedCount() - 1, front);
+                continue;      // a handler changed the edge
+            UnloadEdge(front); // asked already
         }
     }
 }

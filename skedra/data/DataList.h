@@ -220,8 +220,11 @@ public:
     void Sort(bool aReverse = false);
 
     bool CanUnload(TqvDataEntity* theEntity);
-    // Unloads the first (aFromFront) or the last loaded entity, found by list index i.
-    void Unload(int i, bool aFromFront);
+    // Unloads the first (aFromFront) or the last loaded entity, found by list
+    // index i, when the controller lets it go (CanUnload); true when it went.
+    // An index outside the window answers false; a loaded entity that is not
+    // at that edge is refused with an Exception.
+    bool Unload(int i, bool aFromFront);
     void Purge();
     void UnloadAll();
     // Loads list indexes aFrom..aTo right after (or, aAtFront, right before) the window.
@@ -270,6 +273,8 @@ private:
     void PutIn(int p, TqvDataEntity* theEntity);
     // An empty window has nothing before it.
     void FoldIfEmpty();
+    // Unloads the entity at the front or the back of the window, not asking.
+    void UnloadEdge(bool aFromFront);
     int WindowPosOf(const TqvDataEntity* theEntity) const;
 
     bool FSorting = false;

@@ -470,19 +470,72 @@ TEST(DataList, LoadItemsAndUnloadCheckTheirRanges)
     l->LoadItems(15, 19, true);
     EXPECT_EQ(l->GetUnloadedBefore(), 15);
     EXPECT_THROW(l->Unload(17, true), Exception);
-    l->Unload(15, true);
-    l->Unload(24, false);
+    // Without an unload handler neither an unload nor a purge frees anything.
+    EXPECT_FALSE(l->Unload(15, true));
+    l->Purge();
+    EXPECT_EQ(l->LoadedCount(), 10);
+    r.AllowUnload([](TqvDataEntity*) { return true; });
+    EXPECT_TRUE(l->Unload(15, true));
+    EXPECT_TRUE(l->Unload(24, false));
+    EXPECT_FALSE(l->Unload(24, false)); // no longer loaded
     EXPECT_EQ(l->LoadedCount(), 8);
     EXPECT_EQ(l->GetUnloadedBefore(), 16);
     EXPECT_EQ(l->Count(), 100);
     EXPECT_TRUE(Consistent(*l));
-    // Without an unload handler a purge frees nothing.
-    l->Purge();
-    EXPECT_EQ(l->LoadedCount(), 8);
-    r.AllowUnload([](TqvDataEntity*) { return true; });
     l->UnloadAll();
     EXPECT_EQ(l->LoadedCount(), 0);
     EXPECT_EQ(l->Count(), 100);
+    EXPECT_TRUE(Consistent(*l));
+}
+
+TEST(DataList, UnloadAsksTheControllerAndKeepsWhatItRefuses)
+{
+    TRecorder r;
+    auto l = MakeList(r);
+    l->AddUnloaded(20);
+    for (int i = 5; i < 10; ++i)
+        l->Items(i);
+    // Entities the application made itself cannot be made again from a
+    // record: the controller refuses them, and an unload leaves them loaded.
+    std::vector<int> asked;
+    bool allow = false;
+    r.C.OnUnloadItem = [&](TqvDataEntity* e, bool& can) {
+        asked.push_back(T(e)->Key);
+        can = allow;
+    };
+    r.Take();
+    EXPECT_FALSE(l->Unload(5, true));
+    EXPECT_FALSE(l->Unload(9, false));
+    EXPECT_EQ(asked, (std::vector<int>{5, 9}));
+    EXPECT_TRUE(r.Take().empty());
+    EXPECT_EQ(l->LoadedCount(), 5);
+    EXPECT_EQ(l->GetUnloadedBefore(), 5);
+    EXPECT_EQ(T(l->Items(5))->Key, 5);
+    EXPECT_TRUE(Consistent(*l));
+
+    // Allowed, it goes with its delete pair, asked once.
+    allow = true;
+    asked.clear();
+    r.Take();
+    EXPECT_TRUE(l->Unload(9, false));
+    EXPECT_EQ(asked, (std::vector<int>{9}));
+    const auto log = r.Take();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].rfind("delete ", 0), 0u);
+    EXPECT_EQ(log[1], "content L");
+    EXPECT_EQ(l->GetUnloadedAfter(), 11);
+
+    // A purge asks each entity once: the four that go and the one refused.
+    asked.clear();
+    r.C.OnUnloadItem = [&](TqvDataEntity* e, bool& can) {
+        asked.push_back(T(e)->Key);
+        can = T(e)->Key != 7;
+    };
+    l->Purge();
+    EXPECT_EQ(asked, (std::vector<int>{5, 6, 7, 8, 7}));
+    EXPECT_EQ(l->LoadedCount(), 1);
+    EXPECT_EQ(T(l->GetLoaded(0))->Key, 7);
+    EXPECT_EQ(l->Count(), 20);
     EXPECT_TRUE(Consistent(*l));
 }
 

@@ -241,13 +241,12 @@ private:
         Tolerate([&] { t->SetStopDateTime(r ? input::Date(*r, start, 0.3) : start + 3 / 24.0); });
     }
 
-    // Rows that exist only as a count until they come into view, and scrolling to them.
-    // An explicit Unload of a root from the tree's list is not driven: the list does not
-    // ask the tree first, and the node's row is lost (an open fault).
+    // Rows that exist only as a count until they come into view, scrolling to
+    // them, and roots unloaded from the tree's list (which asks the tree first).
     void LoadStep(TStepRng& r)
     {
         TqvDataList* root = Tree()->GetRootDataList();
-        switch (r.Below(4)) {
+        switch (r.Below(5)) {
         case 0:
             if (root->Count() < 50000)
                 Tolerate([&] { root->AddUnloaded(r.Pick(std::vector<int>{1, 10, 5000})); });
@@ -260,8 +259,16 @@ private:
             if (TScrollBar* bar = Grid()->GetVertScrollBar())
                 bar->Bar()->setSliderPosition(r.Between(bar->GetMin(), bar->GetMax()));
             break;
-        default:
+        case 3:
             if (root->Count() > 0) Tolerate([&] { root->EnsureLoadedItem(r.Below(root->Count())); });
+            break;
+        default:
+            if (root->LoadedCount() > 0) {
+                const bool front = r.Chance(50);
+                const int i =
+                    front ? root->GetUnloadedBefore() : root->GetUnloadedBefore() + root->LoadedCount() - 1;
+                Tolerate([&] { root->Unload(i, front); });
+            }
             break;
         }
     }

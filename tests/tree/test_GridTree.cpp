@@ -460,6 +460,28 @@ TEST(GridTree, RemovingARootWithAnUnloadedRowTakesTheRowOff)
     EXPECT_TRUE(g.Tree->CheckInvariants(&why)) << why.toStdString();
 }
 
+TEST(GridTree, UnloadingRootsTheApplicationAddedKeepsThemAndTheirRows)
+{
+    TTreeGrid g(1);
+    TNode* a = g.Tree->AddDataEntity(nullptr);
+    TNode* b = g.Tree->AddDataEntity(nullptr);
+    TNode* c = g.Tree->AddDataEntity(nullptr);
+    g.Tree->AddDataEntity(b);
+    TqvDataList* roots = g.Tree->GetRootDataList();
+    // Nothing could make them again from a record: the tree refuses, and
+    // the roots stay loaded with their rows.
+    EXPECT_FALSE(roots->Unload(0, true));
+    EXPECT_FALSE(roots->Unload(2, false));
+    EXPECT_EQ(roots->LoadedCount(), 3);
+    EXPECT_EQ(roots->Count(), 3);
+    EXPECT_EQ(g.Rows.Count(), 5);
+    EXPECT_EQ(g.RowNode(1), a);
+    EXPECT_EQ(g.RowNode(2), b);
+    EXPECT_EQ(g.RowNode(4), c);
+    QString why;
+    EXPECT_TRUE(g.Tree->CheckInvariants(&why)) << why.toStdString();
+}
+
 TEST(GridTree, FreeingTheGridBeforeItsTreeOrAfterIsSilent)
 {
     for (bool gridFirst : {true, false}) {
