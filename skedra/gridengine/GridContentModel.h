@@ -371,6 +371,8 @@ public:
     virtual int GetCalculatedHeight() { return CalculatedHeight; }
     virtual int GetCalculatedWidth() { return CalculatedWidth; }
     virtual bool GetSelected() const { return Selected; }
+    // Runs the selection handlers, which may remove rows and so free cells
+    // (this one too): compare FreedCells() around it before touching a cell.
     virtual void SetSelected(bool aValue);
     virtual TRect getVisibleRect();
     virtual void BeginUpdate() {}
@@ -389,6 +391,11 @@ public:
     // when it is not grouped).
     TMoxCell* GetGroupMaster();
 
+    // How many cells this thread has freed so far. An operation that runs
+    // handlers compares it before and after: when it moved, the cells the
+    // operation holds may be gone and it stops without touching them.
+    static std::uint64_t FreedCells() { return FFreedCells; }
+
 protected:
     // Obtains the content from the parent (or, for a root, from itself).
     void AcquireCellData();
@@ -399,6 +406,7 @@ protected:
 private:
     friend class TMoxGridCell;
     bool DeInitDone = false;
+    static thread_local inline std::uint64_t FFreedCells = 0;
 };
 
 class TMoxSimpleCell : public TMoxCell
@@ -484,9 +492,11 @@ public:
     void SetFocusedCell(TMoxCell* aCell);
     TMoxCell* GetFocusedCellDownTrack() const;
     // Sets every cell of the rectangle of real indexes (corners in any order).
+    // Both stop when a selection handler frees cells; UpdateMultiSelect then
+    // answers false, and aCell must not be touched any more.
     void AreaSelect(bool aValue, const TRect& aRect);
     // The click and key selection rule (plain, Shift, Ctrl, Shift+Ctrl).
-    void UpdateMultiSelect(TMoxCell* aCell, TShiftState aShift);
+    bool UpdateMultiSelect(TMoxCell* aCell, TShiftState aShift);
     // The cell a navigation key moves to from aCell; aCell itself when it cannot move.
     TMoxCell* FindNeighbourCell(TMoxCell* aCell, TMoxDirection aDirection, bool aDescend);
     // The nearest cell whose item on aList is not hidden, from aCell's item
