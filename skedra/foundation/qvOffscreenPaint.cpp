@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include "skedra/platform/Messages.h"
 
@@ -56,6 +57,49 @@ void TqvOffscreenPaint::Invalidate()
     }
 }
 
+void TqvOffscreenPaint::InvalidateRect(const TRect& aRect)
+{
+    const TRect client = GetClientRect();
+    TRect r;
+    if (!IntersectRect(r, aRect, TRect(0, 0, client.Width(), client.Height()))) return;
+    // A whole paint is owed already: it covers the rectangle.
+    if (FNeedsPaint && FInvalidateCount > 0) return;
+    if (FPartial.IsEmpty() && !FNeedsPaint) ++FWindowInvalidates;
+    FPartial = UnionRect(FPartial, r);
+    // While the window shows pixels drawn straight onto it (outlines), all of
+    // it is brought back to the bitmap; otherwise only the rectangle.
+    if (FShowsBitmap)
+        update(r.ToQRect());
+    else
+        update();
+}
+
+TRect TqvOffscreenPaint::GetPaintRect() const
+{
+    if (!FPaintRect.IsEmpty()) return FPaintRect;
+    const TRect client = GetClientRect();
+    return TRect(0, 0, client.Width(), client.Height());
+}
+
+void TqvOffscreenPaint::WidenPaintToClient()
+{
+    const TRect client = GetClientRect();
+    const TRect whole(0, 0, client.Width(), client.Height());
+    if (FPaintRect.IsEmpty() || FPaintRect == whole) return;
+    FPaintRect = whole;
+    TCanvas* c = FBitmap.GetCanvas();
+    if (FPaintClipped) c->Handle()->setClipping(false);
+    FPaintClipped = false;
+    if (PaintCoversClient()) return;
+    const TColor color = c->Brush.GetColor();
+    const TBrushStyle style = c->Brush.GetStyle();
+    c->Brush.SetColor(GetColor());
+    c->Brush.SetStyle(bsSolid);
+    c->FillRect(whole);
+    c->Brush.SetColor(color);
+    c->Brush.SetStyle(style);
+}
+
 void TqvOffscreenPaint::Repaint()
 {
     if (FUpdateCount > 0) return;
@@ -66,6 +110,13 @@ void TqvOffscreenPaint::Repaint()
     }
     FNeedsPaint = true;
     TCustomPanel::Repaint();
+}
+
+bool TqvOffscreenPaint::PaintOwed()
+{
+    if (FUpdateCount > 0 || FInPaintWindow || (!FNeedsPaint && FPartial.IsEmpty())) return false;
+    TCustomPanel::Repaint();
+    return true;
 }
 
 void TqvOffscreenPaint::BeginUpdate()
@@ -101,7 +152,7 @@ void TqvOffscreenPaint::PrepareBitmap(bool aFill)
     c->Font.Assign(*GetFont());
     c->Brush.SetColor(GetColor());
     c->Brush.SetStyle(bsSolid);
-    if (aFill) c->FillRect(Rect(0, 0, client.Width(), client.Height()));
+    if (aFill) c->FillRect(GetPaintRect());
 }
 
 TCanvas* TqvOffscreenPaint::GetOffscreenCanvas()
@@ -137,9 +188,25 @@ void TqvOffscreenPaint::Paint()
     // invalidation would reach the window again.
     FInvalidateCount = 0;
     if (GetIsPrinting()) return;
+    const TRect client = GetClientRect();
+    // Partial only when the bitmap still holds the last picture at this size.
+    TRect part;
+    IntersectRect(part, std::exchange(FPartial, TRect()), TRect(0, 0, client.Width(), client.Height()));
+    const bool whole = FNeedsPaint || part.IsEmpty() || FBitmap.GetWidth() != client.Width() ||
+                       FBitmap.GetHeight() != client.Height() ||
+                       FBitmap.GetDevicePixelRatio() != ScreenRatio();
     FNeedsPaint = false;
     ++FPaints;
-    // A paint that sets every pixel itself spares filling the whole bitmap first.
+    FPaintRect = whole ? TRect(0, 0, client.Width(), client.Height()) : part;
+    const auto done = qScopeGuard([this] {
+        // The bitmap's painter lives on: the next paint must not inherit the clip.
+        if (FPaintClipped) FBitmap.GetCanvas()->Handle()->setClipping(false);
+        FPaintClipped = false;
+        FPaintRect = TRect();
+    });
+    FPaintClipped = !whole;
+    if (!whole) FBitmap.GetCanvas()->IntersectClipRect(part);
+    // A paint that sets every pixel itself spares filling the bitmap first.
     PrepareBitmap(!PaintCoversClient());
     OffscreenPaint();
     SmashPaint();
@@ -196,7 +263,7 @@ void TqvOffscreenPaint::PaintWindow(QPainter* aPainter)
         (FSurface.GetWidth() != client.Width() || FSurface.GetHeight() != client.Height() ||
          FSurface.GetDevicePixelRatio() != ScreenRatio()))
         FNeedsPaint = true;
-    if (FNeedsPaint) {
+    if (FNeedsPaint || !FPartial.IsEmpty()) {
         // The toolkit's canvas of the control is bound for the duration of Paint.
         TCustomPanel::PaintWindow(aPainter);
     }

@@ -62,8 +62,21 @@ public:
 
     // Only the first invalidation between two paints reaches the window.
     void Invalidate() override;
+    // Asks for a paint of aRect only: the next paint draws clipped to the
+    // union of such rectangles and keeps the rest of the picture. A whole
+    // invalidation (or a resize) before the paint makes it a whole paint.
+    void InvalidateRect(const TRect& aRect);
+    // The part the paint running now redraws: the client rectangle for a
+    // whole paint. Drawing may skip what lies outside it.
+    TRect GetPaintRect() const;
+    // Whether the paint running now redraws a part only.
+    bool GetPartialPaintRunning() const { return FPaintClipped; }
     // Paints now, unless inside an update bracket.
     void Repaint() override;
+    // Paints now what the invalidations since the last paint asked for (a
+    // partial paint for partial ones); false when nothing was owed or a
+    // bracket or a running paint holds it back.
+    bool PaintOwed();
 
     // Sizes the bitmap to the control and fills it with Color; the bitmap's
     // canvas gets the control's font.
@@ -146,6 +159,10 @@ protected:
     // Whether OffscreenPaint sets every pixel of the client area on screen: a
     // screen paint then does not fill the bitmap with Color first.
     virtual bool PaintCoversClient() const { return false; }
+    // Turns a partial paint that is running into a whole one (its drawing
+    // found that more changed than was invalidated): no clip, and the bitmap
+    // filled as a whole paint fills it.
+    void WidenPaintToClient();
     bool EraseBackground() const override { return false; }
     bool WantSpecialKey(Word aKey) override;
     void WMSetFocus() override;
@@ -184,6 +201,11 @@ private:
     int FLogicalWidth = 0;
     int FLogicalHeight = 0;
     bool FNeedsPaint = true;
+    // The union of partial invalidations since the last paint (empty: none).
+    TRect FPartial;
+    // The rectangle the running paint redraws (empty outside a paint).
+    TRect FPaintRect;
+    bool FPaintClipped = false;
     bool FInPaintWindow = false;
     int FWindowInvalidates = 0;
     int FPaints = 0;

@@ -125,7 +125,17 @@ void TqvGant_ComBasic::GridtopLeftChanged(TObject*)
 void TqvGant_ComBasic::GridAxisChanged(TObject*)
 {
     ++FLinkStamp;
-    InvalidateGA();
+    if (GA == nullptr || FDestroying || Grid == nullptr) return;
+    // The bands follow the grid's rows: what the grid repaints from some row
+    // down, the area repaints from that band down; rows added below the
+    // view change neither.
+    const int top = Grid->GetAxisChangeTop();
+    if (top < 0 || FGridLayoutInAreaPaint) return;
+    const int bandTop = top - GridHeaderHeight();
+    if (top == 0 || bandTop <= 0)
+        InvalidateGA();
+    else
+        InvalidateAreaFrom(TRect(0, bandTop, 0, bandTop), true);
 }
 
 void TqvGant_ComBasic::GridVertScrollVisibleChanged(TObject*)
@@ -192,10 +202,11 @@ void TqvGant_ComBasic::GridRowBands(std::vector<TRect>& aBands)
     aBands.clear();
     if (Grid == nullptr || GA == nullptr) return;
     TMoxGridCellForViewer* root = Grid->GetRootCell();
-    const int fixed = root->GetFixedRows();
     const int W = GA->GetWidth();
+    // Header rows too: they stand beside the scaler, their bands above the
+    // area, and count in the alternation of the shading as every row does.
     for (TAxisContentItem* item : root->RowList->VisibleItems) {
-        if (item->ListIndex() < fixed || GridItemBeyondPrint(item)) continue;
+        if (GridItemBeyondPrint(item)) continue;
         aBands.push_back(GridItemBand(item, W));
     }
 }

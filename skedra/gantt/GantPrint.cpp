@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "skedra/foundation/DoLater.h"
 #include "skedra/gantt/TimeDistinct.h"
@@ -119,6 +120,63 @@ void RestoreLogicalSize(TqvOffscreenPaint* aControl, const TLogicalSize& aSize)
     // The same size is read as before; the widget's next real resize ends it.
     aControl->SetSizeDontTell(TRect(0, 0, aSize.Width, aSize.Height));
 }
+
+// The chart's state a print changes, set up for the printed range on
+// construction and given back when the object goes (also when the print
+// raises), in reverse order: the rows' sub-columns, the page offset, the
+// logical sizes, the rows the print expanded, the mode, the scaler's range.
+class TChartPrintState
+{
+public:
+    TChartPrintState(TqvGant_ComBasic* aGant, bool aGridRows, bool aExpandAll, int aGanttWidth,
+                     int aScalerHeight, TDateTime aStart, TDateTime aStop)
+        : FGant(aGant), FScaler(aGant->GetDateScaler()), FArea(aGant->GetGA()), FExpandAll(aExpandAll),
+          FStart(FScaler->GetStart()), FStop(FScaler->GetStop()), FChanged(FScaler->GetChanged()),
+          FMode(aGant->GetUseGridNotTree()), FScalerSize(SaveLogicalSize(FScaler)),
+          FAreaSize(SaveLogicalSize(FArea)), FPageOffset(aGant->GetPrintPageOffset()),
+          FRestore(std::function<void()>([this] { Restore(); }))
+    {
+        FGant->BeginUpdate();
+        if (FMode != aGridRows) FGant->SetUseGridNotTree(aGridRows);
+        FScaler->SetSizeDontTell(TRect(0, 0, aGanttWidth, aScalerHeight));
+        FScaler->SetStart(aStart);
+        FScaler->SetStop(aStop);
+        FScaler->BeginUpdate();
+        FScaler->EndUpdate();
+        TqvPrintGantt::Expand(FGant, aExpandAll, FExpanded);
+    }
+    Q_DISABLE_COPY_MOVE(TChartPrintState)
+
+    int PageOffset() const { return FPageOffset; }
+    TRowSubColumns SubColumns;
+
+private:
+    void Restore()
+    {
+        RestoreRows(SubColumns);
+        FGant->SetPrintPageOffset(FPageOffset);
+        RestoreLogicalSize(FArea, FAreaSize);
+        RestoreLogicalSize(FScaler, FScalerSize);
+        TqvPrintGantt::Collapse(FGant, FExpandAll, FExpanded);
+        if (FGant->GetUseGridNotTree() != FMode) FGant->SetUseGridNotTree(FMode);
+        FScaler->SetStart(FStart);
+        FScaler->SetStop(FStop);
+        FScaler->SetChanged(FChanged);
+        FGant->EndUpdate();
+    }
+
+    TqvGant_ComBasic* FGant;
+    TqvDateScaler* FScaler;
+    TqvOffscreenPaint_GA* FArea;
+    bool FExpandAll;
+    TDateTime FStart, FStop;
+    bool FChanged, FMode;
+    TLogicalSize FScalerSize, FAreaSize;
+    int FPageOffset;
+    std::vector<TqvDataEntity*> FExpanded;
+    // Last: runs first when the object goes, with every member still there.
+    QScopeGuard<std::function<void()>> FRestore;
+};
 
 TqvDataEntity_Tree* FirstRoot(TqvTree_ComBasic* aTree)
 {
@@ -360,35 +418,13 @@ void TqvPrintGantt::InternalPrintLoop(TqvGant_ComBasic* aGant, TDeviceContext* a
 
     // Pending deferred work (layout, scroll state) is done on screen first.
     TDoLater::DoAllNow();
-    const TDateTime start = scaler->GetStart(), stop = scaler->GetStop();
-    const bool changed = scaler->GetChanged();
-    const bool mode = aGant->GetUseGridNotTree();
-    const TLogicalSize scalerSize = SaveLogicalSize(scaler), areaSize = SaveLogicalSize(area);
-    const int pageOffset = aGant->GetPrintPageOffset();
+    // The tree's top row comes back after everything else.
     TqvDataEntity_Tree* topItem = tree->GetTopItem();
-    std::vector<TqvDataEntity*> expanded;
-    TRowSubColumns subColumns;
-    aGant->BeginUpdate();
-    const auto restore = qScopeGuard([&] {
-        RestoreRows(subColumns);
-        aGant->SetPrintPageOffset(pageOffset);
-        RestoreLogicalSize(area, areaSize);
-        RestoreLogicalSize(scaler, scalerSize);
-        Collapse(aGant, aExpandAll, expanded);
-        if (aGant->GetUseGridNotTree() != mode) aGant->SetUseGridNotTree(mode);
+    const auto restoreTop = qScopeGuard([&] {
         if (topItem != nullptr && tree->GetTopItem() != topItem) tree->SetTopItem(topItem);
-        scaler->SetStart(start);
-        scaler->SetStop(stop);
-        scaler->SetChanged(changed);
-        aGant->EndUpdate();
     });
-    if (mode != aWithGrid) aGant->SetUseGridNotTree(aWithGrid);
-    scaler->SetSizeDontTell(TRect(0, 0, ganttWidth, scalerHeight));
-    scaler->SetStart(aStart);
-    scaler->SetStop(aStop);
-    scaler->BeginUpdate();
-    scaler->EndUpdate();
-    Expand(aGant, aExpandAll, expanded);
+    TChartPrintState state(aGant, false, aExpandAll, ganttWidth, scalerHeight, aStart, aStop);
+    const int pageOffset = state.PageOffset();
 
     // Rows: as many as asked, and on a page with a bottom no more than fit
     // (at least one, so that a page always gets on).
@@ -429,7 +465,7 @@ void TqvPrintGantt::InternalPrintLoop(TqvGant_ComBasic* aGant, TDeviceContext* a
     }
     std::vector<TGantRow*> printedRows;
     aGant->CollectRowsInView(printedRows);
-    PlaceRowsNow(printedRows, subColumns);
+    PlaceRowsNow(printedRows, state.SubColumns);
     area->Print(aDC, areaLeft, rowsTop, aScaleX, aScaleY, true);
     aPrintedWidth = RoundPixel(ganttWidth * aScaleX) + treePrintedWidth;
     aPrintedHeight = RoundPixel(scalerHeight * aScaleY) + treePrintedHeight;
@@ -455,36 +491,13 @@ void TqvPrintGantt::PrintGridBand(TqvGant_ComBasic* aGant, TDeviceContext* aDC, 
 
     // Pending deferred work (layout, scroll state) is done on screen first.
     TDoLater::DoAllNow();
-    const TDateTime start = scaler->GetStart(), stop = scaler->GetStop();
-    const bool changed = scaler->GetChanged();
-    const bool mode = aGant->GetUseGridNotTree();
-    const TLogicalSize scalerSize = SaveLogicalSize(scaler), areaSize = SaveLogicalSize(area);
-    const int pageOffset = aGant->GetPrintPageOffset();
-    std::vector<TqvDataEntity*> expanded;
-    TRowSubColumns subColumns;
+    TChartPrintState state(aGant, true, aExpandAll, ganttWidth, scalerHeight, aStart, aStop);
+    // The grid's print layout goes before the chart's state comes back.
     bool gridPrinting = false;
-    aGant->BeginUpdate();
-    const auto restore = qScopeGuard([&] {
-        RestoreRows(subColumns);
+    const auto restoreGrid = qScopeGuard([&] {
         aGant->SetPrintLastGridRow(-1);
-        aGant->SetPrintPageOffset(pageOffset);
-        RestoreLogicalSize(area, areaSize);
-        RestoreLogicalSize(scaler, scalerSize);
         if (gridPrinting) TqvGridPrinting::ResetAfterPrint(grid);
-        Collapse(aGant, aExpandAll, expanded);
-        if (aGant->GetUseGridNotTree() != mode) aGant->SetUseGridNotTree(mode);
-        scaler->SetStart(start);
-        scaler->SetStop(stop);
-        scaler->SetChanged(changed);
-        aGant->EndUpdate();
     });
-    if (!mode) aGant->SetUseGridNotTree(true);
-    scaler->SetSizeDontTell(TRect(0, 0, ganttWidth, scalerHeight));
-    scaler->SetStart(aStart);
-    scaler->SetStop(aStop);
-    scaler->BeginUpdate();
-    scaler->EndUpdate();
-    ExpandRows(aGant, true, aExpandAll, expanded);
 
     // The start row: the start node's, or the first after the header.
     TMoxGridCellForViewer* root = grid->GetRootCell();
@@ -528,7 +541,7 @@ void TqvPrintGantt::PrintGridBand(TqvGant_ComBasic* aGant, TDeviceContext* aDC, 
     aGant->SetPrintPageOffset(0);
     std::vector<TGantRow*> printedRows;
     aGant->CollectRowsInView(printedRows);
-    PlaceRowsNow(printedRows, subColumns);
+    PlaceRowsNow(printedRows, state.SubColumns);
     if (rowsHeight > 0) area->Print(aDC, areaLeft, rowsTop, aScaleX, aScaleY, true);
     aPrintedWidth = RoundPixel(ganttWidth * aScaleX) + gridWidth;
     aPrintedHeight = RoundPixel(scalerHeight * aScaleY) + rowsHeight;

@@ -311,7 +311,7 @@ void TGantRow::DataListOnSubCol(int aLayerIndex, int aSubCol)
 {
     if (aLayerIndex < 0 || aLayerIndex >= LayerSubColCount) return;
     LayerSubCol[static_cast<size_t>(aLayerIndex)] = aSubCol;
-    if (Gant) Gant->InvalidateGA();
+    if (Gant) Gant->InvalidateRowBand(this);
 }
 
 // ===========================================================================
@@ -394,7 +394,7 @@ void TGantRow::TimeDistinctThreadDone(TObject* Sender)
     if (mine == nullptr || Sender != mine) return;
     TKeepAlive keepRow(this);
     const auto finally = qScopeGuard([this] {
-        if (Gant) Gant->InvalidateGA();
+        if (Gant) Gant->InvalidateRowBand(this);
         CleanUpThread();
     });
     if (!CollisionDetection) return;

@@ -340,6 +340,25 @@ void TqvGant_ComBasic::InvalidateGA()
     if (GA != nullptr && !FDestroying) GA->Invalidate();
 }
 
+void TqvGant_ComBasic::InvalidateRowBand(TGantRow* aRow)
+{
+    if (GA == nullptr || FDestroying) return;
+    TqvDataEntity_GridTreeNode* node = aRow != nullptr ? aRow->GetGridNode() : nullptr;
+    if (!UseGridNotTree || node == nullptr || GA->GetIsPrinting() ||
+        (LinkList != nullptr && LinkList->Count() > 0)) {
+        InvalidateGA();
+        return;
+    }
+    InvalidateAreaFrom(GridNodeBand(node), false);
+}
+
+void TqvGant_ComBasic::InvalidateAreaFrom(const TRect& aBand, bool aDown)
+{
+    if (GA == nullptr || FDestroying || FGridLayoutInAreaPaint) return;
+    if (aBand == TRect(-1, -1, -1, -1)) return;
+    GA->InvalidateRect(TRect(0, aBand.Top, GA->GetWidth(), aDown ? GA->GetHeight() : aBand.Bottom));
+}
+
 void TqvGant_ComBasic::BeginUpdate()
 {
     if (DateScaler) DateScaler->BeginUpdate();
@@ -484,10 +503,14 @@ void TqvGant_ComBasic::PrepareGeometry()
     if (UseGridNotTree && Grid != nullptr && GA != nullptr && !GA->GetIsPrinting() &&
         !Grid->GetIsPrinting() && Grid->isVisible() &&
         (Grid->GetHardUpdatePending() || Grid->GetSoftUpdatePending())) {
-        if (FInAreaPaint)
-            TDoLater::DoLater(MakeMethod<&TqvGant_ComBasic::GridLayoutLater>(this));
-        else
+        if (FInAreaPaint) {
+            // Laid out without painting (the grid paints what it owes
+            // later); what the layout reports is drawn by this paint.
+            const QScopedValueRollback layout(FGridLayoutInAreaPaint, true);
+            Grid->LayoutNow();
+        } else {
             Grid->RedrawIfNeeded();
+        }
     }
 }
 
@@ -682,6 +705,17 @@ void TqvGant_ComBasic::GridTreeIntegrationEvents(TIntegrationEventKind aKind, Tq
 {
     if (FDestroying || RowList == nullptr) return;
     auto* node = dynamic_cast<TqvDataEntity_GridTreeNode*>(aDataEntity);
+    // A node's band before the change: a row that comes, goes or loads out
+    // of view changes nothing drawn (its grid row's move is the grid's axis change).
+    // A relayout of the grid (no node) is drawn by the area paint that asked
+    // for it, or follows an axis change that asked for the area's part already.
+    if (node == nullptr) {
+        if (!FInAreaPaint && (Grid == nullptr || !Grid->GetPartialPaintRunning())) InvalidateGA();
+    } else if (!UseGridNotTree || GA == nullptr) {
+        InvalidateGA();
+    } else {
+        InvalidateAreaFrom(GridNodeBand(node), false);
+    }
     if (node != nullptr) {
         switch (aKind) {
         case ieInsert:
@@ -698,7 +732,6 @@ void TqvGant_ComBasic::GridTreeIntegrationEvents(TIntegrationEventKind aKind, Tq
             break;
         }
     }
-    InvalidateGA();
 }
 
 // ===========================================================================
@@ -706,10 +739,12 @@ void TqvGant_ComBasic::GridTreeIntegrationEvents(TIntegrationEventKind aKind, Tq
 
 void TqvGant_ComBasic::_OnContentChanged(TqvDataList* theList)
 {
-    InvalidateGA();
-    if (!FDestroying)
-        if (TqvDataList_GantRow* layer = LayerOf(theList); layer && layer->Row)
-            layer->Row->UpdateSubColumns();
+    TqvDataList_GantRow* layer = LayerOf(theList);
+    if (layer != nullptr && layer->Row != nullptr)
+        InvalidateRowBand(layer->Row);
+    else
+        InvalidateGA();
+    if (!FDestroying && layer != nullptr && layer->Row != nullptr) layer->Row->UpdateSubColumns();
     OnContentChanged_GantTime(this, theList);
 }
 
@@ -719,7 +754,7 @@ void TqvGant_ComBasic::_OnDeleteItem(TqvDataEntity* theEntity)
     if (item != nullptr && item == ActiveDataEntity) SetActiveDataEntity(nullptr);
     if (item != nullptr && item == PressedTime) PressedTime = nullptr;
     if (item != nullptr) InputItemDeleted(item);
-    InvalidateGA();
+    InvalidateRowBand(RowOfItem(theEntity));
     if (!FDestroying)
         if (TGantRow* row = RowOfItem(theEntity)) row->UpdateSubColumns();
     OnDeleteItem_GantTime(this, theEntity);
@@ -729,15 +764,15 @@ void TqvGant_ComBasic::_OnDeleteItem(TqvDataEntity* theEntity)
 void TqvGant_ComBasic::_OnInsertItem(TqvDataEntity* theEntity)
 {
     if (auto* item = dynamic_cast<TqvDataEntity_GantTime*>(theEntity)) InitTimeItem(item);
-    InvalidateGA();
+    InvalidateRowBand(RowOfItem(theEntity));
     if (TGantRow* row = RowOfItem(theEntity)) row->UpdateSubColumns();
     OnInsertItem_GantTime(this, theEntity);
 }
 
 void TqvGant_ComBasic::_OnInfoPush(TqvDataEntity* theEntity)
 {
-    // A changed item is drawn anew, like every other change.
-    InvalidateGA();
+    // A changed item is drawn anew in its row's band.
+    InvalidateRowBand(RowOfItem(theEntity));
     if (TGantRow* row = RowOfItem(theEntity)) row->UpdateSubColumns();
     OnChangeDataEntity_GantTime(this, theEntity);
     OnValueChanged_GantTime(this, theEntity);

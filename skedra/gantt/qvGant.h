@@ -175,6 +175,14 @@ public:
     void SetPressedTime(TqvDataEntity_GantTime* anItem) { PressedTime = anItem; }
     bool IsDestroying() const { return FDestroying; }
     void InvalidateGA();
+    // Repaints what a change of aRow or its items can change: in grid mode
+    // the row's band, or nothing while the row is out of view; the whole area
+    // in tree mode and while links are drawn (an item out of view places the
+    // ends of its links in view).
+    void InvalidateRowBand(TGantRow* aRow);
+    // Asks for a paint of aBand (grid mode), or from its top down with aDown;
+    // nothing for the empty band of a row out of view.
+    void InvalidateAreaFrom(const TRect& aBand, bool aDown);
     void BeginUpdate();
     void EndUpdate();
 
@@ -844,6 +852,8 @@ private:
     bool FInSetScaleAndTree = false;
     // Counts changes of the links, their items' rows and the mode.
     std::uint64_t FLinkStamp = 1;
+    // The area's paint lays the grid out: what that reports, the paint draws.
+    bool FGridLayoutInAreaPaint = false;
     // The grid header height seen at the last paint.
     int FLastGridHeaderHeight = 0;
     int FPrintLastGridRow = -1;

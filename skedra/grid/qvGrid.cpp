@@ -761,9 +761,17 @@ void TqvGrid::SetRowHeight(int aRow, int aHeight)
     RecalcExtents();
 }
 
+void TqvGrid::LayoutNow()
+{
+    if (GetIsPrinting()) return;
+    EnsureFixed();
+    TMoxGridView_Custom::LayoutNow();
+}
+
 void TqvGrid::RedrawIfNeeded()
 {
-    if (FFixedPending || GetHardUpdatePending() || GetSoftUpdatePending()) Repaint();
+    // What is owed (a partial paint for rows changed from some row down), or all.
+    if ((FFixedPending || GetHardUpdatePending() || GetSoftUpdatePending()) && !PaintOwed()) Repaint();
 }
 
 // ---------------------------------------------------------------------------

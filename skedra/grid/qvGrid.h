@@ -442,6 +442,7 @@ public:
     void InitEditCombo(const QStringList& aItems, int aItemIndex);
     // Repaints now when fixed items, sizes or layout are pending.
     void RedrawIfNeeded();
+    void LayoutNow() override;
     // Rebuilds the fixed items and columns when they are pending.
     void EnsureFixed();
 

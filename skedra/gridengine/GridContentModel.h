@@ -536,7 +536,9 @@ protected:
 private:
     friend class TMoxCell;
     void _OnNestedFocusChanged(TSingleEventListener* theEventListener);
-    void RaiseAxisChanged();
+    // Raises the viewer's axis change. aFrom: the real index on aList of the
+    // first item the change may move or alter (-1: any item).
+    void RaiseAxisChanged(TAxisContentList* aList = nullptr, int aFrom = -1);
     bool ContentDestroyed = false;
     // Selected cells and nested grid cells in the matrix, so that deselecting
     // a grid with nothing to deselect costs nothing.
@@ -558,6 +560,16 @@ public:
     QObject* Viewer = nullptr;
     // The axis item being removed while its axis change is raised (its cells still exist).
     TAxisContentItem* DroppingItem = nullptr;
+    // While an axis change is raised: the real index of the first row of this
+    // grid's own row axis that the change may move or alter; rows before it
+    // keep their place and look. -1 when any row or column may change (a
+    // column, a nested grid, a hidden row, anything not known).
+    int AxisChangeFirstRow = -1;
+    // The row axis' counters at its last reported change, to tell an append
+    // of unloaded rows from other changes of the unloaded blocks.
+    int ReportedUnloadedBefore = 0;
+    int ReportedLoaded = 0;
+    int ReportedCount = 0;
     std::unique_ptr<TEvent> AxisChangedEvent;
     std::unique_ptr<TEvent> UserSizeChangedEvent;
     std::unique_ptr<TEvent> SelectionChangedEvent;

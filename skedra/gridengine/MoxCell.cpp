@@ -502,10 +502,20 @@ void TMoxGridCell::SetTop(int aValue)
     TopLeftChangedEvent->TriggerEvent(nullptr);
 }
 
-void TMoxGridCell::RaiseAxisChanged()
+void TMoxGridCell::RaiseAxisChanged(TAxisContentList* aList, int aFrom)
 {
     if (ContentDestroyed) return;
-    if (TMoxGridCellForViewer* viewer = GetViewer()) viewer->AxisChangedEvent->TriggerEvent(nullptr);
+    TMoxGridCellForViewer* viewer = GetViewer();
+    if (viewer == nullptr) return;
+    // Only the viewer's own rows have places the view can judge.
+    const bool ownRows = viewer == this && aList != nullptr && aList == RowList.get();
+    const QScopedValueRollback first(viewer->AxisChangeFirstRow, ownRows ? aFrom : -1);
+    if (ownRows) {
+        viewer->ReportedUnloadedBefore = RowList->UnloadedBefore;
+        viewer->ReportedLoaded = RowList->LoadedCount();
+        viewer->ReportedCount = RowList->Count();
+    }
+    viewer->AxisChangedEvent->TriggerEvent(nullptr);
 }
 
 void TMoxGridCell::InsertingAxisItem(TAxisContentList* aList, TAxisContentItem* /*aItem*/, int aLoadedIndex)
@@ -516,17 +526,18 @@ void TMoxGridCell::InsertingAxisItem(TAxisContentList* aList, TAxisContentItem* 
         Matrix->InsertY(aLoadedIndex);
     else
         throw Exception(QString());
-    RaiseAxisChanged();
+    RaiseAxisChanged(aList, aList->IndexConvert_LoadedToReal(aLoadedIndex));
 }
 
 void TMoxGridCell::DroppingAxisItem(TAxisContentList* aList, TAxisContentItem* aItem, int aLoadedIndex)
 {
     if (aList != ColumnList.get() && aList != RowList.get()) throw Exception(QString());
+    const int from = aList->IndexConvert_LoadedToReal(aLoadedIndex);
     if (TMoxGridCellForViewer* viewer = GetViewer()) {
         const QScopedValueRollback dropping(viewer->DroppingItem, aItem);
-        RaiseAxisChanged();
+        RaiseAxisChanged(aList, from);
     } else {
-        RaiseAxisChanged();
+        RaiseAxisChanged(aList, from);
     }
     if (aList == ColumnList.get())
         Matrix->DropX(aLoadedIndex);
@@ -558,7 +569,7 @@ void TMoxGridCell::MowingAxisItem(TAxisContentList* aList, int aFromLoaded, int 
         Matrix->MoveY(aFromLoaded, aToLoaded);
     else
         throw Exception(QString());
-    RaiseAxisChanged();
+    RaiseAxisChanged(aList, aList->IndexConvert_LoadedToReal(std::min(aFromLoaded, aToLoaded)));
 }
 
 void TMoxGridCell::ReorderedAxisItems(TAxisContentList* aList, int aFirstLoaded,
@@ -570,12 +581,21 @@ void TMoxGridCell::ReorderedAxisItems(TAxisContentList* aList, int aFirstLoaded,
         Matrix->ReorderY(aFirstLoaded, aFrom);
     else
         throw Exception(QString());
-    RaiseAxisChanged();
+    RaiseAxisChanged(aList, aList->IndexConvert_LoadedToReal(aFirstLoaded));
 }
 
-void TMoxGridCell::ChangeInUnloaded(TAxisContentList* /*aList*/)
+void TMoxGridCell::ChangeInUnloaded(TAxisContentList* aList)
 {
-    RaiseAxisChanged();
+    // Unloaded rows added after all others move nothing before them; any
+    // other change of the unloaded blocks (or of a row's visibility) may
+    // move every row.
+    int from = -1;
+    if (TMoxGridCellForViewer* viewer = GetViewer(); viewer == this && aList == RowList.get()) {
+        if (aList->UnloadedBefore == viewer->ReportedUnloadedBefore &&
+            aList->LoadedCount() == viewer->ReportedLoaded && aList->Count() > viewer->ReportedCount)
+            from = viewer->ReportedCount;
+    }
+    RaiseAxisChanged(aList, from);
 }
 
 // ---------------------------------------------------------------------------

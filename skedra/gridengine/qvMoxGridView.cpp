@@ -4,6 +4,7 @@
 
 #include "skedra/gridengine/qvMoxGridView.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 
 #include "skedra/foundation/DoLater.h"
@@ -124,6 +125,7 @@ TMoxGridView_Custom::~TMoxGridView_Custom()
     MarkDestroying();
     TDoLater::NeverMind(MakeMethod<&TMoxGridView_Custom::DeferredMakeSureFocusedIsVisible>(this));
     TDoLater::NeverMind(MakeMethod<&TMoxGridView_Custom::DeferredTypeAhead>(this));
+    TDoLater::NeverMind(MakeMethod<&TMoxGridView_Custom::DeferredScrollbars>(this));
     delete FInput->DelayedEditTimer;
     FInput->DelayedEditTimer = nullptr;
     FListeners.clear();
@@ -316,9 +318,53 @@ void TMoxGridView_Custom::OnAxisChange(TSingleEventListener*)
         BreakEditing();
     else
         StopEditing();
+    // Rows after the last placed one, with the layout up to date, change
+    // nothing on screen but the bars; rows from a placed one on change the
+    // picture from there down.
+    const int top = FLayoutRunning || FHardUpdatePending || FSoftUpdatePending ? 0 : RowChangeTop();
+    const QScopedValueRollback reported(FAxisChangeTop, top);
+    if (top < 0) {
+        FScrollbarsPending = true;
+        TDoLater::DoLater(MakeMethod<&TMoxGridView_Custom::DeferredScrollbars>(this));
+        OnAxisChanged(this);
+        return;
+    }
     FHardUpdatePending = true;
     OnAxisChanged(this);
-    Invalidate();
+    // Tree lines run from a parent's (or the top's) button down to each child
+    // placed: a row coming or going changes the lines above it too.
+    if (top == 0 || (FShowLinesTree && !FButtonCells.empty()))
+        Invalidate();
+    else
+        InvalidateRect(TRect(0, top, GetWidth(), GetHeight()));
+}
+
+int TMoxGridView_Custom::RowChangeTop() const
+{
+    TMoxGridCellForViewer* root = FRootCell.get();
+    const int from = root->AxisChangeFirstRow;
+    TAxisContentList* rows = root->RowList.get();
+    if (from < 0 || rows->VisibleItems.empty()) return 0;
+    int bottom = 0;
+    for (TAxisContentItem* item : rows->VisibleItems) {
+        if (item->ListIndex() >= from) return std::max(0, root->DrawRect.Top + item->Position);
+        bottom = item->Position + item->Size;
+    }
+    // Beyond the placed rows: seen only when they all fit, below the last one.
+    return root->AllRowsFit ? std::max(0, root->DrawRect.Top + bottom) : -1;
+}
+
+void TMoxGridView_Custom::DeferredScrollbars(TObject*)
+{
+    if (IsDestroying() || !FScrollbarsPending) return;
+    FScrollbarsPending = false;
+    // A layout owed meanwhile brings the bars up to date at its paint.
+    if (FHardUpdatePending || FSoftUpdatePending || GetIsPrinting()) return;
+    try {
+        UpdateScrollbars();
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
 }
 
 void TMoxGridView_Custom::OnTopLeftChangeEvent(TSingleEventListener*)
@@ -421,7 +467,14 @@ TRect TMoxGridView_Custom::GetDrawRect() const
     return r;
 }
 
-void TMoxGridView_Custom::OffscreenPaint()
+void TMoxGridView_Custom::LayoutNow()
+{
+    if (GetIsPrinting()) return;
+    const QScopedValueRollback layout(FLayoutRunning, true);
+    UpdateViewParams();
+}
+
+void TMoxGridView_Custom::UpdateViewParams()
 {
     // A failure of the updates (a scroll bar refusing its parameters) is
     // reported once and the paint goes on with what was laid out.
@@ -443,6 +496,30 @@ void TMoxGridView_Custom::OffscreenPaint()
         FSoftUpdatePending = false;
         HandleException(std::current_exception());
     }
+}
+
+void TMoxGridView_Custom::OffscreenPaint()
+{
+    // Axis changes raised by the paint (rows loaded for the view) cannot be
+    // judged against a layout in the making.
+    const QScopedValueRollback painting(FLayoutRunning, true);
+    UpdateViewParams();
+    // A partial paint assumed the columns and the drawing rectangle stayed;
+    // when the layout moved them, all of the picture changed.
+    const TRect rect = GetDrawRect();
+    if (!GetIsPrinting()) {
+        const auto& columns = FRootCell->ColumnList->VisibleItems;
+        bool same = rect == FPaintedDrawRect && columns.size() == FPaintedColumns.size();
+        for (size_t i = 0; same && i < columns.size(); ++i)
+            same = FPaintedColumns[i] == TPlacedItem{columns[i], columns[i]->Position, columns[i]->Size};
+        if (!same) {
+            WidenPaintToClient();
+            FPaintedDrawRect = rect;
+            FPaintedColumns.clear();
+            for (TAxisContentItem* column : columns)
+                FPaintedColumns.push_back({column, column->Position, column->Size});
+        }
+    }
     FButtonCells.clear();
     FLastAppliedLayout = nullptr;
     TCanvas* canvas = GetOffscreenCanvas();
@@ -452,7 +529,6 @@ void TMoxGridView_Custom::OffscreenPaint()
         canvas->Font.Assign(*GetFont());
         PrintResizeFont();
     }
-    const TRect rect = GetDrawRect();
     FRootCell->Draw(rect, MakeMethod<&TMoxGridView_Custom::OnDrawMoxCell>(this));
     DrawButtonsAndLines();
     if (HasGridFocus() && !GetIsPrinting() && FFocusRect_Grid)

@@ -129,7 +129,14 @@ public:
     bool GetSortDescending() const { return FSortDescending; }
     // The cells whose tree buttons the last paint drew.
     const std::vector<TMoxCell*>& GetButtonCells() const { return FButtonCells; }
+    // While OnAxisChanged runs: the top (client pixels) from which placed
+    // rows move or change with the change reported; 0 when all of them may,
+    // -1 when none does (rows added after the last placed row).
+    int GetAxisChangeTop() const { return FAxisChangeTop; }
     bool GetHardUpdatePending() const { return FHardUpdatePending; }
+    // Does the layout (and the bars) a paint would do first, without
+    // painting; the paint owed stays owed.
+    virtual void LayoutNow();
     bool GetSoftUpdatePending() const { return FSoftUpdatePending; }
     bool GetVertScrollHijacked() const { return FVertScrollHijacked; }
 
@@ -417,6 +424,12 @@ private:
     void DrawLayoutLines(TRect aRect, TMoxCell* aCell);
     // Lays out and updates the bars until the drawing rectangle holds still.
     void LayoutAndScrollbars();
+    // The pending content initialisation, hard and soft updates.
+    void UpdateViewParams();
+    // The top from which the axis change being raised alters the picture, by
+    // the last layout (see GetAxisChangeTop).
+    int RowChangeTop() const;
+    void DeferredScrollbars(TObject*);
     void SetBarParams(TScrollbar_qv* aBar, int aPage, int aPosition, int aMin, int aMax);
 
     std::unique_ptr<TMoxGridCellForViewer> FRootCell;
@@ -425,6 +438,19 @@ private:
     bool FVertScrollHijacked = false;
     bool FHardUpdatePending = true;
     bool FSoftUpdatePending = true;
+    // The bars owe an update for rows added out of view (see DeferredScrollbars).
+    bool FScrollbarsPending = false;
+    bool FLayoutRunning = false;
+    int FAxisChangeTop = 0;
+    // The placed columns and the drawing rectangle of the last paint.
+    struct TPlacedItem {
+        TAxisContentItem* Item = nullptr;
+        int Position = 0;
+        int Size = 0;
+        bool operator==(const TPlacedItem&) const = default;
+    };
+    std::vector<TPlacedItem> FPaintedColumns;
+    TRect FPaintedDrawRect;
     bool FInitPending = false;
     bool FToggleOnStart = false;
     bool FStopInProgress = false;

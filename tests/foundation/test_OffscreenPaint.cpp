@@ -33,10 +33,13 @@ public:
     std::vector<Word> keys;
 
     bool Wants(Word k) { return WantSpecialKey(k); }
+    // A partial paint found more changed before it drew anything.
+    bool widenFirst = false;
 
     void OffscreenPaint() override
     {
         ++paints;
+        if (widenFirst && GetPartialPaintRunning()) WidenPaintToClient();
         TCanvas* c = GetOffscreenCanvas();
         const double sx = GetScalex();
         const double sy = GetScaley();
@@ -115,6 +118,60 @@ TEST_F(Fixture, InvalidationsBetweenTwoPaintsCostOne)
     EXPECT_EQ(area->GetWindowInvalidateCount(), before + 2);
     QApplication::processEvents();
     EXPECT_EQ(area->paints, paints + 2);
+}
+
+TEST_F(Fixture, PartialInvalidationsRedrawTheirPartAndKeepTheRest)
+{
+    std::vector<TRect> parts;
+    area->duringPaint = [&] { parts.push_back(area->GetPaintRect()); };
+    // From now on a paint turns everything it reaches red.
+    area->fillAll = true;
+    const int paints = area->paints;
+    area->InvalidateRect(TRect(0, 20, 80, 40));
+    area->InvalidateRect(TRect(70, 30, 200, 45)); // beyond the control: cut
+    QApplication::processEvents();
+    EXPECT_EQ(area->paints, paints + 1);
+    ASSERT_EQ(parts.size(), 1u);
+    EXPECT_EQ(parts[0], TRect(0, 20, 80, 45));
+    QImage s = Screen(*area);
+    EXPECT_EQ(At(s, 60, 25), clRed);
+    EXPECT_EQ(At(s, 0, 44), clRed);
+    EXPECT_EQ(At(s, 0, 0), clBlue);     // above the part: the old picture
+    EXPECT_EQ(At(s, 79, 59), clYellow); // below it too
+    EXPECT_EQ(At(s, 0, 46), clWhite);
+
+    // A whole invalidation makes the next paint whole, partial ones or not.
+    area->InvalidateRect(TRect(0, 0, 5, 5));
+    area->Invalidate();
+    area->InvalidateRect(TRect(0, 50, 5, 55));
+    QApplication::processEvents();
+    EXPECT_EQ(parts.back(), TRect(0, 0, 80, 60));
+    s = Screen(*area);
+    EXPECT_EQ(At(s, 79, 59), clRed);
+
+    // A drawing that finds more changed widens its paint to the whole client.
+    area->fillAll = false;
+    area->widenFirst = true;
+    area->InvalidateRect(TRect(0, 0, 80, 2));
+    QApplication::processEvents();
+    area->widenFirst = false;
+    EXPECT_EQ(parts.back(), TRect(0, 0, 80, 60));
+    s = Screen(*area);
+    EXPECT_EQ(At(s, 79, 59), clYellow);
+    EXPECT_EQ(At(s, 0, 45), clWhite);
+
+    // A new size paints whole; nothing owed, nothing painted.
+    area->InvalidateRect(TRect(0, 0, 10, 10));
+    area->SetBounds(0, 0, 90, 60);
+    QApplication::processEvents();
+    EXPECT_EQ(parts.back(), TRect(0, 0, 90, 60));
+    const int p = area->paints;
+    EXPECT_FALSE(area->PaintOwed());
+    EXPECT_EQ(area->paints, p);
+    area->InvalidateRect(TRect(0, 0, 10, 10));
+    EXPECT_TRUE(area->PaintOwed());
+    EXPECT_EQ(area->paints, p + 1);
+    EXPECT_EQ(parts.back(), TRect(0, 0, 10, 10));
 }
 
 TEST_F(Fixture, RepaintInsideAnUpdateBracketDoesNothing)

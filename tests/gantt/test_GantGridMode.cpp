@@ -89,7 +89,10 @@ protected:
         const int x = QuietColumn();
         const int fixed = Root()->GetFixedRows();
         int checked = 0;
+        // Header rows count in the alternation (their bands lie beside the scaler).
         int shadedIndex = 0;
+        for (TAxisContentItem* item : Root()->RowList->VisibleItems)
+            shadedIndex += item->ListIndex() < fixed ? 1 : 0;
         for (TAxisContentItem* item : Root()->RowList->VisibleItems) {
             if (item->ListIndex() < fixed) continue;
             TNode* node = TqvGridTree::NodeOfRow(item);
@@ -102,7 +105,7 @@ protected:
             ASSERT_EQ(rowY, bandY) << "grid row " << item->ListIndex();
             ASSERT_EQ(band.Bottom - band.Top, item->Size);
             if (band.Top >= 0 && band.Top + 2 < img.height()) {
-                // Every other placed row is shaded, the first one included.
+                // Every other placed row is shaded, the first placed row included.
                 EXPECT_EQ(Shaded(img, x, band.Top + 1), shadedIndex % 2 == 0) << item->ListIndex();
                 if (band.Top > 0) {
                     EXPECT_NE(Shaded(img, x, band.Top), Shaded(img, x, band.Top - 1)) << item->ListIndex();
