@@ -568,6 +568,7 @@ public:
     // The row axis' counters at its last reported change, to tell an append
     // of unloaded rows from other changes of the unloaded blocks.
     int ReportedUnloadedBefore = 0;
+    int ReportedUnloadedBetween = 0;
     int ReportedLoaded = 0;
     int ReportedCount = 0;
     std::unique_ptr<TEvent> AxisChangedEvent;

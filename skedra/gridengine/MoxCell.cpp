@@ -512,6 +512,7 @@ void TMoxGridCell::RaiseAxisChanged(TAxisContentList* aList, int aFrom)
     const QScopedValueRollback first(viewer->AxisChangeFirstRow, ownRows ? aFrom : -1);
     if (ownRows) {
         viewer->ReportedUnloadedBefore = RowList->UnloadedBefore;
+        viewer->ReportedUnloadedBetween = RowList->UnloadedBetween;
         viewer->ReportedLoaded = RowList->LoadedCount();
         viewer->ReportedCount = RowList->Count();
     }
@@ -592,6 +593,7 @@ void TMoxGridCell::ChangeInUnloaded(TAxisContentList* aList)
     int from = -1;
     if (TMoxGridCellForViewer* viewer = GetViewer(); viewer == this && aList == RowList.get()) {
         if (aList->UnloadedBefore == viewer->ReportedUnloadedBefore &&
+            aList->UnloadedBetween == viewer->ReportedUnloadedBetween &&
             aList->LoadedCount() == viewer->ReportedLoaded && aList->Count() > viewer->ReportedCount)
             from = viewer->ReportedCount;
     }
