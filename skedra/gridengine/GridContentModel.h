@@ -184,6 +184,12 @@ public:
     int FixedCount = 0;
     int KeepFrom = -1;
     int KeepTo = -1;
+    // Real indexes a running layout pass has walked (-1, -1 when none). They
+    // stay loaded while it runs, and a load beyond the 500-item rule purges
+    // around them instead of unloading everything (which would drop the items
+    // measured and placed already, and clear the visible lists).
+    int PinFrom = -1;
+    int PinTo = -1;
     // Fixed slots opened by raising FixedCount while items before the block
     // were unloaded; the next inserts below FixedCount fill them. Likewise
     // former fixed items left by lowering it, which the next drops remove.
