@@ -14,6 +14,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -173,7 +174,8 @@ class TAxisContentList : public TObject
 public:
     bool LoadingBackwards = false;
     int LoadNesting = 0;
-    std::vector<std::unique_ptr<TAxisContentItem>> LoadedItems;
+    // A deque: a purge unloads from both ends of the block, one item at a time.
+    std::deque<std::unique_ptr<TAxisContentItem>> LoadedItems;
     std::vector<TAxisContentItem*> VisibleItems;
     std::vector<TAxisContentItem*> HiddenItems; // order is not significant
     TMoxGridCell* OwnerCell = nullptr;
@@ -274,7 +276,10 @@ class TCellMatris
 {
 public:
     TMoxGridCell* OwnerCell = nullptr;
-    std::vector<std::vector<std::unique_ptr<TMoxCell>>> Columns;
+    // Per loaded column its cells by loaded row; deques, as rows are unloaded
+    // from both ends of the block.
+    using TColumnCells = std::deque<std::unique_ptr<TMoxCell>>;
+    std::vector<TColumnCells> Columns;
 
     explicit TCellMatris(TMoxGridCell* aOwnerCell) : OwnerCell(aOwnerCell) {}
     ~TCellMatris();
