@@ -55,9 +55,9 @@ void TqvDataEntity::CleanForFree()
     // Freed directly rather than by its list: leave the window first, as Delete does.
     int p = -1;
     if (FInWindow) {
-        p = list->WindowPosOf(this);
+        p = list->LoadedPosOf(this);
         if (p >= 0) {
-            const int i = p + list->UnloadedBefore;
+            const int i = list->LoadedToListIndex(p);
             list->TakeOut(p);
             list->ListIndexesOutOfDate(i);
         }
@@ -136,13 +136,16 @@ void TqvDataEntity::Move(int aNewIndex)
     list->EnsureLoadedItem(aNewIndex);
     if (FDataList != list || !FInWindow || !list->IsLoaded(aNewIndex)) return; // a handler took it away
     const int oldIndex = ListIndex();
-    const int oldPos = list->WindowPosOf(this);
-    const int newPos = aNewIndex - list->UnloadedBefore;
-    auto& items = list->LoadedItems;
-    if (oldPos < newPos)
-        std::rotate(items.begin() + oldPos, items.begin() + oldPos + 1, items.begin() + newPos + 1);
-    else if (newPos < oldPos)
-        std::rotate(items.begin() + newPos, items.begin() + oldPos, items.begin() + oldPos + 1);
+    const int oldPos = list->LoadedPosOf(this);
+    const int newPos = list->ListToLoadedPos(aNewIndex);
+    if (oldPos != newPos) {
+        // The entity joins the run of the one now at the target, next to it:
+        // after it when moving up, before it when moving down.
+        const bool intoTail = newPos >= list->WindowCount();
+        list->EraseLoaded(oldPos);
+        list->PutIn(newPos, this, intoTail);
+        list->NormalizeRuns();
+    }
     list->ListIndexesOutOfDate(std::min(oldIndex, aNewIndex));
     list->AssertInvariants();
     if (list->Controller) list->Controller->OnHandlePerformedMove(this, oldIndex, aNewIndex);
@@ -160,25 +163,30 @@ void TqvDataEntity::ChangeOwner(TqvDataList* aNewList, int aPosition)
     TKeepAlive keepNew(aNewList);
     aPosition = std::clamp(aPosition, 0, aNewList->Count());
     // Load the target so that the entity lands at list index aPosition, also
-    // when the new list holds unloaded entities.
-    if (aPosition < aNewList->Count())
-        aNewList->EnsureLoadedItem(aPosition);
-    else if (aPosition > 0)
-        aNewList->EnsureLoadedItem(aPosition - 1);
+    // when the new list holds unloaded entities (appending loads nothing).
+    aNewList->LoadForInsert(aPosition);
     if (FDataList != oldList || !FInWindow) return;
 
     if (oldList->Controller) oldList->Controller->OnLeaveOwnerBeforeChange(this);
     if (FDataList != oldList || !FInWindow || aNewList->IsFreePending()) return;
 
-    const int oldPos = oldList->WindowPosOf(this);
-    const int oldIndex = oldPos + oldList->UnloadedBefore;
+    aPosition = std::min(aPosition, aNewList->Count());
+    int p = 0;
+    bool intoTail = false;
+    if (!aNewList->PlaceFor(aPosition, p, intoTail)) {
+        // Handlers took the place away meanwhile: next to the window.
+        p = std::clamp(aPosition - aNewList->UnloadedBefore, 0, aNewList->WindowCount());
+        intoTail = false;
+    }
+    const int oldPos = oldList->LoadedPosOf(this);
+    const int oldIndex = oldList->LoadedToListIndex(oldPos);
     oldList->TakeOut(oldPos);
     oldList->ListIndexesOutOfDate(oldIndex);
 
     FDataList = aNewList;
-    const int p = std::clamp(aPosition - aNewList->UnloadedBefore, 0, aNewList->LoadedCount());
-    aNewList->PutIn(p, this);
-    FListIndex = p + aNewList->UnloadedBefore;
+    aNewList->PutIn(p, this, intoTail);
+    aNewList->NormalizeRuns();
+    FListIndex = aNewList->LoadedToListIndex(p);
     aNewList->ListIndexesOutOfDate(FListIndex);
     oldList->AssertInvariants();
     aNewList->AssertInvariants();
@@ -215,40 +223,80 @@ void TqvDataList::CheckNotSorting() const
     if (FSorting) throw Exception(QStringLiteral("The data list cannot be changed while it is being sorted"));
 }
 
-TqvDataEntity* TqvDataList::TakeOut(int p)
+TqvDataEntity* TqvDataList::EraseLoaded(int p)
 {
     CheckNotSorting();
     TqvDataEntity* e = LoadedItems[static_cast<size_t>(p)];
+    if (p >= WindowCount()) --TailCount;
     LoadedItems.erase(LoadedItems.begin() + p);
     e->FInWindow = false;
-    FoldIfEmpty();
     return e;
 }
 
-void TqvDataList::PutIn(int p, TqvDataEntity* theEntity)
+TqvDataEntity* TqvDataList::TakeOut(int p)
+{
+    TqvDataEntity* e = EraseLoaded(p);
+    NormalizeRuns();
+    return e;
+}
+
+void TqvDataList::PutIn(int p, TqvDataEntity* theEntity, bool aIntoTail)
 {
     CheckNotSorting();
     // Lists are mostly short (a row's layer, a node's children): one
     // allocation for the first few entities instead of one per doubling.
     if (LoadedItems.capacity() == 0) LoadedItems.reserve(4);
     LoadedItems.insert(LoadedItems.begin() + p, theEntity);
+    if (aIntoTail) ++TailCount;
     theEntity->FInWindow = true;
 }
 
-void TqvDataList::FoldIfEmpty()
+void TqvDataList::NormalizeRuns()
 {
+    if (TailCount > 0 && UnloadedBetween == 0) TailCount = 0; // the tail touches the window: one run
+    if (TailCount > 0 && WindowCount() == 0) {
+        UnloadedBefore += UnloadedBetween;
+        UnloadedBetween = 0;
+        TailCount = 0;
+    }
+    if (TailCount == 0 && UnloadedBetween != 0) {
+        UnloadedAfter += UnloadedBetween;
+        UnloadedBetween = 0;
+    }
     if (LoadedItems.empty() && UnloadedBefore != 0) {
         UnloadedAfter += UnloadedBefore;
         UnloadedBefore = 0;
     }
 }
 
-int TqvDataList::WindowPosOf(const TqvDataEntity* theEntity) const
+int TqvDataList::ListToLoadedPos(int i) const
+{
+    const int window = WindowCount();
+    if (i >= UnloadedBefore && i < UnloadedBefore + window) return i - UnloadedBefore;
+    const int tailStart = UnloadedBefore + window + UnloadedBetween;
+    if (TailCount > 0 && i >= tailStart && i < tailStart + TailCount) return window + (i - tailStart);
+    return -1;
+}
+
+int TqvDataList::UnloadedBeforeLoaded(int p) const
+{
+    if (p == 0) return LoadedItems.empty() ? UnloadedBefore + UnloadedAfter : UnloadedBefore;
+    if (p == LoadedCount()) return UnloadedAfter;
+    return TailCount > 0 && p == WindowCount() ? UnloadedBetween : 0;
+}
+
+TqvDataEntity* TqvDataList::LoadedItemAt(int i) const
+{
+    const int p = ListToLoadedPos(i);
+    return p >= 0 ? LoadedItems[static_cast<size_t>(p)] : nullptr;
+}
+
+int TqvDataList::LoadedPosOf(const TqvDataEntity* theEntity) const
 {
     if (theEntity == nullptr || !theEntity->FInWindow || theEntity->FDataList != this) return -1;
     const_cast<TqvDataList*>(this)->EnsureListIndexes();
-    const int p = theEntity->FListIndex - UnloadedBefore;
-    if (p >= 0 && p < LoadedCount() && LoadedItems[static_cast<size_t>(p)] == theEntity) return p;
+    const int p = ListToLoadedPos(theEntity->FListIndex);
+    if (p >= 0 && LoadedItems[static_cast<size_t>(p)] == theEntity) return p;
     const auto it = std::find(LoadedItems.begin(), LoadedItems.end(), theEntity);
     return it == LoadedItems.end() ? -1 : static_cast<int>(it - LoadedItems.begin());
 }
@@ -259,11 +307,13 @@ void TqvDataList::CleanForFree()
     TKeepAlive keep(this);
     // The window is emptied before any handler runs, so handlers see an empty
     // list and never a freed entity; entities they add meanwhile go too.
-    while (!LoadedItems.empty() || UnloadedBefore != 0 || UnloadedAfter != 0) {
+    while (!LoadedItems.empty() || Count() != 0) {
         std::vector<TqvDataEntity*> items;
         items.swap(LoadedItems);
         UnloadedBefore = 0;
+        UnloadedBetween = 0;
         UnloadedAfter = 0;
+        TailCount = 0;
         ListIndexesOutOfDate(0);
         for (TqvDataEntity* e : items)
             e->FInWindow = false;
@@ -296,8 +346,8 @@ void TqvDataList::TakeBack(TqvDataEntity* theEntity, int p)
 {
     if (theEntity->FDataList != this || theEntity->FInWindow || theEntity->IsFreePending()) return;
     p = std::clamp(p, 0, LoadedCount());
-    PutIn(p, theEntity);
-    ListIndexesOutOfDate(p + UnloadedBefore);
+    PutIn(p, theEntity, TailCount > 0 && p > WindowCount());
+    ListIndexesOutOfDate(LoadedToListIndex(p));
 }
 
 void TqvDataList::FreeTakenOut(TqvDataEntity* theEntity, int p)
@@ -315,25 +365,34 @@ void TqvDataList::FreeTakenOut(TqvDataEntity* theEntity, int p)
 void TqvDataList::CheckInvariants() const
 {
     auto broken = [this](const QString& what) {
-        return Exception(QStringLiteral("Data list invariant broken: %1 (window %2, before %3, after %4)")
-                             .arg(what)
-                             .arg(LoadedCount())
-                             .arg(UnloadedBefore)
-                             .arg(UnloadedAfter));
+        return Exception(
+            QStringLiteral("Data list invariant broken: %1 (window %2, before %3, between %4, tail "
+                           "%5, after %6)")
+                .arg(what)
+                .arg(WindowCount())
+                .arg(UnloadedBefore)
+                .arg(UnloadedBetween)
+                .arg(TailCount)
+                .arg(UnloadedAfter));
     };
-    if (UnloadedBefore < 0 || UnloadedAfter < 0) throw broken(QStringLiteral("negative unloaded count"));
-    if (static_cast<long long>(LoadedCount()) + UnloadedBefore + UnloadedAfter > INT_MAX)
+    if (UnloadedBefore < 0 || UnloadedAfter < 0 || UnloadedBetween < 0 || TailCount < 0)
+        throw broken(QStringLiteral("negative count"));
+    if (TailCount > LoadedCount()) throw broken(QStringLiteral("tail longer than the loaded entities"));
+    if (static_cast<long long>(LoadedCount()) + UnloadedBefore + UnloadedBetween + UnloadedAfter > INT_MAX)
         throw broken(QStringLiteral("count overflows"));
     if (LoadedItems.empty() && UnloadedBefore != 0)
         throw broken(QStringLiteral("empty window after unloaded entities"));
+    if (TailCount > 0 && WindowCount() == 0) throw broken(QStringLiteral("a tail without a window"));
+    if ((TailCount > 0) != (UnloadedBetween > 0))
+        throw broken(QStringLiteral("a tail must be apart from the window, and only a tail is"));
     if (LowestStaleIndex < 0) throw broken(QStringLiteral("negative stale index"));
-    // An entity twice in the window holds one index: the up-to-date indexes show it.
+    // An entity twice in the runs holds one index: the up-to-date indexes show it.
     for (size_t p = 0; p < LoadedItems.size(); ++p) {
         const TqvDataEntity* e = LoadedItems[p];
-        if (e == nullptr) throw broken(QStringLiteral("no entity at window position %1").arg(p));
+        if (e == nullptr) throw broken(QStringLiteral("no entity at loaded position %1").arg(p));
         if (e->FDataList != this || !e->FInWindow)
-            throw broken(QStringLiteral("entity at window position %1 does not know it is there").arg(p));
-        const int index = static_cast<int>(p) + UnloadedBefore;
+            throw broken(QStringLiteral("entity at loaded position %1 does not know it is there").arg(p));
+        const int index = LoadedToListIndex(static_cast<int>(p));
         const bool fresh = !IndexesOutOfDate || index < LowestStaleIndex;
         if (fresh && e->FListIndex != index)
             throw broken(
@@ -348,8 +407,9 @@ void TqvDataList::AssertInvariants() const
     // (randomized tests call CheckInvariants for any size).
     if (LoadedItems.size() <= 64) {
         CheckInvariants();
-    } else if (UnloadedBefore < 0 || UnloadedAfter < 0) {
-        throw Exception(QStringLiteral("Data list invariant broken: negative unloaded count"));
+    } else if (UnloadedBefore < 0 || UnloadedAfter < 0 || UnloadedBetween < 0 || TailCount < 0 ||
+               (TailCount > 0) != (UnloadedBetween > 0)) {
+        throw Exception(QStringLiteral("Data list invariant broken: unloaded counts"));
     }
 #endif
 }
@@ -386,25 +446,40 @@ TqvDataEntity* TqvDataList::GetItems(int i)
 
 TqvDataEntity* TqvDataList::EnsureLoadedItem(int i)
 {
-    if (i >= 0 && i < Count() && IsLoaded(i)) return LoadedItems[static_cast<size_t>(i - UnloadedBefore)];
+    if (TqvDataEntity* e = i >= 0 && i < Count() ? LoadedItemAt(i) : nullptr) return e;
     TKeepAlive keep(this);
     bool purged = false;
     // Handlers run while loading and may change the list; a few rounds settle
     // it, after which an entity that keeps disappearing is answered as none.
     for (int round = 0; round < 6; ++round) {
         if (i < 0 || i >= Count()) return nullptr;
-        if (IsLoaded(i)) return LoadedItems[static_cast<size_t>(i - UnloadedBefore)];
-        const int loaded = LoadedCount();
+        if (TqvDataEntity* e = LoadedItemAt(i)) return e;
+        const int window = WindowCount();
+        const int windowEnd = UnloadedBefore + window;
+        const int tailStart = windowEnd + UnloadedBetween;
         int first = i;
         int last = i;
         bool atFront = false;
+        int run = window; // loaded entities of the run that grows
         if (i < UnloadedBefore) {
             last = UnloadedBefore - 1;
             atFront = true;
-        } else if (loaded > 0 && i > UnloadedBefore + loaded) {
-            first = UnloadedBefore + loaded; // the whole gap, so the window stays contiguous
+        } else if (TailCount > 0 && i < tailStart) {
+            // In the gap: from the nearer run; they join when it closes.
+            if (i - windowEnd < tailStart - i) {
+                first = windowEnd;
+            } else {
+                last = tailStart - 1;
+                atFront = true;
+                run = TailCount;
+            }
+        } else if (TailCount > 0) {
+            first = tailStart + TailCount;
+            run = TailCount;
+        } else if (window > 0) {
+            first = windowEnd; // the whole gap, so the window stays contiguous
         }
-        if (!purged && (last - first) + loaded > MaxLoadSpan) {
+        if (!purged && (last - first) + run > MaxLoadSpan) {
             purged = true;
             UnloadAll();
             if (LoadedItems.empty() && i < Count()) {
@@ -412,12 +487,12 @@ TqvDataEntity* TqvDataList::EnsureLoadedItem(int i)
                 UnloadedBefore = i;
                 UnloadedAfter = total - i;
             }
-            // The purge may have moved the window's edges: choose the range again.
+            // The purge may have moved the runs' edges: choose the range again.
             continue;
         }
         LoadItems(first, last, atFront);
     }
-    return IsLoaded(i) ? LoadedItems[static_cast<size_t>(i - UnloadedBefore)] : nullptr;
+    return LoadedItemAt(i);
 }
 
 void TqvDataList::LoadItems(int aFrom, int aTo, bool aAtFront)
@@ -431,18 +506,42 @@ void TqvDataList::LoadItems(int aFrom, int aTo, bool aAtFront)
         UnloadedBefore = aFrom;
         UnloadedAfter = total - aFrom;
     }
+    const int window = WindowCount();
+    const int windowEnd = UnloadedBefore + window;
+    const int tailStart = windowEnd + UnloadedBetween;
+    // Which run grows, and at which loaded position the new entities go.
+    int* counter = nullptr;
+    int pos = 0;
+    bool intoTail = false;
     if (aAtFront) {
-        if (aTo != UnloadedBefore - 1)
+        if (aTo == UnloadedBefore - 1) {
+            aFrom = std::max(aFrom, 0);
+            counter = &UnloadedBefore;
+        } else if (TailCount > 0 && aTo == tailStart - 1) {
+            aFrom = std::max(aFrom, windowEnd);
+            counter = &UnloadedBetween;
+            pos = window;
+            intoTail = true;
+        } else {
             throw Exception(QStringLiteral("Entities %1 to %2 do not border the loaded entities at the front")
                                 .arg(aFrom)
                                 .arg(aTo));
-        aFrom = std::max(aFrom, 0);
+        }
     } else {
-        if (aFrom != UnloadedBefore + LoadedCount())
+        if (aFrom == windowEnd) {
+            aTo = std::min(aTo, (TailCount > 0 ? tailStart : Count()) - 1);
+            counter = TailCount > 0 ? &UnloadedBetween : &UnloadedAfter;
+            pos = window;
+        } else if (TailCount > 0 && aFrom == tailStart + TailCount) {
+            aTo = std::min(aTo, Count() - 1);
+            counter = &UnloadedAfter;
+            pos = LoadedCount();
+            intoTail = true;
+        } else {
             throw Exception(QStringLiteral("Entities %1 to %2 do not border the loaded entities at the back")
                                 .arg(aFrom)
                                 .arg(aTo));
-        aTo = std::min(aTo, Count() - 1);
+        }
     }
     if (aFrom > aTo) return;
     const int n = aTo - aFrom + 1;
@@ -468,26 +567,23 @@ void TqvDataList::LoadItems(int aFrom, int aTo, bool aAtFront)
         throw;
     }
 
-    // Place them now; the counts are re-read because creation runs handlers.
-    if (aAtFront) {
-        const int take = std::min(n, UnloadedBefore);
-        const auto from = created.end() - take;
-        LoadedItems.insert(LoadedItems.begin(), from, created.end());
-        UnloadedBefore -= take;
-        int index = UnloadedBefore;
-        for (auto it = from; it != created.end(); ++it) {
+    // Place them now. Creation runs handlers; a list they changed is not
+    // loaded into (the entities go unannounced).
+    const bool unchanged = WindowCount() == window && UnloadedBefore + window == windowEnd &&
+                           windowEnd + UnloadedBetween == tailStart;
+    const int take = unchanged ? std::min(n, *counter) : 0;
+    if (take > 0) {
+        // At the front the entities nearest to the run are the last created.
+        const auto from = aAtFront ? created.end() - take : created.begin();
+        const auto to = aAtFront ? created.end() : created.begin() + take;
+        LoadedItems.insert(LoadedItems.begin() + pos, from, to);
+        if (intoTail) TailCount += take;
+        *counter -= take;
+        for (auto it = from; it != to; ++it)
             (*it)->FInWindow = true;
-            (*it)->FListIndex = index++;
-        }
-    } else {
-        const int take = std::min(n, UnloadedAfter);
-        int index = UnloadedBefore + LoadedCount();
-        LoadedItems.insert(LoadedItems.end(), created.begin(), created.begin() + take);
-        UnloadedAfter -= take;
-        for (auto it = created.begin(); it != created.begin() + take; ++it) {
-            (*it)->FInWindow = true;
-            (*it)->FListIndex = index++;
-        }
+        for (int p = pos; p < pos + take; ++p)
+            LoadedItems[static_cast<size_t>(p)]->FListIndex = LoadedToListIndex(p);
+        NormalizeRuns();
     }
     dropUnplaced();
     created.erase(std::remove(created.begin(), created.end(), nullptr), created.end());
@@ -495,7 +591,7 @@ void TqvDataList::LoadItems(int aFrom, int aTo, bool aAtFront)
 
     if (Controller && Controller->OnLoadItem) {
         TKeepBatch batch(created);
-        // Nearest to the window first.
+        // Nearest to the run first.
         if (aAtFront) std::reverse(created.begin(), created.end());
         for (TqvDataEntity* e : created)
             if (e->FDataList == this && e->FInWindow && Controller) Controller->OnLoadItem(e);
@@ -512,11 +608,51 @@ TqvDataEntity* TqvDataList::Insert(int i)
     if (i < 0 || i > Count()) throw EListError::IndexOutOfBounds(i);
     CheckNotSorting();
     TKeepAlive keep(this);
+    LoadForInsert(i);
+    TqvDataEntity* e = CreateItem();
+    TKeepAlive keepEntity(e);
+    int p = 0;
+    bool intoTail = false;
+    if (!PlaceFor(std::min(i, Count()), p, intoTail)) {
+        // Handlers took the place away meanwhile: next to the window.
+        p = std::clamp(i - UnloadedBefore, 0, WindowCount());
+        intoTail = false;
+    }
+    return Place(e, p, intoTail);
+}
+
+void TqvDataList::LoadForInsert(int i)
+{
     if (i < Count())
         EnsureLoadedItem(i);
-    else if (i > 0)
-        EnsureLoadedItem(i - 1); // so that the window reaches the end
-    return InsertItem(i - UnloadedBefore);
+    else if (TailCount > 0 && UnloadedAfter > 0)
+        EnsureLoadedItem(Count() - 1); // two runs at most: the tail grows to the end
+}
+
+bool TqvDataList::PlaceFor(int i, int& thePos, bool& theIntoTail)
+{
+    if (i < Count()) {
+        thePos = ListToLoadedPos(i);
+        theIntoTail = thePos >= WindowCount();
+        return thePos >= 0;
+    }
+    if (i != Count()) return false;
+    if (LoadedItems.empty()) {
+        // Everything is unloaded: the window starts at the end.
+        UnloadedBefore += UnloadedAfter;
+        UnloadedAfter = 0;
+    } else if (UnloadedAfter > 0) {
+        if (TailCount > 0) return false;
+        // The window does not reach the end: the new entity starts the tail.
+        UnloadedBetween = UnloadedAfter;
+        UnloadedAfter = 0;
+        thePos = LoadedCount();
+        theIntoTail = true;
+        return true;
+    }
+    thePos = LoadedCount();
+    theIntoTail = TailCount > 0;
+    return true;
 }
 
 TqvDataEntity* TqvDataList::InsertItem(int p)
@@ -525,17 +661,23 @@ TqvDataEntity* TqvDataList::InsertItem(int p)
     TKeepAlive keep(this);
     TqvDataEntity* e = CreateItem();
     TKeepAlive keepEntity(e);
+    p = std::clamp(p, 0, LoadedCount());
+    return Place(e, p, TailCount > 0 && p > WindowCount());
+}
+
+TqvDataEntity* TqvDataList::Place(TqvDataEntity* e, int p, bool aIntoTail)
+{
     const bool wasSelected = e->FSelected;
     e->FSelected = false;
-    p = std::clamp(p, 0, LoadedCount());
-    PutIn(p, e);
-    e->FListIndex = p + UnloadedBefore;
-    ListIndexesOutOfDate(p + UnloadedBefore);
+    PutIn(p, e, aIntoTail);
+    NormalizeRuns();
+    e->FListIndex = LoadedToListIndex(p);
+    ListIndexesOutOfDate(e->FListIndex);
     AssertInvariants();
     if (Controller) Controller->OnInsertItem(e);
     if (Controller) Controller->OnContentChanged(this);
     if (wasSelected && e->FDataList == this && e->FInWindow) e->SetSelected(true);
-    // A handler may have deleted it; it is freed when keepEntity goes.
+    // A handler may have deleted it; it is freed when the caller's keep goes.
     return e->IsFreePending() ? nullptr : e;
 }
 
@@ -558,16 +700,19 @@ void TqvDataList::Delete(int i)
     if (i < 0 || i >= Count()) return;
     CheckNotSorting();
     TKeepAlive keep(this);
-    if (IsLoaded(i)) {
-        const int p = i - UnloadedBefore;
+    const int p = ListToLoadedPos(i);
+    if (p >= 0) {
         TqvDataEntity* e = TakeOut(p);
         ListIndexesOutOfDate(i);
         FreeTakenOut(e, p);
     } else {
         if (i < UnloadedBefore)
             --UnloadedBefore;
+        else if (TailCount > 0 && i < UnloadedBefore + WindowCount() + UnloadedBetween)
+            --UnloadedBetween;
         else
             --UnloadedAfter;
+        NormalizeRuns();
         ListIndexesOutOfDate(i); // everything after it moved down by one
     }
     AssertInvariants();
@@ -575,14 +720,14 @@ void TqvDataList::Delete(int i)
 
 void TqvDataList::Remove(TqvDataEntity* theEntity)
 {
-    const int p = WindowPosOf(theEntity);
-    if (p >= 0) Delete(p + UnloadedBefore);
+    const int p = LoadedPosOf(theEntity);
+    if (p >= 0) Delete(LoadedToListIndex(p));
 }
 
 int TqvDataList::IndexOf(TqvDataEntity* theEntity)
 {
-    const int p = WindowPosOf(theEntity);
-    return p >= 0 ? p + UnloadedBefore : -1;
+    const int p = LoadedPosOf(theEntity);
+    return p >= 0 ? LoadedToListIndex(p) : -1;
 }
 
 void TqvDataList::Clear()
@@ -591,13 +736,15 @@ void TqvDataList::Clear()
     TKeepAlive keep(this);
     while (!LoadedItems.empty()) {
         const int p = LoadedCount() - 1;
-        const int i = p + UnloadedBefore;
+        const int i = LoadedToListIndex(p);
         TqvDataEntity* e = TakeOut(p);
         ListIndexesOutOfDate(i);
         FreeTakenOut(e, p);
     }
     UnloadedBefore = 0;
+    UnloadedBetween = 0;
     UnloadedAfter = 0;
+    TailCount = 0;
     ListIndexesOutOfDate(0);
     if (Controller) Controller->OnUnLoadedContentChanged(this);
     AssertInvariants();
@@ -716,10 +863,16 @@ bool TqvDataList::CanUnload(TqvDataEntity* theEntity)
 bool TqvDataList::Unload(int i, bool aFromFront)
 {
     CheckNotSorting();
-    if (!IsLoaded(i)) return false;
-    const int p = i - UnloadedBefore;
-    const int last = LoadedCount() - 1;
-    if (last > 0 && !((p == 0 && aFromFront) || (p == last && !aFromFront)))
+    const int p = ListToLoadedPos(i);
+    if (p < 0) return false;
+    auto atEdge = [this, aFromFront](int q) {
+        const int window = WindowCount();
+        const bool inTail = q >= window;
+        const int runFirst = inTail ? window : 0;
+        const int runLast = inTail ? LoadedCount() - 1 : window - 1;
+        return runLast == runFirst || q == (aFromFront ? runFirst : runLast);
+    };
+    if (!atEdge(p))
         throw Exception(QStringLiteral("Entity %1 is not the %2 loaded entity and cannot be unloaded")
                             .arg(i)
                             .arg(aFromFront ? QStringLiteral("first") : QStringLiteral("last")));
@@ -730,33 +883,54 @@ bool TqvDataList::Unload(int i, bool aFromFront)
     if (e->IsBusy()) return false;
     TKeepAlive keepEntity(e);
     if (!CanUnload(e)) return false;
-    // The handler may have changed the window: the entity must still be at the edge.
-    if (LoadedItems.empty() || (aFromFront ? LoadedItems.front() : LoadedItems.back()) != e) return false;
-    UnloadEdge(aFromFront);
+    // The handler may have changed the runs: the entity must still be at the edge.
+    const int q = LoadedPosOf(e);
+    if (q < 0 || !atEdge(q)) return false;
+    UnloadAt(q, aFromFront);
     return true;
 }
 
-void TqvDataList::UnloadEdge(bool aFromFront)
+void TqvDataList::UnloadAt(int p, bool aFromFront)
 {
-    const bool front = aFromFront;
+    const int i = LoadedToListIndex(p);
+    const bool inTail = p >= WindowCount();
     TKeepAlive keep(this);
-    TqvDataEntity* e = TakeOut(front ? 0 : LoadedCount() - 1);
+    // As they were, to put the entity back exactly when its release fails.
+    const int before = UnloadedBefore, between = UnloadedBetween, after = UnloadedAfter, tail = TailCount;
+    TqvDataEntity* e = EraseLoaded(p);
     TKeepAlive keepEntity(e);
     // Counted as unloaded before anything is told, so that the handlers see a
     // list of the same size with this entity unloaded.
-    if (front)
+    if (!inTail && aFromFront)
         ++UnloadedBefore;
+    else if (inTail ? aFromFront : TailCount > 0)
+        ++UnloadedBetween;
     else
         ++UnloadedAfter;
-    FoldIfEmpty();
+    NormalizeRuns();
+    const int loadedAfter = LoadedCount();
+    const int countAfter = Count();
     try {
         e->FreeWheneverPossible();
     } catch (...) {
         // Its release failed: it is loaded again where it was.
         if (e->FDataList == this && !e->FInWindow && !e->IsFreePending()) {
-            int& counter = front && UnloadedBefore > 0 ? UnloadedBefore : UnloadedAfter;
-            if (counter > 0) --counter;
-            TakeBack(e, front ? 0 : LoadedCount());
+            if (LoadedCount() == loadedAfter && Count() == countAfter) {
+                UnloadedBefore = before;
+                UnloadedBetween = between;
+                UnloadedAfter = after;
+                TailCount = tail - (inTail ? 1 : 0);
+                PutIn(p, e, inTail);
+                ListIndexesOutOfDate(i);
+            } else {
+                // The handlers changed the list meanwhile: it comes back at the end.
+                int& counter = UnloadedAfter > 0 ? UnloadedAfter
+                                                 : (UnloadedBetween > 0 ? UnloadedBetween : UnloadedBefore);
+                if (counter > 0) --counter;
+                NormalizeRuns();
+                TakeBack(e, LoadedCount());
+                NormalizeRuns();
+            }
         }
         throw;
     }
@@ -766,17 +940,34 @@ void TqvDataList::UnloadEdge(bool aFromFront)
 void TqvDataList::Purge()
 {
     TKeepAlive keep(this);
-    for (int side = 0; side < 2; ++side) {
-        const bool front = side == 0;
-        while (!LoadedItems.empty()) {
-            TqvDataEntity* e = front ? LoadedItems.front() : LoadedItems.back();
+    // The window's front, the last run's back, then the two edges of the gap;
+    // each side stops at the first entity that may not go.
+    enum TEdge { eWindowFront, eLastBack, eTailFront, eWindowBack };
+    for (TEdge edge : {eWindowFront, eLastBack, eTailFront, eWindowBack}) {
+        const bool front = edge == eWindowFront || edge == eTailFront;
+        auto edgePos = [&]() {
+            if (LoadedItems.empty()) return -1;
+            switch (edge) {
+            case eWindowFront:
+                return 0;
+            case eLastBack:
+                return LoadedCount() - 1;
+            case eTailFront:
+                return TailCount > 0 ? WindowCount() : -1;
+            case eWindowBack:
+                return TailCount > 0 ? WindowCount() - 1 : -1;
+            }
+            return -1;
+        };
+        for (int p = edgePos(); p >= 0; p = edgePos()) {
+            TqvDataEntity* e = LoadedItems[static_cast<size_t>(p)];
             if (e->IsBusy()) break; // in the middle of an operation: it stays
             TKeepAlive keepEntity(e);
             if (!CanUnload(e)) break;
-            if (LoadedItems.empty()) break;
-            if ((front ? LoadedItems.front() : LoadedItems.back()) != e)
-                continue;      // a handler changed the edge
-            UnloadEdge(front); // asked already
+            const int q = edgePos();
+            if (q < 0) break;
+            if (LoadedItems[static_cast<size_t>(q)] != e) continue; // a handler changed the edge
+            UnloadAt(q, front);                                     // asked already
         }
     }
 }
@@ -805,8 +996,11 @@ void TqvDataList::ListIndexesOutOfDate(int i)
 void TqvDataList::UpdateListIndexesFrom(int i)
 {
     const int n = LoadedCount();
-    for (int p = std::max(i - UnloadedBefore, 0); p < n; ++p)
-        LoadedItems[static_cast<size_t>(p)]->FListIndex = p + UnloadedBefore;
+    const int window = WindowCount();
+    int p = std::max(i - UnloadedBefore, 0);
+    if (p > window) p = window + std::max(i - (UnloadedBefore + window + UnloadedBetween), 0);
+    for (; p < n; ++p)
+        LoadedItems[static_cast<size_t>(p)]->FListIndex = LoadedToListIndex(p);
 }
 
 } // namespace skedra

@@ -183,11 +183,30 @@ public:
     // Announces aCount unloaded entities after the window.
     virtual void AddUnloaded(int aCount);
 
-    int Count() const { return LoadedCount() + UnloadedBefore + UnloadedAfter; }
+    // The loaded entities stand in at most two runs: the window, and a tail
+    // of entities appended while the window did not reach the end, separated
+    // from the window by UnloadedBetween unloaded entities. Index order:
+    // UnloadedBefore, window, UnloadedBetween, tail, UnloadedAfter.
+    int Count() const { return LoadedCount() + UnloadedBefore + UnloadedBetween + UnloadedAfter; }
+    // Loaded entities of both runs.
     int LoadedCount() const { return static_cast<int>(LoadedItems.size()); }
-    // The entity at window position p, without loading; EListError outside the window.
+    int WindowCount() const { return LoadedCount() - TailCount; }
+    int GetTailCount() const { return TailCount; }
+    // The entity at loaded position p (window positions first, then the
+    // tail's), without loading; EListError outside 0..LoadedCount-1.
     TqvDataEntity* GetLoaded(int p) const;
-    bool IsLoaded(int i) const { return i >= UnloadedBefore && i < UnloadedBefore + LoadedCount(); }
+    // List index of the entity at loaded position p.
+    int LoadedToListIndex(int p) const
+    {
+        return p < WindowCount() ? p + UnloadedBefore : p + UnloadedBefore + UnloadedBetween;
+    }
+    // Loaded position of list index i; -1 when it is not loaded.
+    int ListToLoadedPos(int i) const;
+    // Unloaded entities right before loaded position p (after the last one for p = LoadedCount).
+    int UnloadedBeforeLoaded(int p) const;
+    bool IsLoaded(int i) const { return ListToLoadedPos(i) >= 0; }
+    // The entity at list index i when it is loaded, else none; never loads.
+    TqvDataEntity* LoadedItemAt(int i) const;
 
     // None outside 0..Count-1; otherwise loads the entity if needed.
     TqvDataEntity* GetItems(int i);
@@ -196,8 +215,11 @@ public:
 
     TqvDataEntity* Add();
     // Inserts a new entity at list index i (0..Count; EListError otherwise).
+    // Appending loads nothing: an entity appended while the window does not
+    // reach the end starts or extends the tail.
     TqvDataEntity* Insert(int i);
-    // Inserts a new entity at window position p (clamped to the window).
+    // Inserts a new entity at loaded position p (clamped to 0..LoadedCount);
+    // p = WindowCount ends the window.
     TqvDataEntity* InsertItem(int p);
     // A new entity of ItemClass belonging to this list, not yet in the window.
     TqvDataEntity* CreateItem();
@@ -220,14 +242,16 @@ public:
     void Sort(bool aReverse = false);
 
     bool CanUnload(TqvDataEntity* theEntity);
-    // Unloads the first (aFromFront) or the last loaded entity, found by list
-    // index i, when the controller lets it go (CanUnload); true when it went.
-    // An index outside the window answers false; a loaded entity that is not
-    // at that edge is refused with an Exception.
+    // Unloads the entity at list index i, the first (aFromFront) or the last
+    // entity of its run (the window or the tail), when the controller lets
+    // it go (CanUnload); true when it went. An index that is not loaded
+    // answers false; a loaded entity that is not at that edge is refused
+    // with an Exception.
     bool Unload(int i, bool aFromFront);
     void Purge();
     void UnloadAll();
-    // Loads list indexes aFrom..aTo right after (or, aAtFront, right before) the window.
+    // Loads list indexes aFrom..aTo right after (or, aAtFront, right before)
+    // the window or the tail, whichever they border.
     void LoadItems(int aFrom, int aTo, bool aAtFront);
 
     void EnsureListIndexes();
@@ -241,11 +265,14 @@ public:
     int GetLowestStaleIndex() const { return LowestStaleIndex; }
     int GetUnloadedBefore() const { return UnloadedBefore; }
     int GetUnloadedAfter() const { return UnloadedAfter; }
+    int GetUnloadedBetween() const { return UnloadedBetween; }
 
-    // Throws when the window and its counters disagree: counts not negative
-    // and summing within int, an empty window has nothing unloaded before it,
-    // every loaded entity knows it is there, and list indexes below the
-    // lowest stale one are right (which also shows an entity there twice).
+    // Throws when the runs and their counters disagree: counts not negative
+    // and summing within int, an empty window has nothing unloaded before it
+    // and no tail, a tail is separated from the window by unloaded entities
+    // (else they are one run), every loaded entity knows it is there, and
+    // list indexes below the lowest stale one are right (which also shows an
+    // entity there twice).
     // Debug builds check after each operation.
     void CheckInvariants() const;
 
@@ -259,23 +286,39 @@ protected:
     int LowestStaleIndex = 0;
     int UnloadedBefore = 0;
     int UnloadedAfter = 0;
+    int UnloadedBetween = 0; // between the window and the tail
+    int TailCount = 0;       // loaded entities after the window's, in LoadedItems
 
 private:
     friend class TqvDataEntity;
     void CheckNotSorting() const;
     void AssertInvariants() const;
-    // Puts an entity whose freeing failed back at window position p (clamped).
+    // Puts an entity whose freeing failed back at loaded position p (clamped).
     void TakeBack(TqvDataEntity* theEntity, int p);
-    // Frees an entity taken out from window position p; put back when that fails.
+    // Frees an entity taken out from loaded position p; put back when that fails.
     void FreeTakenOut(TqvDataEntity* theEntity, int p);
-    // Takes the entity at window position p out of the window.
+    // Takes the entity at loaded position p out of its run, then normalises.
     TqvDataEntity* TakeOut(int p);
-    void PutIn(int p, TqvDataEntity* theEntity);
-    // An empty window has nothing before it.
-    void FoldIfEmpty();
-    // Unloads the entity at the front or the back of the window, not asking.
-    void UnloadEdge(bool aFromFront);
-    int WindowPosOf(const TqvDataEntity* theEntity) const;
+    // Puts an entity at loaded position p, into the tail or the window.
+    void PutIn(int p, TqvDataEntity* theEntity, bool aIntoTail);
+    // Removes from loaded position p without normalising.
+    TqvDataEntity* EraseLoaded(int p);
+    // Joins a tail that touches the window, makes a tail without window the
+    // window, and gives an empty window nothing before it; no index moves.
+    void NormalizeRuns();
+    // Loads what a new entity at list index i needs: the entity there, and
+    // nothing for an append unless the tail does not reach the end.
+    void LoadForInsert(int i);
+    // Without running handlers: the loaded position and run a new entity at
+    // list index i takes (starting the tail for an append away from the
+    // window); false when it cannot stand there.
+    bool PlaceFor(int i, int& thePos, bool& theIntoTail);
+    // Puts a new entity in and notifies; none when a handler deleted it.
+    TqvDataEntity* Place(TqvDataEntity* theEntity, int p, bool aIntoTail);
+    int LoadedPosOf(const TqvDataEntity* theEntity) const;
+    // Unloads the entity at loaded position p, the first (aFromFront) or
+    // the last of its run, not asking.
+    void UnloadAt(int p, bool aFromFront);
 
     bool FSorting = false;
 };

@@ -265,7 +265,7 @@ void TqvGant_ComBasic::GridFocusNode(TqvDataEntity_GridTreeNode* aGridNode)
     TMoxCell* cell = Grid->GetCell(root->GetFixedCols(), aGridNode->Row->ListIndex());
     if (cell == nullptr) return;
     Grid->SetFocusedCell(cell);
-    root->UpdateMultiSelect(cell, TShiftState());
+    if (!root->UpdateMultiSelect(cell, TShiftState())) return;
     Grid->MakeSureFocusedIsVisible();
     Grid->Invalidate();
 }

@@ -736,8 +736,10 @@ void TqvGrid::SetTopLeftCell(TMoxCell* aCell)
 {
     TMoxGridCellForViewer* root = GetRootCell();
     if (!aCell || aCell->ParentCell != root || !aCell->ColumnItem || !aCell->RowItem) return;
+    const std::uint64_t freed = TMoxCell::FreedCells();
     root->SetLeft(GetClosestUnHiddenLeftColumn(aCell->ColumnItem->ListIndex()));
-    root->SetTop(aCell->RowItem->ListIndex());
+    // A handler of the change may have removed the cell's row.
+    if (TMoxCell::FreedCells() == freed) root->SetTop(aCell->RowItem->ListIndex());
 }
 
 int TqvGrid::GetRowHeight(int aRow)

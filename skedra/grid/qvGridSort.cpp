@@ -113,6 +113,10 @@ void LoadEveryItem(TAxisContentList* aList)
     if (aList->LoadedCount() <= aList->FixedCount) aList->EnsureLoadedItem(aList->FixedCount);
     if (aList->UnloadedBefore > 0)
         aList->LoadItems(aList->FixedCount, aList->FixedCount + aList->UnloadedBefore - 1, true);
+    if (aList->UnloadedBetween > 0) { // the gap before the tail: then block and tail are one
+        const int blockEnd = aList->UnloadedBefore + aList->BlockEnd();
+        aList->LoadItems(blockEnd, blockEnd + aList->UnloadedBetween - 1, false);
+    }
     if (aList->UnloadedAfter > 0)
         aList->LoadItems(aList->UnloadedBefore + aList->LoadedCount(), aList->Count() - 1, false);
 }

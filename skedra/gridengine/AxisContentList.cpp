@@ -119,19 +119,30 @@ TMoxGridCellForViewer* TAxisContentList::Viewer() const
 
 int TAxisContentList::IndexConvert_RealToLoaded(int aIndex) const
 {
-    return aIndex < FixedCount ? aIndex : aIndex - UnloadedBefore;
+    if (aIndex < FixedCount) return aIndex;
+    if (TailCount > 0) {
+        const int tailStart = UnloadedBefore + BlockEnd() + UnloadedBetween;
+        if (aIndex >= tailStart)
+            return aIndex < tailStart + TailCount ? aIndex - UnloadedBefore - UnloadedBetween : -1;
+        if (aIndex >= UnloadedBefore + BlockEnd()) return -1; // between the block and the tail
+    }
+    return aIndex - UnloadedBefore;
 }
 
 int TAxisContentList::IndexConvert_LoadedToReal(int aLoadedIndex) const
 {
-    return aLoadedIndex < FixedCount ? aLoadedIndex : aLoadedIndex + UnloadedBefore;
+    if (aLoadedIndex < FixedCount) return aLoadedIndex;
+    return aLoadedIndex < BlockEnd() ? aLoadedIndex + UnloadedBefore
+                                     : aLoadedIndex + UnloadedBefore + UnloadedBetween;
 }
 
 bool TAxisContentList::IsLoaded(int aIndex) const
 {
     if (aIndex < 0) return false;
     if (aIndex < FixedCount) return aIndex < LoadedCount();
-    return aIndex >= FixedCount + UnloadedBefore && aIndex < UnloadedBefore + LoadedCount();
+    if (aIndex < FixedCount + UnloadedBefore) return false;
+    const int p = IndexConvert_RealToLoaded(aIndex);
+    return p >= FixedCount && p < LoadedCount();
 }
 
 int TAxisContentList::FirstLoadedIndex() const
@@ -141,7 +152,21 @@ int TAxisContentList::FirstLoadedIndex() const
 
 int TAxisContentList::LastLoadedIndex() const
 {
-    return LoadedCount() > FixedCount ? UnloadedBefore + LoadedCount() - 1 : -1;
+    return LoadedCount() > FixedCount ? IndexConvert_LoadedToReal(LoadedCount() - 1) : -1;
+}
+
+void TAxisContentList::NormalizeRuns()
+{
+    if (TailCount > 0 && UnloadedBetween == 0) TailCount = 0; // the tail touches the block: one run
+    if (TailCount > 0 && BlockEnd() <= FixedCount) {
+        UnloadedBefore += UnloadedBetween;
+        UnloadedBetween = 0;
+        TailCount = 0;
+    }
+    if (TailCount == 0 && UnloadedBetween != 0) {
+        UnloadedAfter += UnloadedBetween;
+        UnloadedBetween = 0;
+    }
 }
 
 TAxisContentItem* TAxisContentList::getLoadedAxisContentItem(int aLoadedIndex) const
@@ -192,6 +217,7 @@ void TAxisContentList::UpdateListIndexesFrom(int aFrom)
 {
     int p = std::max(aFrom, 0);
     if (p >= FixedCount) p = std::max(p - UnloadedBefore, FixedCount);
+    if (p > BlockEnd()) p = BlockEnd() + std::max(aFrom - (UnloadedBefore + BlockEnd() + UnloadedBetween), 0);
     for (int n = LoadedCount(); p < n; ++p)
         LoadedItems[static_cast<size_t>(p)]->CachedIndex = IndexConvert_LoadedToReal(p);
 }
@@ -235,6 +261,10 @@ TAxisContentItem* TAxisContentList::InsertNew(int aIndex, TObject* aData)
 {
     if (LoadNesting > 0) throw Exception(QStringLiteral("Not allowed to add items during load"));
     aIndex = std::clamp(aIndex, 0, Count());
+    const int blockEnd = UnloadedBefore + BlockEnd(); // real index after the block
+    const int tailStart = blockEnd + UnloadedBetween;
+    bool intoTail = false;
+    int pos = -1;
     if (aIndex < FixedCount) {
         if (PendingFixed > 0) {
             // Fills a fixed slot opened by raising the fixed count: every
@@ -245,24 +275,44 @@ TAxisContentItem* TAxisContentList::InsertNew(int aIndex, TObject* aData)
             // join the loaded block: the items between load under the rule.
             EnsureLoadedItem(FixedCount);
         }
-    } else if (aIndex >= FixedCount + UnloadedBefore && aIndex <= UnloadedBefore + LoadedCount()) {
+        pos = aIndex;
+    } else if (aIndex >= FixedCount + UnloadedBefore && aIndex <= blockEnd) {
         // Inside the loaded block or right at one of its ends: the new item
         // joins the block without loading its neighbours.
-    } else if (aIndex == Count()) {
-        // Appending: the last item is loaded first so the new one joins the block.
-        if (Count() > FixedCount && !IsLoaded(Count() - 1)) EnsureLoadedItem(Count() - 1);
-        if (Count() > FixedCount && !IsLoaded(Count() - 1)) EnsureLoadedRange(Count() - 1, Count() - 1);
+        pos = aIndex - UnloadedBefore;
+    } else if (TailCount > 0 && aIndex >= tailStart && aIndex <= tailStart + TailCount) {
+        pos = BlockEnd() + (aIndex - tailStart); // likewise the tail
+        intoTail = true;
+    } else if (aIndex == Count() && TailCount == 0) {
+        if (LoadedCount() <= FixedCount) {
+            // Nothing but fixed items is loaded: the block starts at the end.
+            UnloadedBefore += UnloadedAfter;
+            ListIndexesOutOfDate(FixedCount);
+        } else {
+            // Appending while the block does not reach the end: the new item
+            // starts the tail, nothing in between is loaded.
+            UnloadedBetween = UnloadedAfter;
+            intoTail = true;
+        }
+        UnloadedAfter = 0;
+        pos = LoadedCount();
     } else {
-        EnsureLoadedItem(aIndex);
-        if (!IsLoaded(aIndex)) EnsureLoadedRange(aIndex, aIndex);
+        // Elsewhere the place is loaded first; the tail grows to the end so.
+        const int target = aIndex == Count() ? aIndex - 1 : aIndex;
+        EnsureLoadedItem(target);
+        if (!IsLoaded(target)) EnsureLoadedRange(target, target);
+        pos = aIndex == Count() ? LoadedCount() : IndexConvert_RealToLoaded(aIndex);
+        if (pos < 0) pos = LoadedCount();
+        intoTail = TailCount > 0 && (aIndex == Count() ? true : pos >= BlockEnd());
     }
-    const int pos = aIndex < FixedCount ? aIndex : aIndex - UnloadedBefore;
+    if (intoTail) ++TailCount;
     auto item = std::make_unique<TAxisContentItem>();
     item->List = this;
     item->Data = aData;
     item->CachedIndex = aIndex;
     TAxisContentItem* raw = item.get();
     LoadedItems.insert(LoadedItems.begin() + pos, std::move(item));
+    NormalizeRuns();
     ListIndexesOutOfDate(aIndex);
     if (OwnerCell) OwnerCell->InsertingAxisItem(this, raw, pos);
     SKEDRA_AXIS_CHECK();
@@ -285,6 +335,7 @@ void TAxisContentList::SetFixedCount(int aValue)
             PendingUnfixed = std::min(FixedCount, LoadedCount()) - aValue;
     }
     FixedCount = aValue;
+    NormalizeRuns();
     ListIndexesOutOfDate(0);
 }
 
@@ -294,8 +345,13 @@ bool TAxisContentList::CheckInvariants(QString* theWhy) const
         if (theWhy != nullptr) *theWhy = why;
         return false;
     };
-    if (UnloadedBefore < 0 || UnloadedAfter < 0 || LoadNesting < 0 || PendingFixed < 0 || PendingUnfixed < 0)
+    if (UnloadedBefore < 0 || UnloadedAfter < 0 || UnloadedBetween < 0 || TailCount < 0 || LoadNesting < 0 ||
+        PendingFixed < 0 || PendingUnfixed < 0)
         return fail(QStringLiteral("a negative counter"));
+    // A tail stands apart from a non-empty block, and only a tail does.
+    if ((TailCount > 0) != (UnloadedBetween > 0))
+        return fail(QStringLiteral("a tail without a gap or a gap without a tail"));
+    if (TailCount > 0 && BlockEnd() <= FixedCount) return fail(QStringLiteral("a tail without a block"));
     if ((KeepFrom < 0) != (KeepTo < 0)) return fail(QStringLiteral("half a keep interval"));
     int hidden = 0;
     int visible = 0;
@@ -365,10 +421,19 @@ void TAxisContentList::EnsureLoadedRange(int aLow, int aHigh)
         UnloadedAfter = unloaded - UnloadedBefore;
         ListIndexesOutOfDate(FixedCount);
     }
-    const int first = FixedCount + UnloadedBefore;
-    if (aLow < first) LoadItems(aLow, first - 1, true);
-    const int firstAfter = UnloadedBefore + LoadedCount();
-    if (aHigh >= firstAfter) LoadItems(firstAfter, aHigh, false);
+    // Whatever the loading rule says: each unloaded index joins the nearer
+    // run (the ends first, which loads everything between them but a gap).
+    auto load = [this](int i) {
+        int first = 0;
+        int last = -1;
+        bool backwards = false;
+        int run = 0;
+        if (ChooseRange(i, first, last, backwards, run)) LoadItems(first, last, backwards);
+    };
+    load(aLow);
+    load(aHigh);
+    for (int i = aLow; i <= aHigh; ++i)
+        if (!IsLoaded(i)) load(i);
 }
 
 void TAxisContentList::Move(int aFrom, int aTo)
@@ -381,9 +446,14 @@ void TAxisContentList::Move(int aFrom, int aTo)
     if (!IsLoaded(aFrom) || !IsLoaded(aTo)) return; // a fixed index beyond the loaded fixed items
     const int fromPos = IndexConvert_RealToLoaded(aFrom);
     const int toPos = IndexConvert_RealToLoaded(aTo);
+    // The item joins the run of the one at the target, next to it.
+    const bool fromTail = fromPos >= BlockEnd();
+    const bool toTail = toPos >= BlockEnd();
     auto item = std::move(LoadedItems[static_cast<size_t>(fromPos)]);
     LoadedItems.erase(LoadedItems.begin() + fromPos);
     LoadedItems.insert(LoadedItems.begin() + toPos, std::move(item));
+    TailCount += (toTail ? 1 : 0) - (fromTail ? 1 : 0);
+    NormalizeRuns();
     ListIndexesOutOfDate(std::min(aFrom, aTo));
     if (OwnerCell) OwnerCell->MowingAxisItem(this, fromPos, toPos);
     SKEDRA_AXIS_CHECK();
@@ -428,6 +498,7 @@ void TAxisContentList::RemoveLoaded(int aLoadedIndex)
     }
     if (OwnerCell) OwnerCell->DroppingAxisItem(this, item, aLoadedIndex);
     std::unique_ptr<TAxisContentItem> owned = std::move(LoadedItems[static_cast<size_t>(aLoadedIndex)]);
+    if (aLoadedIndex >= BlockEnd()) --TailCount;
     LoadedItems.erase(LoadedItems.begin() + aLoadedIndex);
     owned.reset();
 }
@@ -439,6 +510,7 @@ void TAxisContentList::Drop(int aIndex)
         // A former fixed item, still in front of the unloaded items.
         --PendingUnfixed;
         RemoveLoaded(aIndex);
+        NormalizeRuns();
         ListIndexesOutOfDate(0);
         if (OwnerCell) OwnerCell->DroppedAxisItem(this);
         SKEDRA_AXIS_CHECK();
@@ -446,12 +518,18 @@ void TAxisContentList::Drop(int aIndex)
     }
     if (IsLoaded(aIndex)) {
         RemoveLoaded(IndexConvert_RealToLoaded(aIndex));
+        NormalizeRuns();
         ListIndexesOutOfDate(aIndex);
         if (OwnerCell) OwnerCell->DroppedAxisItem(this);
     } else if (aIndex < FixedCount) {
         return; // a fixed index that has no item
     } else if (aIndex < FixedCount + UnloadedBefore) {
         --UnloadedBefore;
+        ListIndexesOutOfDate(aIndex);
+        if (OwnerCell) OwnerCell->DroppedAxisItem(this);
+    } else if (TailCount > 0 && aIndex < UnloadedBefore + BlockEnd() + UnloadedBetween) {
+        --UnloadedBetween; // between the block and the tail: the tail moves down
+        NormalizeRuns();
         ListIndexesOutOfDate(aIndex);
         if (OwnerCell) OwnerCell->DroppedAxisItem(this);
     } else {
@@ -467,6 +545,7 @@ void TAxisContentList::CommonClear(int aKeep)
     while (LoadedCount() > aKeep) {
         const int p = LoadedCount() - 1;
         RemoveLoaded(p);
+        NormalizeRuns();
         ListIndexesOutOfDate(std::min(IndexConvert_LoadedToReal(p), p));
         if (OwnerCell) OwnerCell->DroppedAxisItem(this);
     }
@@ -476,7 +555,9 @@ void TAxisContentList::CommonClear(int aKeep)
     if (UnloadedAfter > 0) DeleteOfUnloaded(UnloadedBefore + LoadedCount(), Count() - 1);
     if (UnloadedBefore > 0) DeleteOfUnloaded(before, before + UnloadedBefore - 1);
     UnloadedBefore = 0;
+    UnloadedBetween = 0;
     UnloadedAfter = 0;
+    TailCount = 0;
     ListIndexesOutOfDate(0);
     KeepFrom = KeepTo = -1;
     if (OwnerCell) OwnerCell->ChangeInUnloaded(this);
@@ -490,10 +571,15 @@ void TAxisContentList::DeleteOfUnloaded(int aStart, int aStop)
     if (aStop < aStart) return;
     const int amount = aStop - aStart + 1;
     const int before = std::min(FixedCount, LoadedCount());
+    const int blockEnd = UnloadedBefore + BlockEnd();
     if (aStart >= before && aStop < before + UnloadedBefore) {
         UnloadedBefore = std::max(UnloadedBefore - amount, 0);
         ListIndexesOutOfDate(before);
-    } else if (aStart >= UnloadedBefore + LoadedCount()) {
+    } else if (TailCount > 0 && aStart >= blockEnd && aStop < blockEnd + UnloadedBetween) {
+        UnloadedBetween = std::max(UnloadedBetween - amount, 0);
+        NormalizeRuns();
+        ListIndexesOutOfDate(aStart);
+    } else if (aStart >= UnloadedBefore + UnloadedBetween + LoadedCount()) {
         UnloadedAfter = std::max(UnloadedAfter - amount, 0);
     }
     SKEDRA_AXIS_CHECK();
@@ -501,27 +587,48 @@ void TAxisContentList::DeleteOfUnloaded(int aStart, int aStop)
 
 // --- loading ----------------------------------------------------------------
 
+bool TAxisContentList::ChooseRange(int aIndex, int& theFirst, int& theLast, bool& theBackwards,
+                                   int& theRun) const
+{
+    const int blockEnd = UnloadedBefore + BlockEnd();
+    const int tailStart = blockEnd + UnloadedBetween;
+    theFirst = theLast = aIndex;
+    theBackwards = false;
+    theRun = BlockEnd();
+    if (aIndex < FixedCount + UnloadedBefore) {
+        theLast = FixedCount + UnloadedBefore - 1;
+        theBackwards = true;
+    } else if (aIndex < blockEnd) {
+        return false;
+    } else if (TailCount > 0 && aIndex < tailStart) {
+        // Between the runs: from the nearer one; they join when the gap closes.
+        if (aIndex - blockEnd < tailStart - aIndex) {
+            theFirst = blockEnd;
+        } else {
+            theLast = tailStart - 1;
+            theBackwards = true;
+            theRun = FixedCount + TailCount;
+        }
+    } else if (TailCount > 0) {
+        if (aIndex < tailStart + TailCount) return false;
+        theFirst = tailStart + TailCount;
+        theRun = FixedCount + TailCount;
+    } else {
+        theFirst = blockEnd;
+    }
+    return true;
+}
+
 TAxisContentItem* TAxisContentList::EnsureLoadedItem(int aIndex)
 {
     if (aIndex < FixedCount || aIndex >= Count()) return nullptr;
     int first = 0;
     int last = -1;
     bool backwards = false;
-    auto chooseRange = [&] {
-        last = -1;
-        if (aIndex < FixedCount + UnloadedBefore) {
-            first = aIndex;
-            last = FixedCount + UnloadedBefore - 1;
-            backwards = true;
-        } else if (aIndex >= UnloadedBefore + LoadedCount()) {
-            first = UnloadedBefore + LoadedCount();
-            last = aIndex;
-            backwards = false;
-        }
-    };
-    chooseRange();
-    if (last < first) return getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex));
-    if (last - first + LoadedCount() > kMaxLoadGrowth) {
+    int run = 0;
+    if (!ChooseRange(aIndex, first, last, backwards, run))
+        return getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex));
+    if (last - first + run > kMaxLoadGrowth) {
         if (PinFrom >= 0)
             Purge(); // a layout pass is walking: it keeps its items and the selection
         else
@@ -536,10 +643,10 @@ TAxisContentItem* TAxisContentList::EnsureLoadedItem(int aIndex)
             UnloadedAfter = unloaded - UnloadedBefore;
             ListIndexesOutOfDate(FixedCount);
         }
-        // Otherwise the block may have shrunk on either side: choose the range
-        // again so that it stays contiguous.
-        chooseRange();
-        if (last < first) return getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex));
+        // Otherwise the runs may have shrunk on either side: choose the range
+        // again so that they stay contiguous.
+        if (!ChooseRange(aIndex, first, last, backwards, run))
+            return getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex));
     }
     LoadItems(first, last, backwards);
     return IsLoaded(aIndex) ? getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex)) : nullptr;
@@ -552,14 +659,15 @@ TAxisContentItem* TAxisContentList::LoadWithinRule(int aIndex)
     if (aIndex < FixedCount) return nullptr;
     int first = aIndex;
     int last = aIndex;
+    bool backwards = false;
+    int run = 0;
     if (LoadedCount() > FixedCount) {
-        if (aIndex < FixedCount + UnloadedBefore)
-            last = FixedCount + UnloadedBefore - 1;
-        else
-            first = UnloadedBefore + LoadedCount();
+        ChooseRange(aIndex, first, last, backwards, run);
+        if (last - first + run > kMaxLoadGrowth) return nullptr;
+        LoadItems(first, last, backwards);
+    } else {
+        EnsureLoadedRange(first, last);
     }
-    if (last - first + LoadedCount() > kMaxLoadGrowth) return nullptr;
-    EnsureLoadedRange(first, last);
     return IsLoaded(aIndex) ? getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex)) : nullptr;
 }
 
@@ -569,6 +677,9 @@ void TAxisContentList::LoadItems(int aFrom, int aTo, bool aBackwards)
     KeepFrom = aFrom;
     KeepTo = aTo;
     if (aTo < aFrom) return;
+    // The run the items join: the block, or the tail when they border it.
+    const int tailStart = UnloadedBefore + BlockEnd() + UnloadedBetween;
+    const bool tail = TailCount > 0 && (aBackwards ? aTo == tailStart - 1 : aFrom == tailStart + TailCount);
     std::vector<TAxisContentItem*> created;
     created.reserve(static_cast<size_t>(aTo - aFrom + 1));
     for (int d = aFrom; d <= aTo; ++d) {
@@ -578,15 +689,18 @@ void TAxisContentList::LoadItems(int aFrom, int aTo, bool aBackwards)
         int pos;
         if (aBackwards) {
             raw->CachedIndex = aTo + aFrom - d;
-            pos = FixedCount;
-            LoadedItems.insert(LoadedItems.begin() + pos, std::move(item));
-            UnloadedBefore = std::max(UnloadedBefore - 1, 0);
+            pos = tail ? BlockEnd() : FixedCount;
+            int& counter = tail ? UnloadedBetween : UnloadedBefore;
+            counter = std::max(counter - 1, 0);
         } else {
             raw->CachedIndex = d;
-            LoadedItems.push_back(std::move(item));
-            pos = LoadedCount() - 1;
-            UnloadedAfter = std::max(UnloadedAfter - 1, 0);
+            pos = tail ? LoadedCount() : BlockEnd();
+            int& counter = !tail && TailCount > 0 ? UnloadedBetween : UnloadedAfter;
+            counter = std::max(counter - 1, 0);
         }
+        LoadedItems.insert(LoadedItems.begin() + pos, std::move(item));
+        if (tail) ++TailCount;
+        NormalizeRuns();
         created.push_back(raw);
         if (OwnerCell) OwnerCell->InsertingAxisItem(this, raw, pos);
     }
@@ -630,7 +744,12 @@ bool TAxisContentList::CanUnload(TAxisContentItem* aItem)
 
 void TAxisContentList::Unload(int aIndex, bool aFromFront)
 {
-    const int expected = aFromFront ? FirstLoadedIndex() : LastLoadedIndex();
+    // The first (aFromFront) or last item of the block or of the tail.
+    const int tailFirst = TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd()) : -1;
+    const int blockLast = TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd() - 1) : -1;
+    const bool inTail = TailCount > 0 && aIndex >= tailFirst;
+    const int expected = aFromFront ? (inTail ? tailFirst : FirstLoadedIndex())
+                                    : (TailCount > 0 && !inTail ? blockLast : LastLoadedIndex());
     if (expected < 0 || aIndex != expected) throw Exception(QStringLiteral("Index fu"));
     const int pos = IndexConvert_RealToLoaded(aIndex);
     TAxisContentItem* item = getLoadedAxisContentItem(pos);
@@ -641,18 +760,24 @@ void TAxisContentList::Unload(int aIndex, bool aFromFront)
     bool canUnload = true;
     if (viewer && viewer->OnVirtualUnLoad)
         viewer->OnVirtualUnLoad(OwnerCell, item, IsRowAxis(), true, canUnload);
-    // The hooks may not move the block; check again before removing.
-    if (IndexConvert_RealToLoaded(aIndex) != pos || getLoadedAxisContentItem(pos) != item)
+    // The hooks may not move the runs; check again before removing.
+    if (IndexConvert_RealToLoaded(aIndex) != pos || getLoadedAxisContentItem(pos) != item ||
+        (TailCount > 0 && aIndex >= IndexConvert_LoadedToReal(BlockEnd())) != inTail)
         throw Exception(QStringLiteral("Index fu"));
+    const bool hadTail = TailCount > 0;
     RemoveLoaded(pos);
     if (keep) {
-        if (aFromFront)
+        // Counted where it stood: before the block, between the runs, or after.
+        if (aFromFront && !inTail)
             ++UnloadedBefore;
+        else if (hadTail && inTail == aFromFront)
+            ++UnloadedBetween;
         else
             ++UnloadedAfter;
-    } else if (aFromFront) {
-        ListIndexesOutOfDate(UnloadedBefore);
+    } else {
+        ListIndexesOutOfDate(aFromFront && !inTail ? UnloadedBefore : aIndex);
     }
+    NormalizeRuns();
     if (LoadedCount() <= FixedCount) {
         // An empty block sits after the fixed items.
         UnloadedAfter += UnloadedBefore;
@@ -663,52 +788,73 @@ void TAxisContentList::Unload(int aIndex, bool aFromFront)
     SKEDRA_AXIS_CHECK();
 }
 
-bool TAxisContentList::PurgeFront()
+bool TAxisContentList::PurgeFront(bool aTail)
 {
-    const int index = FirstLoadedIndex();
+    if (aTail && TailCount == 0) return false;
+    const int index = aTail ? IndexConvert_LoadedToReal(BlockEnd()) : FirstLoadedIndex();
     if (index < 0) return false;
     if (index >= KeepFrom && index <= KeepTo) return false;
-    TAxisContentItem* item = getLoadedAxisContentItem(FixedCount);
+    TAxisContentItem* item = getLoadedAxisContentItem(IndexConvert_RealToLoaded(index));
     int s = 0;
     int e = 0;
     UnloadIntervall(item, s, e);
     s = index;
-    e = std::min(e, LastLoadedIndex());
+    // The interval ends with its run.
+    const int runLast =
+        aTail || TailCount == 0 ? LastLoadedIndex() : IndexConvert_LoadedToReal(BlockEnd() - 1);
+    e = std::min(e, runLast);
     if (e < s) return false;
     // The interval goes together or not at all; nothing loaded last may go.
     if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
     for (int i = s; i <= e; ++i)
         if (!CanUnload(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)))) return false;
-    for (int n = e - s + 1; n > 0 && FirstLoadedIndex() >= 0; --n)
-        Unload(FirstLoadedIndex(), true);
+    for (int n = e - s + 1; n > 0; --n) {
+        const int first =
+            aTail ? (TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd()) : -1) : FirstLoadedIndex();
+        if (first < 0) break;
+        Unload(first, true);
+    }
     return true;
 }
 
-bool TAxisContentList::PurgeBack()
+bool TAxisContentList::PurgeBack(bool aBlock)
 {
-    const int index = LastLoadedIndex();
+    if (aBlock && TailCount == 0) return false;
+    const int index = aBlock ? IndexConvert_LoadedToReal(BlockEnd() - 1) : LastLoadedIndex();
     if (index < 0) return false;
     if (index >= KeepFrom && index <= KeepTo) return false;
-    TAxisContentItem* item = getLoadedAxisContentItem(LoadedCount() - 1);
+    TAxisContentItem* item = getLoadedAxisContentItem(IndexConvert_RealToLoaded(index));
     int s = 0;
     int e = 0;
     UnloadIntervall(item, s, e);
     e = index;
-    s = std::max(s, FirstLoadedIndex());
+    // The interval starts with its run.
+    const int runFirst =
+        !aBlock && TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd()) : FirstLoadedIndex();
+    s = std::max(s, runFirst);
     if (e < s) return false;
     if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
     for (int i = e; i >= s; --i)
         if (!CanUnload(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)))) return false;
-    for (int n = e - s + 1; n > 0 && LastLoadedIndex() >= 0; --n)
-        Unload(LastLoadedIndex(), false);
+    for (int n = e - s + 1; n > 0; --n) {
+        const int last =
+            aBlock ? (TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd() - 1) : -1) : LastLoadedIndex();
+        if (last < 0) break;
+        Unload(last, false);
+    }
     return true;
 }
 
 void TAxisContentList::Purge()
 {
-    while (PurgeFront()) {
+    while (PurgeFront(false)) {
     }
-    while (PurgeBack()) {
+    while (PurgeBack(false)) {
+    }
+    // Then both edges of the gap between the block and the tail.
+    while (PurgeFront(true)) {
+    }
+    while (PurgeBack(true)) {
     }
 }
 

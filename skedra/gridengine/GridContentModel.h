@@ -168,7 +168,9 @@ protected:
 };
 
 // One axis: fixed items, then a contiguous loaded block, with unloaded items
-// counted before and after the block.
+// counted before and after the block. Items appended while the block does not
+// reach the end form a tail: a second loaded run after UnloadedBetween
+// unloaded items (LoadedItems holds the fixed items, the block, the tail).
 class TAxisContentList : public TObject
 {
 public:
@@ -183,6 +185,8 @@ public:
     int IndexesValidBelow = 0;
     int UnloadedBefore = 0;
     int UnloadedAfter = 0;
+    int UnloadedBetween = 0; // between the block and the tail
+    int TailCount = 0;       // loaded items of the tail, last in LoadedItems
     int FixedCount = 0;
     int KeepFrom = -1;
     int KeepTo = -1;
@@ -201,7 +205,7 @@ public:
     explicit TAxisContentList(TMoxGridCell* aOwnerCell);
     ~TAxisContentList() override;
 
-    int Count() const { return LoadedCount() + UnloadedBefore + UnloadedAfter; }
+    int Count() const { return LoadedCount() + UnloadedBefore + UnloadedBetween + UnloadedAfter; }
     int LoadedCount() const { return static_cast<int>(LoadedItems.size()); }
     int GetHiddenRowCount() const { return static_cast<int>(HiddenItems.size()); }
     bool IsRowAxis() const;
@@ -217,9 +221,12 @@ public:
     int IndexConvert_RealToLoaded(int aIndex) const;
     int IndexConvert_LoadedToReal(int aLoadedIndex) const;
     bool IsLoaded(int aIndex) const;
-    // Real index of the first and last loaded non-fixed item; -1 when the block is empty.
+    // Real index of the first and last loaded non-fixed item (the last one of
+    // the tail when there is one); -1 when the block is empty.
     int FirstLoadedIndex() const;
     int LastLoadedIndex() const;
+    // Loaded position after the block's last item (the tail's first).
+    int BlockEnd() const { return LoadedCount() - TailCount; }
 
     TAxisContentItem* AddNew(TObject* aData);
     TAxisContentItem* InsertNew(int aIndex, TObject* aData);
@@ -262,10 +269,17 @@ public:
 
 private:
     void CommonClear(int aKeep);
+    // Joins a tail that touches the block and makes a tail without block the
+    // block; no index moves.
+    void NormalizeRuns();
+    // The range that loads aIndex next to the nearer run: false when loaded.
+    bool ChooseRange(int aIndex, int& theFirst, int& theLast, bool& theBackwards, int& theRun) const;
     void RemoveLoaded(int aLoadedIndex); // hidden list, visible list, matrix, loaded list, free
     void EnsureLoadedRange(int aLow, int aHigh);
-    bool PurgeFront();
-    bool PurgeBack();
+    // One purge step at the block's front (aTail: the tail's front), or at
+    // the last run's back (aBlock: the block's back); true when it unloaded.
+    bool PurgeFront(bool aTail);
+    bool PurgeBack(bool aBlock);
     TMoxGridCellForViewer* Viewer() const;
 };
 
@@ -382,6 +396,8 @@ public:
     virtual int GetCalculatedHeight() { return CalculatedHeight; }
     virtual int GetCalculatedWidth() { return CalculatedWidth; }
     virtual bool GetSelected() const { return Selected; }
+    // Runs the selection handlers, which may remove rows and so free cells
+    // (this one too): compare FreedCells() around it before touching a cell.
     virtual void SetSelected(bool aValue);
     virtual TRect getVisibleRect();
     virtual void BeginUpdate() {}
@@ -400,6 +416,11 @@ public:
     // when it is not grouped).
     TMoxCell* GetGroupMaster();
 
+    // How many cells this thread has freed so far. An operation that runs
+    // handlers compares it before and after: when it moved, the cells the
+    // operation holds may be gone and it stops without touching them.
+    static std::uint64_t FreedCells() { return FFreedCells; }
+
 protected:
     // Obtains the content from the parent (or, for a root, from itself).
     void AcquireCellData();
@@ -410,6 +431,7 @@ protected:
 private:
     friend class TMoxGridCell;
     bool DeInitDone = false;
+    static thread_local inline std::uint64_t FFreedCells = 0;
 };
 
 class TMoxSimpleCell : public TMoxCell
@@ -495,9 +517,11 @@ public:
     void SetFocusedCell(TMoxCell* aCell);
     TMoxCell* GetFocusedCellDownTrack() const;
     // Sets every cell of the rectangle of real indexes (corners in any order).
+    // Both stop when a selection handler frees cells; UpdateMultiSelect then
+    // answers false, and aCell must not be touched any more.
     void AreaSelect(bool aValue, const TRect& aRect);
     // The click and key selection rule (plain, Shift, Ctrl, Shift+Ctrl).
-    void UpdateMultiSelect(TMoxCell* aCell, TShiftState aShift);
+    bool UpdateMultiSelect(TMoxCell* aCell, TShiftState aShift);
     // The cell a navigation key moves to from aCell; aCell itself when it cannot move.
     TMoxCell* FindNeighbourCell(TMoxCell* aCell, TMoxDirection aDirection, bool aDescend);
     // The nearest cell whose item on aList is not hidden, from aCell's item

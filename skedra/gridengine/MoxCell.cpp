@@ -242,6 +242,7 @@ TMoxCell::TMoxCell(TMoxGridCell* aParentCell) : ParentCell(aParentCell) {}
 
 TMoxCell::~TMoxCell()
 {
+    ++FFreedCells;
     DeInitCell();
 }
 
@@ -272,8 +273,11 @@ void TMoxCell::DeInitCell()
         if (Selected) --ParentCell->FSelectedCells;
         if (CellType() == moxCellTypeGrid) --ParentCell->FGridCells;
         if (ParentCell->FocusedCell == this) ParentCell->FocusedCell = nullptr;
-        if (ParentCell->AnchorCell == this) ParentCell->AnchorCell = nullptr;
     }
+    // A selection anchor is kept by the grid the selection was made from,
+    // which may be any ancestor.
+    for (TMoxGridCell* grid = ParentCell; grid; grid = grid->ParentCell)
+        if (grid->AnchorCell == this) grid->AnchorCell = nullptr;
 }
 
 TMoxGridCell* TMoxCell::GetViewerGridCell()
@@ -297,9 +301,13 @@ void TMoxCell::SetSelected(bool aValue)
     if (ParentCell && ParentCell->RowSelect && RowItem && RowItem->List == ParentCell->RowList.get()) {
         const int row = RowItem->LoadedListIndex();
         TCellMatris* matrix = ParentCell->Matrix.get();
-        for (int c = ParentCell->GetFixedCols(); c < static_cast<int>(matrix->Columns.size()); ++c)
-            if (TMoxCell* cell = matrix->getLoadedCell(c, row); cell && cell != this)
+        const std::uint64_t freed = FreedCells();
+        for (int c = ParentCell->GetFixedCols(); c < static_cast<int>(matrix->Columns.size()); ++c) {
+            if (TMoxCell* cell = matrix->getLoadedCell(c, row); cell && cell != this) {
                 cell->SetSelected(aValue);
+                if (FreedCells() != freed) return; // a handler removed rows, maybe this one
+            }
+        }
     }
     if (TMoxGridCellForViewer* viewer = GetViewer()) viewer->SelectionChangedEvent->TriggerEvent(this);
 }
@@ -453,14 +461,21 @@ int TMoxGridCell::GetCalculatedWidth()
 
 void TMoxGridCell::SetSelected(bool aValue)
 {
+    const std::uint64_t freed = FreedCells();
     TMoxCell::SetSelected(aValue);
+    if (FreedCells() != freed) return; // a handler removed rows, maybe this grid's
     if (!aValue && FSelectedCells == 0 && FGridCells == 0) return;
     // Applied to the content even when the own flag did not change, so that
     // deselecting a grid always reaches every cell in it.
-    for (int c = GetFixedCols(); c < static_cast<int>(Matrix->Columns.size()); ++c)
+    for (int c = GetFixedCols(); c < static_cast<int>(Matrix->Columns.size()); ++c) {
         for (int r = GetFixedRows(); r < static_cast<int>(Matrix->Columns[static_cast<size_t>(c)].size());
-             ++r)
-            if (TMoxCell* cell = Matrix->PeekLoadedCell(c, r)) cell->SetSelected(aValue);
+             ++r) {
+            if (TMoxCell* cell = Matrix->PeekLoadedCell(c, r)) {
+                cell->SetSelected(aValue);
+                if (FreedCells() != freed) return;
+            }
+        }
+    }
 }
 
 void TMoxGridCell::SetFixedCols(int aValue)

@@ -298,17 +298,21 @@ int TMoxGridCell::Convert_TrueIndexToVisible(const TAxisContentList* aList, int 
 
 int TMoxGridCell::Convert_VisibleIndexToTrue(const TAxisContentList* aList, int aVisible)
 {
-    // Only loaded items can be known hidden: the walk covers the loaded block
-    // and counts every item beyond it as shown.
+    // Only loaded items can be known hidden: the walk covers the loaded items
+    // and counts every unloaded one (between the block and the tail, and
+    // beyond them) as shown.
     const int first = aList->FirstLoadedIndex();
     if (first < 0) return aVisible;
     int visible = Convert_TrueIndexToVisible(aList, first);
     if (aVisible < visible) return aVisible;
     int index = first;
-    const int last = aList->LastLoadedIndex();
-    for (; index <= last; ++index) {
-        if (aList->getLoadedAxisContentItem(aList->IndexConvert_RealToLoaded(index))->Hidden) continue;
-        if (visible == aVisible) return index;
+    for (int p = aList->IndexConvert_RealToLoaded(first); p < aList->LoadedCount(); ++p) {
+        const int real = aList->IndexConvert_LoadedToReal(p);
+        if (aVisible - visible < real - index) return index + (aVisible - visible);
+        visible += real - index;
+        index = real + 1;
+        if (aList->getLoadedAxisContentItem(p)->Hidden) continue;
+        if (visible == aVisible) return real;
         ++visible;
     }
     return index + (aVisible - visible);

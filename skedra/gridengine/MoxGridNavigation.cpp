@@ -107,32 +107,42 @@ void TMoxGridCell::AreaSelect(bool aValue, const TRect& aRect)
     const int c1 = std::min(std::max(aRect.Left, aRect.Right), ColumnList->Count() - 1);
     const int r0 = std::max(std::min(aRect.Top, aRect.Bottom), 0);
     const int r1 = std::min(std::max(aRect.Top, aRect.Bottom), RowList->Count() - 1);
-    for (int c = c0; c <= c1; ++c)
-        for (int r = r0; r <= r1; ++r)
-            if (TMoxCell* cell = getCell(c, r)) cell->SetSelected(aValue);
+    const std::uint64_t freed = FreedCells();
+    for (int c = c0; c <= c1; ++c) {
+        for (int r = r0; r <= r1; ++r) {
+            if (TMoxCell* cell = getCell(c, r)) {
+                cell->SetSelected(aValue);
+                if (FreedCells() != freed) return; // a handler removed rows
+            }
+        }
+    }
 }
 
-void TMoxGridCell::UpdateMultiSelect(TMoxCell* aCell, TShiftState aShift)
+bool TMoxGridCell::UpdateMultiSelect(TMoxCell* aCell, TShiftState aShift)
 {
-    if (!aCell || aCell->GetIsFixed()) return;
+    if (!aCell || aCell->GetIsFixed()) return true;
     if (!MultiSelect) aShift = TShiftState();
     const bool shift = aShift.Contains(ssShift);
     const bool ctrl = aShift.Contains(ssCtrl);
+    const std::uint64_t freed = FreedCells();
     if (!shift && !ctrl) {
         AnchorCell = aCell;
         SetSelected(false);
+        if (FreedCells() != freed) return false;
         aCell->SetSelected(true);
     } else if (shift) {
         if (!AnchorCell) AnchorCell = aCell;
         TMoxGridCell* grid = AnchorCell->ParentCell;
-        if (!grid || grid != aCell->ParentCell || !AnchorCell->ColumnItem || !aCell->ColumnItem) return;
+        if (!grid || grid != aCell->ParentCell || !AnchorCell->ColumnItem || !aCell->ColumnItem) return true;
         if (!ctrl) grid->SetSelected(false);
+        if (FreedCells() != freed) return false;
         grid->AreaSelect(true, TRect(AnchorCell->ColumnItem->ListIndex(), AnchorCell->RowItem->ListIndex(),
                                      aCell->ColumnItem->ListIndex(), aCell->RowItem->ListIndex()));
     } else {
         AnchorCell = aCell;
         aCell->SetSelected(!aCell->GetSelected());
     }
+    return FreedCells() == freed;
 }
 
 // ---------------------------------------------------------------------------

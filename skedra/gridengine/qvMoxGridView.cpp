@@ -593,10 +593,14 @@ void TMoxGridView_Custom::MakeSureFocusedIsVisible()
 {
     TMoxCell* focused = FRootCell->FocusedCell;
     if (!focused || !focused->ColumnItem || !focused->RowItem) return;
-    if (FHorzScrollBar->GetVisible())
+    if (FHorzScrollBar->GetVisible()) {
         SetScrollbarPosition(FHorzScrollBar,
                              TMoxGridCell::Convert_TrueIndexToVisible(FRootCell->ColumnList.get(),
                                                                       focused->ColumnItem->ListIndex()));
+        // A handler of the scroll may have removed the focused cell or moved the focus.
+        focused = FRootCell->FocusedCell;
+        if (!focused || !focused->RowItem) return;
+    }
     if (FVertScrollBar->GetVisible())
         SetScrollbarPosition(FVertScrollBar, TMoxGridCell::Convert_TrueIndexToVisible(
                                                  FRootCell->RowList.get(), focused->RowItem->ListIndex()));

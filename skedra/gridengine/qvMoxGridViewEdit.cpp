@@ -208,7 +208,7 @@ void TMoxGridView_Custom::StartEditing()
         FEditing = true;
         FEditorChoice = choice;
         cell->ParentCell->SetFocusedCell(cell);
-        cell->ParentCell->UpdateMultiSelect(cell, TShiftState());
+        if (FEditCell == cell) cell->ParentCell->UpdateMultiSelect(cell, TShiftState());
         if (FEditCell != cell) {
             if (FEditing) {
                 StopAllEditors();

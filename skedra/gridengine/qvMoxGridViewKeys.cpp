@@ -116,7 +116,7 @@ void TMoxGridView_Custom::Scroll(TMoxDirection aDirection, TShiftState aShift)
     FRootCell->SetFocusedCell(next);
     // Focusing stores an open edit, whose handler may drop the row.
     if (grid->FocusedCell != next) return;
-    grid->UpdateMultiSelect(next, aShift);
+    if (!grid->UpdateMultiSelect(next, aShift)) return; // a selection handler removed rows
     const bool paging = aDirection >= moxdirPageUp && aDirection <= moxdirEndRow;
     if (paging && grid == FRootCell.get() && next->RowItem && FVertScrollBar->GetVisible())
         SetScrollbarPosition(FVertScrollBar, TMoxGridCell::Convert_TrueIndexToVisible(
@@ -202,7 +202,7 @@ void TMoxGridView_Custom::TypeAheadSearch()
     for (int r = first; !found && r < focusedRow; ++r)
         found = matches(r);
     if (!found) return;
-    root->UpdateMultiSelect(found, TShiftState());
+    if (!root->UpdateMultiSelect(found, TShiftState())) return;
     root->SetFocusedCell(found);
     MakeSureFocusedIsVisible();
     Invalidate();

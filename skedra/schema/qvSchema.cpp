@@ -440,10 +440,13 @@ bool TqvSchema_ComBasic::RectFromDataEntity(bool theFlipped, TqvDataEntity_Schem
     f = RoundToInt(f * columnScale);
     t1 = RoundToInt(t1 * timeScale);
     t2 = RoundToInt(t2 * timeScale);
+    // The first pixel is the grid line's; a column of no width or margins wider
+    // than the column leave an empty rectangle, never an inverted one.
+    f = std::max(f, n);
     if (theFlipped)
-        theRect = TRect(t1 + 1, n, t2, f);
+        theRect = TRect(std::min(t1 + 1, t2), n, t2, f);
     else
-        theRect = TRect(n + 1, t1, f, t2);
+        theRect = TRect(std::min(n + 1, f), t1, f, t2);
     if (OnGetDrawingRect.Assigned()) return OnGetDrawingRect(this, theItem, theRect);
     return true;
 }

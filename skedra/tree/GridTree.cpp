@@ -18,6 +18,22 @@ TqvDataEntity_GridTreeNode* AsNode(TqvDataEntity* e)
 {
     return dynamic_cast<TqvDataEntity_GridTreeNode*>(e);
 }
+
+// The depth-first predecessor of a node, without loading anything: none and
+// theKnown false when it is not loaded (its row is then not loaded either).
+TqvDataEntity_GridTreeNode* LoadedPrev(TqvDataEntity_GridTreeNode* theNode, bool& theKnown)
+{
+    theKnown = true;
+    TqvDataList* list = theNode->GetDataList();
+    if (!list) return nullptr;
+    const int index = theNode->ListIndex();
+    if (index <= 0) return theNode->ParentNode();
+    TqvDataEntity_GridTreeNode* node = AsNode(list->LoadedItemAt(index - 1));
+    while (node && node->GetSubDataListCount() > 0)
+        node = AsNode(node->SubDataList->LoadedItemAt(node->SubDataList->Count() - 1));
+    theKnown = node != nullptr;
+    return node;
+}
 } // namespace
 
 // The depth-first order of the nodes as it was before one entity of one list
@@ -259,22 +275,23 @@ void TqvDataEntity_GridTreeNode::InitGridRow()
     if (!tree || !tree->GridCell || Row || RowPlaced) return;
     TAxisContentList* rows = tree->GridCell->RowList.get();
     RowPlaced = true;
-    // The row goes right after the predecessor's. It is never loaded for
+    // The row goes right after the predecessor's. Nothing is loaded for
     // this: next to a loaded row it joins the loaded block, otherwise it is
-    // counted unloaded on the predecessor's side of the block.
-    TqvDataEntity_GridTreeNode* prev = GetPrev();
+    // counted unloaded on the node's side of the block.
+    bool prevKnown = true;
+    TqvDataEntity_GridTreeNode* prev = LoadedPrev(this, prevKnown);
     const bool blockEmpty = rows->LoadedCount() <= rows->FixedCount;
     int index = -1;
     if (prev && prev->Row) {
         index = prev->Row->ListIndex() + 1;
-    } else if (!prev) {
+    } else if (!prev && prevKnown) {
         if (rows->UnloadedBefore == 0 && (!blockEmpty || rows->Count() == rows->FixedCount))
             index = rows->FixedCount;
         else if (blockEmpty)
             rows->AddUnloaded(1);
         else
             rows->AddUnloadedBefore(1);
-    } else if (!blockEmpty && tree->IsBeforeLoadedRows(prev, TqvGridTree::TOrder())) {
+    } else if (!blockEmpty && tree->IsBeforeLoadedRows(prev ? prev : this, TqvGridTree::TOrder())) {
         rows->AddUnloadedBefore(1);
     } else {
         rows->AddUnloaded(1);
@@ -711,15 +728,18 @@ TqvGridTree::TRowTarget TqvGridTree::NodeAtRow(int theRow)
     if (!GridCell) return target;
     // Rows follow the nodes in depth-first order; an unloaded root stands for one row.
     int k = theRow - GridCell->RowList->FixedCount;
-    TqvDataList_GridTree* roots = GetRootDataList();
-    const int before = roots->GetUnloadedBefore();
     if (k < 0) return target;
-    if (k < before) {
-        target.UnloadedRoot = k;
-        return target;
-    }
-    k -= before;
-    for (int p = 0; p < roots->LoadedCount(); ++p) {
+    TqvDataList_GridTree* roots = GetRootDataList();
+    const int n = roots->LoadedCount();
+    for (int p = 0; p <= n; ++p) {
+        const int unloaded = roots->UnloadedBeforeLoaded(p);
+        if (k < unloaded) {
+            const int next = p < n ? roots->LoadedToListIndex(p) : roots->Count();
+            target.UnloadedRoot = next - unloaded + k;
+            return target;
+        }
+        k -= unloaded;
+        if (p == n) break;
         TqvDataEntity_GridTreeNode* node = AsNode(roots->GetLoaded(p));
         if (!node) continue;
         int size = SubtreeRows(node);
@@ -746,7 +766,6 @@ TqvGridTree::TRowTarget TqvGridTree::NodeAtRow(int theRow)
         target.Node = node;
         return target;
     }
-    if (k < roots->GetUnloadedAfter()) target.UnloadedRoot = before + roots->LoadedCount() + k;
     return target;
 }
 
@@ -816,10 +835,7 @@ void TqvGridTree::_OnUnloadIntervall(TAxisContentItem* theItem, int& theStart, i
     TqvDataEntity_GridTreeNode* root = node->RootNode();
     theStart = root->Row ? root->Row->ListIndex() : rows->FirstLoadedIndex();
     const int next = root->ListIndex() + 1;
-    TqvDataEntity_GridTreeNode* nextRoot =
-        RootDataList->IsLoaded(next)
-            ? AsNode(RootDataList->GetLoaded(next - RootDataList->GetUnloadedBefore()))
-            : nullptr;
+    TqvDataEntity_GridTreeNode* nextRoot = AsNode(RootDataList->LoadedItemAt(next));
     theStop = nextRoot && nextRoot->Row ? nextRoot->Row->ListIndex() - 1 : rows->LastLoadedIndex();
 }
 
@@ -833,21 +849,30 @@ void TqvGridTree::_OnDeleteOfUnloaded(TAxisContentList* theList, int& theFrom, i
     // unloaded roots, which the axis takes off.
     std::vector<int> unloadedRoots;
     std::vector<TqvDataEntity_GridTreeNode*> nodes;
-    // Rows before the loaded roots' subtrees and after them stand for
-    // unloaded roots one each; only rows in between need the walk.
+    // Rows before the loaded roots' subtrees, between the window's and the
+    // tail's, and after them stand for unloaded roots one each; only rows of
+    // loaded roots need the walk. Each stretch: first row, rows, first root.
     TqvDataList_GridTree* roots = RootDataList;
-    const int before = roots->GetUnloadedBefore();
-    int loadedRows = 0;
-    for (int p = 0; p < roots->LoadedCount(); ++p)
-        if (TqvDataEntity_GridTreeNode* node = AsNode(roots->GetLoaded(p))) loadedRows += SubtreeRows(node);
+    struct TStretch {
+        int Row, Rows, Root;
+    };
+    std::vector<TStretch> stretches;
+    int row = 0;
+    for (int p = 0; p <= roots->LoadedCount(); ++p) {
+        const int unloaded = roots->UnloadedBeforeLoaded(p);
+        const int next = p < roots->LoadedCount() ? roots->LoadedToListIndex(p) : roots->Count();
+        if (unloaded > 0) stretches.push_back({row, unloaded, next - unloaded});
+        row += unloaded;
+        if (p < roots->LoadedCount())
+            if (TqvDataEntity_GridTreeNode* node = AsNode(roots->GetLoaded(p))) row += SubtreeRows(node);
+    }
     for (int r = theFrom; r <= theTo; ++r) {
         const int k = r - theList->FixedCount;
-        if (k >= 0 && k < before) {
-            unloadedRoots.push_back(k);
-            continue;
-        }
-        if (k >= before + loadedRows && k - loadedRows < before + roots->GetUnloadedAfter()) {
-            unloadedRoots.push_back(k - loadedRows + roots->LoadedCount());
+        const auto stretch = std::find_if(stretches.begin(), stretches.end(), [k](const TStretch& s) {
+            return k >= s.Row && k < s.Row + s.Rows;
+        });
+        if (stretch != stretches.end()) {
+            unloadedRoots.push_back(stretch->Root + (k - stretch->Row));
             continue;
         }
         const TRowTarget target = NodeAtRow(r);
@@ -877,7 +902,7 @@ bool TqvGridTree::CheckInvariants(QString* theWhy)
     QString axis;
     if (!rows->CheckInvariants(&axis)) return fail(axis);
     // Depth-first walk: expected row count, and the loaded rows in order.
-    int expected = rows->FixedCount + RootDataList->GetUnloadedBefore() + RootDataList->GetUnloadedAfter();
+    int expected = rows->FixedCount + RootDataList->Count() - RootDataList->LoadedCount();
     std::vector<TqvDataEntity_GridTreeNode*> loadedInOrder;
     std::function<bool(TqvDataList_GridTree*)> walk = [&](TqvDataList_GridTree* list) {
         for (int p = 0; p < list->LoadedCount(); ++p) {

@@ -333,9 +333,12 @@ TqvDataEntity_Tree* TqvTree_ComBasic::InsertDataEntity(TqvDataEntity_Tree* thePa
 void TqvTree_ComBasic::RemoveDataEntity(TqvDataEntity_Tree* theEntity)
 {
     if (theEntity == nullptr || theEntity->GetDataList() == nullptr) return;
+    // A handler of the selection change may remove the entity first.
+    TqvExposable::TKeepAlive keep(theEntity);
     // The native selection, without a display update: removals come in bursts.
     if (theEntity == GetDataEntityFromNode(GetSelected())) TCustomTreeView::SetSelected(nullptr);
-    theEntity->GetDataList()->Remove(theEntity);
+    if (theEntity->GetDataList() != nullptr && !theEntity->IsFreePending())
+        theEntity->GetDataList()->Remove(theEntity);
 }
 
 void TqvTree_ComBasic::ChangeOwner(TqvDataEntity_Tree* theEntity, TqvDataEntity_Tree* theNewParent)

@@ -126,22 +126,38 @@ inline ::testing::AssertionResult Consistent(TqvDataList& l)
         return ::testing::AssertionFailure() << e.Message().toStdString();
     }
     const int loaded = l.LoadedCount();
-    if (l.Count() != loaded + l.GetUnloadedBefore() + l.GetUnloadedAfter())
+    if (l.Count() != loaded + l.GetUnloadedBefore() + l.GetUnloadedBetween() + l.GetUnloadedAfter())
         return ::testing::AssertionFailure() << "Count differs from its parts";
-    if (l.GetUnloadedBefore() < 0 || l.GetUnloadedAfter() < 0)
+    if (l.GetUnloadedBefore() < 0 || l.GetUnloadedAfter() < 0 || l.GetUnloadedBetween() < 0)
         return ::testing::AssertionFailure() << "negative unloaded count";
     if (loaded == 0 && l.GetUnloadedBefore() != 0)
         return ::testing::AssertionFailure() << "empty window with " << l.GetUnloadedBefore() << " before it";
+    if ((l.GetTailCount() > 0) != (l.GetUnloadedBetween() > 0))
+        return ::testing::AssertionFailure()
+               << "a tail of " << l.GetTailCount() << " with " << l.GetUnloadedBetween() << " between";
+    // Loaded positions run through the window, then the tail.
     for (int p = 0; p < loaded; ++p) {
         TqvDataEntity* e = l.GetLoaded(p);
+        const int expected = p < l.WindowCount() ? p + l.GetUnloadedBefore()
+                                                 : p + l.GetUnloadedBefore() + l.GetUnloadedBetween();
         if (e->GetDataList() != &l)
             return ::testing::AssertionFailure() << "entity " << p << " in another list";
-        if (e->ListIndex() != p + l.GetUnloadedBefore())
-            return ::testing::AssertionFailure() << "window position " << p << " has index " << e->ListIndex()
-                                                 << ", expected " << p + l.GetUnloadedBefore();
-        if (l.Items(p + l.GetUnloadedBefore()) != e)
-            return ::testing::AssertionFailure() << "Items disagrees with the window at " << p;
+        if (e->ListIndex() != expected || l.LoadedToListIndex(p) != expected ||
+            l.ListToLoadedPos(expected) != p)
+            return ::testing::AssertionFailure()
+                   << "loaded position " << p << " has index " << e->ListIndex() << ", expected " << expected;
+        if (l.LoadedItemAt(expected) != e || l.Items(expected) != e)
+            return ::testing::AssertionFailure() << "Items disagrees with the loaded entities at " << p;
     }
+    // The indexes right outside each run are unloaded.
+    const int windowEnd = l.GetUnloadedBefore() + l.WindowCount();
+    const int tailStart = windowEnd + l.GetUnloadedBetween();
+    for (int i : {l.GetUnloadedBefore() - 1, windowEnd, tailStart - 1, tailStart + l.GetTailCount()})
+        if (i >= 0 && i < l.Count() &&
+            (i < l.GetUnloadedBefore() || i == windowEnd || l.GetTailCount() > 0) && l.IsLoaded(i) &&
+            (i < l.GetUnloadedBefore() || (i >= windowEnd && i < tailStart) ||
+             i >= tailStart + l.GetTailCount()))
+            return ::testing::AssertionFailure() << "index " << i << " outside the runs is loaded";
     return ::testing::AssertionSuccess();
 }
 

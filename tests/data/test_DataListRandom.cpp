@@ -59,9 +59,16 @@ public:
         switch (Rand(13)) {
         case 0:
         case 1: { // insert
-            const int i = Rand(count + 1);
+            const int i = Chance(30) ? count : Rand(count + 1);
+            // Appending loads nothing, unless a tail must grow to the end.
+            const bool mayLoad = i < count || (l.GetTailCount() > 0 && l.GetUnloadedAfter() > 0);
+            const long loads = FLoads;
             TqvDataEntity* e = l.Insert(i);
             ASSERT_NE(e, nullptr);
+            if (!mayLoad) {
+                ASSERT_EQ(FLoads, loads) << "an append loaded entities";
+            }
+            if (i == count && l.GetTailCount() > 0) ++FTailAppends;
             T(e)->Key = FNextKey;
             m.keys.insert(m.keys.begin() + i, FNextKey++);
             break;
@@ -104,17 +111,25 @@ public:
         case 6:
         case 7: { // read anywhere, near or far
             if (count == 0) break;
-            const int i =
-                Chance(50) ? Rand(count) : std::clamp(l.GetUnloadedBefore() + Rand(40) - 20, 0, count - 1);
+            // Near the window's edges or the tail's, where runs grow and join.
+            const int edge = Chance(50) ? l.GetUnloadedBefore() + l.WindowCount()
+                                        : l.GetUnloadedBefore() + l.WindowCount() + l.GetUnloadedBetween();
+            const int i = Chance(40) ? Rand(count) : std::clamp(edge + Rand(40) - 20, 0, count - 1);
             TqvDataEntity* e = l.Items(i);
             ASSERT_NE(e, nullptr);
             ASSERT_EQ(T(e)->Key, m.keys[static_cast<size_t>(i)]);
             break;
         }
-        case 8: { // unload at an edge
+        case 8: { // unload at an edge of the window or of the tail
             if (l.LoadedCount() == 0) break;
             const bool front = Chance(50);
-            l.Unload(front ? l.GetUnloadedBefore() : l.GetUnloadedBefore() + l.LoadedCount() - 1, front);
+            const bool tail = l.GetTailCount() > 0 && Chance(50);
+            const int first = tail ? l.WindowCount() : 0;
+            const int last = tail ? l.LoadedCount() - 1 : l.WindowCount() - 1;
+            if (last > first + 1) { // an entity inside a run is refused
+                EXPECT_THROW(l.Unload(l.LoadedToListIndex(first + 1), Chance(50)), Exception);
+            }
+            l.Unload(l.LoadedToListIndex(front ? first : last), front);
             break;
         }
         case 9:
@@ -165,8 +180,9 @@ public:
             return ::testing::AssertionFailure() << "Count " << l.Count() << ", model " << m.keys.size();
         auto c = Consistent(l);
         if (!c) return c;
+        if (l.GetTailCount() > 0) ++FTailSteps;
         for (int p = 0; p < l.LoadedCount(); ++p) {
-            const int i = p + l.GetUnloadedBefore();
+            const int i = l.LoadedToListIndex(p);
             if (T(l.GetLoaded(p))->Key != m.keys[static_cast<size_t>(i)])
                 return ::testing::AssertionFailure()
                        << "entity at " << i << " holds record " << T(l.GetLoaded(p))->Key << ", expected "
@@ -183,6 +199,8 @@ public:
     bool FAllowUnload = false;
     long FLoads = 0;
     long FDeletes = 0;
+    long FTailAppends = 0;
+    long FTailSteps = 0;
 };
 
 } // namespace
@@ -201,5 +219,8 @@ TEST(DataListRandom, MatchesThePlainModelStepByStep)
         // The walk must have exercised loading and freeing.
         EXPECT_GT(h.FLoads, 100);
         EXPECT_GT(h.FDeletes, 100);
+        // And lists with a tail apart from the window.
+        EXPECT_GT(h.FTailAppends, 20);
+        EXPECT_GT(h.FTailSteps, 200);
     }
 }

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QtTest/QTest>
 #include <array>
+#include <functional>
 #include <random>
 
 #include "skedra/foundation/DoLater.h"
@@ -170,6 +171,54 @@ TEST_F(InputFixture, ClicksSelectShiftExtendsAndCtrlToggles)
     view->SetMultiSelect(false);
     Click(X(2), Y(7), Qt::ShiftModifier);
     EXPECT_EQ(Selected(), Cells{"2:7"});
+}
+
+// A selection handler may remove every row, freeing the cells the gesture
+// holds: plain, Shift and Ctrl clicks, Shift+arrow keys and an editing start
+// then end quietly on the grid as the handler left it.
+TEST_F(InputFixture, ASelectionHandlerThatRemovesTheRowsEndsTheGestureQuietly)
+{
+    Build(3, 8);
+    TMoxGridCellForViewer* root = view->GetRootCell();
+    bool armed = false;
+    int removals = 0;
+    view->OnSelectionChanged = [&](TObject*) {
+        if (!std::exchange(armed, false)) return;
+        ++removals;
+        root->RowList->ClearKeepFixedItems();
+    };
+    const auto refill = [&] {
+        root->RowList->ClearKeepFixedItems();
+        for (int r = 1; r < 8; ++r)
+            root->RowList->AddNew(nullptr);
+        view->Repaint();
+    };
+    const auto gestures = std::vector<std::function<void()>>{
+        [&] { Click(X(1), Y(2)); },
+        [&] { Click(X(2), Y(5), Qt::ShiftModifier); },
+        [&] { Click(X(0), Y(6), Qt::ControlModifier); },
+        [&] { Key(Qt::Key_Down, Qt::ShiftModifier); },
+        [&] { Key(Qt::Key_Down); },
+        [&] { Key(Qt::Key_F2); },
+    };
+    for (size_t g = 0; g < gestures.size(); ++g) {
+        SCOPED_TRACE(g);
+        refill();
+        Click(X(1), Y(3)); // focus and anchor on a body cell
+        ASSERT_EQ(Focused(), Cell(1, 3));
+        armed = true;
+        gestures[g]();
+        EXPECT_FALSE(armed) << "the gesture raised no selection change";
+        EXPECT_EQ(root->RowList->Count(), 1);
+        EXPECT_FALSE(view->GetEditing());
+        view->Repaint();
+        QApplication::processEvents();
+        // The grid takes rows and input again.
+        refill();
+        Click(X(0), Y(4));
+        EXPECT_EQ(Selected(), Cells{"0:4"});
+    }
+    EXPECT_EQ(removals, static_cast<int>(gestures.size()));
 }
 
 TEST_F(InputFixture, APressOnASelectedCellKeepsTheSelectionUntilTheRelease)

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include "skedra/foundation/DoLater.h"
@@ -27,6 +28,7 @@
 
 // Present only in sanitizer builds: called before a sanitizer report ends the process.
 extern "C" void __sanitizer_set_death_callback(void (*aCallback)()) __attribute__((weak));
+extern "C" void __sanitizer_print_stack_trace() __attribute__((weak));
 
 namespace skedra::reliability
 {
@@ -34,8 +36,11 @@ namespace skedra::reliability
 namespace
 {
 
-// Seconds one step may take before the run counts as hung.
-constexpr unsigned kHangSeconds = 120;
+// A step counts as hung when it spins this many seconds of processor time,
+// or waits this long by the clock. Processor time tells a loop from a run
+// starved by other processes on a busy machine (stress runs are niced).
+constexpr unsigned kHangCpuSeconds = 60;
+constexpr unsigned kHangSeconds = 1800;
 
 // What runs now, kept formatted so that a crash or hang can name it without allocating.
 char gStatus[256] = "";
@@ -56,7 +61,17 @@ void OnDeath()
 void OnHang(int)
 {
     WriteStatus("driver hung at ");
+    if (__sanitizer_print_stack_trace != nullptr) __sanitizer_print_stack_trace();
     _exit(124);
+}
+
+// Arms (or, with 0, disarms) both hang limits of a step.
+void ArmHangLimits(bool aArm)
+{
+    alarm(aArm ? kHangSeconds : 0);
+    itimerval cpu{};
+    cpu.it_value.tv_sec = aArm ? kHangCpuSeconds : 0;
+    setitimer(ITIMER_PROF, &cpu, nullptr);
 }
 
 std::uint64_t SplitMix(std::uint64_t x)
@@ -391,7 +406,7 @@ public:
                 current = step;
                 std::snprintf(gStatus, sizeof gStatus, "%s seed %llu step %d", qPrintable(aName),
                               static_cast<unsigned long long>(aSeed), step);
-                alarm(kHangSeconds);
+                ArmHangLimits(true);
                 TStepRng rng(aSeed, step);
                 driver->FRng = &rng;
                 auto reset = qScopeGuard([&] { driver->FRng = nullptr; });
@@ -405,13 +420,13 @@ public:
                                  static_cast<unsigned long long>(aSeed), done,
                                  static_cast<long long>(clock.elapsed() / 1000));
             }
-            alarm(0);
+            ArmHangLimits(false);
             current = -2;
             driver.reset();
             input::Settle();
             if (TFailure f = check(-2); f.Failed) return f;
         } catch (const std::exception& e) {
-            alarm(0);
+            ArmHangLimits(false);
             return {true, current, QString::fromUtf8(e.what())};
         }
         return {};
@@ -433,7 +448,7 @@ bool FailsAlone(const QString& aName, std::uint64_t aSeed, const std::vector<int
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.setStandardOutputFile(QProcess::nullDevice());
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + aName});
-    if (!child.waitForFinished(kHangSeconds * 1000 * 4)) {
+    if (!child.waitForFinished(kHangCpuSeconds * 1000 * 8)) {
         child.kill();
         child.waitForFinished();
         return true;
@@ -470,6 +485,7 @@ void RunDriver(const std::function<std::unique_ptr<TDriver>()>& aMake, int aStep
     static const bool installed = [] {
         if (__sanitizer_set_death_callback != nullptr) __sanitizer_set_death_callback(&OnDeath);
         std::signal(SIGALRM, &OnHang);
+        std::signal(SIGPROF, &OnHang);
         return true;
     }();
     (void)installed;
@@ -502,6 +518,8 @@ void RunDriver(const std::function<std::unique_ptr<TDriver>()>& aMake, int aStep
             .arg(f.Step + 1)
             .arg(QCoreApplication::applicationFilePath());
     if (qEnvironmentVariableIntValue("SKEDRA_DRIVER_SHRINK") == 1 && f.Step >= 0) {
+        // Shrinking replays the steps many times: the fault is told first.
+        std::fprintf(stderr, "%s\nshrinking...\n", qPrintable(text));
         std::vector<int> failing;
         for (int i : order) {
             failing.push_back(i);

@@ -134,7 +134,17 @@ public:
             TRect rect;
             if (!FSchema->RectFromDataEntity(FSchema->GetFlipView(), item, rect)) continue;
             if (rect.Right < rect.Left || rect.Bottom < rect.Top)
-                throw std::runtime_error("an item's rectangle is inverted");
+                throw std::runtime_error(
+                    QStringLiteral(
+                        "an item's rectangle is inverted: (%1, %2, %3, %4) for %5 to %6 in column %7")
+                        .arg(rect.Left)
+                        .arg(rect.Top)
+                        .arg(rect.Right)
+                        .arg(rect.Bottom)
+                        .arg(item->GetStartDateTime(), 0, 'f', 6)
+                        .arg(item->GetStopDateTime(), 0, 'f', 6)
+                        .arg(item->GetCol())
+                        .toStdString());
         }
     }
 

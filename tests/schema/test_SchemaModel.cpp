@@ -347,6 +347,28 @@ TEST_F(SchemaModel, SubColumnsAndMarginsDivideTheColumn)
     EXPECT_EQ(f.Left, ScalerPixel(At(0, 8)) + 1);
 }
 
+TEST_F(SchemaModel, AColumnOfNoWidthOrMarginsWiderThanItGiveAnEmptyRectangleNeverAnInvertedOne)
+{
+    MakeColumns({0, 10});
+    TqvDataEntity_SchemaTime* narrow = AddItem(0, 0, At(0, 8), At(0, 9));
+    TqvDataEntity_SchemaTime* margins = AddItem(0, 1, At(0, 8), At(0, 9));
+    margins->SetNearMargin(8);
+    margins->SetFarMargin(7);
+    for (bool flipped : {false, true}) {
+        schema->SetFlipView(flipped);
+        schema->GetColumns()->Column(0)->SetWidth(0); // each orientation has its own sizes
+        schema->GetColumns()->Column(1)->SetWidth(10);
+        Settle();
+        for (TqvDataEntity_SchemaTime* item : {narrow, margins}) {
+            TRect r;
+            if (!schema->RectFromDataEntity(flipped, item, r)) continue;
+            EXPECT_LE(r.Left, r.Right) << flipped;
+            EXPECT_LE(r.Top, r.Bottom) << flipped;
+            EXPECT_EQ(flipped ? r.Height() : r.Width(), 0) << flipped;
+        }
+    }
+}
+
 TEST_F(SchemaModel, HitTestFollowsTheDrawLayers)
 {
     MakeColumns({100, 100});

@@ -706,7 +706,7 @@ private:
                 ++row;
                 continue;
             }
-            auto* n = dynamic_cast<TNode*>(list->GetLoaded(i - list->GetUnloadedBefore()));
+            auto* n = dynamic_cast<TNode*>(list->LoadedItemAt(i));
             ASSERT_EQ(RefOf(n), ref) << "index " << i;
             if (n->Row) {
                 ASSERT_EQ(n->Row->ListIndex(), row) << "node " << ref->Id;
@@ -737,6 +737,52 @@ private:
     std::vector<TRef*> FRoots;
     TTreeGrid FGrid;
 };
+
+TEST(GridTree, RootsAppendedAwayFromTheShownRowsLoadNothing)
+{
+    TTreeGrid g(1);
+    TqvDataList_GridTree* roots = g.Tree->GetRootDataList();
+    roots->AddUnloaded(10000);
+    g.Layout(1, 10);
+    int loads = 0;
+    g.Tree->IntegrationEvents = [&](TIntegrationEventKind k, TqvDataEntity*) {
+        if (k == ieLoad) ++loads;
+    };
+    QString why;
+    std::vector<TNode*> added;
+    for (int k = 0; k < 50; ++k) {
+        added.push_back(g.Tree->AddDataEntity(nullptr));
+        g.Layout(1, 10);
+        ASSERT_TRUE(g.Tree->CheckInvariants(&why)) << why.toStdString();
+    }
+    EXPECT_EQ(loads, 0);
+    EXPECT_EQ(roots->GetTailCount(), 50);
+    EXPECT_EQ(roots->LoadedCount(), 60);
+    EXPECT_EQ(g.Rows.Count(), 1 + 10050);
+    for (int k = 0; k < 50; ++k) {
+        EXPECT_EQ(added[static_cast<size_t>(k)]->ListIndex(), 10000 + k);
+        EXPECT_EQ(g.RowOf(added[static_cast<size_t>(k)]), -1); // their rows wait unloaded
+    }
+    // At the end the appended nodes get their rows.
+    g.Layout(g.Rows.Count() - 10, 10);
+    ASSERT_TRUE(g.Tree->CheckInvariants(&why)) << why.toStdString();
+    for (int j = 0; j < 10; ++j)
+        EXPECT_EQ(g.RowNode(10041 + j), added[static_cast<size_t>(40 + j)]);
+    // Just before them: the roots of the gap load next to the tail.
+    loads = 0;
+    g.Layout(g.Rows.Count() - 60, 10);
+    ASSERT_TRUE(g.Tree->CheckInvariants(&why)) << why.toStdString();
+    EXPECT_EQ(loads, 10);
+    for (int r = g.Rows.Count() - 60; r < g.Rows.Count() - 50; ++r) {
+        ASSERT_NE(g.RowNode(r), nullptr);
+        EXPECT_EQ(g.RowNode(r)->ListIndex(), r - 1);
+    }
+    // Back at the top; the appended nodes stay where they are.
+    g.Layout(1, 10);
+    ASSERT_TRUE(g.Tree->CheckInvariants(&why)) << why.toStdString();
+    EXPECT_EQ(added[49]->ListIndex(), 10049);
+    EXPECT_EQ(roots->Count(), 10050);
+}
 
 TEST(GridTree, RandomOperationsAroundUnloadedRowsLoseNothing)
 {

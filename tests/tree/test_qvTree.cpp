@@ -428,6 +428,29 @@ TEST_F(TreeTest, DeletingThePendingCurrentEntityCancelsTheSelection)
     EXPECT_EQ(tree->GetCurrentDataEntity(), nullptr);
 }
 
+TEST_F(TreeTest, RemovingTheSelectedEntityWhoseChangeHandlerRemovesItFirst)
+{
+    TqvDataEntity_Tree* a = Add(nullptr, "a");
+    TqvDataEntity_Tree* b = Add(nullptr, "b");
+    Add(b, "b1");
+    Paint();
+    tree->SetCurrentDataEntity(b);
+    Flush();
+    ASSERT_EQ(tree->GetCurrentDataEntity(), b);
+    int changes = 0;
+    tree->OnChange = [&](TObject*, TTreeNode*) {
+        if (changes++ == 0) tree->RemoveDataEntity(b);
+    };
+    tree->RemoveDataEntity(b);
+    EXPECT_GT(changes, 0);
+    tree->OnChange = nullptr;
+    Flush();
+    Paint();
+    ASSERT_EQ(tree->GetRootDataList()->Count(), 1);
+    EXPECT_EQ(tree->GetRootDataList()->GetTreeItem(0), a);
+    EXPECT_EQ(tree->GetItems()->GetRootCount(), 1);
+}
+
 TEST_F(TreeTest, TextsUpTo255CharactersAreAccepted)
 {
     TqvDataEntity_Tree* e = Add(nullptr, "before");
