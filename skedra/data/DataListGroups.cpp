@@ -197,9 +197,27 @@ void TqvDataList3lev::Delete(int i)
 
 int TqvDataList3lev::IndexOf(const TqvDataList2lev* a2lev) const
 {
-    if (FMembers.count(a2lev) == 0) return -1;
-    const auto it = std::find(FLists.begin(), FLists.end(), a2lev);
-    return it == FLists.end() ? -1 : static_cast<int>(it - FLists.begin());
+    const auto member = FMembers.find(a2lev);
+    if (member == FMembers.end()) return -1;
+    if (member->second > 1) { // set twice: the first one
+        const auto it = std::find(FLists.begin(), FLists.end(), a2lev);
+        return it == FLists.end() ? -1 : static_cast<int>(it - FLists.begin());
+    }
+    // Outward from where the last search ended: groups go one after the other
+    // from the same place (a block of rows unloaded from its front or back),
+    // so a run of removals costs no scan each.
+    const int n = Count();
+    const int hint = std::clamp(FHint, 0, n - 1);
+    for (int d = 0; d < n; ++d) {
+        for (const int i : {hint - d, hint + d + 1}) {
+            if (i >= 0 && i < n && FLists[static_cast<size_t>(i)] == a2lev) {
+                FHint = i;
+                return i;
+            }
+        }
+        if (hint - d < 0 && hint + d + 1 >= n) break;
+    }
+    return -1;
 }
 
 int TqvDataList3lev::Remove(TqvDataList2lev* a2lev)

@@ -106,6 +106,8 @@ private:
     // look-up of a group that is not there cost no scan (a chart has one
     // group per row).
     std::unordered_map<const TqvDataList2lev*, int> FMembers;
+    // Where the last look-up found its group.
+    mutable int FHint = 0;
 };
 
 enum TTravMode { trmMultiList, trmMulti, trmSingle };

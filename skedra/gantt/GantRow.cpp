@@ -517,9 +517,17 @@ void TGantRowList::RemoveRow(TqvDataEntity_Tree* aTreeNode, TqvDataEntity_GridTr
 
 void TGantRowList::Forget(TGantRow* aRow)
 {
-    const auto it = std::find(Rows.rbegin(), Rows.rend(), aRow);
-    if (it == Rows.rend()) return;
-    Rows.erase(std::next(it).base());
+    // Rows stand in creation order: found by their serial, not by a scan.
+    const auto it =
+        std::lower_bound(Rows.begin(), Rows.end(), aRow->FSerial,
+                         [](const TGantRow* row, std::uint64_t serial) { return row->FSerial < serial; });
+    if (it != Rows.end() && *it == aRow) {
+        Rows.erase(it);
+    } else { // a row the application handed in twice: its serial is the later one
+        const auto back = std::find(Rows.rbegin(), Rows.rend(), aRow);
+        if (back == Rows.rend()) return;
+        Rows.erase(std::next(back).base());
+    }
     for (const TqvDataEntity* node : {static_cast<const TqvDataEntity*>(aRow->TreeNode),
                                       static_cast<const TqvDataEntity*>(aRow->GridNode)}) {
         if (node == nullptr) continue;

@@ -629,7 +629,10 @@ TAxisContentItem* TAxisContentList::EnsureLoadedItem(int aIndex)
     if (!ChooseRange(aIndex, first, last, backwards, run))
         return getLoadedAxisContentItem(IndexConvert_RealToLoaded(aIndex));
     if (last - first + run > kMaxLoadGrowth) {
-        UnloadAll();
+        if (PinFrom >= 0)
+            Purge(); // a layout pass is walking: it keeps its items and the selection
+        else
+            UnloadAll();
         // Items the application declined to keep are gone, so the count may have shrunk.
         aIndex = std::min(aIndex, Count() - 1);
         if (aIndex < FixedCount) return nullptr;
@@ -727,6 +730,7 @@ bool TAxisContentList::CanUnload(TAxisContentItem* aItem)
     if (!IsLoaded(index) || getLoadedAxisContentItem(IndexConvert_RealToLoaded(index)) != aItem)
         throw Exception(QStringLiteral("Index fu"));
     if (aItem->InVisibleList) return false;
+    if (PinFrom >= 0 && index >= PinFrom && index <= PinTo) return false;
     if (OwnerCell) {
         if (IsRowAxis() ? OwnerCell->Matrix->HasRowSelections(index)
                         : OwnerCell->Matrix->HasColumnSelections(index))

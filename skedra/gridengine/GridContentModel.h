@@ -14,6 +14,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -175,7 +176,8 @@ class TAxisContentList : public TObject
 public:
     bool LoadingBackwards = false;
     int LoadNesting = 0;
-    std::vector<std::unique_ptr<TAxisContentItem>> LoadedItems;
+    // A deque: a purge unloads from both ends of the block, one item at a time.
+    std::deque<std::unique_ptr<TAxisContentItem>> LoadedItems;
     std::vector<TAxisContentItem*> VisibleItems;
     std::vector<TAxisContentItem*> HiddenItems; // order is not significant
     TMoxGridCell* OwnerCell = nullptr;
@@ -188,6 +190,12 @@ public:
     int FixedCount = 0;
     int KeepFrom = -1;
     int KeepTo = -1;
+    // Real indexes a running layout pass has walked (-1, -1 when none). They
+    // stay loaded while it runs, and a load beyond the 500-item rule purges
+    // around them instead of unloading everything (which would drop the items
+    // measured and placed already, and clear the visible lists).
+    int PinFrom = -1;
+    int PinTo = -1;
     // Fixed slots opened by raising FixedCount while items before the block
     // were unloaded; the next inserts below FixedCount fill them. Likewise
     // former fixed items left by lowering it, which the next drops remove.
@@ -282,7 +290,10 @@ class TCellMatris
 {
 public:
     TMoxGridCell* OwnerCell = nullptr;
-    std::vector<std::vector<std::unique_ptr<TMoxCell>>> Columns;
+    // Per loaded column its cells by loaded row; deques, as rows are unloaded
+    // from both ends of the block.
+    using TColumnCells = std::deque<std::unique_ptr<TMoxCell>>;
+    std::vector<TColumnCells> Columns;
 
     explicit TCellMatris(TMoxGridCell* aOwnerCell) : OwnerCell(aOwnerCell) {}
     ~TCellMatris();

@@ -101,8 +101,7 @@ void TCellMatris::InsertX(int aLoadedCol)
 {
     aLoadedCol = std::clamp(aLoadedCol, 0, static_cast<int>(Columns.size()));
     const int rows = LoadedCountY();
-    Columns.insert(Columns.begin() + aLoadedCol,
-                   std::vector<std::unique_ptr<TMoxCell>>(static_cast<size_t>(rows)));
+    Columns.insert(Columns.begin() + aLoadedCol, TColumnCells(static_cast<size_t>(rows)));
     for (int r = 0; r < rows; ++r)
         getLoadedCell(aLoadedCol, r);
 }

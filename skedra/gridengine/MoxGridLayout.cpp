@@ -4,6 +4,8 @@
 
 #include "skedra/gridengine/GridContentModel.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 
 namespace skedra
@@ -49,6 +51,12 @@ void TMoxGridCell::CalcVisibleArea(const TRect& aRect)
     TAxisContentList& rows = *RowList;
     const int width = aRect.Width();
     const int height = aRect.Height();
+    // Loading a row or column may reach beyond the loading rule: what this pass
+    // has walked stays loaded until the pass is done (see PinFrom).
+    const auto unpinAll = [&] { cols.PinFrom = cols.PinTo = rows.PinFrom = rows.PinTo = -1; };
+    auto unpin = qScopeGuard(unpinAll);
+    cols.PinFrom = Left;
+    rows.PinFrom = Top;
 
     // Measuring pass: each column's size is the largest width candidate of its
     // cells, each row's the largest height candidate; a walk stops once the
@@ -58,6 +66,7 @@ void TMoxGridCell::CalcVisibleArea(const TRect& aRect)
     bool firstMeasured = true;
     int colSum = 0;
     for (TVisibleIterator ci(cols.FixedCount, Left, cols.Count()); !ci.Done() && colSum <= width; ci.Next()) {
+        cols.PinTo = std::max(cols.PinTo, ci.Current);
         TAxisContentItem* col = cols.getAxisContentItem(ci.Current);
         if (!col) continue;
         col->Position = 0;
@@ -66,6 +75,7 @@ void TMoxGridCell::CalcVisibleArea(const TRect& aRect)
         int rowSum = 0;
         for (TVisibleIterator ri(rows.FixedCount, Top, rows.Count()); !ri.Done() && rowSum <= height;
              ri.Next()) {
+            rows.PinTo = std::max(rows.PinTo, ri.Current);
             TAxisContentItem* row = rows.getAxisContentItem(ri.Current);
             if (!row) continue;
             if (firstMeasured) {
@@ -97,6 +107,7 @@ void TMoxGridCell::CalcVisibleArea(const TRect& aRect)
     LastPlacedColumn = 0;
     int sum = 0;
     for (TVisibleIterator ci(cols.FixedCount, Left, cols.Count()); !ci.Done(); ci.Next()) {
+        cols.PinTo = std::max(cols.PinTo, ci.Current);
         TAxisContentItem* col = cols.getAxisContentItem(ci.Current);
         if (!col || col->Hidden) continue;
         ++VisibleColumnCount;
@@ -111,6 +122,7 @@ void TMoxGridCell::CalcVisibleArea(const TRect& aRect)
     }
     sum = 0;
     for (TVisibleIterator ri(rows.FixedCount, Top, rows.Count()); !ri.Done(); ri.Next()) {
+        rows.PinTo = std::max(rows.PinTo, ri.Current);
         TAxisContentItem* row = rows.getAxisContentItem(ri.Current);
         if (!row || row->Hidden) continue;
         ++VisibleRowCount;
@@ -124,6 +136,8 @@ void TMoxGridCell::CalcVisibleArea(const TRect& aRect)
         }
     }
 
+    unpin.dismiss();
+    unpinAll();
     cols.Purge();
     rows.Purge();
 #ifndef NDEBUG

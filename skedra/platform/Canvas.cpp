@@ -196,6 +196,17 @@ public:
         }
         return on;
     }
+    // Advances over n pixels that are not drawn (outside the device).
+    void Skip(long long n)
+    {
+        if (FPattern.empty() || n <= 0) return;
+        long long period = 0;
+        for (const int length : FPattern)
+            period += length;
+        if (period <= 0) return;
+        for (long long k = n % period; k > 0; --k)
+            Next();
+    }
 
 private:
     std::span<const int> FPattern;
@@ -366,6 +377,13 @@ void TCanvas::StrokeThin(QPainter* p, const QPoint* pts, int n, bool closed)
     };
     const bool solid = StylePattern(Pen.GetStyle()).empty();
     const QColor color = PenColor(Pen);
+    // The device in the painter's coordinates, one pixel more on each side.
+    QRect visible(-1, -1, 2, 2);
+    if (const QPaintDevice* device = p->device())
+        visible = p->transform()
+                      .inverted()
+                      .mapRect(QRect(0, 0, device->width(), device->height()))
+                      .adjusted(-1, -1, 1, 1);
     auto segment = [&](const QPoint& a, const QPoint& b) {
         // A solid level or upright segment is one rectangle: the same pixels
         // (end pixel left out, each once), without walking them one by one.
@@ -377,6 +395,40 @@ void TCanvas::StrokeThin(QPainter* p, const QPoint* pts, int n, bool closed)
             const int t = a.y() < b.y() ? a.y() : (a.y() > b.y() ? b.y() + 1 : a.y());
             const int bottom = a.y() < b.y() ? b.y() - 1 : a.y();
             p->fillRect(QRect(QPoint(l, t), QPoint(r, bottom)), color);
+            return;
+        }
+        if (a.x() == b.x() || a.y() == b.y()) {
+            // A styled level or upright segment: only its part on the device
+            // is walked (an outline dragged far off the window can be
+            // millions of pixels long); the pattern advances over the rest.
+            const bool level = a.y() == b.y();
+            const long long from = level ? a.x() : a.y();
+            const long long to = level ? b.x() : b.y();
+            const long long across = level ? a.y() : a.x();
+            const long long length = std::abs(to - from); // end pixel left out
+            const long long step = to > from ? 1 : -1;
+            const long long lo = level ? visible.left() : visible.top();
+            const long long hi = level ? visible.right() : visible.bottom();
+            const long long acrossLo = level ? visible.top() : visible.left();
+            const long long acrossHi = level ? visible.bottom() : visible.right();
+            // The first and last k in 0..length-1 whose pixel from + k*step lies in lo..hi.
+            long long first = step > 0 ? lo - from : from - hi;
+            long long last = step > 0 ? hi - from : from - lo;
+            first = std::max(first, 0LL);
+            last = std::min(last, length - 1);
+            if (across < acrossLo || across > acrossHi || first > last) {
+                style.Skip(length);
+                return;
+            }
+            style.Skip(first);
+            for (long long k = first; k <= last; ++k) {
+                const long long c = from + k * step;
+                if (level)
+                    pixel(static_cast<int>(c), static_cast<int>(across));
+                else
+                    pixel(static_cast<int>(across), static_cast<int>(c));
+            }
+            style.Skip(length - 1 - last);
             return;
         }
         SegmentPixels(a.x(), a.y(), b.x(), b.y(), pixel);

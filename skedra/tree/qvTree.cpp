@@ -356,7 +356,10 @@ void TqvTree_ComBasic::Clear()
 {
     if (RootDataList == nullptr) return;
     // Every list but the root goes; forgetting them first spares each
-    // deletion a search through all lists.
+    // deletion a search through all lists. Until the last entity is gone the
+    // remaining ones have lists the tree no longer knows: handlers that ask
+    // for the display meanwhile get the one from before.
+    const QScopedValueRollback clearing(FClearing, true);
     DataLists->Clear();
     DataLists->Add(RootDataList);
     RootDataList->Clear();

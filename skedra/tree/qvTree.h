@@ -361,6 +361,9 @@ private:
     void NeverMindLocal(TLocalCall theCall);
 
     bool FBeingDestroyed = false;
+    // Clear runs: the lists are forgotten before their entities go, so the
+    // display waits until it is done.
+    bool FClearing = false;
     int FUpdateDisplayCount = 0;
     TEvent FEntityDeleteEvent{this};
     // Visible entities in row order, rebuilt when the rows or the nodes' data change.

@@ -25,7 +25,7 @@ const QString& PlaceholderText()
 
 void TqvTree_ComBasic::EnsureDisplayUpToDate()
 {
-    if (!DisplayDirty || Updating || InExpand) return;
+    if (!DisplayDirty || Updating || InExpand || FClearing) return;
     DisplayDirty = false;
     if (ForeignNodes) {
         ForeignNodes = false;
@@ -268,7 +268,8 @@ bool TqvTree_ComBasic::CheckInvariants(QString* theWhy) const
     };
     QString platform;
     if (!TCustomTreeView::CheckInvariants(&platform)) return fail(platform);
-    if (Updating || InExpand) return fail(QStringLiteral("an update or expansion flag is still up"));
+    if (Updating || InExpand || FClearing)
+        return fail(QStringLiteral("an update, expansion or clear flag is still up"));
     for (const TTreeNode_qvSub* node : NodesToDelete)
         if (node != nullptr && node->GetData() != nullptr)
             return fail(QStringLiteral("a queued node keeps its data"));

@@ -129,6 +129,52 @@ TEST_F(TGroupFixture, ThreeLevelWalk)
     EXPECT_EQ(top->IndexOf(second.get()), 1);
 }
 
+TEST(DataList3lev, RemovalsFromEitherEndAndTheMiddleKeepTheOrder)
+{
+    std::vector<TqvOwned<TqvDataList2lev>> groups;
+    TqvOwned<TqvDataList3lev> top(new TqvDataList3lev());
+    top->AfterCreate();
+    std::vector<TqvDataList2lev*> model;
+    for (int i = 0; i < 40; ++i) {
+        groups.emplace_back(new TqvDataList2lev());
+        groups.back()->AfterCreate();
+        top->Add(groups.back().get());
+        model.push_back(groups.back().get());
+    }
+    auto same = [&] {
+        if (top->Count() != static_cast<int>(model.size())) return false;
+        for (int i = 0; i < top->Count(); ++i)
+            if (top->GetDataListList(i) != model[static_cast<size_t>(i)] ||
+                top->IndexOf(model[static_cast<size_t>(i)]) != i)
+                return false;
+        return true;
+    };
+    // A run from the front, one from the back, then here and there.
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(top->Remove(model.front()), 0);
+        model.erase(model.begin());
+        EXPECT_EQ(top->Remove(model.back()), static_cast<int>(model.size()) - 1);
+        model.pop_back();
+    }
+    ASSERT_TRUE(same());
+    for (int i : {7, 0, 12, 3, 15, 1}) {
+        EXPECT_EQ(top->Remove(model[static_cast<size_t>(i)]), i);
+        model.erase(model.begin() + i);
+        ASSERT_TRUE(same());
+    }
+    // Gone is -1, a group set twice is found at its first place.
+    EXPECT_EQ(top->IndexOf(groups[0].get()), -1);
+    EXPECT_EQ(top->Remove(groups[0].get()), -1);
+    top->SetDataListList(10, model[3]);
+    model[10] = model[3];
+    EXPECT_EQ(top->IndexOf(model[3]), 3);
+    EXPECT_EQ(top->Remove(model[3]), 3);
+    model.erase(model.begin() + 3);
+    EXPECT_EQ(top->IndexOf(model[9]), 9);
+    top->Clear();
+    EXPECT_EQ(top->IndexOf(model[0]), -1);
+}
+
 TEST_F(TGroupFixture, GroupListOperations)
 {
     Build({1, 1});

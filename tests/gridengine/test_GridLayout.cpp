@@ -314,6 +314,40 @@ TEST(GridLayout, VirtualRowsStayFewAndThePlacedRowsAreTheRightOnes)
     EXPECT_EQ(g.Root.FindNeighbourCell(last, moxdirHomeRow, true)->RowItem->ListIndex(), 1);
 }
 
+TEST(GridLayout, APassReachingTheLoadingRuleKeepsWhatItMeasuredAndPlaced)
+{
+    TTestGrid g(3, 0, 0, 1);
+    g.Root.RowList->AddNew(nullptr);
+    g.Root.RowList->AddUnloaded(2000);
+    g.Root.OnVirtualUnLoad = [](TMoxGridCell*, TAxisContentItem*, bool, bool perform, bool& can) {
+        if (!perform) can = true;
+    };
+    TAxisContentList& rows = *g.Root.RowList;
+    // A block of 490 loaded rows; the view shows its last ones and the rows
+    // after it, so the pass loads past the 500-item rule halfway through.
+    for (int r = 1; r <= 490; ++r)
+        ASSERT_NE(rows.getAxisContentItem(r), nullptr);
+    g.Root.SetTop(485);
+    TMoxCell* selected = g.Root.getCell(1, 487);
+    ASSERT_NE(selected, nullptr);
+    selected->SetSelected(true);
+    g.LayoutAndDraw(TRect(0, 0, 300, 400)); // throws on positions not cumulative
+    const std::vector<int> placed = Indexes(rows);
+    ASSERT_EQ(placed.size(), 21u); // the fixed row, 19 whole rows and a partly visible one
+    EXPECT_EQ(placed[0], 0);
+    for (size_t i = 1; i < placed.size(); ++i)
+        EXPECT_EQ(placed[i], 484 + static_cast<int>(i));
+    const std::vector<int> positions = Positions(rows);
+    for (size_t i = 0; i < positions.size(); ++i)
+        EXPECT_EQ(positions[i], 20 * static_cast<int>(i));
+    EXPECT_EQ(Indexes(*g.Root.ColumnList).size(), 3u);
+    // The pass deselects nothing, and the block shrinks to what is shown.
+    EXPECT_TRUE(selected->GetSelected());
+    EXPECT_LT(rows.LoadedCount(), 40);
+    QString why;
+    EXPECT_TRUE(rows.CheckInvariants(&why)) << why.toStdString();
+}
+
 // Rows 0 and columns 0 fixed; columns 3 and 5 hidden (5 is the last); rows 4..6 and 9 hidden.
 struct TNavGrid : TTestGrid {
     TNavGrid() : TTestGrid(6, 10, 1, 1)

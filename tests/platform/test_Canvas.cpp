@@ -169,6 +169,32 @@ TEST(Canvas, AFocusFrameFarLargerThanTheSurfaceMarksWhatShows)
         }
 }
 
+TEST(Canvas, AStyledOutlineFarLargerThanTheSurfaceDrawsWhatShowsInPhase)
+{
+    // A dragged outline hundreds of millions of pixels long (an item far
+    // off the window): the part on the surface is the same as that of a
+    // short outline whose edges have the same lengths modulo the pattern
+    // (dash-dot: 24 pixels), and the rest costs nothing.
+    auto draw = [](const std::vector<TPoint>& points) {
+        TBitmap b(60, 40);
+        TCanvas* c = b.GetCanvas();
+        c->Brush.SetColor(clBlack);
+        c->FillRect(Rect(0, 0, 60, 40));
+        c->Pen.SetMode(pmNot);
+        c->Pen.SetStyle(psDashDot);
+        c->Polyline(points);
+        return b.ToImage();
+    };
+    const int far = 240000000; // a multiple of 24
+    const QImage huge = draw({TPoint(-far + 3, 8), TPoint(far + 30, 8), TPoint(far + 30, far + 20),
+                              TPoint(20, far + 20), TPoint(20, 8)});
+    const QImage near = draw({TPoint(-45, 8), TPoint(78, 8), TPoint(78, 68), TPoint(20, 68), TPoint(20, 8)});
+    QImage black(60, 40, near.format());
+    black.fill(Qt::black);
+    EXPECT_NE(near, black);
+    EXPECT_EQ(huge, near);
+}
+
 TEST(Canvas, PatternBrushTilesTheBitmap)
 {
     TBitmap pattern(2, 2);

@@ -300,7 +300,8 @@ private:
             if (e)
                 e->Set_HideNode(r.Chance(30));
             else
-                Tree()->GetRootDataList()->Sort(r.Chance(50));
+                Tolerate(
+                    [&] { Tree()->GetRootDataList()->Sort(r.Chance(50)); }); // refused while partly loaded
             break;
         case 7:
         case 8:

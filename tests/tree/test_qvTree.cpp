@@ -382,6 +382,35 @@ TEST_F(TreeTest, AutoExpandSurvivesAHandlerDeletingEntitiesItWasAboutToVisit)
     EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
 }
 
+TEST_F(TreeTest, AHandlerAskingForTheDisplayWhileTheTreeIsClearedSeesAConsistentTree)
+{
+    for (const char* root : {"A", "B", "C"}) {
+        TqvDataEntity_Tree* e = Add(nullptr, root);
+        Add(Add(e, QStringLiteral("%1 1").arg(root)), QStringLiteral("%1 11").arg(root));
+    }
+    Paint();
+    // Each deletion asks for the display (as a chart reading its rows does),
+    // while the entities not yet deleted still hang in the tree.
+    int asked = 0;
+    tree->OnDeleteItem = [&](TObject*, TqvDataEntity*) {
+        ++asked;
+        tree->EnsureDisplayUpToDate();
+    };
+    tree->Clear();
+    EXPECT_EQ(asked, 9);
+    tree->OnDeleteItem = nullptr;
+    Paint();
+    EXPECT_EQ(tree->GetItems()->GetRootCount(), 0);
+    QString why;
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+    // The tree fills again as before.
+    TqvDataEntity_Tree* d = Add(nullptr, "D");
+    Add(d, "D1");
+    Paint();
+    EXPECT_EQ(tree->GetItems()->GetRootCount(), 1);
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+}
+
 TEST_F(TreeTest, DeletingThePendingCurrentEntityCancelsTheSelection)
 {
     TqvDataEntity_Tree* a = Add(nullptr, "A");
