@@ -26,13 +26,18 @@ const QString& PlaceholderText()
 void TqvTree_ComBasic::EnsureDisplayUpToDate()
 {
     if (!DisplayDirty || Updating || InExpand || FClearing) return;
-    DisplayDirty = false;
     if (ForeignNodes) {
         ForeignNodes = false;
         GetItems()->Clear();
     }
-    UpdateDisplay();
-    DisplayDirty = false;
+    // A handler raised by a pass may change the data again and mark the display
+    // dirty: that change gets another pass. Two more at most, so that a handler
+    // that changes the data on every pass cannot keep the tree busy; what it
+    // marks after that waits for the next call.
+    for (int pass = 0; pass < 3 && DisplayDirty && !FBeingDestroyed; ++pass) {
+        DisplayDirty = false;
+        UpdateDisplay();
+    }
     HandleAutoExpand();
 }
 
@@ -289,8 +294,10 @@ bool TqvTree_ComBasic::CheckInvariants(QString* theWhy) const
                     return fail(QStringLiteral("%1 and its node disagree").arg(name));
                 if (e->HideNode && !DisplayDirty)
                     return fail(QStringLiteral("%1 is hidden but has a node").arg(name));
+                // An entity moved by a handler during the last pass gets its
+                // place in the next one.
                 TqvDataEntity_Tree* parent = e->ParentNode();
-                if (e->Node->GetParent() != (parent ? parent->Node : nullptr))
+                if (!DisplayDirty && e->Node->GetParent() != (parent ? parent->Node : nullptr))
                     return fail(QStringLiteral("%1's node is under the wrong parent").arg(name));
             }
             if (e->DummyNode != nullptr) {

@@ -411,6 +411,34 @@ TEST_F(TreeTest, AHandlerAskingForTheDisplayWhileTheTreeIsClearedSeesAConsistent
     EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
 }
 
+TEST_F(TreeTest, AnEntityMovedByAHandlerDuringTheDisplayUpdateGetsItsNodeBack)
+{
+    TqvDataEntity_Tree* a = Add(nullptr, "A");
+    Add(a, "A1");
+    TqvDataEntity_Tree* b = Add(nullptr, "B");
+    TqvDataEntity_Tree* c = Add(b, "C");
+    TqvDataEntity_Tree* d = Add(nullptr, "D");
+    a->SetExpanded(true);
+    b->SetExpanded(true);
+    Paint();
+    // The next update frees D's node; the deletion handler raised inside that
+    // update moves B to the front, and a moved entity's nodes are made anew.
+    int moved = 0;
+    tree->OnDeletion = [&](TObject*, TTreeNode*) {
+        if (moved++ == 0) b->Move(0);
+    };
+    tree->RemoveDataEntity(d);
+    Paint();
+    tree->OnDeletion = nullptr;
+    EXPECT_GE(moved, 1);
+    EXPECT_EQ(tree->GetRootDataList()->GetTreeItem(0), b);
+    EXPECT_NE(b->GetNode(), nullptr);
+    EXPECT_NE(c->GetNode(), nullptr);
+    EXPECT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1));
+    QString why;
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+}
+
 TEST_F(TreeTest, DeletingThePendingCurrentEntityCancelsTheSelection)
 {
     TqvDataEntity_Tree* a = Add(nullptr, "A");
