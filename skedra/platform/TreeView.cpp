@@ -235,8 +235,17 @@ TTreeNode* TTreeNode::GetPrevVisible() const
 
 void TTreeNode::MakeVisible()
 {
-    for (TTreeNode* p = GetParent(); p != nullptr; p = p->GetParent()) {
+    TCustomTreeView* tv = GetTreeView();
+    TTreeNode* self = this;
+    if (tv == nullptr) return;
+    // An expansion handler may free this node or any parent: both are watched,
+    // and the walk stops at the first one freed.
+    const auto watchSelf = tv->WatchNode(self);
+    for (TTreeNode* p = GetParent(); p != nullptr && self != nullptr;) {
+        const auto watchParent = tv->WatchNode(p);
         if (!p->FExpanded) p->SetExpanded(true);
+        if (p == nullptr || self == nullptr) return;
+        p = p->GetParent();
     }
 }
 

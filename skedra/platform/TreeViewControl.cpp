@@ -477,17 +477,18 @@ void TCustomTreeView::SelectNative(TTreeNode* aNode)
 void TCustomTreeView::SetSelected(TTreeNode* aNode)
 {
     if (aNode != nullptr && aNode->GetTreeView() != this) return;
-    if (aNode != GetSelected()) {
-        TTreeNode* node = aNode;
-        const auto watch = WatchNode(node);
+    // The handlers of the change and of the expansions may free the node: it is
+    // watched to the end, and the selection stops where it is freed.
+    TTreeNode* node = aNode;
+    const auto watch = WatchNode(node);
+    if (node != GetSelected()) {
         TreeNotify(tncSelChanging, node);
-        if (node != aNode) return; // freed by a handler
+        if (node != aNode) return;
     }
-    SelectNative(aNode);
-    if (aNode != nullptr) {
-        aNode->MakeVisible();
-        EnsureRowVisible(aNode);
-    }
+    SelectNative(node);
+    if (node == nullptr || node != aNode) return;
+    node->MakeVisible();
+    if (node == aNode) EnsureRowVisible(node);
 }
 
 void TCustomTreeView::EnsureRowVisible(TTreeNode* aNode)

@@ -171,6 +171,36 @@ TEST_F(TreeViewTest, DeletingTheSelectedNodeClearsTheSelection)
     EXPECT_EQ(tv->GetNodeFromRow(1), nullptr);
 }
 
+TEST_F(TreeViewTest, SelectingANodeThatAHandlerFreesStopsThereAndLeavesAWorkingTree)
+{
+    TTreeNodes* items = tv->GetItems();
+    TTreeNode* a = items->AddChild(nullptr, "A");
+    TTreeNode* a1 = items->AddChild(a, "A1");
+    TTreeNode* b = items->AddChild(nullptr, "B");
+    // The change handler frees the node just selected.
+    tv->OnChange = [&](TObject*, TTreeNode* n) {
+        if (n == b) b->Delete();
+    };
+    tv->SetSelected(b);
+    EXPECT_EQ(tv->GetSelected(), nullptr);
+    EXPECT_EQ(items->GetCount(), 2);
+    tv->OnChange = nullptr;
+    // Selecting a hidden child opens its parent, whose expansion handler frees
+    // the child: the selection stops there, with no scrolling to a freed row.
+    tv->OnExpanding = [&](TObject*, TTreeNode* n, bool&) {
+        if (n == a) a1->Delete();
+    };
+    tv->SetSelected(a1);
+    EXPECT_EQ(items->GetCount(), 1);
+    EXPECT_NE(tv->GetSelected(), a);
+    tv->OnExpanding = nullptr;
+    tv->SetSelected(a);
+    EXPECT_EQ(tv->GetSelected(), a);
+    EXPECT_EQ(tv->GetNodeFromRow(0), a);
+    QString why;
+    EXPECT_TRUE(tv->CheckInvariants(&why)) << why.toStdString();
+}
+
 TEST_F(TreeViewTest, InPlaceEditorTakesAtMost255Characters)
 {
     TTreeNode* a = tv->GetItems()->AddChild(nullptr, "A");
