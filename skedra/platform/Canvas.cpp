@@ -214,28 +214,69 @@ private:
     int FPos = 0;
 };
 
-// The pixels of the segment from (x0, y0) towards (x1, y1), the end pixel left out.
-template <class F> void SegmentPixels(int x0, int y0, int x1, int y1, F&& pixel)
+// The pixels of the segment from (x0, y0) towards (x1, y1), the end pixel left
+// out: one a step along the longer axis, the other coordinate at step k being
+// floor((2k·minor + major) / (2·major)), the pixels of an error-accumulating
+// walk. Only the steps whose pixel lies in visible are visited, so a segment
+// millions of pixels long costs what shows; skip(n) is told how many steps
+// before and after them were passed over, so that a pattern stays in phase.
+template <class S, class F>
+void SegmentPixels(const QPoint& a, const QPoint& b, const QRect& visible, S&& skip, F&& pixel)
 {
-    const int dx = std::abs(x1 - x0);
-    const int dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1;
-    const int sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    int x = x0;
-    int y = y0;
-    while (x != x1 || y != y1) {
-        pixel(x, y);
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
+    // 2·k·minor reaches 2^65 for coordinates across the whole int range.
+    using Wide = __int128;
+    const long long dx = static_cast<long long>(b.x()) - a.x();
+    const long long dy = static_cast<long long>(b.y()) - a.y();
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const long long major = xMajor ? std::abs(dx) : std::abs(dy);
+    const long long minor = xMajor ? std::abs(dy) : std::abs(dx);
+    if (major == 0) return;
+    const long long majorStep = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const long long minorStep = (xMajor ? dy : dx) > 0 ? 1 : -1;
+    const long long major0 = xMajor ? a.x() : a.y();
+    const long long minor0 = xMajor ? a.y() : a.x();
+    const long long lo = xMajor ? visible.left() : visible.top();
+    const long long hi = xMajor ? visible.right() : visible.bottom();
+    const long long minorLo = xMajor ? visible.top() : visible.left();
+    const long long minorHi = xMajor ? visible.bottom() : visible.right();
+    auto minorAt = [&](long long k) {
+        return minor0 + minorStep * static_cast<long long>((Wide(2) * k * minor + major) / (Wide(2) * major));
+    };
+    // The steps whose major coordinate is in view.
+    long long first = std::max(majorStep > 0 ? lo - major0 : major0 - hi, 0LL);
+    long long last = std::min(majorStep > 0 ? hi - major0 : major0 - lo, major - 1);
+    // The minor coordinate moves one way only: bisect for the steps where it
+    // has reached the view and has not yet left it.
+    auto before = [&](long long k) { return minorStep > 0 ? minorAt(k) < minorLo : minorAt(k) > minorHi; };
+    auto after = [&](long long k) { return minorStep > 0 ? minorAt(k) > minorHi : minorAt(k) < minorLo; };
+    auto firstWhere = [](long long from, long long to, auto&& test) { // first k in [from, to) with test(k)
+        while (from < to) {
+            const long long mid = from + (to - from) / 2;
+            if (test(mid))
+                to = mid;
+            else
+                from = mid + 1;
         }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
+        return from;
+    };
+    if (first <= last) {
+        first = firstWhere(first, last + 1, [&](long long k) { return !before(k); });
+        last = firstWhere(first, last + 1, after) - 1;
     }
+    if (first > last) {
+        skip(major);
+        return;
+    }
+    skip(first);
+    for (long long k = first; k <= last; ++k) {
+        const long long along = major0 + majorStep * k;
+        const long long across = minorAt(k);
+        if (xMajor)
+            pixel(static_cast<int>(along), static_cast<int>(across));
+        else
+            pixel(static_cast<int>(across), static_cast<int>(along));
+    }
+    skip(major - 1 - last);
 }
 
 Qt::PenStyle ToQtPenStyle(TPenStyle s)
@@ -397,41 +438,11 @@ void TCanvas::StrokeThin(QPainter* p, const QPoint* pts, int n, bool closed)
             p->fillRect(QRect(QPoint(l, t), QPoint(r, bottom)), color);
             return;
         }
-        if (a.x() == b.x() || a.y() == b.y()) {
-            // A styled level or upright segment: only its part on the device
-            // is walked (an outline dragged far off the window can be
-            // millions of pixels long); the pattern advances over the rest.
-            const bool level = a.y() == b.y();
-            const long long from = level ? a.x() : a.y();
-            const long long to = level ? b.x() : b.y();
-            const long long across = level ? a.y() : a.x();
-            const long long length = std::abs(to - from); // end pixel left out
-            const long long step = to > from ? 1 : -1;
-            const long long lo = level ? visible.left() : visible.top();
-            const long long hi = level ? visible.right() : visible.bottom();
-            const long long acrossLo = level ? visible.top() : visible.left();
-            const long long acrossHi = level ? visible.bottom() : visible.right();
-            // The first and last k in 0..length-1 whose pixel from + k*step lies in lo..hi.
-            long long first = step > 0 ? lo - from : from - hi;
-            long long last = step > 0 ? hi - from : from - lo;
-            first = std::max(first, 0LL);
-            last = std::min(last, length - 1);
-            if (across < acrossLo || across > acrossHi || first > last) {
-                style.Skip(length);
-                return;
-            }
-            style.Skip(first);
-            for (long long k = first; k <= last; ++k) {
-                const long long c = from + k * step;
-                if (level)
-                    pixel(static_cast<int>(c), static_cast<int>(across));
-                else
-                    pixel(static_cast<int>(across), static_cast<int>(c));
-            }
-            style.Skip(length - 1 - last);
-            return;
-        }
-        SegmentPixels(a.x(), a.y(), b.x(), b.y(), pixel);
+        // Styled or slanted: only the part on the device is walked (an outline
+        // dragged far off the window can be millions of pixels long); the
+        // pattern advances over the rest.
+        SegmentPixels(
+            a, b, visible, [&](long long count) { style.Skip(count); }, pixel);
     };
     for (int i = 0; i + 1 < n; ++i)
         segment(pts[i], pts[i + 1]);

@@ -195,6 +195,36 @@ TEST(Canvas, AStyledOutlineFarLargerThanTheSurfaceDrawsWhatShowsInPhase)
     EXPECT_EQ(huge, near);
 }
 
+TEST(Canvas, SlantedLinesFarLargerThanTheSurfaceDrawWhatShowsInPhase)
+{
+    // Slanted dotted and solid lines across the whole coordinate range: the
+    // part on the surface equals that of short lines with the same slopes whose
+    // lengths to the surface are equal modulo the pattern (dot: 6 pixels).
+    auto draw = [](const std::vector<std::pair<TPoint, TPoint>>& lines) {
+        TBitmap b(60, 40);
+        TCanvas* c = b.GetCanvas();
+        c->Brush.SetColor(clBlack);
+        c->FillRect(Rect(0, 0, 60, 40));
+        c->Pen.SetColor(clWhite);
+        for (const auto& [from, to] : lines) {
+            c->Pen.SetStyle(from.X % 2 == 0 ? psDot : psSolid);
+            c->Polyline({from, to});
+        }
+        return b.ToImage();
+    };
+    const int far = 600000000; // a multiple of 6; twice it still fits an int
+    const QImage huge = draw({{TPoint(-2 * far, -far), TPoint(2 * far, far)},
+                              {TPoint(-far + 10, -2 * far), TPoint(far + 10, 2 * far)},
+                              {TPoint(-far + 1, far + 30), TPoint(far + 1, -far + 30)}});
+    const QImage near = draw({{TPoint(-120, -60), TPoint(240, 120)},
+                              {TPoint(-60 + 10, -120), TPoint(60 + 10, 120)},
+                              {TPoint(-59, 90), TPoint(61, -30)}});
+    QImage black(60, 40, near.format());
+    black.fill(Qt::black);
+    EXPECT_NE(near, black);
+    EXPECT_EQ(huge, near);
+}
+
 TEST(Canvas, PatternBrushTilesTheBitmap)
 {
     TBitmap pattern(2, 2);
