@@ -201,15 +201,17 @@ void TqvSchema_ComBasic::DoBackground(TCanvas* theCanvas, int theX, int theY, in
     // Walked once from the first visible column, so the cost follows what is visible.
     const int line = FlipView ? 1 : 0;
     int c = Columns->GetTopLeftCol();
-    int pos = 0;
-    for (int k = 0; RoundToInt(pos * columnScale) < extent; ++k, ++c) {
-        int nearPx, farPx;
+    long long pos = 0;
+    for (int k = 0; pos * columnScale < extent; ++k, ++c) {
+        long long nearPx, farPx;
         if (c < count) {
             const int size = ColumnSize(FlipView, c);
             farPx = pos + size + line;
             nearPx = farPx - size;
         } else {
-            if (step <= 0) break;
+            // Stripes under half a pixel would not show; at a tiny print
+            // scale they would also be counted without end.
+            if (step <= 0 || !(step * columnScale >= 0.5)) break;
             nearPx = pos;
             farPx = pos + step;
         }

@@ -312,6 +312,29 @@ TEST_F(SchemaPrint, ScaleTwoIsTheScreenPictureScaled)
     EXPECT_NE(printed(2 * cx, 2 * r.Bottom + 2), kRed);
 }
 
+TEST_F(SchemaPrint, ATinyScalePrintsInBoundedTimeAndLeavesTheView)
+{
+    // At a billionth of the size every stripe past the columns is far under a
+    // pixel: the background stops there instead of counting them into the
+    // billions (and past the range of an int).
+    MakeColumns(2, 100);
+    AddItem(0, 1, At(0, 6), At(0, 12), kRed);
+    for (const bool flip : {false, true}) {
+        schema->SetFlipView(flip);
+        Settle();
+        const ViewState before = State();
+        QImage img(400, 300, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        TDeviceContext dc(&img);
+        int w = -1, h = -1;
+        TqvPrintSchema::Print(schema, &dc, 0, 0, 0, 800, 50, 1e-9, 1e-9, 0, 1, Monday(), Monday() + 1, flip,
+                              w, h, 0, 0, {});
+        EXPECT_GE(w, 0);
+        EXPECT_GE(h, 0);
+        EXPECT_EQ(State(), before);
+    }
+}
+
 TEST_F(SchemaPrint, TheViewIsRestoredAlsoWhenAHandlerRaises)
 {
     MakeColumns(5, 100);
