@@ -58,6 +58,14 @@ void OnDeath()
     WriteStatus("driver died at ");
 }
 
+// A failed assertion aborts: the run names where before it goes.
+void OnAbort(int aSignal)
+{
+    WriteStatus("driver aborted at ");
+    std::signal(aSignal, SIG_DFL);
+    std::raise(aSignal);
+}
+
 void OnHang(int)
 {
     WriteStatus("driver hung at ");
@@ -442,6 +450,7 @@ bool FailsAlone(const QString& aName, std::uint64_t aSeed, const std::vector<int
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("SKEDRA_DRIVER_SHRINK"));
+    env.remove(QStringLiteral("SKEDRA_DRIVER_FAILS_AT"));
     env.insert(QStringLiteral("SKEDRA_DRIVER_SEED"), QString::number(aSeed));
     env.insert(QStringLiteral("SKEDRA_DRIVER_ONLY"), JoinList(aSteps));
     child.setProcessEnvironment(env);
@@ -486,6 +495,7 @@ void RunDriver(const std::function<std::unique_ptr<TDriver>()>& aMake, int aStep
         if (__sanitizer_set_death_callback != nullptr) __sanitizer_set_death_callback(&OnDeath);
         std::signal(SIGALRM, &OnHang);
         std::signal(SIGPROF, &OnHang);
+        std::signal(SIGABRT, &OnAbort);
         return true;
     }();
     (void)installed;
@@ -500,7 +510,12 @@ void RunDriver(const std::function<std::unique_ptr<TDriver>()>& aMake, int aStep
     const QString name = CurrentTestName();
 
     Refusals().clear();
-    const TFailure f = TDriverRun::Run(aMake, seed, order, name);
+    // A run that crashed or aborted cannot shrink itself: SKEDRA_DRIVER_FAILS_AT
+    // names the step it died at, and the steps up to it are shrunk at once.
+    const QString failsAt = Env("SKEDRA_DRIVER_FAILS_AT");
+    const TFailure f = failsAt.isEmpty()
+                           ? TDriverRun::Run(aMake, seed, order, name)
+                           : TFailure{true, failsAt.toInt(), QStringLiteral("died (SKEDRA_DRIVER_FAILS_AT)")};
     for (const auto& [text, count] : Refusals())
         std::fprintf(stderr, "%s: refused %d times: %s\n", qPrintable(name), count, qPrintable(text));
     if (!f.Failed) {

@@ -106,7 +106,9 @@ template <typename F> void Tolerate(F&& aCall)
 // SKEDRA_DRIVER_SEED (default 1), SKEDRA_DRIVER_STEPS (overrides aSteps),
 // SKEDRA_DRIVER_ONLY (comma-separated step indexes to run instead of
 // 0 .. steps - 1), SKEDRA_DRIVER_SHRINK=1 (on a failure, runs subsets of the
-// steps in child processes and prints the shortest failing list found).
+// steps in child processes and prints the shortest failing list found;
+// with SKEDRA_DRIVER_FAILS_AT=N it shrinks steps 0 .. N of a run that died at
+// step N without running them first).
 // Records a test failure naming the seed and step on a broken invariant, a
 // thrown exception or a shown error message; a crash or hang names them
 // on stderr.

@@ -11,7 +11,7 @@
 
 #include "skedra/platform/DeviceContext.h"
 #include "skedra/scaler/qvScaler.h"
-#include "tests/reliability/Driver.h"
+#include "tests/reliability/TimeSteps.h"
 
 using namespace skedra;
 using namespace skedra::reliability;
@@ -67,19 +67,9 @@ public:
                 s->SetScale(r.Pick(scales));
             });
             break;
-        case 9: {
-            TqvHiddenDays days;
-            TqvHiddenHours hours;
-            for (int d = 0; d < 7; ++d)
-                if (r.Chance(20)) days.Include(static_cast<TqvHiddenDaysEnum>(d));
-            for (int h = 0; h < 24; ++h)
-                if (r.Chance(15)) hours.Include(static_cast<TqvHiddenHoursEnum>(h));
-            Tolerate([&] {
-                s->SetHiddenDays(days);
-                s->SetHiddenHours(hours);
-            });
+        case 9:
+            input::HiddenTime(r, s, 20);
             break;
-        }
         case 10:
             Tolerate([&] { s->SetMinStart(r.Chance(50) ? 0 : input::Date(r, kDay, 400)); });
             Tolerate([&] { s->SetMaxStop(r.Chance(50) ? 0 : input::Date(r, kDay, 400)); });

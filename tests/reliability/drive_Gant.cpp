@@ -14,6 +14,7 @@
 #include "skedra/gantt/GantRow.h"
 #include "skedra/gantt/qvGant.h"
 #include "skedra/platform/DeviceContext.h"
+#include "tests/reliability/TimeSteps.h"
 #include "tests/reliability/TreeData.h"
 
 using namespace skedra;
@@ -82,22 +83,11 @@ public:
             DataStep(r);
             break;
         case 9:
-            Tolerate([&] { FGant->GetDateScaler()->SetStart(input::Date(r, kChartDay, 30)); });
-            Tolerate([&] { FGant->GetDateScaler()->SetStop(input::Date(r, kChartDay, 30)); });
+            input::TimeWindow(r, FGant->GetDateScaler(), kChartDay, 30);
             break;
-        case 10: {
-            TqvHiddenDays days;
-            TqvHiddenHours hours;
-            for (int d = 0; d < 7; ++d)
-                if (r.Chance(15)) days.Include(static_cast<TqvHiddenDaysEnum>(d));
-            for (int h = 0; h < 24; ++h)
-                if (r.Chance(15)) hours.Include(static_cast<TqvHiddenHoursEnum>(h));
-            Tolerate([&] {
-                FGant->SetHiddenDays(days);
-                FGant->SetHiddenHours(hours);
-            });
+        case 10:
+            input::HiddenTime(r, FGant.get());
             break;
-        }
         case 11:
             Tolerate([&] { FGant->SetTreeWidth(r.Between(-10, 1000)); });
             FGant->SetTodayLineOnOff(r.Chance(50));

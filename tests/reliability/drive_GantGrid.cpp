@@ -20,7 +20,7 @@
 #include "skedra/platform/DeviceContext.h"
 #include "skedra/platform/StdCtrls.h"
 #include "skedra/tree/GridTree.h"
-#include "tests/reliability/Driver.h"
+#include "tests/reliability/TimeSteps.h"
 
 using namespace skedra;
 using namespace skedra::reliability;
@@ -96,22 +96,11 @@ public:
             DataStep(r);
             break;
         case 9:
-            Tolerate([&] { FGant->GetDateScaler()->SetStart(input::Date(r, kChartDay, 30)); });
-            Tolerate([&] { FGant->GetDateScaler()->SetStop(input::Date(r, kChartDay, 30)); });
+            input::TimeWindow(r, FGant->GetDateScaler(), kChartDay, 30);
             break;
-        case 10: {
-            TqvHiddenDays days;
-            TqvHiddenHours hours;
-            for (int d = 0; d < 7; ++d)
-                if (r.Chance(15)) days.Include(static_cast<TqvHiddenDaysEnum>(d));
-            for (int h = 0; h < 24; ++h)
-                if (r.Chance(15)) hours.Include(static_cast<TqvHiddenHoursEnum>(h));
-            Tolerate([&] {
-                FGant->SetHiddenDays(days);
-                FGant->SetHiddenHours(hours);
-            });
+        case 10:
+            input::HiddenTime(r, FGant.get());
             break;
-        }
         case 11:
             Tolerate([&] { FGant->SetTreeWidth(r.Between(-10, 1000)); });
             FGant->SetTodayLineOnOff(r.Chance(50));

@@ -12,7 +12,7 @@
 #include "skedra/platform/DeviceContext.h"
 #include "skedra/schema/SchemaPrint.h"
 #include "skedra/schema/qvSchema.h"
-#include "tests/reliability/Driver.h"
+#include "tests/reliability/TimeSteps.h"
 
 using namespace skedra;
 using namespace skedra::reliability;
@@ -85,19 +85,9 @@ public:
             Tolerate([&] { FSchema->SetScalerHeight(r.Between(-5, 200)); });
             FSchema->SetTodayLineOnOff(r.Chance(50));
             break;
-        case 11: {
-            TqvHiddenDays days;
-            TqvHiddenHours hours;
-            for (int d = 0; d < 7; ++d)
-                if (r.Chance(15)) days.Include(static_cast<TqvHiddenDaysEnum>(d));
-            for (int h = 0; h < 24; ++h)
-                if (r.Chance(15)) hours.Include(static_cast<TqvHiddenHoursEnum>(h));
-            Tolerate([&] {
-                FSchema->SetHiddenDays(days);
-                FSchema->SetHiddenHours(hours);
-            });
+        case 11:
+            input::HiddenTime(r, FSchema);
             break;
-        }
         case 12:
             if (r.Chance(50)) {
                 FSchema->BeginUpdate();
