@@ -121,6 +121,10 @@ void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginU
         RemoveNode(N);
         return;
     }
+    // Handlers raised below (an expansion) may delete E, its list or every
+    // entity of the tree: E stays valid until this returns, and a deleted E
+    // has lost its node, which ends the walk here.
+    const TqvExposable::TKeepAlive keepEntity(E);
     TqvDataList_Tree* sub = E->SubDataList;
     if (N == nullptr) {
         TqvDataEntity_Tree* P = E->ParentNode();
@@ -184,6 +188,7 @@ void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginU
     if (E->DummyNode != nullptr && (!E->Expanded || !N->GetExpanded())) return;
     sub = E->SubDataList;
     if (sub == nullptr) return;
+    const TqvExposable::TKeepAlive keepList(sub);
     for (int i = 0; i < sub->Count(); ++i) {
         auto* child = static_cast<TqvDataEntity_Tree*>(sub->GetItems(i));
         if (child != nullptr) SyncEntity(child, child->Node, theBracket);

@@ -439,6 +439,34 @@ TEST_F(TreeTest, AnEntityMovedByAHandlerDuringTheDisplayUpdateGetsItsNodeBack)
     EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
 }
 
+TEST_F(TreeTest, AnExpansionHandlerThatClearsTheTreeDuringTheDisplayUpdateEndsItQuietly)
+{
+    Add(nullptr, "A");
+    Paint();
+    // X's node is made expanded by the update that its expansion brings about;
+    // the handler of that expansion clears the tree under the update.
+    TqvDataEntity_Tree* x = Add(nullptr, "X");
+    Add(Add(x, "X1"), "X11");
+    int cleared = 0;
+    tree->OnExpanding = [&](TObject*, TTreeNode*, bool&) {
+        if (cleared++ == 0) tree->Clear();
+    };
+    x->SetExpanded(true);
+    Paint();
+    tree->OnExpanding = nullptr;
+    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(tree->GetRootDataList()->Count(), 0);
+    EXPECT_EQ(tree->GetItems()->GetCount(), 0);
+    QString why;
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+    // The tree fills again as before.
+    TqvDataEntity_Tree* b = Add(nullptr, "B");
+    Add(b, "B1");
+    b->SetExpanded(true);
+    Paint();
+    EXPECT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1));
+}
+
 TEST_F(TreeTest, DeletingThePendingCurrentEntityCancelsTheSelection)
 {
     TqvDataEntity_Tree* a = Add(nullptr, "A");
