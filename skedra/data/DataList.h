@@ -238,8 +238,9 @@ public:
     void IteratorOfSelectedDataEntities(TSelectedDataEntityEvent aCallback);
     TqvDataEntity* FindDataEntity(TFindFunc aFunc);
     // Sorts with the controller's OnSortCompare (nothing when unassigned). A
-    // list that is not fully loaded is refused with an Exception.
-    void Sort(bool aReverse = false);
+    // list that is not fully loaded is refused with an Exception. Lists whose
+    // order something else mirrors (a grid tree's rows) keep it.
+    virtual void Sort(bool aReverse = false);
 
     bool CanUnload(TqvDataEntity* theEntity);
     // Unloads the entity at list index i, the first (aFromFront) or the last

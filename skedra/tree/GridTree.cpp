@@ -316,6 +316,13 @@ void TqvDataEntity_GridTreeNode::UpdateVisibility()
 // ---------------------------------------------------------------------------
 // TqvDataList_GridTree
 
+void TqvDataList_GridTree::Sort(bool /*aReverse*/)
+{
+    // Refused like any other list while partly loaded, so that callers see
+    // one rule; otherwise nothing moves.
+    if (LoadedCount() != Count()) TqvDataList::Sort(false);
+}
+
 void TqvDataList_GridTree::AddUnloaded(int aCount)
 {
     TqvDataList::AddUnloaded(aCount);
@@ -924,10 +931,29 @@ bool TqvGridTree::CheckInvariants(QString* theWhy)
     if (expected != rows->Count())
         return fail(QStringLiteral("%1 rows for %2 nodes and fixed rows").arg(rows->Count()).arg(expected));
     const int loadedRows = rows->LoadedCount() - std::min(rows->FixedCount, rows->LoadedCount());
-    if (static_cast<int>(loadedInOrder.size()) != loadedRows)
-        return fail(QStringLiteral("%1 loaded rows for %2 nodes with rows")
+    if (static_cast<int>(loadedInOrder.size()) != loadedRows) {
+        // Names the first loaded row out of step, for whoever has to find why.
+        QString first;
+        for (int k = 0; k < loadedRows; ++k) {
+            TAxisContentItem* row = rows->getLoadedAxisContentItem(rows->FixedCount + k);
+            if (k < static_cast<int>(loadedInOrder.size()) && loadedInOrder[static_cast<size_t>(k)]->Row == row)
+                continue;
+            auto* node = dynamic_cast<TqvDataEntity_GridTreeNode*>(row->Value2);
+            first = QStringLiteral(" (loaded row %1 of %2, list index %3, %4)")
+                        .arg(k)
                         .arg(loadedRows)
-                        .arg(loadedInOrder.size()));
+                        .arg(row->ListIndex())
+                        .arg(node == nullptr             ? QStringLiteral("no node")
+                             : node->Row != row          ? QStringLiteral("its node has another row")
+                             : node->ParentNode() == nullptr ? QStringLiteral("a root's row")
+                                                             : QStringLiteral("a child's row"));
+            break;
+        }
+        return fail(QStringLiteral("%1 loaded rows for %2 nodes with rows%3")
+                        .arg(loadedRows)
+                        .arg(loadedInOrder.size())
+                        .arg(first));
+    }
     for (size_t k = 0; k < loadedInOrder.size(); ++k)
         if (rows->getLoadedAxisContentItem(rows->FixedCount + static_cast<int>(k)) != loadedInOrder[k]->Row)
             return fail(QStringLiteral("the loaded rows are not in depth-first order"));

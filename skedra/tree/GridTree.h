@@ -101,6 +101,8 @@ public:
     TqvGridTree* GridTree = nullptr;
 
     void AddUnloaded(int aCount) override;
+    // The grid's rows follow the lists' order: sorting, reversed or not, keeps it.
+    void Sort(bool aReverse = false) override;
 
 protected:
     ~TqvDataList_GridTree() override = default;

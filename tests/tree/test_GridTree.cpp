@@ -249,9 +249,14 @@ TEST(GridTree, SortingKeepsTheOrder)
     std::vector<TNode*> nodes;
     for (int i = 0; i < 40; ++i)
         nodes.push_back(g.Tree->AddDataEntity(nullptr));
-    g.Tree->GetRootDataList()->Sort();
-    for (int i = 0; i < 40; ++i)
-        EXPECT_EQ(g.Tree->GetRootDataList()->GetLoaded(i), nodes[static_cast<size_t>(i)]);
+    // Reversed too: the rows mirror the lists, so no sort moves anything.
+    for (const bool reverse : {false, true}) {
+        g.Tree->GetRootDataList()->Sort(reverse);
+        for (int i = 0; i < 40; ++i)
+            EXPECT_EQ(g.Tree->GetRootDataList()->GetLoaded(i), nodes[static_cast<size_t>(i)]);
+        QString why;
+        EXPECT_TRUE(g.Tree->CheckInvariants(&why)) << why.toStdString();
+    }
     EXPECT_EQ(g.Tree->_SortCompare(nodes[3], nodes[7]), -1);
     EXPECT_EQ(g.Tree->_SortCompare(nodes[7], nodes[3]), 1);
     EXPECT_EQ(g.Tree->_SortCompare(nodes[7], nodes[7]), 0);
