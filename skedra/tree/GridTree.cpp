@@ -936,15 +936,16 @@ bool TqvGridTree::CheckInvariants(QString* theWhy)
         QString first;
         for (int k = 0; k < loadedRows; ++k) {
             TAxisContentItem* row = rows->getLoadedAxisContentItem(rows->FixedCount + k);
-            if (k < static_cast<int>(loadedInOrder.size()) && loadedInOrder[static_cast<size_t>(k)]->Row == row)
+            if (k < static_cast<int>(loadedInOrder.size()) &&
+                loadedInOrder[static_cast<size_t>(k)]->Row == row)
                 continue;
             auto* node = dynamic_cast<TqvDataEntity_GridTreeNode*>(row->Value2);
             first = QStringLiteral(" (loaded row %1 of %2, list index %3, %4)")
                         .arg(k)
                         .arg(loadedRows)
                         .arg(row->ListIndex())
-                        .arg(node == nullptr             ? QStringLiteral("no node")
-                             : node->Row != row          ? QStringLiteral("its node has another row")
+                        .arg(node == nullptr                 ? QStringLiteral("no node")
+                             : node->Row != row              ? QStringLiteral("its node has another row")
                              : node->ParentNode() == nullptr ? QStringLiteral("a root's row")
                                                              : QStringLiteral("a child's row"));
             break;
