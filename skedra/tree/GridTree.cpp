@@ -318,9 +318,10 @@ void TqvDataEntity_GridTreeNode::UpdateVisibility()
 
 void TqvDataList_GridTree::Sort(bool /*aReverse*/)
 {
-    // Refused like any other list while partly loaded, so that callers see
-    // one rule; otherwise nothing moves.
-    if (LoadedCount() != Count()) TqvDataList::Sort(false);
+    // The grid's rows mirror the lists' order. The tree's own comparison keeps
+    // it, and the grid's column sort moves the rows after the sort it asks for;
+    // a reversal would move entities under rows that stay where they are.
+    TqvDataList::Sort(false);
 }
 
 void TqvDataList_GridTree::AddUnloaded(int aCount)

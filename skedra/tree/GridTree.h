@@ -101,7 +101,8 @@ public:
     TqvGridTree* GridTree = nullptr;
 
     void AddUnloaded(int aCount) override;
-    // The grid's rows follow the lists' order: sorting, reversed or not, keeps it.
+    // Sorts in the order of the comparison, never reversed: the grid's rows
+    // mirror the lists' order.
     void Sort(bool aReverse = false) override;
 
 protected:
