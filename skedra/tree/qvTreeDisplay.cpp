@@ -129,6 +129,9 @@ void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginU
     if (N == nullptr) {
         TqvDataEntity_Tree* P = E->ParentNode();
         TTreeNode* PN = P ? P->Node : nullptr;
+        // A handler took the parent's node away while its children were made:
+        // this node would land at the top level. The next pass makes both.
+        if (P != nullptr && PN == nullptr) return;
         if (P != nullptr && P->DummyNode != nullptr) {
             // The placeholder becomes this entity's node.
             N = P->DummyNode;
@@ -189,7 +192,7 @@ void TqvTree_ComBasic::SyncEntity(TqvDataEntity_Tree* E, TTreeNode* N, TqvBeginU
     sub = E->SubDataList;
     if (sub == nullptr) return;
     const TqvExposable::TKeepAlive keepList(sub);
-    for (int i = 0; i < sub->Count(); ++i) {
+    for (int i = 0; i < sub->Count() && E->Node == N; ++i) {
         auto* child = static_cast<TqvDataEntity_Tree*>(sub->GetItems(i));
         if (child != nullptr) SyncEntity(child, child->Node, theBracket);
     }

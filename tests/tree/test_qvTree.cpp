@@ -439,6 +439,33 @@ TEST_F(TreeTest, AnEntityMovedByAHandlerDuringTheDisplayUpdateGetsItsNodeBack)
     EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
 }
 
+TEST_F(TreeTest, AParentMovedByAHandlerWhileItsChildrenGetNodesKeepsThemUnderIt)
+{
+    TqvDataEntity_Tree* r = Add(nullptr, "R");
+    TqvDataEntity_Tree* a = Add(r, "A");
+    TqvDataEntity_Tree* b = Add(r, "B");
+    Add(nullptr, "S");
+    // Opening R's node for its first child raises a handler that moves R: its
+    // nodes are made anew, and B's must not be made at the top level meanwhile.
+    int moved = 0;
+    tree->OnExpanding = [&](TObject*, TTreeNode*, bool&) {
+        if (moved++ == 0) r->Move(1);
+    };
+    r->SetExpanded(true);
+    Paint();
+    tree->OnExpanding = nullptr;
+    EXPECT_GE(moved, 1);
+    ASSERT_NE(r->GetNode(), nullptr);
+    ASSERT_NE(a->GetNode(), nullptr);
+    ASSERT_NE(b->GetNode(), nullptr);
+    EXPECT_EQ(a->GetNode()->GetParent(), r->GetNode());
+    EXPECT_EQ(b->GetNode()->GetParent(), r->GetNode());
+    EXPECT_EQ(tree->GetItems()->GetRootCount(), 2);
+    EXPECT_TRUE(SameAsData(tree.get(), tree->GetRootDataList(), nullptr, -1));
+    QString why;
+    EXPECT_TRUE(tree->CheckInvariants(&why)) << why.toStdString();
+}
+
 TEST_F(TreeTest, AnExpansionHandlerThatClearsTheTreeDuringTheDisplayUpdateEndsItQuietly)
 {
     Add(nullptr, "A");
