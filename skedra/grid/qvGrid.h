@@ -548,6 +548,7 @@ protected:
                           bool aUnloadPerform, bool& aCanUnload) override;
     void _OnKeepAfterUnLoad(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn,
                             bool& aKeep) override;
+    void _OnUnloaded(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn) override;
     void _OnUnloadIntervall(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn, int& aStart,
                             int& aStop) override;
     void _OnDeleteOfUnloaded(TMoxGridCell* aCaller, bool aRowNotColumn, int& aStart, int& aStop) override;

@@ -158,11 +158,13 @@ void TqvGrid::_OnVirtualUnLoad(TMoxGridCell* aCaller, TAxisContentItem* aItem, b
                                bool aUnloadPerform, bool& aCanUnload)
 {
     TMoxGridView_Custom::_OnVirtualUnLoad(aCaller, aItem, aRowNotColumn, aUnloadPerform, aCanUnload);
-    // Told, not asked: the row goes whatever the handler answers now, so the
-    // node lets go of it as an unload (else the row's end would delete the node).
-    if (aRowNotColumn && aUnloadPerform)
-        if (TqvGridTree* tree = GetTreeInSubGrid(aCaller))
-            tree->_OnGridRowUnload(aItem, aUnloadPerform, aCanUnload);
+}
+
+void TqvGrid::_OnUnloaded(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn)
+{
+    // The node lets go of its row as an unload (else the row's end would delete the node).
+    if (aRowNotColumn)
+        if (TqvGridTree* tree = GetTreeInSubGrid(aCaller)) tree->_OnGridRowUnloaded(aItem);
 }
 
 void TqvGrid::_OnKeepAfterUnLoad(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn,

@@ -489,6 +489,11 @@ void TAxisContentList::Reorder(const std::vector<TAxisContentItem*>& aOrder)
 
 void TAxisContentList::RemoveLoaded(int aLoadedIndex)
 {
+    DetachLoaded(aLoadedIndex).reset();
+}
+
+std::unique_ptr<TAxisContentItem> TAxisContentList::DetachLoaded(int aLoadedIndex)
+{
     TAxisContentItem* item = LoadedItems[static_cast<size_t>(aLoadedIndex)].get();
     if (item->Hidden) UpdateHiddenItemsList(item, false);
     if (item->InVisibleList) {
@@ -500,7 +505,7 @@ void TAxisContentList::RemoveLoaded(int aLoadedIndex)
     std::unique_ptr<TAxisContentItem> owned = std::move(LoadedItems[static_cast<size_t>(aLoadedIndex)]);
     if (aLoadedIndex >= BlockEnd()) --TailCount;
     LoadedItems.erase(LoadedItems.begin() + aLoadedIndex);
-    owned.reset();
+    return owned;
 }
 
 void TAxisContentList::Drop(int aIndex)
@@ -742,9 +747,8 @@ bool TAxisContentList::CanUnload(TAxisContentItem* aItem)
     return canUnload;
 }
 
-void TAxisContentList::Unload(int aIndex, bool aFromFront)
+bool TAxisContentList::Unload(int aIndex, bool aFromFront)
 {
-    // The first (aFromFront) or last item of the block or of the tail.
     const int tailFirst = TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd()) : -1;
     const int blockLast = TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd() - 1) : -1;
     const bool inTail = TailCount > 0 && aIndex >= tailFirst;
@@ -760,12 +764,16 @@ void TAxisContentList::Unload(int aIndex, bool aFromFront)
     bool canUnload = true;
     if (viewer && viewer->OnVirtualUnLoad)
         viewer->OnVirtualUnLoad(OwnerCell, item, IsRowAxis(), true, canUnload);
-    // The hooks may not move the runs; check again before removing.
-    if (IndexConvert_RealToLoaded(aIndex) != pos || getLoadedAxisContentItem(pos) != item ||
+    // A handler may have changed the list: the item goes only from where it was
+    // asked for. Otherwise it stays loaded and whole (it was only told so far),
+    // or it is gone already.
+    if (static_cast<size_t>(pos) >= LoadedItems.size() ||
+        LoadedItems[static_cast<size_t>(pos)].get() != item || IndexConvert_LoadedToReal(pos) != aIndex ||
         (TailCount > 0 && aIndex >= IndexConvert_LoadedToReal(BlockEnd())) != inTail)
-        throw Exception(QStringLiteral("Index fu"));
+        return false;
     const bool hadTail = TailCount > 0;
-    RemoveLoaded(pos);
+    // Freed last, after the hook below, and on every exit.
+    const std::unique_ptr<TAxisContentItem> detached = DetachLoaded(pos);
     if (keep) {
         // Counted where it stood: before the block, between the runs, or after.
         if (aFromFront && !inTail)
@@ -786,6 +794,8 @@ void TAxisContentList::Unload(int aIndex, bool aFromFront)
     }
     if (OwnerCell) OwnerCell->DroppedAxisItem(this);
     SKEDRA_AXIS_CHECK();
+    if (viewer && viewer->OnUnloaded) viewer->OnUnloaded(OwnerCell, detached.get(), IsRowAxis());
+    return true;
 }
 
 bool TAxisContentList::PurgeFront(bool aTail)
@@ -806,13 +816,15 @@ bool TAxisContentList::PurgeFront(bool aTail)
     if (e < s) return false;
     // The interval goes together or not at all; nothing loaded last may go.
     if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
-    for (int i = s; i <= e; ++i)
-        if (!CanUnload(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)))) return false;
+    for (int i = s; i <= e; ++i) {
+        // A handler asked may have removed rows: what is missing cannot go.
+        TAxisContentItem* asked = getLoadedAxisContentItem(IndexConvert_RealToLoaded(i));
+        if (asked == nullptr || !CanUnload(asked)) return false;
+    }
     for (int n = e - s + 1; n > 0; --n) {
         const int first =
             aTail ? (TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd()) : -1) : FirstLoadedIndex();
-        if (first < 0) break;
-        Unload(first, true);
+        if (first < 0 || !Unload(first, true)) return false;
     }
     return true;
 }
@@ -834,13 +846,15 @@ bool TAxisContentList::PurgeBack(bool aBlock)
     s = std::max(s, runFirst);
     if (e < s) return false;
     if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
-    for (int i = e; i >= s; --i)
-        if (!CanUnload(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)))) return false;
+    for (int i = e; i >= s; --i) {
+        // A handler asked may have removed rows: what is missing cannot go.
+        TAxisContentItem* asked = getLoadedAxisContentItem(IndexConvert_RealToLoaded(i));
+        if (asked == nullptr || !CanUnload(asked)) return false;
+    }
     for (int n = e - s + 1; n > 0; --n) {
         const int last =
             aBlock ? (TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd() - 1) : -1) : LastLoadedIndex();
-        if (last < 0) break;
-        Unload(last, false);
+        if (last < 0 || !Unload(last, false)) return false;
     }
     return true;
 }

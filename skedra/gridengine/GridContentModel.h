@@ -66,6 +66,10 @@ using TOnVirtualUnLoad = TMethod<void(TMoxGridCell* theCaller, TAxisContentItem*
                                       bool theRowNotColumn, bool UnloadPerform, bool& CanUnload)>;
 using TOnKeepAfterUnloadCheck = TMethod<void(TMoxGridCell* theCaller, TAxisContentItem* theAxisItem,
                                              bool theRowNotColumn, bool& KeepAfterUnload)>;
+// After a loaded item went unloaded, before it is freed: the list already
+// counts it unloaded, so what a handler changes here cannot disturb the unload.
+using TOnUnloaded =
+    TMethod<void(TMoxGridCell* theCaller, TAxisContentItem* theAxisItem, bool theRowNotColumn)>;
 using TOnUnloadIntervall = TMethod<void(TMoxGridCell* theCaller, TAxisContentItem* theAxisItem,
                                         bool theRowNotColumn, int& Start, int& Stop)>;
 using TOnDeleteOfUnloaded =
@@ -255,7 +259,10 @@ public:
     // each operation (up to a size); false with a description otherwise.
     bool CheckInvariants(QString* theWhy = nullptr) const;
     void LoadItems(int aFrom, int aTo, bool aBackwards);
-    void Unload(int aIndex, bool aFromFront);
+    // Unloads the first (aFromFront) or last item of the block or of the tail;
+    // false when a handler of the unload moved or removed it, which leaves it
+    // where it now stands.
+    bool Unload(int aIndex, bool aFromFront);
     void UnloadIntervall(TAxisContentItem* aItem, int& aStart, int& aStop);
     bool CanUnload(TAxisContentItem* aItem);
     void Purge();
@@ -275,6 +282,7 @@ private:
     // The range that loads aIndex next to the nearer run: false when loaded.
     bool ChooseRange(int aIndex, int& theFirst, int& theLast, bool& theBackwards, int& theRun) const;
     void RemoveLoaded(int aLoadedIndex); // hidden list, visible list, matrix, loaded list, free
+    std::unique_ptr<TAxisContentItem> DetachLoaded(int aLoadedIndex); // the same without the free
     void EnsureLoadedRange(int aLow, int aHigh);
     // One purge step at the block's front (aTail: the tail's front), or at
     // the last run's back (aBlock: the block's back); true when it unloaded.
@@ -595,6 +603,7 @@ public:
     TOnVirtualLoad OnVirtualLoad;
     TOnVirtualUnLoad OnVirtualUnLoad;
     TOnKeepAfterUnloadCheck OnKeepAfterUnloadCheck;
+    TOnUnloaded OnUnloaded;
     TOnUnloadIntervall OnUnloadIntervall;
     TOnDeleteOfUnloaded OnDeleteOfUnloaded;
     TOnCreateCell OnCreateCell;

@@ -105,6 +105,7 @@ TMoxGridView_Custom::TMoxGridView_Custom(QWidget* aOwner) : TqvOffscreenPaint(aO
     root->OnVirtualLoad = MakeMethod<&TMoxGridView_Custom::_OnVirtualLoad>(this);
     root->OnVirtualUnLoad = MakeMethod<&TMoxGridView_Custom::_OnVirtualUnLoad>(this);
     root->OnKeepAfterUnloadCheck = MakeMethod<&TMoxGridView_Custom::_OnKeepAfterUnLoad>(this);
+    root->OnUnloaded = MakeMethod<&TMoxGridView_Custom::_OnUnloaded>(this);
     root->OnUnloadIntervall = MakeMethod<&TMoxGridView_Custom::_OnUnloadIntervall>(this);
     root->OnDeleteOfUnloaded = MakeMethod<&TMoxGridView_Custom::_OnDeleteOfUnloaded>(this);
     root->OnDeInitCell = MakeMethod<&TMoxGridView_Custom::OnCellDeInit>(this);

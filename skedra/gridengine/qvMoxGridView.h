@@ -329,6 +329,7 @@ protected:
     virtual void _OnVirtualUnLoad(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn,
                                   bool aUnloadPerform, bool& aCanUnload);
     virtual void _OnKeepAfterUnLoad(TMoxGridCell*, TAxisContentItem*, bool, bool& aKeep) { aKeep = true; }
+    virtual void _OnUnloaded(TMoxGridCell*, TAxisContentItem*, bool) {}
     virtual void _OnUnloadIntervall(TMoxGridCell*, TAxisContentItem*, bool, int&, int&) {}
     virtual void _OnDeleteOfUnloaded(TMoxGridCell*, bool, int&, int&) {}
     virtual void DoSortCell(TMoxCell* /*aCell*/, bool /*aDescending*/) {}

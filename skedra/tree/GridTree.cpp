@@ -810,11 +810,11 @@ void TqvGridTree::_OnGridRowReload(TAxisContentItem* theItem)
     if (!node->IsVisible()) theItem->SetHide(true);
 }
 
-void TqvGridTree::_OnGridRowUnload(TAxisContentItem* theItem, bool theUnloadPerform, bool& /*theCanUnload*/)
+void TqvGridTree::_OnGridRowUnloaded(TAxisContentItem* theItem)
 {
     const QScopedValueRollback depth(UnloadDepth, UnloadDepth + 1);
     TqvDataEntity_GridTreeNode* node = NodeOfRow(theItem);
-    if (!node || !theUnloadPerform) return;
+    if (!node) return;
     theItem->SetValue2(nullptr);
     node->Row = nullptr;
     // Purge the node's list, then the lists of the ancestors that have lost

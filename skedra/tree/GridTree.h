@@ -141,7 +141,8 @@ public:
 
     // Grid callbacks, forwarded by the grid for the grid cell this tree serves.
     void _OnGridRowReload(TAxisContentItem* theItem);
-    void _OnGridRowUnload(TAxisContentItem* theItem, bool theUnloadPerform, bool& theCanUnload);
+    // The row went unloaded and is about to be freed.
+    void _OnGridRowUnloaded(TAxisContentItem* theItem);
     void _OnKeepGridRowAfterUnload(TAxisContentItem* theItem, bool& theKeep);
     void _OnUnloadIntervall(TAxisContentItem* theItem, int& theStart, int& theStop);
     // Deletes the nodes of the unloaded rows theFrom..theTo; the bounds come

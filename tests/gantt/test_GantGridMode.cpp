@@ -413,6 +413,47 @@ TEST_F(GantGridMode, RowsLoadedOnDemandCarryTheirItemsAndGoAgain)
     EXPECT_GT(Root()->RowList->VisibleCount(), inView / 2);
 }
 
+// A row's items go with it when it unloads; a handler told of their deletion
+// adds a task above the rows being unloaded. The rows stay whole: each loaded
+// grid row has its task and chart row, and nothing reports a failure.
+TEST_F(GantGridMode, AHandlerAddingATaskWhileRowsUnloadLeavesEveryRowWhole)
+{
+    ClearShownMessages();
+    gant->SetOnVirtualLoad_Grid([&](TMoxGridCell*, TAxisContentItem* item, bool rowNotColumn) {
+        if (TNode* node = rowNotColumn ? TqvGridTree::NodeOfRow(item) : nullptr)
+            AddTime(node, kChartDay, kChartDay + 0.5);
+    });
+    gant->SetOnVirtualUnLoad_Grid(
+        [](TMoxGridCell*, TAxisContentItem*, bool, bool, bool& canUnload) { canUnload = true; });
+    GridTree()->GetRootDataList()->AddUnloaded(3000);
+    PaintBoth();
+    int added = 0;
+    gant->OnDeleteItem_GantTime = [&](TObject*, TqvDataEntity*) {
+        if (added < 3) {
+            ++added;
+            GridTree()->InsertDataEntity(nullptr, 0);
+        }
+    };
+    Grid()->GetVertScrollBar()->Bar()->setSliderPosition(1500);
+    Flush();
+    PaintBoth();
+    gant->OnDeleteItem_GantTime = nullptr;
+    EXPECT_EQ(added, 3);
+    QString why;
+    EXPECT_TRUE(Grid()->CheckInvariants(&why)) << why.toStdString();
+    EXPECT_TRUE(GridTree()->CheckInvariants(&why)) << why.toStdString();
+    gant->CheckInvariants();
+    TAxisContentList* rows = Root()->RowList.get();
+    for (int p = rows->FixedCount; p < rows->LoadedCount(); ++p) {
+        TNode* node = TqvGridTree::NodeOfRow(rows->getLoadedAxisContentItem(p));
+        ASSERT_NE(node, nullptr) << "loaded row " << p;
+        EXPECT_EQ(node->Row, rows->getLoadedAxisContentItem(p));
+        EXPECT_NE(RowOf(node), nullptr) << "loaded row " << p;
+    }
+    EXPECT_GE(rows->VisibleItems.front()->ListIndex(), 1000);
+    EXPECT_TRUE(ShownMessages().isEmpty()) << ShownMessages().join("\n").toStdString();
+}
+
 // A chart built hidden (a page not yet shown) knows its header row's height
 // before any layout: the first picture of it is already the settled one.
 TEST(GantGridModeHidden, AChartBuiltHiddenIsAlignedAtItsFirstPaint)

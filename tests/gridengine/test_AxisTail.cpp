@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -293,4 +294,79 @@ TEST(AxisTail, RandomOperationsMatchThePlainRecordList)
         }
         EXPECT_GT(tails, 100) << "seed " << seed;
     }
+}
+
+// Handlers told of an unload may change the rows: a row moved or removed by
+// them stays where it now is and whole, and a row that went is reported once
+// the counts hold, so that changes made then land where they are meant to.
+TEST(AxisUnload, HandlersThatChangeTheRowsDuringAnUnloadLeaveThemWhole)
+{
+    TGrid g;
+    g.AddUnloaded(1000);
+    g.Layout(0, 20);
+    int told = 0;
+    std::function<void(TAxisContentItem*)> onTold;
+    g.Root.OnVirtualUnLoad = [&](TMoxGridCell*, TAxisContentItem* item, bool, bool perform, bool& can) {
+        if (!perform) {
+            can = true;
+        } else if (++told == 1 && onTold) {
+            onTold(item);
+        }
+    };
+    std::vector<TObject*> gone;
+    g.Root.OnUnloaded = [&](TMoxGridCell*, TAxisContentItem* item, bool) {
+        EXPECT_TRUE(g.Check());
+        gone.push_back(item->Data);
+    };
+
+    // A record added above the first row as it goes: the purge stops there.
+    TObject* first = g.Model[0];
+    onTold = [&](TAxisContentItem*) {
+        TObject* r = g.NewRecord();
+        g.Model.insert(g.Model.begin(), r);
+        g.Rows.InsertNew(0, r);
+    };
+    g.Layout(10, 10);
+    ASSERT_TRUE(g.Check());
+    EXPECT_TRUE(gone.empty());
+    EXPECT_TRUE(g.Rows.IsLoaded(1));
+    EXPECT_EQ(g.Rows.getAxisContentItem(1)->Data, first);
+    // Asked again without the handler's change, every row above the view goes.
+    told = 0;
+    onTold = nullptr;
+    g.Layout(11, 10);
+    ASSERT_TRUE(g.Check());
+    EXPECT_EQ(g.Rows.FirstLoadedIndex(), 11);
+    EXPECT_EQ(gone.size(), 11u);
+
+    // The row that goes deleted by the handler: nothing else goes with it.
+    told = 0;
+    gone.clear();
+    onTold = [&](TAxisContentItem* item) {
+        const int i = item->ListIndex();
+        g.Model.erase(g.Model.begin() + i);
+        g.Rows.Drop(i);
+    };
+    TObject* next = g.Model[12];
+    g.Layout(15, 6);
+    ASSERT_TRUE(g.Check());
+    EXPECT_TRUE(gone.empty());
+    EXPECT_EQ(g.Rows.FirstLoadedIndex(), 11);
+    EXPECT_EQ(g.Rows.getAxisContentItem(11)->Data, next);
+
+    // Rows added when one went: they are loaded where they stand.
+    told = 0;
+    onTold = nullptr;
+    bool added = false;
+    g.Root.OnUnloaded = [&](TMoxGridCell*, TAxisContentItem*, bool) {
+        EXPECT_TRUE(g.Check());
+        if (added) return;
+        added = true;
+        TObject* r = g.NewRecord();
+        g.Rows.InsertNew(5, r); // loads the rows up to it with the records as they were
+        g.Model.insert(g.Model.begin() + 5, r);
+    };
+    g.Layout(15, 5);
+    ASSERT_TRUE(g.Check());
+    EXPECT_TRUE(added);
 }

@@ -47,12 +47,11 @@ struct TTreeGrid {
         Root.OnVirtualLoad = [this](TMoxGridCell*, TAxisContentItem* item, bool row) {
             if (row) Tree->_OnGridRowReload(item);
         };
-        Root.OnVirtualUnLoad = [this](TMoxGridCell*, TAxisContentItem* item, bool row, bool perform,
-                                      bool& can) {
-            if (!perform)
-                can = AllowUnload;
-            else if (row)
-                Tree->_OnGridRowUnload(item, true, can);
+        Root.OnVirtualUnLoad = [this](TMoxGridCell*, TAxisContentItem*, bool, bool perform, bool& can) {
+            if (!perform) can = AllowUnload;
+        };
+        Root.OnUnloaded = [this](TMoxGridCell*, TAxisContentItem* item, bool row) {
+            if (row) Tree->_OnGridRowUnloaded(item);
         };
         Root.OnKeepAfterUnloadCheck = [this](TMoxGridCell*, TAxisContentItem* item, bool row, bool& keep) {
             if (row) Tree->_OnKeepGridRowAfterUnload(item, keep);
