@@ -6,6 +6,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <vector>
 
 namespace skedra
 {
@@ -816,15 +817,20 @@ bool TAxisContentList::PurgeFront(bool aTail)
     if (e < s) return false;
     // The interval goes together or not at all; nothing loaded last may go.
     if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
+    std::vector<TAxisContentItem*> asked;
     for (int i = s; i <= e; ++i) {
         // A handler asked may have removed rows: what is missing cannot go.
-        TAxisContentItem* asked = getLoadedAxisContentItem(IndexConvert_RealToLoaded(i));
-        if (asked == nullptr || !CanUnload(asked)) return false;
+        asked.push_back(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)));
+        if (asked.back() == nullptr || !CanUnload(asked.back())) return false;
     }
-    for (int n = e - s + 1; n > 0; --n) {
+    // Handlers of each unload may change the rows (even purge or show them):
+    // only the rows asked go, each while it still stands at the front unshown.
+    for (TAxisContentItem* item : asked) {
         const int first =
             aTail ? (TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd()) : -1) : FirstLoadedIndex();
-        if (first < 0 || !Unload(first, true)) return false;
+        if (first < 0 || getLoadedAxisContentItem(IndexConvert_RealToLoaded(first)) != item ||
+            item->InVisibleList || !Unload(first, true))
+            return false;
     }
     return true;
 }
@@ -846,15 +852,17 @@ bool TAxisContentList::PurgeBack(bool aBlock)
     s = std::max(s, runFirst);
     if (e < s) return false;
     if (KeepFrom >= 0 && s <= KeepTo && e >= KeepFrom) return false;
+    std::vector<TAxisContentItem*> asked;
     for (int i = e; i >= s; --i) {
-        // A handler asked may have removed rows: what is missing cannot go.
-        TAxisContentItem* asked = getLoadedAxisContentItem(IndexConvert_RealToLoaded(i));
-        if (asked == nullptr || !CanUnload(asked)) return false;
+        asked.push_back(getLoadedAxisContentItem(IndexConvert_RealToLoaded(i)));
+        if (asked.back() == nullptr || !CanUnload(asked.back())) return false;
     }
-    for (int n = e - s + 1; n > 0; --n) {
+    for (TAxisContentItem* item : asked) {
         const int last =
             aBlock ? (TailCount > 0 ? IndexConvert_LoadedToReal(BlockEnd() - 1) : -1) : LastLoadedIndex();
-        if (last < 0 || !Unload(last, false)) return false;
+        if (last < 0 || getLoadedAxisContentItem(IndexConvert_RealToLoaded(last)) != item ||
+            item->InVisibleList || !Unload(last, false))
+            return false;
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "skedra/gridengine/GridContentModel.h"
@@ -369,4 +370,28 @@ TEST(AxisUnload, HandlersThatChangeTheRowsDuringAnUnloadLeaveThemWhole)
     g.Layout(15, 5);
     ASSERT_TRUE(g.Check());
     EXPECT_TRUE(added);
+}
+
+TEST(AxisUnload, RowsShownAgainByAHandlerWhileTheirRunGoesStayLoaded)
+{
+    TGrid g;
+    g.AddUnloaded(100);
+    g.Layout(0, 20);
+    // Rows go five at a time; the first one's handler scrolls back up.
+    g.Root.OnUnloadIntervall = [](TMoxGridCell*, TAxisContentItem* item, bool, int& s, int& e) {
+        s = item->ListIndex();
+        e = s + 4;
+    };
+    bool scrolled = false;
+    g.Root.OnUnloaded = [&](TMoxGridCell*, TAxisContentItem*, bool) {
+        if (std::exchange(scrolled, true)) return;
+        g.Layout(1, 5);
+    };
+    g.Layout(10, 5);
+    ASSERT_TRUE(scrolled);
+    ASSERT_TRUE(g.Check());
+    ASSERT_EQ(g.Rows.VisibleItems.size(), 5u);
+    for (TAxisContentItem* item : g.Rows.VisibleItems)
+        EXPECT_TRUE(g.Rows.IsLoaded(item->ListIndex())) << item->ListIndex();
+    EXPECT_EQ(g.Rows.FirstLoadedIndex(), 1);
 }
