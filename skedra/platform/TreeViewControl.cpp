@@ -626,26 +626,31 @@ bool TCustomTreeView::DoSetExpanded(TTreeNode* aNode, bool aValue)
 {
     if (aNode == nullptr) return false;
     if (aValue == aNode->FExpanded) return true;
-    if (aValue) {
-        // A node without children has nothing to show, so it does not expand.
-        if (!aNode->HasChildren()) return false;
-        TreeNotify(tncItemExpanding, aNode);
-        if (!CanExpand(aNode)) return false;
-        if (!aNode->HasChildren() || aNode->FExpanded) return aNode->FExpanded;
-    } else {
-        TreeNotify(tncItemExpanding, aNode);
-        if (!CanCollapse(aNode)) return false;
-        if (!aNode->FExpanded) return true;
-    }
-    aNode->FExpanded = aValue;
-    aNode->FItem->setExpanded(aValue);
-    if (aNode->IsVisible()) RowsChanged();
-    if (!aValue && FEditingNode != nullptr && FEditingNode->HasAsParent(aNode)) EditorDone(true);
+    // Handlers of the expansion and of the scrolling it brings may free the
+    // node: it is watched to the end, and the expansion stops where it is freed.
+    TTreeNode* node = aNode;
+    const auto watch = WatchNode(node);
+    // A node without children has nothing to show, so it does not expand.
+    if (aValue && !node->HasChildren()) return false;
+    TreeNotify(tncItemExpanding, node);
+    if (node == nullptr) return false;
+    const bool allowed = aValue ? CanExpand(node) : CanCollapse(node);
+    if (node == nullptr || !allowed) return false;
+    if (aValue && (!node->HasChildren() || node->FExpanded)) return node->FExpanded;
+    if (!aValue && !node->FExpanded) return true;
+    node->FExpanded = aValue;
+    // The control reports its new scroll range from inside the expansion, and
+    // handlers of the scrolling read the rows.
+    if (node->IsVisible()) RowsChanged();
+    node->FItem->setExpanded(aValue);
+    if (node == nullptr) return false;
+    if (!aValue && FEditingNode != nullptr && FEditingNode->HasAsParent(node)) EditorDone(true);
     if (aValue)
-        Expand(aNode);
+        Expand(node);
     else
-        Collapse(aNode);
-    TreeNotify(tncItemExpanded, aNode);
+        Collapse(node);
+    if (node == nullptr) return false;
+    TreeNotify(tncItemExpanded, node);
     return true;
 }
 

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "skedra/platform/TreeView.h"
@@ -198,6 +201,111 @@ TEST_F(TreeViewTest, SelectingANodeThatAHandlerFreesStopsThereAndLeavesAWorkingT
     EXPECT_EQ(tv->GetSelected(), a);
     EXPECT_EQ(tv->GetNodeFromRow(0), a);
     QString why;
+    EXPECT_TRUE(tv->CheckInvariants(&why)) << why.toStdString();
+}
+
+// Handlers of a deletion may select the node that goes, and handlers of the
+// selection change may delete others: the control's model must not be
+// changed while it removes a row.
+TEST_F(TreeViewTest, HandlersThatSelectTheNodeBeingDeletedAndDeleteOthersLeaveAWorkingTree)
+{
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg && type != QtInfoMsg) warnings << text;
+        });
+    const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+    TTreeNodes* items = tv->GetItems();
+    TTreeNode* a = items->AddChild(nullptr, "A");
+    TTreeNode* b = items->AddChild(nullptr, "B");
+    TTreeNode* c = items->AddChild(nullptr, "C");
+    items->AddChild(c, "C1");
+    tv->SetSelected(b);
+    // Cleared as B goes, the selection handler selects B again, and deletes C
+    // when the selection leaves B once more.
+    std::vector<QString> changes;
+    bool reselected = false;
+    tv->OnChange = [&](TObject*, TTreeNode* n) {
+        changes.push_back(n ? n->GetText() : QStringLiteral("-"));
+        if (n == nullptr && !std::exchange(reselected, true)) {
+            tv->SetSelected(b);
+        } else if (n != b && c != nullptr) {
+            TTreeNode* gone = std::exchange(c, nullptr);
+            gone->Delete();
+        }
+    };
+    b->Delete();
+    tv->OnChange = nullptr;
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
+    EXPECT_NE(tv->GetSelected(), b);
+    EXPECT_EQ(tv->GetNodeFromRow(0), a);
+    QString why;
+    EXPECT_TRUE(tv->CheckInvariants(&why)) << why.toStdString();
+    tv->SetSelected(a);
+    EXPECT_EQ(tv->GetSelected(), a);
+    Flush();
+    EXPECT_TRUE(tv->CheckInvariants(&why)) << why.toStdString();
+}
+
+// Collapsing a node scrolled to the bottom shrinks the scroll range, and the
+// control reports the new position from inside the collapse: handlers of the
+// scrolling see the rows as they are, and may free the node.
+class TScrollWatchingTree : public TCustomTreeView
+{
+public:
+    std::function<void()> OnScrolled;
+
+protected:
+    void WMVScroll() override
+    {
+        if (OnScrolled) OnScrolled();
+    }
+};
+
+TEST(TreeViewScrolling, CollapsingWhileScrolledShowsHandlersTheRowsAsTheyAreAndMayFreeTheNode)
+{
+    auto tv = std::make_unique<TScrollWatchingTree>();
+    tv->SetBounds(0, 0, 240, 200);
+    tv->show();
+    Flush();
+    TTreeNodes* items = tv->GetItems();
+    auto fill = [&] {
+        TTreeNode* a = items->AddChild(nullptr, "A");
+        for (int i = 0; i < 40; ++i)
+            items->AddChild(a, QStringLiteral("A%1").arg(i));
+        for (int i = 0; i < 5; ++i)
+            items->AddChild(nullptr, QStringLiteral("R%1").arg(i));
+        a->SetExpanded(true);
+        Flush();
+        tv->SetTopItem(items->GetRoot(items->GetRootCount() - 1));
+        Flush();
+        return a;
+    };
+    TTreeNode* a = fill();
+    int scrolled = 0;
+    QString why;
+    tv->OnScrolled = [&] {
+        ++scrolled;
+        EXPECT_TRUE(tv->CheckInvariants(&why)) << why.toStdString();
+        EXPECT_EQ(tv->GetNodeFromRow(1), items->GetRoot(1));
+    };
+    a->SetExpanded(false);
+    EXPECT_GT(scrolled, 0);
+    EXPECT_TRUE(tv->CheckInvariants(&why)) << why.toStdString();
+
+    // The scroll handler deletes the node being collapsed.
+    tv->OnScrolled = nullptr;
+    items->Clear();
+    a = fill();
+    scrolled = 0;
+    tv->OnScrolled = [&] {
+        if (scrolled++ == 0) a->Delete();
+    };
+    a->SetExpanded(false);
+    EXPECT_GT(scrolled, 0);
+    EXPECT_EQ(items->GetRootCount(), 5);
+    EXPECT_EQ(tv->GetNodeFromRow(0), items->GetRoot(0));
     EXPECT_TRUE(tv->CheckInvariants(&why)) << why.toStdString();
 }
 
