@@ -224,10 +224,8 @@ TEST_F(TreeViewTest, HandlersThatSelectTheNodeBeingDeletedAndDeleteOthersLeaveAW
     tv->SetSelected(b);
     // Cleared as B goes, the selection handler selects B again, and deletes C
     // when the selection leaves B once more.
-    std::vector<QString> changes;
     bool reselected = false;
     tv->OnChange = [&](TObject*, TTreeNode* n) {
-        changes.push_back(n ? n->GetText() : QStringLiteral("-"));
         if (n == nullptr && !std::exchange(reselected, true)) {
             tv->SetSelected(b);
         } else if (n != b && c != nullptr) {
@@ -237,6 +235,8 @@ TEST_F(TreeViewTest, HandlersThatSelectTheNodeBeingDeletedAndDeleteOthersLeaveAW
     };
     b->Delete();
     tv->OnChange = nullptr;
+    EXPECT_TRUE(reselected);
+    EXPECT_EQ(c, nullptr);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
     EXPECT_NE(tv->GetSelected(), b);
     EXPECT_EQ(tv->GetNodeFromRow(0), a);
