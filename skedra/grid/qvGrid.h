@@ -544,8 +544,6 @@ protected:
                                            bool& aBoolean) override;
     void OffscreenPaint() override;
     void _OnVirtualLoad(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn) override;
-    void _OnVirtualUnLoad(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn,
-                          bool aUnloadPerform, bool& aCanUnload) override;
     void _OnKeepAfterUnLoad(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn,
                             bool& aKeep) override;
     void _OnUnloaded(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn) override;

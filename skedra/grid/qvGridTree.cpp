@@ -154,12 +154,6 @@ void TqvGrid::_OnVirtualLoad(TMoxGridCell* aCaller, TAxisContentItem* aItem, boo
     TMoxGridView_Custom::_OnVirtualLoad(aCaller, aItem, aRowNotColumn);
 }
 
-void TqvGrid::_OnVirtualUnLoad(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn,
-                               bool aUnloadPerform, bool& aCanUnload)
-{
-    TMoxGridView_Custom::_OnVirtualUnLoad(aCaller, aItem, aRowNotColumn, aUnloadPerform, aCanUnload);
-}
-
 void TqvGrid::_OnUnloaded(TMoxGridCell* aCaller, TAxisContentItem* aItem, bool aRowNotColumn)
 {
     // The node lets go of its row as an unload (else the row's end would delete the node).
